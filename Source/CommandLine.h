@@ -1,0 +1,40 @@
+// The program's command line: options written as words, values as words or quoted strings, read with
+// the script's own tokeniser.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CommandLineOptions {
+    bool SkipSettings = false;
+    bool DebugKeys = false;
+    bool Log = false;
+    bool IgnoreResourceErrors = false;
+    bool Check = false;
+    bool Windowed = false;
+    std::string DataPath = "data";
+    std::string Config = "Config.txt";
+
+    // Initial values of the settings record; a value < 0 means "not given".
+    float Width = -1.0f;
+    float Height = -1.0f;
+    float Aspect = -1.0f;
+    int AntiAlias = -1;
+    float Volume = -1.0f;
+
+    // Offline capture into numbered PNG files; empty means no capture.
+    std::string Capture;
+    float CaptureFps = 60.0f;
+    float CaptureStart = 0.0f;
+    float CaptureEnd = -1.0f; // < 0: the length of the music or the end of the last scene
+};
+
+extern CommandLineOptions Options;
+
+// Parses the command-line text (the arguments only). Returns false on any error; messages reach the
+// log only once the Log option has been read.
+bool ParseCommandLine(const char* text, size_t length);
+
+// Builds the command-line text from argv: plain words and numbers as they stand, anything else in
+// double quotes. Returns false (with a message in `error`) for an argument holding a double quote.
+bool BuildCommandLineText(int argc, const char* const* argv, std::string& text, std::string& error);

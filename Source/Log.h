@@ -1,0 +1,25 @@
+// The process-wide diagnostic log. A message is written in two steps: the caller records where it is
+// (file, function, line) and then formats the message. Nothing is written unless the log was enabled
+// by the Log command-line option; lines then go to "debug.log" in the current directory and, one line
+// per message, to standard error.
+#pragma once
+
+#include <string>
+
+void SetLogLocation(const char* file, const char* function, int line);
+void LogMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Switches the log on (the Log option). Never switched off again.
+void EnableLog();
+bool IsLogEnabled();
+
+// For tests: closes the log file, forgets a failed open and disables the log, so that the next
+// enabled message opens "debug.log" afresh in the current directory.
+void ResetLogForTests();
+
+// Records the call site and logs one message. `func` is the qualified function name as a string.
+#define LOG(func, ...)                                                                              \
+    do {                                                                                            \
+        SetLogLocation(__FILE__, func, __LINE__);                                                   \
+        LogMessage(__VA_ARGS__);                                                                    \
+    } while (0)

@@ -1,0 +1,3 @@
+#include "Log.h"
+
+int main() { return 0; }

@@ -1,0 +1,20 @@
+// The presentation's time source: the playing music, or a silent clock when no music is configured.
+#pragma once
+
+// Magnitudes of a 1024-point FFT of the music being heard, entry 0 the lowest band; all zero at start
+// and with the silent clock. Refreshed once per frame by the main loop when SpectrumEnabled is set.
+constexpr int SpectrumBands = 512;
+extern float SpectrumBuffer[SpectrumBands];
+
+class CMusicStream {
+public:
+    virtual ~CMusicStream() = default;
+    virtual bool Init(float startSeconds) = 0;
+    virtual float GetTime() = 0;
+    virtual void SetPaused(bool paused) = 0;
+    virtual bool IsPaused() = 0;
+    virtual void SeekBy(float seconds) = 0;
+    virtual void Restart() = 0;
+    virtual void GetSpectrum(float* buffer) = 0;
+    virtual bool HasFinished() = 0;
+};

@@ -1,0 +1,27 @@
+// A compiled effect: techniques of one or more passes, parameters addressed by name. Setting a
+// parameter the effect does not declare does nothing.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+class CEffect {
+public:
+    virtual ~CEffect() = default;
+
+    // Selects the technique by name; false (and nothing selected) when the effect has no such one.
+    virtual bool SetTechnique(const std::string& name) = 0;
+    // Begins the selected technique; returns its number of passes (0 when none is selected).
+    virtual int Begin() = 0;
+    virtual void BeginPass(int pass) = 0;
+    virtual void EndPass() = 0;
+    // Ends the technique, closing a pass that is still open.
+    virtual void End() = 0;
+
+    // A 4x4 matrix, 16 floats in the memory order of glm::mat4.
+    virtual void SetMatrix(const char* name, const float* matrix) = 0;
+    // `bytes` bytes of floats (4 for a float, 16 for a vec4).
+    virtual void SetValue(const char* name, const void* data, size_t bytes) = 0;
+    // Makes the values set since the pass began take effect for the next draw.
+    virtual void CommitChanges() = 0;
+};

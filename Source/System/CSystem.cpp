@@ -1,0 +1,133 @@
+#include "System/CSystem.h"
+
+#include "Log.h"
+#include "System/CSettings.h"
+#include "System/CTokeniser.h"
+
+#include <cmath>
+#include <strings.h>
+
+CSystem System;
+
+namespace {
+
+bool Is(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
+
+// The next token must be `=` followed by a token of the given type.
+bool ReadValue(CTokeniser& t, TokenType expected) {
+    if (t.NextToken() != TokenType::Equals)
+        return false;
+    return t.NextToken() == expected;
+}
+
+bool ReadNumber(CTokeniser& t, double& value) {
+    if (!ReadValue(t, TokenType::Number))
+        return false;
+    value = t.GetNumber();
+    return true;
+}
+
+} // namespace
+
+void CSystem::Reset() { *this = CSystem(); }
+
+bool CSystem::LoadFromTokeniser(CTokeniser& t) {
+    for (;;) {
+        if (t.NextToken() != TokenType::Word)
+            return false;
+        const char* word = t.GetString();
+        bool ok;
+        if (Is(word, "resources")) {
+            LOG("CSystem::LoadFromTokeniser", "Resources blocks are not supported yet (line %d)", t.line);
+            ok = false;
+        } else if (Is(word, "system")) {
+            ok = LoadSystemBlockFromTokeniser(t);
+        } else if (Is(word, "scene")) {
+            LOG("CSystem::LoadFromTokeniser", "Scene blocks are not supported yet (line %d)", t.line);
+            ok = false;
+        } else if (Is(word, "end")) {
+            return true;
+        } else {
+            LOG("CSystem::LoadFromTokeniser", "Unknown block '%s' in system config on line %d", word, t.line);
+            return false;
+        }
+        if (!ok)
+            return false;
+    }
+}
+
+bool CSystem::LoadSystemBlockFromTokeniser(CTokeniser& t) {
+    if (t.NextToken() != TokenType::OpenBrace)
+        return false;
+    for (;;) {
+        TokenType type = t.NextToken();
+        if (type == TokenType::CloseBrace)
+            return true;
+        if (type != TokenType::Word)
+            return false;
+        std::string key = t.GetString();
+        const char* k = key.c_str();
+
+        if (Is(k, "AppName") || Is(k, "SettingsTitle") || Is(k, "SettingsOk") || Is(k, "SettingsCancel") ||
+            Is(k, "Music")) {
+            if (!ReadValue(t, TokenType::Word))
+                return false;
+            std::string value = t.GetString();
+            if (Is(k, "AppName"))
+                AppName = value;
+            else if (Is(k, "SettingsTitle"))
+                Settings.title = value;
+            else if (Is(k, "SettingsOk"))
+                Settings.okText = value;
+            else if (Is(k, "SettingsCancel"))
+                Settings.cancelText = value;
+            else
+                Music = value;
+        } else if (Is(k, "SpectrumEnabled")) {
+            if (!ReadValue(t, TokenType::Word))
+                return false;
+            if (Is(t.GetString(), "true"))
+                SpectrumEnabled = true;
+            else if (Is(t.GetString(), "false"))
+                SpectrumEnabled = false;
+            else
+                return false;
+        } else if (Is(k, "Bpm") || Is(k, "Beats") || Is(k, "Ticks")) {
+            double value;
+            if (!ReadNumber(t, value))
+                return false;
+            // A tempo of zero or below makes every later time infinite or meaningless.
+            bool isBpm = Is(k, "Bpm");
+            double stored = isBpm ? static_cast<double>(static_cast<float>(value)) : std::trunc(value);
+            if (!(stored > 0.0) || (!isBpm && stored > 2147483647.0)) {
+                LOG("CSystem::LoadSystemBlockFromTokeniser", "'%s' must be greater than zero on line %d", k,
+                    t.line);
+                return false;
+            }
+            if (isBpm)
+                Bpm = static_cast<float>(value);
+            else if (Is(k, "Beats"))
+                Beats = static_cast<int>(stored);
+            else
+                Ticks = static_cast<int>(stored);
+        } else if (Is(k, "DebugStartTime")) {
+            if (!ReadValue(t, TokenType::Time))
+                return false;
+            float seconds;
+            if (!MusicalTimeToSeconds(t.GetBar(), t.GetBeat(), t.GetTick(), seconds))
+                return false;
+            DebugStartTime = seconds;
+        } else {
+            return false;
+        }
+    }
+}
+
+bool MusicalTimeToSeconds(int bar, int beat, int tick, float& seconds) {
+    if (beat >= System.Beats || tick >= System.Ticks)
+        return false;
+    double beats = static_cast<double>(static_cast<float>(System.Beats));
+    double value = (bar + beat / beats + tick / (beats * System.Ticks)) * beats * (60.0 / System.Bpm);
+    seconds = static_cast<float>(value);
+    return true;
+}
