@@ -1,0 +1,3 @@
+#include "Music/CMusicStream.h"
+
+float SpectrumBuffer[SpectrumBands] = {};

@@ -1,0 +1,78 @@
+// A triangle mesh scene read from the system's own line-based model format: materials, objects
+// (each drawn with one material), lights and cameras. Objects are expanded into one vertex buffer
+// each and drawn as triangle lists inside an effect pass.
+#pragma once
+
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
+#include <glm/vec4.hpp>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CVertexBuffer;
+class CResourceTexture;
+
+struct ModelMaterial {
+    int type = 0; // 0 StandardMaterial, 1 unsupported
+    glm::vec4 diffuse{0.0f};
+    glm::vec4 second{0.0f};
+    glm::vec4 third{0.0f};
+    float value = 0.0f;
+    CResourceTexture* texture = nullptr; // not owned
+    bool firstFlag = false;
+    bool secondFlag = false;
+};
+
+struct ModelObject {
+    int materialIndex = 0;
+    std::vector<glm::vec3> positions;
+    std::vector<glm::vec3> normals;
+    std::vector<glm::vec2> texCoords;
+    std::vector<std::array<int, 3>> vertexIndices;
+    std::vector<std::array<int, 3>> texCoordIndices;
+    std::unique_ptr<CVertexBuffer> vertexBuffer;
+};
+
+enum class LightType { Omni = 0, Directional = 1, Spot = 2, Unknown = 3 };
+
+struct ModelLight {
+    LightType type = LightType::Unknown;
+    glm::vec3 first{0.0f};
+    glm::vec3 second{0.0f};
+    float value = 0.0f;
+    glm::vec4 values{0.0f};
+};
+
+struct ModelCamera {
+    glm::vec3 first{0.0f};
+    glm::vec3 second{0.0f};
+    float value = 0.0f;
+};
+
+// 32 bytes: position, normal, texture coordinate.
+struct ModelVertex {
+    float x, y, z;
+    float nx, ny, nz;
+    float u, v;
+};
+
+class CResourceModel {
+public:
+    CResourceModel();
+    ~CResourceModel();
+
+    bool LoadModel(const std::string& file);
+    void CreateVertexBuffers();
+    // Draws every object inside the caller's open effect pass, with the caller's world matrix.
+    void Render();
+
+    std::string fileName;
+    std::vector<ModelMaterial> materials;
+    std::vector<ModelObject> objects;
+    std::vector<ModelLight> lights;
+    glm::vec4 lightSectionValues{0.0f};
+    std::vector<ModelCamera> cameras;
+};

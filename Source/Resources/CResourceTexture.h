@@ -1,0 +1,53 @@
+// Textures that layers draw with: images read from the data paths and square render targets that
+// layers can draw into. Width and height are drawing units (an image's own pixel size; 1920 x 1200
+// for a render target).
+#pragma once
+
+#include <memory>
+#include <string>
+
+class CTexture;
+class CTokeniser;
+
+class CResourceTexture {
+public:
+    virtual ~CResourceTexture();
+    virtual bool LoadFromTokeniser(CTokeniser& tokeniser) = 0;
+    virtual bool Create() = 0;
+
+    // The device texture, or null when it was never created.
+    CTexture* GetTexture() const { return texture.get(); }
+
+    float width = 0.0f;
+    float height = 0.0f;
+
+protected:
+    std::unique_ptr<CTexture> texture;
+};
+
+class CResourceTextureImage : public CResourceTexture {
+public:
+    CResourceTextureImage() = default;
+    explicit CResourceTextureImage(std::string file) : fileName(std::move(file)) {}
+
+    bool LoadFromTokeniser(CTokeniser& tokeniser) override;
+    bool Create() override { return CreateImage(); }
+    bool CreateImage();
+
+    std::string fileName;
+};
+
+enum class RenderTargetSize { Full = 0, Half = 1, Quarter = 2 };
+
+class CResourceTextureRenderTarget : public CResourceTexture {
+public:
+    explicit CResourceTextureRenderTarget(RenderTargetSize s) : size(s) {}
+
+    bool LoadFromTokeniser(CTokeniser&) override { return true; }
+    bool Create() override;
+
+    static void BindToFrameBuffer(CResourceTextureRenderTarget* target);
+    static void UnbindFromFrameBuffer();
+
+    RenderTargetSize size;
+};
