@@ -30,6 +30,14 @@ public:
         std::filesystem::remove_all(directory, ignored);
     }
 
+    // Forgets what was logged so far.
+    void Restart() {
+        ResetLogForTests();
+        std::error_code ignored;
+        std::filesystem::remove(directory / "debug.log", ignored);
+        EnableLog();
+    }
+
     // The message part of every line logged so far, in order.
     std::vector<std::string> Messages() const {
         std::vector<std::string> messages;
