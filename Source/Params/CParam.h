@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 class CTokeniser;
 
@@ -21,6 +22,9 @@ inline constexpr InterpolationKeyword InterpolationKeywords[] = {
     {"smooth", InterpolationKind::Smooth},     {"spectrum", InterpolationKind::Spectrum},
     {"square", InterpolationKind::Square},
 };
+
+// Compares two names or keywords, ignoring the letter case of ASCII letters only.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Looks a word up in InterpolationKeywords; false when it is none of them.
 bool FindInterpolationKind(const char* word, InterpolationKind& kind);
@@ -40,6 +44,9 @@ public:
     virtual bool AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) = 0;
 
 protected:
+    // Truncates toward zero into a 32-bit integer, saturating at its limits; NaN gives 0.
+    static int TruncateToInt(double value);
+
     // Token readers shared by the value classes: each reads one token and fails on the wrong type.
     static bool ReadFloat(CTokeniser& tokeniser, float& value);
     static bool ReadFloats(CTokeniser& tokeniser, float* values, size_t count);
