@@ -11,19 +11,19 @@
 
 namespace {
 
-template <class Param> void Key(Param& param, float time, const std::string& line) {
+template <class Param> void Key(Param &param, float time, const std::string &line) {
     const std::string text = line + "\n";
     CMemoryTokeniser tokeniser(text.data(), text.size());
     param.AddKeyframeFromTokeniser(time, tokeniser);
 }
 
 // Keys one second apart; evaluation sweeps the whole range so every segment is searched.
-template <class Param, class MakeLine> void Fill(Param& param, int count, MakeLine line) {
+template <class Param, class MakeLine> void Fill(Param &param, int count, MakeLine line) {
     for (int k = 0; k < count; ++k)
         Key(param, static_cast<float>(k), line(k));
 }
 
-template <class Param> void Sweep(benchmark::State& state, const Param& param, int count) {
+template <class Param> void Sweep(benchmark::State &state, const Param &param, int count) {
     const float end = static_cast<float>(count > 1 ? count - 1 : 1);
     float t = 0.0f;
     for (auto _ : state) {
@@ -34,21 +34,21 @@ template <class Param> void Sweep(benchmark::State& state, const Param& param, i
     }
 }
 
-void FloatLinear(benchmark::State& state) {
+void FloatLinear(benchmark::State &state) {
     const int count = static_cast<int>(state.range(0));
     CParamFloat param(0.0f);
     Fill(param, count, [](int k) { return "linear " + std::to_string(k % 7); });
     Sweep(state, param, count);
 }
 
-void FloatSmooth(benchmark::State& state) {
+void FloatSmooth(benchmark::State &state) {
     const int count = static_cast<int>(state.range(0));
     CParamFloat param(0.0f);
     Fill(param, count, [](int k) { return "smooth " + std::to_string(k % 5); });
     Sweep(state, param, count);
 }
 
-void Vector2Spectrum(benchmark::State& state) {
+void Vector2Spectrum(benchmark::State &state) {
     const int count = static_cast<int>(state.range(0));
     for (int band = 0; band < SpectrumBands; ++band)
         SpectrumBuffer[band] = static_cast<float>(band % 10) / 8.0f;
@@ -57,7 +57,7 @@ void Vector2Spectrum(benchmark::State& state) {
     Sweep(state, param, count);
 }
 
-void StringHold(benchmark::State& state) {
+void StringHold(benchmark::State &state) {
     const int count = static_cast<int>(state.range(0));
     CParamString param("Base");
     Fill(param, count, [](int k) { return "hold Texture" + std::to_string(k); });

@@ -10,7 +10,9 @@ namespace {
 
 constexpr int HighestBand = 511;
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 } // namespace
 
@@ -23,8 +25,8 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool FindInterpolationKind(const char* word, InterpolationKind& kind) {
-    for (const InterpolationKeyword& entry : InterpolationKeywords) {
+bool FindInterpolationKind(const char *word, InterpolationKind &kind) {
+    for (const InterpolationKeyword &entry : InterpolationKeywords) {
         if (EqualsIgnoringAsciiCase(word, entry.keyword)) {
             kind = entry.kind;
             return true;
@@ -44,28 +46,28 @@ int CParam::TruncateToInt(double value) {
     return static_cast<int>(value);
 }
 
-bool CParam::ReadFloat(CTokeniser& tokeniser, float& value) {
+bool CParam::ReadFloat(CTokeniser &tokeniser, float &value) {
     if (tokeniser.NextToken() != TokenType::Number)
         return false;
     value = static_cast<float>(tokeniser.GetNumber());
     return true;
 }
 
-bool CParam::ReadFloats(CTokeniser& tokeniser, float* values, size_t count) {
+bool CParam::ReadFloats(CTokeniser &tokeniser, float *values, size_t count) {
     for (size_t i = 0; i < count; ++i)
         if (!ReadFloat(tokeniser, values[i]))
             return false;
     return true;
 }
 
-bool CParam::ReadInt(CTokeniser& tokeniser, int& value) {
+bool CParam::ReadInt(CTokeniser &tokeniser, int &value) {
     if (tokeniser.NextToken() != TokenType::Number)
         return false;
     value = TruncateToInt(tokeniser.GetNumber());
     return true;
 }
 
-bool CParam::ReadBand(CTokeniser& tokeniser, int& band) {
+bool CParam::ReadBand(CTokeniser &tokeniser, int &band) {
     int number;
     if (!ReadInt(tokeniser, number))
         return false;
@@ -73,7 +75,7 @@ bool CParam::ReadBand(CTokeniser& tokeniser, int& band) {
     return true;
 }
 
-bool CParam::ReadBool(CTokeniser& tokeniser, bool& value) {
+bool CParam::ReadBool(CTokeniser &tokeniser, bool &value) {
     if (tokeniser.NextToken() != TokenType::Word)
         return false;
     if (EqualsIgnoringAsciiCase(tokeniser.GetString(), "true")) {
@@ -87,13 +89,13 @@ bool CParam::ReadBool(CTokeniser& tokeniser, bool& value) {
     return false;
 }
 
-bool CParam::ReadPeriod(CTokeniser& tokeniser, float& seconds) {
+bool CParam::ReadPeriod(CTokeniser &tokeniser, float &seconds) {
     if (tokeniser.NextToken() != TokenType::Time)
         return false;
     return MusicalTimeToSeconds(tokeniser.GetBar(), tokeniser.GetBeat(), tokeniser.GetTick(), seconds);
 }
 
-bool CParam::ReadKind(CTokeniser& tokeniser, unsigned accepted, InterpolationKind& kind) {
+bool CParam::ReadKind(CTokeniser &tokeniser, unsigned accepted, InterpolationKind &kind) {
     if (tokeniser.NextToken() != TokenType::Word)
         return false;
     InterpolationKind found;

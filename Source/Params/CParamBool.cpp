@@ -2,7 +2,7 @@
 
 #include "Params/Interpolation.h"
 
-bool CParamBool::SetValueFromTokeniser(CTokeniser& tokeniser) {
+bool CParamBool::SetValueFromTokeniser(CTokeniser &tokeniser) {
     bool read;
     if (!ReadBool(tokeniser, read))
         return false;
@@ -10,7 +10,7 @@ bool CParamBool::SetValueFromTokeniser(CTokeniser& tokeniser) {
     return true;
 }
 
-bool CParamBool::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) {
+bool CParamBool::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
     Keyframe key{time, InterpolationKind::Hold, false};
     if (!ReadKind(tokeniser, KindBit(InterpolationKind::Hold), key.kind) || !ReadBool(tokeniser, key.value))
         return false;
@@ -26,6 +26,6 @@ bool CParamBool::GetValue(float time) const {
         return keyframes[0].value;
     if (time > keyframes[n - 1].time)
         return keyframes[n - 1].value;
-    const Keyframe& start = keyframes[Interpolation::FindSegment(keyframes, time)];
+    const Keyframe &start = keyframes[Interpolation::FindSegment(keyframes, time)];
     return start.kind == InterpolationKind::Hold ? start.value : value;
 }

@@ -15,13 +15,13 @@ public:
 
     explicit CParamBool(bool value) : value(value) {}
 
-    bool SetValueFromTokeniser(CTokeniser& tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) override;
+    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
+    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
 
     bool GetValue(float time) const;
 
     bool GetBaseValue() const { return value; }
-    const std::vector<Keyframe>& GetKeyframes() const { return keyframes; }
+    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
 
 private:
     bool value;

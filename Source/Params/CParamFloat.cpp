@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-bool CParamFloat::SetValueFromTokeniser(CTokeniser& tokeniser) {
+bool CParamFloat::SetValueFromTokeniser(CTokeniser &tokeniser) {
     float read;
     if (!ReadFloat(tokeniser, read))
         return false;
@@ -12,7 +12,7 @@ bool CParamFloat::SetValueFromTokeniser(CTokeniser& tokeniser) {
     return true;
 }
 
-bool CParamFloat::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) {
+bool CParamFloat::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
     constexpr unsigned accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
                                   KindBit(InterpolationKind::Smooth) | KindBit(InterpolationKind::Spectrum) |
                                   KindBit(InterpolationKind::Square);
@@ -22,7 +22,8 @@ bool CParamFloat::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) {
     bool read;
     switch (key.kind) {
     case InterpolationKind::Spectrum:
-        read = ReadFloat(tokeniser, key.value) && ReadBand(tokeniser, key.band) && ReadFloat(tokeniser, key.scale);
+        read = ReadFloat(tokeniser, key.value) && ReadBand(tokeniser, key.band) &&
+               ReadFloat(tokeniser, key.scale);
         break;
     case InterpolationKind::Square:
         read = ReadFloat(tokeniser, key.value) && ReadFloat(tokeniser, key.secondValue) &&
@@ -39,7 +40,7 @@ bool CParamFloat::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) {
 }
 
 float CParamFloat::GetValue(float time) const {
-    return Interpolation::Evaluate(keyframes, time, value, [this](const Keyframe& start, float t) {
+    return Interpolation::Evaluate(keyframes, time, value, [this](const Keyframe &start, float t) {
         switch (start.kind) {
         case InterpolationKind::Spectrum:
             return start.value + start.scale * Interpolation::SpectrumLevel(start.band);

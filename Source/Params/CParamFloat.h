@@ -20,13 +20,13 @@ public:
 
     explicit CParamFloat(float value) : value(value) {}
 
-    bool SetValueFromTokeniser(CTokeniser& tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) override;
+    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
+    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
 
     float GetValue(float time) const;
 
     float GetBaseValue() const { return value; }
-    const std::vector<Keyframe>& GetKeyframes() const { return keyframes; }
+    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
 
 private:
     float value;

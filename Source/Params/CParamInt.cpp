@@ -2,7 +2,7 @@
 
 #include "Params/Interpolation.h"
 
-bool CParamInt::SetValueFromTokeniser(CTokeniser& tokeniser) {
+bool CParamInt::SetValueFromTokeniser(CTokeniser &tokeniser) {
     int read;
     if (!ReadInt(tokeniser, read))
         return false;
@@ -10,7 +10,7 @@ bool CParamInt::SetValueFromTokeniser(CTokeniser& tokeniser) {
     return true;
 }
 
-bool CParamInt::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) {
+bool CParamInt::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
     constexpr unsigned accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
                                   KindBit(InterpolationKind::Spectrum);
     Keyframe key{time, InterpolationKind::Hold, 0};
@@ -38,7 +38,7 @@ int CParamInt::GetValue(float time) const {
     }
     if (i == n)
         return previousValue;
-    const Keyframe& next = keyframes[i];
+    const Keyframe &next = keyframes[i];
     switch (next.kind) {
     case InterpolationKind::Hold:
         return previousValue;

@@ -18,13 +18,13 @@ public:
 
     explicit CParamInt(int value) : value(value) {}
 
-    bool SetValueFromTokeniser(CTokeniser& tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) override;
+    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
+    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
 
     int GetValue(float time) const;
 
     int GetBaseValue() const { return value; }
-    const std::vector<Keyframe>& GetKeyframes() const { return keyframes; }
+    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
 
 private:
     int value;

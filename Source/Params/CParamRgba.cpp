@@ -4,7 +4,7 @@
 
 #include <glm/vec4.hpp>
 
-bool CParamRgba::SetValueFromTokeniser(CTokeniser& tokeniser) {
+bool CParamRgba::SetValueFromTokeniser(CTokeniser &tokeniser) {
     float read[4];
     if (!ReadFloats(tokeniser, read, 4))
         return false;
@@ -12,7 +12,7 @@ bool CParamRgba::SetValueFromTokeniser(CTokeniser& tokeniser) {
     return true;
 }
 
-bool CParamRgba::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) {
+bool CParamRgba::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
     constexpr unsigned accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
                                   KindBit(InterpolationKind::Smooth);
     Keyframe key{time, InterpolationKind::Hold, glm::vec4(0.0f)};
@@ -25,5 +25,5 @@ bool CParamRgba::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) {
 }
 
 glm::vec4 CParamRgba::GetValue(float time) const {
-    return Interpolation::Evaluate(keyframes, time, value, [this](const Keyframe&, float) { return value; });
+    return Interpolation::Evaluate(keyframes, time, value, [this](const Keyframe &, float) { return value; });
 }

@@ -15,15 +15,15 @@ public:
         glm::vec4 value;
     };
 
-    explicit CParamRgba(const glm::vec4& value) : value(value) {}
+    explicit CParamRgba(const glm::vec4 &value) : value(value) {}
 
-    bool SetValueFromTokeniser(CTokeniser& tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) override;
+    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
+    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
 
     glm::vec4 GetValue(float time) const;
 
-    const glm::vec4& GetBaseValue() const { return value; }
-    const std::vector<Keyframe>& GetKeyframes() const { return keyframes; }
+    const glm::vec4 &GetBaseValue() const { return value; }
+    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
 
 private:
     glm::vec4 value;

@@ -18,14 +18,14 @@ public:
 
     explicit CParamString(std::string value) : value(std::move(value)) {}
 
-    bool SetValueFromTokeniser(CTokeniser& tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) override;
+    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
+    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
 
     // Valid as long as the parameter lives and no value or keyframe is added.
-    const std::string& GetValue(float time) const;
+    const std::string &GetValue(float time) const;
 
-    const std::string& GetBaseValue() const { return value; }
-    const std::vector<Keyframe>& GetKeyframes() const { return keyframes; }
+    const std::string &GetBaseValue() const { return value; }
+    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
 
 private:
     std::string value;

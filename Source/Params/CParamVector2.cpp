@@ -2,7 +2,7 @@
 
 #include "Params/Interpolation.h"
 
-bool CParamVector2::SetValueFromTokeniser(CTokeniser& tokeniser) {
+bool CParamVector2::SetValueFromTokeniser(CTokeniser &tokeniser) {
     float read[2];
     if (!ReadFloats(tokeniser, read, 2))
         return false;
@@ -10,7 +10,7 @@ bool CParamVector2::SetValueFromTokeniser(CTokeniser& tokeniser) {
     return true;
 }
 
-bool CParamVector2::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) {
+bool CParamVector2::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
     constexpr unsigned accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
                                   KindBit(InterpolationKind::Smooth) | KindBit(InterpolationKind::Spectrum);
     Keyframe key{time, InterpolationKind::Hold, glm::vec2(0.0f)};
@@ -29,7 +29,7 @@ bool CParamVector2::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) 
 }
 
 glm::vec2 CParamVector2::GetValue(float time) const {
-    return Interpolation::Evaluate(keyframes, time, value, [this](const Keyframe& start, float) {
+    return Interpolation::Evaluate(keyframes, time, value, [this](const Keyframe &start, float) {
         if (start.kind == InterpolationKind::Spectrum)
             return start.value + start.scale * Interpolation::SpectrumLevel(start.band);
         return value;

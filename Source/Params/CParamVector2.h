@@ -17,15 +17,15 @@ public:
         glm::vec2 scale = glm::vec2(0); // Spectrum
     };
 
-    explicit CParamVector2(const glm::vec2& value) : value(value) {}
+    explicit CParamVector2(const glm::vec2 &value) : value(value) {}
 
-    bool SetValueFromTokeniser(CTokeniser& tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) override;
+    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
+    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
 
     glm::vec2 GetValue(float time) const;
 
-    const glm::vec2& GetBaseValue() const { return value; }
-    const std::vector<Keyframe>& GetKeyframes() const { return keyframes; }
+    const glm::vec2 &GetBaseValue() const { return value; }
+    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
 
 private:
     glm::vec2 value;

@@ -2,7 +2,7 @@
 
 #include "Params/Interpolation.h"
 
-bool CParamVector3::SetValueFromTokeniser(CTokeniser& tokeniser) {
+bool CParamVector3::SetValueFromTokeniser(CTokeniser &tokeniser) {
     float read[3];
     if (!ReadFloats(tokeniser, read, 3))
         return false;
@@ -10,7 +10,7 @@ bool CParamVector3::SetValueFromTokeniser(CTokeniser& tokeniser) {
     return true;
 }
 
-bool CParamVector3::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) {
+bool CParamVector3::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
     constexpr unsigned accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
                                   KindBit(InterpolationKind::Smooth);
     Keyframe key{time, InterpolationKind::Hold, glm::vec3(0.0f)};
@@ -23,5 +23,5 @@ bool CParamVector3::AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) 
 }
 
 glm::vec3 CParamVector3::GetValue(float time) const {
-    return Interpolation::Evaluate(keyframes, time, value, [this](const Keyframe&, float) { return value; });
+    return Interpolation::Evaluate(keyframes, time, value, [this](const Keyframe &, float) { return value; });
 }

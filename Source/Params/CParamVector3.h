@@ -14,15 +14,15 @@ public:
         glm::vec3 value;
     };
 
-    explicit CParamVector3(const glm::vec3& value) : value(value) {}
+    explicit CParamVector3(const glm::vec3 &value) : value(value) {}
 
-    bool SetValueFromTokeniser(CTokeniser& tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser& tokeniser) override;
+    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
+    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
 
     glm::vec3 GetValue(float time) const;
 
-    const glm::vec3& GetBaseValue() const { return value; }
-    const std::vector<Keyframe>& GetKeyframes() const { return keyframes; }
+    const glm::vec3 &GetBaseValue() const { return value; }
+    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
 
 private:
     glm::vec3 value;

@@ -31,20 +31,20 @@ protected:
         return printed;
     }
 
-    bool Set(const std::string& name, const std::string& rest) {
+    bool Set(const std::string &name, const std::string &rest) {
         CMemoryTokeniser tokeniser = ScriptLine(rest);
         return params.SetValueFromTokeniser(tokeniser, name);
     }
 
-    bool Key(float time, const std::string& line) {
+    bool Key(float time, const std::string &line) {
         CMemoryTokeniser tokeniser = ScriptLine(line);
         return params.AddKeyframeFromTokeniser(time, tokeniser);
     }
 
     CParamManager params;
-    CParamBool* active = nullptr;
-    CParamRgba* colour = nullptr;
-    CParamFloat* rotation = nullptr;
+    CParamBool *active = nullptr;
+    CParamRgba *colour = nullptr;
+    CParamFloat *rotation = nullptr;
 };
 
 } // namespace
@@ -55,7 +55,7 @@ TEST_F(ParamManager, FindsNamesIgnoringLetterCaseAndTheFirstRegistrationWins) {
     EXPECT_EQ(params.FindParam("Colou"), nullptr);
     EXPECT_EQ(params.FindParam(""), nullptr);
 
-    CParamFloat* shadow = params.AddParam(new CParamFloat(5.0f), "rotation");
+    CParamFloat *shadow = params.AddParam(new CParamFloat(5.0f), "rotation");
     EXPECT_EQ(params.FindParam("Rotation"), rotation);
     EXPECT_TRUE(Set("ROTATION", "= 45"));
     EXPECT_EQ(rotation->GetBaseValue(), 45.0f);
@@ -76,13 +76,15 @@ TEST_F(ParamManager, SettingFailuresLogTheirLinesAndAMissingEqualsLogsNothing) {
     EXPECT_EQ(colour->GetBaseValue(), glm::vec4(1));
 
     printed = Logged([&] { EXPECT_FALSE(Set("Colr", "\n\n= 1 1 1 1")); });
-    EXPECT_NE(printed.find("CParamManager::SetValueFromTokeniser] Failed to find variable 'Colr' on line 3\n"),
-              std::string::npos)
+    EXPECT_NE(
+        printed.find("CParamManager::SetValueFromTokeniser] Failed to find variable 'Colr' on line 3\n"),
+        std::string::npos)
         << printed;
     EXPECT_NE(printed.find("CParamManager.cpp@"), std::string::npos) << printed;
 
     printed = Logged([&] { EXPECT_FALSE(Set("Colour", "=\nred")); });
-    EXPECT_NE(printed.find("] Failed to set value from tokeniser for 'Colour' on line 2\n"), std::string::npos)
+    EXPECT_NE(printed.find("] Failed to set value from tokeniser for 'Colour' on line 2\n"),
+              std::string::npos)
         << printed;
     EXPECT_EQ(colour->GetBaseValue(), glm::vec4(1));
 }
@@ -105,9 +107,10 @@ TEST_F(ParamManager, KeyframeFailuresLogOnlyForABadPayload) {
 
     // The name is the one written in the line, not the last token the payload reader saw.
     printed = Logged([&] { EXPECT_FALSE(Key(0.0f, "colour\nhold 1 1 oops")); });
-    EXPECT_NE(printed.find("CParamManager::AddKeyframeFromTokeniser] Failed to add a keyframe from tokeniser for "
-                           "'colour' on line 2\n"),
-              std::string::npos)
+    EXPECT_NE(
+        printed.find("CParamManager::AddKeyframeFromTokeniser] Failed to add a keyframe from tokeniser for "
+                     "'colour' on line 2\n"),
+        std::string::npos)
         << printed;
     printed = Logged([&] { EXPECT_FALSE(Key(0.0f, "Active spectrum 1 2 3")); });
     EXPECT_NE(printed.find("for 'Active' on line 1"), std::string::npos) << printed;
@@ -116,7 +119,7 @@ TEST_F(ParamManager, KeyframeFailuresLogOnlyForABadPayload) {
 }
 
 TEST_F(ParamManager, ANullParameterRegistersNothing) {
-    EXPECT_EQ(params.AddParam(static_cast<CParamFloat*>(nullptr), "Ghost"), nullptr);
+    EXPECT_EQ(params.AddParam(static_cast<CParamFloat *>(nullptr), "Ghost"), nullptr);
     EXPECT_EQ(params.FindParam("Ghost"), nullptr);
     EXPECT_EQ(params.GetEntries().size(), 3u);
 }

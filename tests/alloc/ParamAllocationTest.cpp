@@ -16,7 +16,7 @@
 
 namespace {
 
-template <class Param> void Key(Param& param, float time, const std::string& line) {
+template <class Param> void Key(Param &param, float time, const std::string &line) {
     const std::string text = line + "\n";
     CMemoryTokeniser tokeniser(text.data(), text.size());
     ASSERT_TRUE(param.AddKeyframeFromTokeniser(time, tokeniser)) << line;
@@ -29,7 +29,7 @@ constexpr float Times[] = {-1.0f, 0.0f, 0.3f, 1.0f, 1.5f, 2.0f, 2.7f, 3.0f, 3.5f
 
 TEST(ParamAllocation, CounterSeesAnAllocation) {
     const std::size_t before = AllocationCount();
-    std::string* s = new std::string("long enough to leave the small-string buffer");
+    std::string *s = new std::string("long enough to leave the small-string buffer");
     delete s;
     EXPECT_GE(AllocationCount() - before, 2u);
 }
