@@ -69,6 +69,10 @@ TEST(LayerBase, FreshLayerIsActiveWithNoRenderTargetAndCommonParametersFirst) {
     EXPECT_EQ(layer->renderTarget->GetValue(0.0f), "");
     EXPECT_EQ(layer->params.FindParam("active"), layer->active);
     EXPECT_EQ(layer->params.FindParam("RENDERTARGET"), layer->renderTarget);
+    std::vector<std::string> names;
+    for (const ParamEntry& entry : layer->params.GetEntries())
+        names.push_back(entry.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Active", "RenderTarget", "Tag", "MessUp"}));
     EXPECT_TRUE(layer->CLayer::Create());
 }
 
