@@ -59,7 +59,18 @@ bool CSDLWindow::PumpEvents() {
     return !closeRequested;
 }
 
-void CSDLWindow::Activate() {
+void CSDLWindow::OnKey(int keyCode, bool down, bool altHeld) {
+    if (keyCode <= 0 || keyCode > 255)
+        return;
+    // Keys pressed with Alt belong to the window manager's shortcuts, not to the program. A release
+    // always counts, with Alt or without, so that no key stays down for ever.
+    if (down && !altHeld)
+        KeyDown[keyCode] = true;
+    else if (!down)
+        KeyDown[keyCode] = false;
+}
+
+void CSDLWindow::OnActivated() {
     AppActive = true;
     // Keys released while the window was away never reported their release.
     std::fill(KeyDown + 9, KeyDown + 256, false);
@@ -68,42 +79,35 @@ void CSDLWindow::Activate() {
 void CSDLWindow::HandleEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_QUIT:
-        closeRequested = true;
+        OnCloseRequest();
         break;
     case SDL_WINDOWEVENT:
         switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
-            closeRequested = true;
+            OnCloseRequest();
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
-            AppActive = false;
+            OnMinimised();
             break;
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
         case SDL_WINDOWEVENT_FOCUS_LOST:
             if (window && (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED))
-                AppActive = false;
+                OnMinimised();
             else
-                Activate();
+                OnActivated();
             break;
         default:
             break;
         }
         break;
-    case SDL_KEYDOWN: {
-        // Keys pressed with Alt belong to the window manager's shortcuts, not to the program.
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
         const SDL_Keycode key = event.key.keysym.sym;
-        if ((event.key.keysym.mod & KMOD_ALT) || key == SDLK_LALT || key == SDLK_RALT)
-            break;
-        if (int code = KeyCodeFor(key))
-            KeyDown[code] = true;
+        const bool alt = (event.key.keysym.mod & KMOD_ALT) || key == SDLK_LALT || key == SDLK_RALT;
+        OnKey(KeyCodeFor(key), event.type == SDL_KEYDOWN, alt);
         break;
     }
-    case SDL_KEYUP:
-        // A release always counts, with Alt or without, so that no key stays down for ever.
-        if (int code = KeyCodeFor(event.key.keysym.sym))
-            KeyDown[code] = false;
-        break;
     default:
         break;
     }

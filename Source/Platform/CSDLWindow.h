@@ -21,6 +21,13 @@ public:
     // Applies one event to KeyDown, AppActive and the close request.
     void HandleEvent(const SDL_Event& event);
 
+    // What the events come down to, by the classic key codes (0 is ignored).
+    void OnKey(int keyCode, bool down, bool altHeld);
+    void OnMinimised() { AppActive = false; }
+    // The window came back or changed focus without being minimised: active again, held keys forgotten.
+    void OnActivated();
+    void OnCloseRequest() { closeRequested = true; }
+
     SDL_Window* Handle() const { return window; }
     bool CloseRequested() const { return closeRequested; }
 
@@ -29,7 +36,6 @@ public:
 
 private:
     explicit CSDLWindow(SDL_Window* w) : window(w) {}
-    void Activate();
 
     SDL_Window* window;
     bool closeRequested = false;
