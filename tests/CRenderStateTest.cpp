@@ -275,3 +275,28 @@ TEST(LetterboxBars, DrawIsAFourTriangleListInTwoDimensionalModeWithoutCulling) {
     CRenderState::ResetForTests();
     SetGraphicsDevice(nullptr);
 }
+
+TEST(CRecordingDevice, EffectsReportConfiguredPassesAndCreationCanFail) {
+    CRecordingDevice device;
+    device.techniquePasses["Two"] = 2;
+    device.missingTechniques = {"Gone"};
+    std::string errors;
+    auto effect = device.CreateEffect("text", "a.fx", errors);
+    ASSERT_TRUE(effect);
+    EXPECT_EQ(device.effectSources.back(), "text");
+    EXPECT_TRUE(effect->SetTechnique("One"));
+    EXPECT_EQ(effect->Begin(), 1);
+    EXPECT_TRUE(effect->SetTechnique("Two"));
+    EXPECT_EQ(effect->Begin(), 2);
+    EXPECT_FALSE(effect->SetTechnique("Gone"));
+    EXPECT_EQ(effect->Begin(), 0);
+    const float v = 0.25f;
+    effect->SetValue("g_ShaderValue", &v, sizeof(v));
+    EXPECT_EQ(device.LastFloat("g_ShaderValue"), 0.25f);
+    EXPECT_EQ(device.LastCall("SetValue")->effect, effect.get());
+
+    device.failCreateEffect = true;
+    EXPECT_FALSE(device.CreateEffect("text", "b.fx", errors));
+    EXPECT_EQ(errors, device.createEffectErrors);
+    EXPECT_EQ(device.CountCalls("CreateEffect"), 2);
+}
