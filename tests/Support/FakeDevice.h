@@ -147,6 +147,8 @@ public:
     ScopedFakeDevice() {
         SetGraphicsDevice(&device);
         CRenderState::ResetForTests();
+        CRenderState::Get(); // its start-up states are not what the tests look at
+        device.calls.clear();
         renderTargetBound = false;
     }
     ~ScopedFakeDevice() {
