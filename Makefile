@@ -4,7 +4,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 DEMO       ?= examples/neon-drift
 
-.PHONY: all deps configure build test demo bench fuzz sanitize clean
+.PHONY: all deps configure build test demo bench fuzz fuzz-run sanitize clean
 
 all: build
 
@@ -28,9 +28,15 @@ bench: deps
 	@cmake --build build-bench -j $(JOBS) --target qv_bench
 	@build-bench/qv_bench
 
-fuzz: deps
-	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON -DQV_TESTS=OFF >/dev/null
-	@cmake --build build-fuzz -j $(JOBS)
+fuzz:
+	@scripts/install-deps fuzz
+	@cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON -DQV_TESTS=OFF >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target qv_fuzz
+
+# Runs one fuzz target over its seeds: make fuzz-run TARGET=ScriptFuzz SECONDS=600
+fuzz-run: fuzz
+	@scripts/run-fuzz build-fuzz $(TARGET) $(SECONDS)
 
 sanitize: deps
 	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON >/dev/null
