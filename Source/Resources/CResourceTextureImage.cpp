@@ -2,6 +2,7 @@
 #include "Platform/CGraphicsDevice.h"
 #include "Resources/CResourceTexture.h"
 #include "Resources/DataFile.h"
+#include "Resources/ImageScreen.h"
 #include "System/CTokeniser.h"
 
 #include <stb_image.h>
@@ -13,8 +14,11 @@
 
 namespace {
 
-// Larger images than this are refused: the device could not hold them anyway.
+// Larger images are refused from their header, before anything is decoded: the device could not
+// hold them, and a hostile header must not make the decoder allocate gigabytes.
 constexpr int MaxImageEdge = 16384;
+// The power-of-two texture an image is scaled to: at most 256 MiB of RGBA pixels.
+constexpr int64_t MaxTexturePixels = int64_t(8192) * 8192;
 
 int NextPowerOfTwo(int value) {
     int result = 1;
@@ -51,13 +55,35 @@ bool CResourceTextureImage::CreateImage() {
         return false;
     }
 
+    // The decoder is not safe on everything it accepts (see ImageScreen.h).
+    switch (ScreenImage(bytes)) {
+    case ImageScreenResult::Accepted:
+        break;
+    case ImageScreenResult::UnsupportedFormat:
+        LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s': not a BMP, PNG, JPEG or TGA image",
+            fileName.c_str());
+        return false;
+    case ImageScreenResult::CorruptJpeg:
+        LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s': corrupt JPEG Huffman table",
+            fileName.c_str());
+        return false;
+    }
     int width = 0, height = 0, channels = 0;
     std::unique_ptr<unsigned char, StbImageFree> pixels;
-    if (stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels) &&
-        width > 0 && height > 0 && width <= MaxImageEdge && height <= MaxImageEdge) {
+    if (stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels)) {
+        if (width < 1 || height < 1 || width > MaxImageEdge || height > MaxImageEdge ||
+            int64_t(NextPowerOfTwo(width)) * NextPowerOfTwo(height) > MaxTexturePixels) {
+            LOG("CResourceTextureImage::CreateImage",
+                "Error creating texture '%s': the image is %d x %d pixels, more than a texture may hold",
+                fileName.c_str(), width, height);
+            return false;
+        }
         pixels.reset(stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels,
                                            4));
     }
+    // The header may understate what the decoder then produced.
+    if (pixels && (width < 1 || height < 1 || width > MaxImageEdge || height > MaxImageEdge))
+        pixels.reset();
     CGraphicsDevice* device = GetGraphicsDevice();
     if (!pixels || !device) {
         LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());

@@ -1,0 +1,124 @@
+// Image files that would make the decoder write out of bounds or allocate without limit are refused
+// from their first bytes, with a message, before any decoding; the formats textures use still load.
+#include "Resources/CResourceManager.h"
+#include "Resources/CResourceTexture.h"
+#include "Resources/ImageScreen.h"
+#include "Support/FakeDevice.h"
+#include "Support/LogCapture.h"
+#include "Support/TempDataFolder.h"
+#include "TestDirectory.h"
+
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Encode(void (*write)(std::string&, int, int, const std::vector<uint8_t>&), int w, int h) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3, 0x80);
+    std::string out;
+    write(out, w, h, rgb);
+    return out;
+}
+
+void Append(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), size);
+}
+
+void WritePng(std::string& out, int w, int h, const std::vector<uint8_t>& rgb) {
+    stbi_write_png_to_func(Append, &out, w, h, 3, rgb.data(), w * 3);
+}
+void WriteJpeg(std::string& out, int w, int h, const std::vector<uint8_t>& rgb) {
+    stbi_write_jpg_to_func(Append, &out, w, h, 3, rgb.data(), 90);
+}
+void WriteTga(std::string& out, int w, int h, const std::vector<uint8_t>& rgb) {
+    stbi_write_tga_to_func(Append, &out, w, h, 3, rgb.data());
+}
+
+// A PNG signature and header chunk claiming the given size, with no pixel data after it.
+std::string PngHeader(uint32_t w, uint32_t h) {
+    std::string s("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+    for (uint32_t v : {w, h})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            s += static_cast<char>((v >> shift) & 0xFF);
+    s += std::string("\x08\x02\0\0\0\0\0\0\0", 9); // 8-bit RGB, then a CRC the decoder does not check
+    return s;
+}
+
+std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+std::string Fixture(const std::string& name) {
+    return TestDirectory::Read(std::string(QV_SOURCE_DIR) + "/tests/data/hostile/" + name);
+}
+
+class HostileImageTest : public ::testing::Test {
+protected:
+    void SetUp() override { CResourceManager::Clear(); }
+    void TearDown() override { CResourceManager::Clear(); }
+
+    bool Create(const std::string& name, const std::string& content) {
+        data.Write(name, content);
+        CResourceTextureImage texture(name);
+        return texture.Create();
+    }
+
+    LogCapture log;
+    TempDataFolder data;
+    ScopedFakeDevice fake;
+};
+
+TEST_F(HostileImageTest, HugeHeadersAreRefusedBeforeDecoding) {
+    // The decoder's own header check already turns this one away.
+    EXPECT_FALSE(Create("huge.png", PngHeader(100000, 100000)));
+    EXPECT_TRUE(log.Contains("Error creating texture 'huge.png'"));
+    EXPECT_FALSE(Create("wide.png", PngHeader(16385, 16)));
+    EXPECT_TRUE(log.Contains("Error creating texture 'wide.png': the image is 16385 x 16 pixels, more than a "
+                             "texture may hold"));
+    // Each side fits, but the power-of-two texture (16384 x 16384) would not.
+    EXPECT_FALSE(Create("square.png", PngHeader(9000, 9000)));
+    EXPECT_TRUE(log.Contains("Error creating texture 'square.png': the image is 9000 x 9000 pixels, more than a "
+                             "texture may hold"));
+    EXPECT_TRUE(fake.device.CallsStartingWith("CreateTexture").empty());
+
+    // A long thin image is within the limits.
+    EXPECT_TRUE(Create("strip.png", Encode(WritePng, 16384, 1)));
+    EXPECT_EQ(fake.device.CallsStartingWith("CreateTexture"), (std::vector<std::string>{"CreateTexture 16384x1 levels 2"}));
+}
+
+TEST_F(HostileImageTest, FormatsTexturesDoNotUseAreRefused) {
+    // A 16-bit binary PNM that made the decoder write past its buffer.
+    EXPECT_FALSE(Create("deep.ppm", Fixture("sixteen-bit.ppm")));
+    EXPECT_TRUE(log.Contains("Error creating texture 'deep.ppm': not a BMP, PNG, JPEG or TGA image"));
+    EXPECT_FALSE(Create("anim.gif", "GIF89a\x01\0\x01\0\0\0\0;"));
+    EXPECT_TRUE(log.Contains("Error creating texture 'anim.gif': not a BMP, PNG, JPEG or TGA image"));
+    for (const char* prefix : {"8BPS", "#?RADIANCE\n", "P5 1 1 255 ", "\x53\x80\xf6\x34"})
+        EXPECT_EQ(ScreenImage(Bytes(prefix)), ImageScreenResult::UnsupportedFormat) << prefix;
+
+    // TGA has no signature and still loads; so do the other three.
+    EXPECT_TRUE(Create("a.tga", Encode(WriteTga, 3, 2)));
+    EXPECT_TRUE(Create("a.png", Encode(WritePng, 3, 2)));
+    EXPECT_TRUE(Create("a.jpg", Encode(WriteJpeg, 3, 2)));
+    EXPECT_EQ(fake.device.CallsStartingWith("CreateTexture").size(), 3u);
+}
+
+TEST_F(HostileImageTest, JpegHuffmanTablesLargerThanTheDecoderHoldsAreRefused) {
+    // Found by fuzzing: a table whose counts add up to more than 256 codes.
+    EXPECT_FALSE(Create("tables.jpg", Fixture("huffman-overflow.jpg")));
+    EXPECT_TRUE(log.Contains("Error creating texture 'tables.jpg': corrupt JPEG Huffman table"));
+
+    // The same table in a segment between scans, where progressive files put theirs.
+    std::string valid = Encode(WriteJpeg, 8, 8);
+    ASSERT_EQ(ScreenImage(Bytes(valid)), ImageScreenResult::Accepted);
+    std::string table("\xff\xc4\x00\x13\x00", 5);
+    table += std::string(16, '\x11'); // 16 x 17 = 272 codes
+    std::string between = valid.substr(0, valid.size() - 2) + table + "\xff\xd9";
+    EXPECT_EQ(ScreenImage(Bytes(between)), ImageScreenResult::CorruptJpeg);
+    // Exactly 256 codes is what the decoder holds.
+    std::string full("\xff\xd8\xff\xc4\x01\x11\x00", 7);
+    full += std::string(16, '\x10') + std::string(256, '\0');
+    EXPECT_EQ(ScreenImage(Bytes(full)), ImageScreenResult::Accepted);
+}
+
+} // namespace
