@@ -1,0 +1,90 @@
+// Runs the built program the way a user does, in a directory of its own and with no display to
+// reach (so no error box waits for a click), and keeps what the user gets: the exit status, standard
+// error and, with the Log option, the messages of debug.log.
+#pragma once
+
+#include "TestDirectory.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fcntl.h>
+#include <signal.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+struct ProgramResult {
+    int status = -1;     // exit status; -1 when the program died of a signal or ran out of time
+    int signal = 0;      // the signal that ended it, if any
+    bool timedOut = false;
+    std::string err;
+    std::vector<std::string> errLines;
+    std::vector<std::string> log; // message parts of debug.log
+
+    bool Logged(const std::string& message) const {
+        return std::find(log.begin(), log.end(), message) != log.end();
+    }
+    // True when some log message starts with `prefix`.
+    bool LoggedStart(const std::string& prefix) const {
+        return std::any_of(log.begin(), log.end(), [&](const std::string& m) { return m.rfind(prefix, 0) == 0; });
+    }
+    bool ErrLine(const std::string& line) const {
+        return std::find(errLines.begin(), errLines.end(), line) != errLines.end();
+    }
+};
+
+// A hang is a failure too: the program is killed after `limitSeconds`.
+inline ProgramResult RunProgramIn(const TestDirectory& dir, const std::vector<std::string>& args,
+                                  int limitSeconds = 60) {
+    std::vector<std::string> all = {QV_PROGRAM};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string errPath = (dir / "stderr.txt").string();
+    std::error_code ignored;
+    std::filesystem::remove(dir / "debug.log", ignored);
+
+    pid_t pid = fork();
+    if (pid == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (chdir(dir.path.c_str()) != 0 || null < 0 || err < 0)
+            _exit(126);
+        dup2(null, 1);
+        dup2(err, 2);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    ProgramResult run;
+    int status = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
+    for (;;) {
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid || done < 0)
+            break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            run.timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (!run.timedOut && WIFEXITED(status))
+        run.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        run.signal = WTERMSIG(status);
+    run.err = TestDirectory::Read(errPath);
+    run.errLines = TestDirectory::Lines(errPath);
+    for (const std::string& line : TestDirectory::Lines(dir / "debug.log")) {
+        size_t end = line.find("] ");
+        run.log.push_back(end == std::string::npos ? line : line.substr(end + 2));
+    }
+    return run;
+}
