@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -95,26 +96,22 @@ public:
 
     // Text with its top-left corner at (x, y). Returns the number of glyph rectangles drawn.
     int Text(float x, float y, const std::string& text, float scale, Colour c) {
-        std::string safe = text;
-        for (char& ch : safe)
-            if (ch != '\n' && (ch < 32 || ch > 126))
-                ch = '?'; // the glyph table covers printable ASCII only
-        std::vector<char> quads(safe.size() * 2048 + 64);
-        const int count = stb_easy_font_print(0.0f, 0.0f, safe.data(), nullptr, quads.data(),
-                                              static_cast<int>(quads.size()));
-        // Each quad is four vertices of 16 bytes: x, y, z as floats, then a colour.
-        for (int q = 0; q < count; ++q) {
-            const float* v0 = reinterpret_cast<const float*>(quads.data() + q * 64);
-            const float* v2 = reinterpret_cast<const float*>(quads.data() + q * 64 + 32);
-            Rect(x + v0[0] * scale, y + v0[1] * scale, x + v2[0] * scale, y + v2[1] * scale, c);
-        }
-        return count;
+        const std::vector<Quad> quads = Glyphs(text);
+        for (const Quad& q : quads)
+            Rect(x + q.x0 * scale, y + q.y0 * scale, x + q.x1 * scale, y + q.y1 * scale, c);
+        return static_cast<int>(quads.size());
     }
 
-    // One line of text whose capitals are centred on (cx, cy).
+    // One line of text whose inked part is centred on (cx, cy) across, and whose capitals are
+    // centred on it up and down (they span glyph units 0 to 7 of a 12-unit line).
     int CentredText(float cx, float cy, const std::string& text, float scale, Colour c) {
-        // Capitals span glyph units 0 to 7; the rest of a line's 12 units is descender and gap.
-        return Text(cx - TextWidth(text, scale) / 2, cy - 3.5f * scale, text, scale, c);
+        float left = 0, right = 0;
+        const std::vector<Quad> quads = Glyphs(text);
+        for (size_t i = 0; i < quads.size(); ++i) {
+            left = i ? std::min(left, quads[i].x0) : quads[i].x0;
+            right = i ? std::max(right, quads[i].x1) : quads[i].x1;
+        }
+        return Text(cx - (left + right) * scale / 2, cy - 3.5f * scale, text, scale, c);
     }
 
     // A halo: blurs this canvas's alpha with three box passes, tints it and puts it beneath.
@@ -162,6 +159,29 @@ public:
     }
 
 private:
+    struct Quad {
+        float x0, y0, x1, y1;
+    };
+
+    // The glyph rectangles of `text` in glyph units, top-left origin.
+    static std::vector<Quad> Glyphs(std::string text) {
+        for (char& ch : text)
+            if (ch != '\n' && (ch < 32 || ch > 126))
+                ch = '?'; // the glyph table covers printable ASCII only
+        std::vector<char> buffer(text.size() * 2048 + 64);
+        const int count = stb_easy_font_print(0.0f, 0.0f, text.data(), nullptr, buffer.data(),
+                                              static_cast<int>(buffer.size()));
+        // Each rectangle is four vertices of 16 bytes: x, y, z as floats, then a colour.
+        std::vector<Quad> quads(std::max(count, 0));
+        for (int q = 0; q < count; ++q) {
+            float v0[3], v2[3];
+            std::memcpy(v0, buffer.data() + q * 64, sizeof(v0));
+            std::memcpy(v2, buffer.data() + q * 64 + 32, sizeof(v2));
+            quads[q] = {v0[0], v0[1], v2[0], v2[1]};
+        }
+        return quads;
+    }
+
     int width, height;
     std::vector<Colour> pixels;
 

@@ -72,18 +72,17 @@ public:
             echoR[i] = echoL[i - echo] * 0.8;
         }
         double peak = 1e-9;
-        std::vector<double> mixL(frames), mixR(frames);
         for (size_t i = 0; i < frames; ++i) {
-            mixL[i] = std::tanh(dryL[i] + revL[i] * 0.35 + echoL[i] * 0.4);
-            mixR[i] = std::tanh(dryR[i] + revR[i] * 0.35 + echoR[i] * 0.4);
-            peak = std::max(peak, std::max(std::fabs(mixL[i]), std::fabs(mixR[i])));
+            dryL[i] = std::tanh(dryL[i] + revL[i] * 0.35 + echoL[i] * 0.4);
+            dryR[i] = std::tanh(dryR[i] + revR[i] * 0.35 + echoR[i] * 0.4);
+            peak = std::max(peak, std::max(std::fabs(dryL[i]), std::fabs(dryR[i])));
         }
         const double gain = 0.89 / peak;
         const size_t fade = static_cast<size_t>(0.5 * SampleRate);
         for (size_t i = 0; i < frames; ++i) {
             const double tail = i + fade > frames ? double(frames - i) / fade : 1.0;
-            out[2 * i] = static_cast<float>(mixL[i] * gain * tail);
-            out[2 * i + 1] = static_cast<float>(mixR[i] * gain * tail);
+            out[2 * i] = static_cast<float>(dryL[i] * gain * tail);
+            out[2 * i + 1] = static_cast<float>(dryR[i] * gain * tail);
         }
         return out;
     }
@@ -122,10 +121,16 @@ private:
     // Zero-delay-feedback state-variable filter (low-pass output).
     struct Filter {
         double ic1 = 0, ic2 = 0;
+        double g = 0, k = 1, a1 = 1, lastCutoff = -1, lastQ = -1;
         double Low(double x, double cutoffHz, double q) {
-            const double g = std::tan(Pi * std::min(cutoffHz, SampleRate * 0.45) / SampleRate);
-            const double k = 1.0 / q;
-            const double a1 = 1.0 / (1.0 + g * (g + k));
+            // tan() per sample would dominate the render; the cutoffs move slowly.
+            if (std::fabs(cutoffHz - lastCutoff) > lastCutoff * 0.002 || q != lastQ) {
+                g = std::tan(Pi * std::min(cutoffHz, SampleRate * 0.45) / SampleRate);
+                k = 1.0 / q;
+                a1 = 1.0 / (1.0 + g * (g + k));
+                lastCutoff = cutoffHz;
+                lastQ = q;
+            }
             const double v3 = x - ic2;
             const double v1 = a1 * ic1 + g * a1 * v3;
             const double v2 = ic2 + g * v1;
@@ -225,17 +230,20 @@ private:
             const int note = chords[bar % 4][v];
             const double pan = (v - 1.5) * 0.45;
             double phases[3] = {0.13 * v, 0.51, 0.77};
-            const double detune[3] = {1.0, 1.006, 0.994};
+            const double incs[3] = {NoteHz(note) / SampleRate, NoteHz(note) * 1.006 / SampleRate,
+                                    NoteHz(note) * 0.994 / SampleRate};
             Filter f;
             const size_t first = Index(start);
             const size_t len = static_cast<size_t>(length * SampleRate);
+            double sweep = 0.0;
             for (size_t n = 0; n < len && first + n < Frames(); ++n) {
                 const double s = double(n) / SampleRate;
                 const double env = std::min(1.0, s / 0.25) * std::min(1.0, (length - s) / 0.4);
                 double osc = 0.0;
                 for (int k = 0; k < 3; ++k)
-                    osc += Saw(phases[k], NoteHz(note) * detune[k] / SampleRate);
-                const double sweep = 0.5 + 0.5 * std::sin(2 * Pi * (first + n) / SampleRate / 16.0);
+                    osc += Saw(phases[k], incs[k]);
+                if (n % 64 == 0)
+                    sweep = 0.5 + 0.5 * std::sin(2 * Pi * (first + n) / SampleRate / 16.0);
                 const double cutoff = (open ? 1400.0 : 700.0) + 1200.0 * sweep;
                 const double out = f.Low(osc, cutoff, 0.9) * env * level;
                 const size_t i = first + n;
@@ -257,12 +265,12 @@ private:
             const size_t first = Index(t);
             const size_t len = static_cast<size_t>(0.3 * SampleRate);
             double phase = 0.0, sub = 0.25;
+            const double inc = NoteHz(note) / SampleRate, subInc = NoteHz(note - 12) / SampleRate;
             Filter f;
             for (size_t n = 0; n < len && first + n < Frames(); ++n) {
                 const double s = double(n) / SampleRate;
                 const double env = std::min(1.0, s * 800.0) * std::exp(-s * 14.0);
-                const double osc = Saw(phase, NoteHz(note) / SampleRate) * 0.7 +
-                                   Saw(sub, NoteHz(note - 12) / SampleRate) * 0.3;
+                const double osc = Saw(phase, inc) * 0.7 + Saw(sub, subInc) * 0.3;
                 const double v = f.Low(osc, 900.0 + 5000.0 * std::exp(-s * 25.0), 2.0) * env *
                                  (breakdown ? 0.16 : 0.11);
                 const size_t k = first + n;
@@ -286,11 +294,12 @@ private:
             const size_t first = Index(t);
             const size_t len = static_cast<size_t>(length * SampleRate);
             double phase = 0.0;
+            const double hz = NoteHz(note);
             Filter f;
             for (size_t n = 0; n < len && first + n < Frames(); ++n) {
                 const double s = double(n) / SampleRate;
                 const double vibrato = 1.0 + 0.004 * std::sin(2 * Pi * 5.5 * s) * std::min(1.0, s * 3.0);
-                phase += NoteHz(note) * vibrato / SampleRate;
+                phase += hz * vibrato / SampleRate;
                 phase -= std::floor(phase);
                 const double sq = phase < 0.5 ? 1.0 : -1.0;
                 const double env = std::min(1.0, s * 60.0) * std::min(1.0, (length - s) / 0.08) * (0.8 + 0.2 * std::exp(-s * 4));
