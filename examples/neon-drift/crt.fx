@@ -1,7 +1,7 @@
+@common
 // Draws a render target back onto the screen like an old monitor: scan lines, a darkened rim and a
 // colour split whose width is g_ShaderValue. The second texture stage, when bound, is laid over the
 // picture as a faint reflection.
-@common
 uniform mat4 g_mWorldViewProjection;
 uniform vec4 g_MaterialDiffuseColor;
 uniform sampler2D g_Texture;
@@ -34,6 +34,9 @@ void main()
     vec3 reflection = texture(g_Texture1, vTexCoord).rgb * 0.12;
     outColour = vec4(colour * scan * rim + reflection, 1.0) * g_MaterialDiffuseColor;
 }
+
+@sampler g_Texture filter=linear address=clamp
+@sampler g_Texture1 filter=linear address=clamp
 
 @technique Crt
 @pass vertex=CrtVS fragment=CrtPS

@@ -1,7 +1,7 @@
+@common
 // The logo's effect. g_ShaderValue (the image layer's ShaderValue) pulls the colour channels apart,
 // ripples the picture and lifts its brightness, so a keyframed value can make the logo kick with
 // the music.
-@common
 uniform mat4 g_mWorldViewProjection;
 uniform vec4 g_MaterialDiffuseColor;
 uniform sampler2D g_Texture;
@@ -32,6 +32,8 @@ void main()
     colour.rgb *= 1.0 + 0.7 * s;
     outColour = colour * g_MaterialDiffuseColor;
 }
+
+@sampler g_Texture filter=linear address=clamp
 
 @technique Glow
 @pass vertex=GlowVS fragment=GlowPS

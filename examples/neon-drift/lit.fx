@@ -1,7 +1,7 @@
+@common
 // Per-pixel lighting from the 3D ambient and light layers: the global ambient colour, plus light 0,
 // a point light whose diffuse and specular fall off to nothing at its range. Two techniques: with
 // the model's texture and without.
-@common
 uniform mat4 g_mWorldViewProjection;
 uniform mat4 g_mWorld;
 uniform vec4 g_MaterialDiffuseColor;
@@ -70,6 +70,8 @@ void main()
 {
     outColour = vec4(Shade(vWorldPosition, normalize(vNormal), g_MaterialDiffuseColor.rgb), g_MaterialDiffuseColor.a);
 }
+
+@sampler g_Texture filter=linear address=wrap
 
 @technique LitTextured
 @pass vertex=LitVS fragment=LitTexturedPS

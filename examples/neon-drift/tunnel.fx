@@ -1,7 +1,7 @@
+@common
 // The tunnel's effect: the model's texture and colour scaled by g_Brightness (the tunnel layer's
 // Brightness, a grey level) and fading into black with distance, which hides the far end where the
 // copies wrap around.
-@common
 uniform mat4 g_mWorldViewProjection;
 uniform vec4 g_MaterialDiffuseColor;
 uniform vec4 g_Brightness;
@@ -31,6 +31,8 @@ void main()
     vec3 colour = texel.rgb * g_Brightness.rgb * (1.0 + 0.5 * texel.rgb * g_Brightness.rgb);
     outColour = vec4(colour * fog, 1.0);
 }
+
+@sampler g_Texture filter=linear address=wrap
 
 @technique Tunnel
 @pass vertex=TunnelVS fragment=TunnelPS

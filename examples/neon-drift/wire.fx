@@ -1,6 +1,6 @@
+@common
 // The wire's effect. The wire layer sets no colour, so the colour comes from here: neon bands that
 // run along the tube, a rim where the surface turns away, and fog with distance.
-@common
 uniform mat4 g_mWorldViewProjection;
 uniform mat4 g_mWorld;
 
