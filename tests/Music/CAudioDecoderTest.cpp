@@ -25,7 +25,7 @@ TEST(CAudioDecoder, DecodesAWavFromMemory) {
 
 TEST(CAudioDecoder, DecodesOggVorbis) {
     MountedTempFolder folder;
-    if (!WriteSineFile(folder.PathOf("tone.ogg"), 0.5, 1000.0, 0.5, 1, 44100, true))
+    if (!WriteSineFile(folder.PathOf("tone.ogg"), 0.5, 1000.0, 0.5, 1, 44100, SineFormat::OggVorbis))
         GTEST_SKIP() << "libsndfile cannot write Ogg Vorbis here";
     std::vector<uint8_t> bytes = folder.ReadBytes("tone.ogg");
     CAudioDecoder decoder;

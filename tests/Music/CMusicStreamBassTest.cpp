@@ -95,16 +95,30 @@ TEST_F(CaptureStream, SpectrumPeaksInTheSineBinAndIsZeroForSilence) {
     EXPECT_EQ(*std::max_element(bands, bands + SpectrumBands), 0.0f);
 }
 
-TEST_F(CaptureStream, PlaysOggVorbisWithTheSameSpectrumPeak) {
-    if (!WriteSineFile(folder.PathOf("tone.ogg"), 1.0, BinFrequency(30), 0.8, 1, 44100, true))
-        GTEST_SKIP() << "libsndfile cannot write Ogg Vorbis here";
-    auto stream = Open("tone.ogg");
-    EXPECT_NEAR(stream->GetLength(), 1.0f, 0.01f);
-    float bands[SpectrumBands];
-    stream->SetTime(0.5f);
-    stream->GetSpectrum(bands);
-    EXPECT_EQ(PeakBand(bands), 30);
-    EXPECT_NEAR(bands[30], 0.4f, 0.02f);
+TEST_F(CaptureStream, CompressedFormatsGiveTheSameSpectrumPeak) {
+    struct Case {
+        const char* file;
+        SineFormat format;
+        int rate;
+    } cases[] = {{"tone.flac", SineFormat::Flac, 44100},
+                 {"tone.ogg", SineFormat::OggVorbis, 44100},
+                 {"tone.opus", SineFormat::Opus, 48000},
+                 {"tone.mp3", SineFormat::Mp3, 44100}};
+    for (const Case& c : cases) {
+        // A sine at the centre of band 30 at whatever rate the format plays at.
+        if (!WriteSineFile(folder.PathOf(c.file), 1.0, 30.0 * c.rate / 1024, 0.8, 1, c.rate, c.format)) {
+            ADD_FAILURE() << "libsndfile could not write " << c.file;
+            continue;
+        }
+        auto stream = Open(c.file);
+        // Lossy encoders add a little padding at the ends.
+        EXPECT_NEAR(stream->GetLength(), 1.0f, 0.1f) << c.file;
+        float bands[SpectrumBands];
+        stream->SetTime(0.5f);
+        stream->GetSpectrum(bands);
+        EXPECT_EQ(PeakBand(bands), 30) << c.file;
+        EXPECT_NEAR(bands[30], 0.4f, 0.03f) << c.file;
+    }
 }
 
 TEST_F(CaptureStream, InitFailuresLogTheirLine) {

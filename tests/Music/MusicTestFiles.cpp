@@ -42,11 +42,17 @@ std::vector<uint8_t> MountedTempFolder::ReadBytes(const std::string& name) const
 double BinFrequency(int bin) { return bin * 44100.0 / 1024.0; }
 
 bool WriteSineFile(const std::string& path, double seconds, double frequency, double amplitude,
-                   int channels, int sampleRate, bool oggVorbis) {
+                   int channels, int sampleRate, SineFormat format) {
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
-    info.format = oggVorbis ? (SF_FORMAT_OGG | SF_FORMAT_VORBIS) : (SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    switch (format) {
+    case SineFormat::WavFloat: info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT; break;
+    case SineFormat::Flac: info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16; break;
+    case SineFormat::OggVorbis: info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; break;
+    case SineFormat::Opus: info.format = SF_FORMAT_OGG | SF_FORMAT_OPUS; break;
+    case SineFormat::Mp3: info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III; break;
+    }
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file)
         return false;
