@@ -5,11 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <thread>
 
 namespace {
 
@@ -61,17 +56,6 @@ TEST_F(CaptureStream, StartsAtTheStartTimeAndSeeksWithinTheMusic) {
     stream->SeekBy(60.0f);
     EXPECT_FLOAT_EQ(stream->GetTime(), 2.0f);
     EXPECT_TRUE(stream->HasFinished());
-}
-
-TEST_F(CaptureStream, PausedFlagToggles) {
-    ASSERT_TRUE(WriteSineFile(folder.PathOf("one.wav"), 1.0, 441.0, 0.5));
-    auto stream = Open("one.wav");
-    EXPECT_FALSE(stream->IsPaused());
-    stream->SetPaused(true);
-    stream->SetPaused(true);
-    EXPECT_TRUE(stream->IsPaused());
-    stream->SetPaused(false);
-    EXPECT_FALSE(stream->IsPaused());
 }
 
 TEST_F(CaptureStream, SpectrumPeaksInTheSineBinAndIsZeroForSilence) {
