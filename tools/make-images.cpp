@@ -173,7 +173,7 @@ static void TorusSkin() {
 // The tunnel wall: dark panels framed by cyan lines with magenta studs at the corners.
 static void TunnelGrid() {
     CImageCanvas c(128, 128);
-    c.Fill({0.02f, 0.01f, 0.06f, 1});
+    c.VerticalGradient({{0.0f, {0.16f, 0.05f, 0.30f, 1}}, {0.5f, {0.07f, 0.02f, 0.16f, 1}}, {1.0f, {0.16f, 0.05f, 0.30f, 1}}});
     c.Rect(0, 0, 128, 5, {0.2f, 0.95f, 1.0f, 1});
     c.Rect(0, 0, 5, 128, {0.2f, 0.95f, 1.0f, 1});
     c.Rect(0, 62, 128, 64, {0.1f, 0.4f, 0.6f, 1});

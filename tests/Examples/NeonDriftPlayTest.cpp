@@ -204,7 +204,7 @@ TEST(NeonDrift, LetterboxBarsFrameTheCanvasOnANarrowerScreen) {
 TEST(NeonDrift, TunnelFlashesOnTheKick) {
     REQUIRE_EXAMPLE();
     const Image loud = Capture(Kick(10, 0)), quiet = Capture(BetweenKicks(10, 0));
-    EXPECT_GT(loud.Lit(), 0.3) << "the tunnel walls fill the frame";
+    EXPECT_GT(loud.Lit(8), 0.2) << "the tunnel walls fill the edges of the frame";
     const double a = loud.Region(0, 0, 1, 1).Luma(), b = quiet.Region(0, 0, 1, 1).Luma();
     EXPECT_GT(a, b * 1.3) << "brightness follows the low bands: " << a << " vs " << b;
 }
@@ -214,7 +214,7 @@ TEST(NeonDrift, LightsSceneShowsItsRenderTargetOnTheMonitor) {
     const Image f = Capture(40.2);
     // Everything in this scene is drawn into the render target; only the monitor layer puts it on
     // the screen, so a broken render target leaves the frame black.
-    EXPECT_GT(f.Lit(12), 0.5);
+    EXPECT_GT(f.Lit(12), 0.3);
     const Image::Mean centre = f.Region(0.4, 0.35, 0.6, 0.65), corner = f.Region(0.0, 0.0, 0.06, 0.08);
     EXPECT_GT(centre.Luma(), corner.Luma() + 10) << "the lit models in the middle, the monitor's dark rim";
 }
