@@ -86,9 +86,10 @@ TEST_F(CLayer_ClearRenderTargetTest, ColourIsPackedByTruncationAndWrapsOutsideTh
 }
 
 TEST_F(CLayer_ClearRenderTargetTest, KeyframedFlagsFollowTheTime) {
-    const std::string keyframe = "ClearColour hold false";
-    CMemoryTokeniser tokeniser(keyframe.data(), keyframe.size());
-    ASSERT_TRUE(layer.params.AddKeyframeFromTokeniser(2.0f, tokeniser));
+    const std::string on = "ClearColour hold true", off = "ClearColour hold false";
+    CMemoryTokeniser first(on.data(), on.size()), second(off.data(), off.size());
+    ASSERT_TRUE(layer.params.AddKeyframeFromTokeniser(0.0f, first));
+    ASSERT_TRUE(layer.params.AddKeyframeFromTokeniser(2.0f, second));
     layer.Render(1.0f, 0.0f);
     layer.Render(3.0f, 0.0f);
     const std::vector<const RecordedCall*> clears = device.Calls("Clear");
