@@ -65,13 +65,21 @@ glm::vec2 Place(const glm::mat4& world, float x, float y) {
 }
 
 std::string WriteTestImage(const std::string& name, int width, int height, uint32_t rgba) {
+    return WriteSplitImage(name, width, height, rgba, rgba);
+}
+
+std::string WriteSplitImage(const std::string& name, int width, int height, uint32_t left, uint32_t right) {
     MountScratchFolder();
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-    for (size_t i = 0; i < pixels.size(); i += 4) {
-        pixels[i + 0] = static_cast<uint8_t>(rgba >> 24);
-        pixels[i + 1] = static_cast<uint8_t>(rgba >> 16);
-        pixels[i + 2] = static_cast<uint8_t>(rgba >> 8);
-        pixels[i + 3] = static_cast<uint8_t>(rgba);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = x < width / 2 ? left : right;
+            uint8_t* p = &pixels[(static_cast<size_t>(y) * width + x) * 4];
+            p[0] = static_cast<uint8_t>(c >> 24);
+            p[1] = static_cast<uint8_t>(c >> 16);
+            p[2] = static_cast<uint8_t>(c >> 8);
+            p[3] = static_cast<uint8_t>(c);
+        }
     }
     const std::string file = name + ".png";
     stbi_write_png((ScratchFolder() + "/" + file).c_str(), width, height, 4, pixels.data(), width * 4);

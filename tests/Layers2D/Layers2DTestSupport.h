@@ -34,6 +34,8 @@ glm::vec2 Place(const glm::mat4& world, float x, float y);
 // Writes a solid RGBA image of that size as a PNG into the scratch data folder (mounted for
 // PhysicsFS) and returns its file name there.
 std::string WriteTestImage(const std::string& name, int width, int height, uint32_t rgba = 0xFFFFFFFFu);
+// The same with the left half in one colour and the right half in another.
+std::string WriteSplitImage(const std::string& name, int width, int height, uint32_t left, uint32_t right);
 
 // Sets a layer's parameter from script text such as `Position = 960 600`.
 bool SetParam(CLayer& layer, const std::string& setting);
