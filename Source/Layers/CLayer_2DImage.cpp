@@ -14,6 +14,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -58,9 +59,18 @@ glm::mat4 ImagePlacement(const glm::vec2& position, const glm::vec2& scale, floa
     const float width = scale.x * w;
     const float height = scale.y * h;
     const glm::mat4 identity(1.0f);
+    // Built by hand rather than with the any-axis rotation, whose rounding puts z a hair off 1 and
+    // so in front of the near plane, where the image is clipped away.
+    const float angle = -degrees * Pi / 180.0f;
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    glm::mat4 rotation(1.0f);
+    rotation[0][0] = c;
+    rotation[0][1] = s;
+    rotation[1][0] = -s;
+    rotation[1][1] = c;
     // Row-vector order: scale, centre on the origin, rotate, move into place.
-    return glm::translate(identity, glm::vec3(position.x, CanvasHeight - position.y, 0.0f)) *
-           glm::rotate(identity, -degrees * Pi / 180.0f, glm::vec3(0.0f, 0.0f, 1.0f)) *
+    return glm::translate(identity, glm::vec3(position.x, CanvasHeight - position.y, 0.0f)) * rotation *
            glm::translate(identity, glm::vec3(-width / 2.0f, height / 2.0f, 0.0f)) *
            glm::scale(identity, glm::vec3(width, height, 1.0f));
 }

@@ -114,6 +114,11 @@ TEST_F(CLayer_2DImageTest, RotationTurnsClockwiseAboutTheCentre) {
     ExpectPoint(Place(draw.world, 0, 0), 960 + 64, 600 + 128);
     ExpectPoint(Place(draw.world, 1, 0), 960 + 64, 600 - 128);
     ExpectPoint(Place(draw.world, 0.5f, -0.5f), 960, 600);
+    // The turn keeps the image exactly on the near plane; a hair in front of it would be clipped.
+    for (float degrees : {90.0f, 33.0f, -170.0f}) {
+        EXPECT_EQ((ImagePlacement(glm::vec2(960, 600), glm::vec2(1, 1), degrees, 256, 128) *
+                   glm::vec4(1.0f, -1.0f, 1.0f, 1.0f)).z, 1.0f) << degrees;
+    }
 }
 
 TEST_F(CLayer_2DImageTest, ScaleSizesTheRectangleAndANegativeFactorMirrors) {

@@ -86,7 +86,7 @@ TEST_F(CLayer_ClearRenderTargetTest, ColourIsPackedByTruncationAndWrapsOutsideTh
 }
 
 TEST_F(CLayer_ClearRenderTargetTest, KeyframedFlagsFollowTheTime) {
-    const std::string on = "ClearColour hold true", off = "ClearColour hold false";
+    const std::string on = "ClearColour hold true\n", off = "ClearColour hold false\n";
     CMemoryTokeniser first(on.data(), on.size()), second(off.data(), off.size());
     ASSERT_TRUE(layer.params.AddKeyframeFromTokeniser(0.0f, first));
     ASSERT_TRUE(layer.params.AddKeyframeFromTokeniser(2.0f, second));

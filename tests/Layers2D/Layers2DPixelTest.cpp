@@ -1,5 +1,6 @@
 // Pictures of the 2D layers on the OpenGL device, headless: small scenes of real layers over real
 // resources, each layer run the way a scene runs it, and pixels of the back buffer checked.
+#include "CFrameWriter.h"
 #include "Layers/CLayer_2DImage.h"
 #include "Layers/CLayer_ClearRenderTarget.h"
 #include "Layers2D/Layers2DTestSupport.h"
@@ -84,6 +85,9 @@ protected:
         ASSERT_TRUE(device->ReadBackBuffer(pixels, width, height));
         ASSERT_EQ(width, FrameWidth);
         ASSERT_EQ(height, FrameHeight);
+        CFrameWriter::SavePng(std::string(QV_BINARY_DIR) + "/layers2d-" +
+                                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png",
+                              pixels, width, height);
     }
 
     ::testing::AssertionResult PixelIs(int x, int y, uint32_t colour) const {

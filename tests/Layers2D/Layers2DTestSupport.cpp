@@ -19,16 +19,30 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
+
+#include <unistd.h>
 
 namespace {
 
-std::string ScratchFolder() {
-    static const std::string folder = [] {
-        std::string path = std::string(QV_BINARY_DIR) + "/layers2d-data";
+// One folder per test process: ctest runs tests in parallel processes that write images of the
+// same names, and one must never read another's half-written file.
+class ScratchFolderOwner {
+public:
+    ScratchFolderOwner()
+        : path(std::string(QV_BINARY_DIR) + "/layers2d-data-" + std::to_string(static_cast<long>(getpid()))) {
         std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
+    }
+    ~ScratchFolderOwner() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    const std::string path;
+};
+
+const std::string& ScratchFolder() {
+    static const ScratchFolderOwner owner;
+    return owner.path;
 }
 
 void MountScratchFolder() {
@@ -87,7 +101,9 @@ std::string WriteSplitImage(const std::string& name, int width, int height, uint
 }
 
 bool SetParam(CLayer& layer, const std::string& setting) {
-    CMemoryTokeniser tokeniser(setting.data(), setting.size());
+    // A script line ends in a line break, which also ends its last token.
+    const std::string line = setting + "\n";
+    CMemoryTokeniser tokeniser(line.data(), line.size());
     if (tokeniser.NextToken() != TokenType::Word)
         return false;
     const std::string name = tokeniser.GetString();
