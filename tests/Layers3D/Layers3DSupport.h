@@ -18,16 +18,15 @@
 
 #include <string>
 
-// One untextured material (diffuse 0.8, 0.2, 0.2) and one triangle at depth 10 facing -z, its
-// corners clockwise on screen seen from the origin looking along +z (so it is drawn).
-inline std::string TriangleModel(float depth = 10.0f, bool reversed = false) {
-    const std::string z = std::to_string(depth);
-    return "1\nStandardMaterial\n0.1 0.1 0.1\n0.8 0.2 0.2\n0.9 0.9 0.9\n10\nnomap\n0\n0\n"
-           "1\n0\n3\n-10 -10 " +
-           z + " 0 0 -1\n10 -10 " + z + " 0 0 -1\n-10 10 " + z +
-           " 0 0 -1\n"
-           "1\n0 0\n1\n" +
-           std::string(reversed ? "0 1 2" : "0 2 1") + " 0 0 0\n0\n1 1 1 1\n0\n";
+// One untextured material (diffuse 0.8, 0.2, 0.2) and one triangle at depth 10 facing -z that covers
+// the middle of the default camera's view. Its corners run clockwise on screen seen from the origin
+// looking along +z, so it is drawn; reversed, they run counter-clockwise and it is culled.
+inline std::string TriangleModel(bool reversed = false) {
+    const std::string material =
+        "1\nStandardMaterial\n0.1 0.1 0.1\n0.8 0.2 0.2\n0.9 0.9 0.9\n10\nnomap\n0\n0\n";
+    const std::string corners = "3\n-10 -10 10 0 0 -1\n30 -10 10 0 0 -1\n-10 30 10 0 0 -1\n1\n0 0\n";
+    const std::string face = reversed ? "0 1 2 0 0 0\n" : "0 2 1 0 0 0\n";
+    return material + "1\n0\n" + corners + "1\n" + face + "0\n1 1 1 1\n0\n";
 }
 
 // Sets a parameter from its script text ("1 2 3" for a vector3).
