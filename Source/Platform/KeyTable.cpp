@@ -1,0 +1,4 @@
+#include "Platform/CWindow.h"
+
+bool KeyDown[256] = {};
+bool AppActive = true;
