@@ -1,0 +1,106 @@
+#include "Params/CParam.h"
+
+#include "System/CSystem.h"
+#include "System/CTokeniser.h"
+
+#include <climits>
+#include <cmath>
+
+namespace {
+
+constexpr int HighestBand = 511;
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+bool FindInterpolationKind(const char *word, InterpolationKind &kind) {
+    for (const InterpolationKeyword &entry : InterpolationKeywords) {
+        if (EqualsIgnoringAsciiCase(word, entry.keyword)) {
+            kind = entry.kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+int CParam::TruncateToInt(double value) {
+    // Converting an out-of-range floating value to int is undefined, and a script may hold any number.
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483647.0)
+        return INT_MAX;
+    if (value <= -2147483648.0)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+bool CParam::ReadFloat(CTokeniser &tokeniser, float &value) {
+    if (tokeniser.NextToken() != TokenType::Number)
+        return false;
+    value = static_cast<float>(tokeniser.GetNumber());
+    return true;
+}
+
+bool CParam::ReadFloats(CTokeniser &tokeniser, float *values, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (!ReadFloat(tokeniser, values[i]))
+            return false;
+    return true;
+}
+
+bool CParam::ReadInt(CTokeniser &tokeniser, int &value) {
+    if (tokeniser.NextToken() != TokenType::Number)
+        return false;
+    value = TruncateToInt(tokeniser.GetNumber());
+    return true;
+}
+
+bool CParam::ReadBand(CTokeniser &tokeniser, int &band) {
+    int number;
+    if (!ReadInt(tokeniser, number))
+        return false;
+    band = number < 0 ? 0 : (number > HighestBand ? HighestBand : number);
+    return true;
+}
+
+bool CParam::ReadBool(CTokeniser &tokeniser, bool &value) {
+    if (tokeniser.NextToken() != TokenType::Word)
+        return false;
+    if (EqualsIgnoringAsciiCase(tokeniser.GetString(), "true")) {
+        value = true;
+        return true;
+    }
+    if (EqualsIgnoringAsciiCase(tokeniser.GetString(), "false")) {
+        value = false;
+        return true;
+    }
+    return false;
+}
+
+bool CParam::ReadPeriod(CTokeniser &tokeniser, float &seconds) {
+    if (tokeniser.NextToken() != TokenType::Time)
+        return false;
+    return MusicalTimeToSeconds(tokeniser.GetBar(), tokeniser.GetBeat(), tokeniser.GetTick(), seconds);
+}
+
+bool CParam::ReadKind(CTokeniser &tokeniser, unsigned accepted, InterpolationKind &kind) {
+    if (tokeniser.NextToken() != TokenType::Word)
+        return false;
+    InterpolationKind found;
+    if (!FindInterpolationKind(tokeniser.GetString(), found) || !(accepted & KindBit(found)))
+        return false;
+    kind = found;
+    return true;
+}

@@ -1,0 +1,65 @@
+// The base of every animatable layer value. A parameter reads its base value and its keyframes from
+// the script; evaluation is a non-virtual GetValue on each concrete class, so the per-frame path makes
+// no virtual call and returns the class's own type.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+class CTokeniser;
+
+// How a value develops from a keyframe on.
+enum class InterpolationKind { Hold, Linear, Smooth, Spectrum, Square };
+
+struct InterpolationKeyword {
+    const char *keyword;
+    InterpolationKind kind;
+};
+
+// The script's interpolation words, matched without regard to ASCII letter case.
+inline constexpr InterpolationKeyword InterpolationKeywords[] = {
+    {"hold", InterpolationKind::Hold},     {"linear", InterpolationKind::Linear},
+    {"smooth", InterpolationKind::Smooth}, {"spectrum", InterpolationKind::Spectrum},
+    {"square", InterpolationKind::Square},
+};
+
+// Compares two names or keywords, ignoring the letter case of ASCII letters only.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// Looks a word up in InterpolationKeywords; false when it is none of them.
+bool FindInterpolationKind(const char *word, InterpolationKind &kind);
+
+// A set of kinds, one bit per InterpolationKind, for the kinds a class accepts.
+constexpr unsigned KindBit(InterpolationKind kind) {
+    return 1u << static_cast<unsigned>(kind);
+}
+
+class CParam {
+public:
+    virtual ~CParam() = default;
+
+    // Reads a value (after the '=' of a Name = value line) and makes it the base value. On false the
+    // base value is unchanged; tokens read so far stay consumed.
+    virtual bool SetValueFromTokeniser(CTokeniser &tokeniser) = 0;
+    // Reads an interpolation word and its payload and appends one keyframe at `time` seconds. On
+    // false nothing is added.
+    virtual bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) = 0;
+
+protected:
+    // Truncates toward zero into a 32-bit integer, saturating at its limits; NaN gives 0.
+    static int TruncateToInt(double value);
+
+    // Token readers shared by the value classes: each reads one token and fails on the wrong type.
+    static bool ReadFloat(CTokeniser &tokeniser, float &value);
+    static bool ReadFloats(CTokeniser &tokeniser, float *values, size_t count);
+    // A number truncated toward zero, saturated at the limits of a 32-bit integer.
+    static bool ReadInt(CTokeniser &tokeniser, int &value);
+    // A number truncated toward zero and clamped into the spectrum's bands, 0..511.
+    static bool ReadBand(CTokeniser &tokeniser, int &band);
+    // "true" or "false", letter case ignored.
+    static bool ReadBool(CTokeniser &tokeniser, bool &value);
+    // A Time literal converted to seconds with the tempo in force.
+    static bool ReadPeriod(CTokeniser &tokeniser, float &seconds);
+    // An interpolation word that is one of `accepted` (KindBit flags).
+    static bool ReadKind(CTokeniser &tokeniser, unsigned accepted, InterpolationKind &kind);
+};

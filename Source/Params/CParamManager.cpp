@@ -1,0 +1,42 @@
+#include "Params/CParamManager.h"
+
+#include "Log.h"
+#include "System/CTokeniser.h"
+
+CParam *CParamManager::FindParam(const std::string &name) const {
+    for (const ParamEntry &entry : entries)
+        if (EqualsIgnoringAsciiCase(entry.name, name))
+            return entry.param.get();
+    return nullptr;
+}
+
+bool CParamManager::SetValueFromTokeniser(CTokeniser &tokeniser, const std::string &name) {
+    if (tokeniser.NextToken() != TokenType::Equals)
+        return false;
+    CParam *param = FindParam(name);
+    if (!param) {
+        LOG("CParamManager::SetValueFromTokeniser", "Failed to find variable '%s' on line %d", name.c_str(),
+            tokeniser.line);
+        return false;
+    }
+    if (param->SetValueFromTokeniser(tokeniser))
+        return true;
+    LOG("CParamManager::SetValueFromTokeniser", "Failed to set value from tokeniser for '%s' on line %d",
+        name.c_str(), tokeniser.line);
+    return false;
+}
+
+bool CParamManager::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
+    if (tokeniser.NextToken() != TokenType::Word)
+        return false;
+    // Kept before the payload is read, which overwrites the tokeniser's text.
+    const std::string name = tokeniser.GetString();
+    CParam *param = FindParam(name);
+    if (!param)
+        return false;
+    if (param->AddKeyframeFromTokeniser(time, tokeniser))
+        return true;
+    LOG("CParamManager::AddKeyframeFromTokeniser",
+        "Failed to add a keyframe from tokeniser for '%s' on line %d", name.c_str(), tokeniser.line);
+    return false;
+}
