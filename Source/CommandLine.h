@@ -1,9 +1,9 @@
 // The program's command line: options written as words, values as words or quoted strings, read with
-// the script's own tokeniser.
+// the script's own tokeniser. On Linux the text is built from argv by BuildCommandLineText.
 #pragma once
 
+#include <cstddef>
 #include <string>
-#include <vector>
 
 struct CommandLineOptions {
     bool SkipSettings = false;
@@ -31,10 +31,16 @@ struct CommandLineOptions {
 
 extern CommandLineOptions Options;
 
-// Parses the command-line text (the arguments only). Returns false on any error; messages reach the
-// log only once the Log option has been read.
+// Parses the command-line text (the arguments only) into Options. Returns false on any error; messages
+// reach the log only once the Log option has been read, and errors in option values are also written
+// to standard error.
 bool ParseCommandLine(const char* text, size_t length);
 
-// Builds the command-line text from argv: plain words and numbers as they stand, anything else in
-// double quotes. Returns false (with a message in `error`) for an argument holding a double quote.
+// Builds the command-line text from argv (argv[0], the program, is skipped): words made of letters,
+// digits and "._-+" that begin with a letter, and plain decimal numbers, as they stand; anything else
+// in double quotes. Returns false (with a message in `error`) for an argument holding a double quote,
+// which the command line has no way to carry.
 bool BuildCommandLineText(int argc, const char* const* argv, std::string& text, std::string& error);
+
+// The usage text printed by --help.
+const char* CommandLineUsage();

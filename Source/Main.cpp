@@ -1,3 +1,3 @@
-#include "Log.h"
+#include "CApplication.h"
 
-int main() { return 0; }
+int main(int argc, char** argv) { return RunApplication(argc, argv); }

@@ -99,9 +99,9 @@ bool CSystem::LoadSystemBlockFromTokeniser(CTokeniser& t) {
             // A tempo of zero or below makes every later time infinite or meaningless.
             bool isBpm = Is(k, "Bpm");
             double stored = isBpm ? static_cast<double>(static_cast<float>(value)) : std::trunc(value);
-            if (!(stored > 0.0) || (!isBpm && stored > 2147483647.0)) {
-                LOG("CSystem::LoadSystemBlockFromTokeniser", "'%s' must be greater than zero on line %d", k,
-                    t.line);
+            if (!(stored > 0.0) || !std::isfinite(stored) || (!isBpm && stored > 2147483647.0)) {
+                LOG("CSystem::LoadSystemBlockFromTokeniser",
+                    "Invalid value for '%s' on line %d: it must be a number greater than zero", k, t.line);
                 return false;
             }
             if (isBpm)

@@ -45,6 +45,41 @@ void CTokeniser::Collect(int c) {
     text[textLength] = 0;
 }
 
+// Reads "bar:beat:tick" from the text; a part left empty keeps the previous token's value. A part
+// that does not fit in an int is refused rather than wrapped into a different time.
+bool CTokeniser::ReadTimeParts() {
+    int* parts[3] = {&bar, &beat, &tick};
+    const char* p = text;
+    for (int i = 0; i < 3; ++i) {
+        bool negative = false;
+        if (i == 0 && (*p == '+' || *p == '-'))
+            negative = *p++ == '-';
+        long long value = 0;
+        bool digits = false;
+        for (; IsDigit(*p); ++p) {
+            digits = true;
+            value = value * 10 + (*p - '0');
+            if (value > 2147483648LL) {
+                LOG("CTokeniser::NextToken", "Time literal '%s' out of range on line %d", text, line);
+                return false;
+            }
+        }
+        if (negative)
+            value = -value;
+        if (value > 2147483647LL) {
+            LOG("CTokeniser::NextToken", "Time literal '%s' out of range on line %d", text, line);
+            return false;
+        }
+        // Like "%d:%d:%d": reading stops at the first part without digits.
+        if (!digits)
+            return true;
+        *parts[i] = static_cast<int>(value);
+        if (*p == ':')
+            ++p;
+    }
+    return true;
+}
+
 TokenType CTokeniser::NextToken() {
     enum class State { Start, Word, Quoted, Integer, Fraction, Time1, Time2 };
 
@@ -176,8 +211,7 @@ TokenType CTokeniser::NextToken() {
                 Collect(c);
             } else if (IsTerminator(c)) {
                 GiveBack(c);
-                std::sscanf(text, "%d:%d:%d", &bar, &beat, &tick);
-                result = TokenType::Time;
+                result = ReadTimeParts() ? TokenType::Time : TokenType::Invalid;
                 done = true;
             } else {
                 GiveBack(c);

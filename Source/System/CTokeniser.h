@@ -33,6 +33,7 @@ private:
     int TakeChar();
     void GiveBack(int c);
     void Collect(int c);
+    bool ReadTimeParts();
 
     bool hasPending = false;
     int pending = -1;

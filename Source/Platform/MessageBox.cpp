@@ -1,0 +1,38 @@
+#include "Platform/MessageBox.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool DisplayReachable() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+} // namespace
+
+void ShowErrorBox(const std::string& text, bool allowDialog) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+    if (!allowDialog || !DisplayReachable())
+        return;
+
+    bool initialisedHere = false;
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+            return;
+        initialisedHere = true;
+    }
+    // Drivers without a screen would accept the call and show nothing, or fail after a wait.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0 &&
+        std::strcmp(driver, "evdev") != 0)
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "ERROR", text.c_str(), nullptr);
+    if (initialisedHere)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
