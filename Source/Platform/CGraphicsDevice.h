@@ -27,6 +27,10 @@ enum class CullMode { None, Clockwise, CounterClockwise };
 
 enum ClearFlags : uint32_t { ClearTarget = 1, ClearDepth = 2 };
 
+// How a texture stage samples when the effect drawing does not say otherwise.
+enum class TextureFilter { Point, Linear };
+enum class TextureAddress { Clamp, Wrap };
+
 struct LightState {
     bool enabled = false;
     float position[3] = {0, 0, 0};
@@ -81,6 +85,8 @@ public:
     virtual void SetDepthWrite(bool enabled) = 0;
     virtual void SetAmbient(uint32_t argb) = 0; // offered to effects as g_Ambient
     virtual void SetLight0(const LightState& light) = 0;
+    // Addressing and filtering of a texture stage (0 or 1); an effect's own sampler lines win.
+    virtual void SetSamplerState(int /*stage*/, TextureAddress /*address*/, TextureFilter /*filter*/) {}
 
     // Buffers and textures.
     virtual std::unique_ptr<CVertexBuffer> CreateVertexBuffer(size_t bytes) = 0;
