@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "Log.h"
+#include "Platform/Platform.h"
 #include "System/CSettings.h"
 
 #include <SDL.h>
@@ -10,8 +11,6 @@
 #include <imgui_impl_opengl3.h>
 #include <imgui_impl_sdl.h>
 
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -32,24 +31,9 @@ void PushKey(SDL_Keycode key) {
 
 std::vector<ScreenMode> QueryModes() {
     std::vector<ScreenMode> modes;
-    int count = SDL_GetNumDisplayModes(0);
-    for (int i = 0; i < count; ++i) {
-        SDL_DisplayMode mode;
-        if (SDL_GetDisplayMode(0, i, &mode) == 0)
-            modes.push_back({mode.w, mode.h, mode.refresh_rate});
-    }
+    for (const DisplayMode& mode : GetDisplayModes())
+        modes.push_back({mode.width, mode.height, mode.refreshRate});
     return modes;
-}
-
-// Sample counts the driver can multisample with, from the dialog's own context.
-std::vector<int> QuerySampleCounts() {
-    GLint maxSamples = 0;
-    glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
-    std::vector<int> counts;
-    for (int samples = 2; samples <= 16; samples *= 2)
-        if (samples <= maxSamples)
-            counts.push_back(samples);
-    return counts;
 }
 
 // One labelled drop-down list; returns nothing, changes the selection in place.
@@ -86,7 +70,6 @@ struct DialogWindow {
             SDL_GL_DeleteContext(context);
         if (window)
             SDL_DestroyWindow(window);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 };
 
@@ -97,16 +80,11 @@ void CSettingsDialog::PressEscape() { PushKey(SDLK_ESCAPE); }
 
 SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, SettingsRecord& record,
                                           const CommandLineOptions& options) {
-    if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        LOG("CSettingsDialog::Run", "Failed to open the settings dialog: %s", SDL_GetError());
+    if (!InitVideo())
         return SettingsDialogResult::Failed;
-    }
-    DialogWindow owned;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!onFrame && driver && std::strcmp(driver, "offscreen") == 0)
+    if (!onFrame && IsHeadless())
         return SettingsDialogResult::NoDisplay;
+    DialogWindow owned;
 
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -125,9 +103,9 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, SettingsRecord& rec
     SDL_GL_MakeCurrent(owned.window, owned.context);
     SDL_GL_SetSwapInterval(1);
 
-    SDL_DisplayMode desktop{};
-    SDL_GetDesktopDisplayMode(0, &desktop);
-    dialog.Initialise(QueryModes(), desktop.w, desktop.h, QuerySampleCounts(), record, options);
+    int desktopWidth = 0, desktopHeight = 0;
+    DesktopSize(desktopWidth, desktopHeight);
+    dialog.Initialise(QueryModes(), desktopWidth, desktopHeight, SupportedSampleCounts(), record, options);
 
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();

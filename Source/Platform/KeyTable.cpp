@@ -1,4 +1,0 @@
-#include "Platform/CWindow.h"
-
-bool KeyDown[256] = {};
-bool AppActive = true;
