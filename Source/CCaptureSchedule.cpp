@@ -45,12 +45,6 @@ int CCaptureSchedule::FrameCount() const {
 
 float CCaptureSchedule::TimeOf(int frame) const { return static_cast<float>(start + frame / fps); }
 
-std::string CCaptureSchedule::FrameFileName(const std::string& folder, int frame) {
-    char name[32];
-    std::snprintf(name, sizeof name, "frame_%06d.png", frame);
-    return (std::filesystem::path(folder) / name).string();
-}
-
 bool CCaptureSchedule::PrepareFolder(const std::string& folder, std::string& reason) {
     std::error_code error;
     std::filesystem::path path(folder);

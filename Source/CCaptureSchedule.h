@@ -1,5 +1,5 @@
 // Which frames an offline capture renders: frame i shows time start + i / fps, for every such time
-// before the end, and is saved as <folder>/frame_<i, six digits>.png.
+// before the end.
 #pragma once
 
 #include <string>
@@ -13,8 +13,6 @@ public:
     int FrameCount() const;
     // Computed from the index, never by adding steps, so a long capture does not drift.
     float TimeOf(int frame) const;
-
-    static std::string FrameFileName(const std::string& folder, int frame);
 
     // Creates the folder (and its parents) when missing; false with the reason otherwise.
     static bool PrepareFolder(const std::string& folder, std::string& reason);

@@ -29,12 +29,6 @@ TEST(CCaptureSchedule, RangesWithoutFramesAndBadRatesAreRefused) {
     EXPECT_TRUE(CCaptureSchedule(0, 60, 1).IsValid(reason));
 }
 
-TEST(CCaptureSchedule, FileNamesAreNumberedInSixDigits) {
-    EXPECT_EQ(CCaptureSchedule::FrameFileName("out", 0), "out/frame_000000.png");
-    EXPECT_EQ(CCaptureSchedule::FrameFileName("out/", 42), "out/frame_000042.png");
-    EXPECT_EQ(CCaptureSchedule::FrameFileName("/tmp/a b", 999999), "/tmp/a b/frame_999999.png");
-}
-
 TEST(CCaptureSchedule, FolderIsCreatedWhenMissingAndAFileIsNoFolder) {
     namespace fs = std::filesystem;
     fs::path root = fs::temp_directory_path() / "qv-capture-folder-test";
