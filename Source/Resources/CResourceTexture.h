@@ -11,6 +11,8 @@ class CTokeniser;
 
 class CResourceTexture {
 public:
+    // Out of line, so that users of this header need not see the device texture's class.
+    CResourceTexture();
     virtual ~CResourceTexture();
     virtual bool LoadFromTokeniser(CTokeniser& tokeniser) = 0;
     virtual bool Create() = 0;

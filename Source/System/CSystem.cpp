@@ -1,6 +1,8 @@
 #include "System/CSystem.h"
 
 #include "Log.h"
+#include "Resources/CResourceManager.h"
+#include "Scenes/CSceneManager.h"
 #include "System/CSettings.h"
 #include "System/CTokeniser.h"
 
@@ -38,13 +40,11 @@ bool CSystem::LoadFromTokeniser(CTokeniser& t) {
         const char* word = t.GetString();
         bool ok;
         if (Is(word, "resources")) {
-            LOG("CSystem::LoadFromTokeniser", "Resources blocks are not supported yet (line %d)", t.line);
-            ok = false;
+            ok = CResourceManager::LoadFromTokeniser(t);
         } else if (Is(word, "system")) {
             ok = LoadSystemBlockFromTokeniser(t);
         } else if (Is(word, "scene")) {
-            LOG("CSystem::LoadFromTokeniser", "Scene blocks are not supported yet (line %d)", t.line);
-            ok = false;
+            ok = CSceneManager::LoadFromTokeniser(t);
         } else if (Is(word, "end")) {
             return true;
         } else {

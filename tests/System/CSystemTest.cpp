@@ -1,3 +1,5 @@
+#include "Resources/CResourceManager.h"
+#include "Scenes/CSceneManager.h"
 #include "System/CSystem.h"
 
 #include "System/CSettings.h"
@@ -131,11 +133,17 @@ TEST_F(SystemScript, TempoOfZeroOrBelowIsRefusedNamingKeyAndLine) {
 }
 
 TEST_F(SystemScript, ResourcesAndScenesAreDispatchedAsBlocks) {
-    // Until their parsers exist the words fail with a line of their own, not as unknown blocks.
-    EXPECT_FALSE(Load("resources { } end"));
-    EXPECT_FALSE(Load("scene x { } end"));
+    CResourceManager::Clear();
+    CSceneManager::Clear();
+    EXPECT_TRUE(Load("RESOURCES { Texture Sky sky.png } Scene x 0:0:0 1:0:0 { } end"));
+    EXPECT_TRUE(FindTexture("sky"));
+    EXPECT_EQ(CSceneManager::GetScenes().size(), 1u);
+    // A malformed block fails the script, and is not taken for an unknown one.
+    EXPECT_FALSE(Load("scene y { } end"));
     for (const std::string& message : log.Messages())
         EXPECT_EQ(message.find("Unknown block"), std::string::npos) << message;
+    CResourceManager::Clear();
+    CSceneManager::Clear();
 }
 
 TEST(MusicalTime, DefaultTempoGivesTheWorkedValues) {

@@ -1,0 +1,116 @@
+#include "Layers/CLayerManager.h"
+
+#include "CRenderState.h"
+#include "Layers/CLayer.h"
+#include "Log.h"
+#include "Params/CParamBool.h"
+#include "Params/CParamString.h"
+#include "Resources/CResourceManager.h"
+#include "Resources/CResourceTexture.h"
+#include "System/CTokeniser.h"
+
+#include <strings.h>
+
+CLayerManager::CLayerManager() = default;
+CLayerManager::~CLayerManager() = default;
+CLayerManager::CLayerManager(CLayerManager&&) noexcept = default;
+CLayerManager& CLayerManager::operator=(CLayerManager&&) noexcept = default;
+
+bool CLayerManager::LoadFromTokeniser(CTokeniser& t) {
+    if (t.NextToken() != TokenType::OpenBrace)
+        return false;
+    for (;;) {
+        TokenType type = t.NextToken();
+        if (type != TokenType::Word)
+            return type == TokenType::CloseBrace;
+
+        std::string name = t.GetString();
+        if (FindLayer(name)) {
+            LOG("CLayerManager::LoadFromTokeniser", "Layer name '%s' already exists", name.c_str());
+            return false;
+        }
+        if (t.NextToken() != TokenType::Word)
+            return false;
+        std::unique_ptr<CLayer> layer(CreateLayerByType(t.GetString()));
+        if (!layer) {
+            LOG("CLayerManager::LoadFromTokeniser", "Unknown layer type '%s' found at line %d", t.GetString(),
+                t.line);
+            return false;
+        }
+        if (!LoadParamBlockFromTokeniser(t, *layer))
+            return false; // the half-read layer goes with the unique_ptr
+        layers.push_back(LayerEntry{std::move(name), std::move(layer)});
+    }
+}
+
+bool CLayerManager::LoadParamBlockFromTokeniser(CTokeniser& t, CLayer& layer) {
+    if (t.NextToken() != TokenType::OpenBrace)
+        return false;
+    for (;;) {
+        TokenType type = t.NextToken();
+        if (type != TokenType::Word)
+            return type == TokenType::CloseBrace;
+        std::string param = t.GetString();
+        if (!layer.params.SetValueFromTokeniser(t, param))
+            return false;
+    }
+}
+
+bool CLayerManager::AddKeyframeFromTokeniser(CTokeniser& t, float time) {
+    if (t.NextToken() != TokenType::OpenBrace)
+        return false;
+    for (;;) {
+        TokenType type = t.NextToken();
+        if (type != TokenType::Word)
+            return type == TokenType::CloseBrace;
+        CLayer* layer = FindLayer(t.GetString());
+        if (!layer) {
+            LOG("CLayerManager::AddKeyframeFromTokeniser", "Couldn't load keyframe for unknown layer '%s' on line %d",
+                t.GetString(), t.line);
+            return false;
+        }
+        if (!layer->params.AddKeyframeFromTokeniser(time, t))
+            return false;
+    }
+}
+
+CLayer* CLayerManager::FindLayer(const std::string& name) const {
+    for (const LayerEntry& entry : layers) {
+        if (strcasecmp(entry.name.c_str(), name.c_str()) == 0)
+            return entry.layer.get();
+    }
+    return nullptr;
+}
+
+bool CLayerManager::CreateLayers() {
+    for (LayerEntry& entry : layers) {
+        if (!entry.layer->Create())
+            return false;
+    }
+    return true;
+}
+
+void CLayerManager::RenderLayers(float time, float delta) {
+    CRenderState& state = CRenderState::Get();
+    for (LayerEntry& entry : layers) {
+        CLayer& layer = *entry.layer;
+        if (!layer.active->GetValue(time))
+            continue;
+
+        CResourceTextureRenderTarget* target = FindRenderTarget(layer.renderTarget->GetValue(time));
+        if (target)
+            CResourceTextureRenderTarget::BindToFrameBuffer(target);
+
+        // Every layer starts from the same baseline: the 3D device states applied, an identity 3D
+        // world matrix, and no mode recorded so that the layer's own SetMode applies its states again.
+        state.SetMode(RenderMode::Mode3D);
+        state.Matrices(RenderMode::Mode3D).world = glm::mat4(1.0f);
+        state.mode = RenderMode::None;
+        state.currentColour = nullptr;
+
+        layer.Render(time, delta);
+
+        if (target)
+            CResourceTextureRenderTarget::UnbindFromFrameBuffer();
+    }
+}

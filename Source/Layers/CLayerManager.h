@@ -1,0 +1,40 @@
+// The ordered layers of one scene, each under a name unique within the scene. Reads the scene's
+// `layers` blocks and keyframe groups, creates the layers once resources exist, and runs them every
+// frame in order with `Active`, `RenderTarget` and a render-state reset applied around each.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CLayer;
+class CTokeniser;
+
+struct LayerEntry {
+    std::string name;
+    std::unique_ptr<CLayer> layer;
+};
+
+class CLayerManager {
+public:
+    CLayerManager();
+    ~CLayerManager();
+    CLayerManager(CLayerManager&&) noexcept;
+    CLayerManager& operator=(CLayerManager&&) noexcept;
+
+    // A `layers` block, after the word `layers`.
+    bool LoadFromTokeniser(CTokeniser& tokeniser);
+    // One keyframe time group, after its time literal; `time` is in seconds.
+    bool AddKeyframeFromTokeniser(CTokeniser& tokeniser, float time);
+    // Case-insensitive; the first declared wins. Null when there is no such layer.
+    CLayer* FindLayer(const std::string& name) const;
+    bool CreateLayers();
+    void RenderLayers(float time, float delta);
+
+    const std::vector<LayerEntry>& GetLayers() const { return layers; }
+
+private:
+    bool LoadParamBlockFromTokeniser(CTokeniser& tokeniser, CLayer& layer);
+
+    std::vector<LayerEntry> layers;
+};

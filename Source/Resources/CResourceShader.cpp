@@ -1,0 +1,119 @@
+#include "Resources/CResourceShader.h"
+
+#include "CRenderState.h"
+#include "Log.h"
+#include "Platform/CEffect.h"
+#include "Platform/CGraphicsDevice.h"
+#include "Resources/DataFile.h"
+#include "System/CTokeniser.h"
+
+#include <cmath>
+#include <cstdio>
+#include <strings.h>
+
+int currentPass = -1;
+
+namespace {
+const char* const InternalProgram = ":INTERNAL";
+}
+
+CResourceShader::CResourceShader() = default;
+CResourceShader::~CResourceShader() = default;
+
+bool CResourceShader::LoadFromTokeniser(CTokeniser& t) {
+    if (t.NextToken() != TokenType::Word)
+        return false;
+    program = t.GetString();
+    if (t.NextToken() != TokenType::Word)
+        return false;
+    technique = t.GetString();
+    if (t.NextToken() != TokenType::OpenBrace)
+        return false;
+
+    for (;;) {
+        TokenType type = t.NextToken();
+        if (type != TokenType::Word) {
+            if (type == TokenType::CloseBrace)
+                return true;
+            LOG("CResourceShader::LoadFromTokeniser", "Error loading parameter names at line %d", t.line);
+            return false;
+        }
+        ShaderParamName entry;
+        if (strcasecmp(t.GetString(), "Float") == 0)
+            entry.kind = ShaderParamKind::Float;
+        else if (strcasecmp(t.GetString(), "TextureUnit") == 0)
+            entry.kind = ShaderParamKind::TextureUnit;
+        else
+            return false;
+        if (t.NextToken() != TokenType::Number)
+            return false;
+        double index = std::trunc(t.GetNumber());
+        if (!(index >= 1.0 && index <= 5.0))
+            return false;
+        entry.index = static_cast<int>(index);
+        if (t.NextToken() != TokenType::Equals || t.NextToken() != TokenType::Word) {
+            LOG("CResourceShader::LoadFromTokeniser", "Error loading parameter names at line %d", t.line);
+            return false;
+        }
+        entry.name = t.GetString();
+        if (entry.kind == ShaderParamKind::Float)
+            entry.key = "float_" + std::to_string(entry.index);
+        paramNames.push_back(std::move(entry));
+    }
+}
+
+bool CResourceShader::Create() {
+    std::string source;
+    if (program == InternalProgram) {
+        source = BuiltInEffectText;
+    } else {
+        std::vector<uint8_t> bytes;
+        if (ReadDataFile(program, bytes) != DataFileResult::Ok) {
+            LOG("CResourceShader::Create", "Failed to find shader program '%s'", program.c_str());
+            return false;
+        }
+        source.assign(bytes.begin(), bytes.end());
+    }
+
+    CGraphicsDevice* device = GetGraphicsDevice();
+    std::string errors;
+    std::unique_ptr<CEffect> compiled;
+    if (device)
+        compiled = device->CreateEffect(source, program, errors);
+    else
+        errors = "no graphics device";
+    if (!compiled) {
+        LOG("CResourceShader::Create", "Failed to create shader");
+        // The compiler's own words are what a script author needs to fix the effect.
+        LOG("CResourceShader::Create", "%s: %s", program.c_str(), errors.c_str());
+        if (!IsLogEnabled())
+            std::fprintf(stderr, "%s: %s\n", program.c_str(), errors.c_str());
+        return false;
+    }
+    // A misspelt technique would otherwise draw nothing without a word; say so while starting.
+    if (!compiled->SetTechnique(technique)) {
+        LOG("CResourceShader::Create", "Failed to find technique '%s' in shader program '%s'", technique.c_str(),
+            program.c_str());
+        if (!IsLogEnabled())
+            std::fprintf(stderr, "%s: no technique '%s'\n", program.c_str(), technique.c_str());
+        return false;
+    }
+    effect = std::move(compiled);
+    return true;
+}
+
+int CResourceShader::Begin() {
+    if (!effect || !effect->SetTechnique(technique))
+        return 0;
+    int passes = effect->Begin();
+    CRenderState::Get().currentEffect = effect.get();
+    currentPass = -1;
+    return passes;
+}
+
+void EndCurrentEffect() {
+    CRenderState& state = CRenderState::Get();
+    if (state.currentEffect)
+        state.currentEffect->End();
+    state.currentEffect = nullptr;
+}

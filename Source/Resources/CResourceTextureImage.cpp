@@ -1,0 +1,97 @@
+#include "Log.h"
+#include "Platform/CGraphicsDevice.h"
+#include "Resources/CResourceTexture.h"
+#include "Resources/DataFile.h"
+#include "System/CTokeniser.h"
+
+#include <stb_image.h>
+#include <stb_image_resize.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Larger images than this are refused: the device could not hold them anyway.
+constexpr int MaxImageEdge = 16384;
+
+int NextPowerOfTwo(int value) {
+    int result = 1;
+    while (result < value)
+        result <<= 1;
+    return result;
+}
+
+struct StbImageFree {
+    void operator()(unsigned char* pixels) const { stbi_image_free(pixels); }
+};
+
+} // namespace
+
+bool CResourceTextureImage::LoadFromTokeniser(CTokeniser& t) {
+    if (t.NextToken() != TokenType::Word) {
+        LOG("CResourceTextureImage::LoadFromTokeniser", "Expecting image filename but didn't find one on line %d",
+            t.line);
+        return false;
+    }
+    fileName = t.GetString();
+    return true;
+}
+
+bool CResourceTextureImage::CreateImage() {
+    std::vector<uint8_t> bytes;
+    DataFileResult result = ReadDataFile(fileName, bytes);
+    if (result == DataFileResult::NotFound) {
+        LOG("CResourceTextureImage::CreateImage", "Failed to load texture '%s'", fileName.c_str());
+        return false;
+    }
+    if (result != DataFileResult::Ok || bytes.size() > static_cast<size_t>(INT32_MAX)) {
+        LOG("CResourceTextureImage::CreateImage", "Error loading texture '%s' into memory", fileName.c_str());
+        return false;
+    }
+
+    int width = 0, height = 0, channels = 0;
+    std::unique_ptr<unsigned char, StbImageFree> pixels;
+    if (stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels) &&
+        width > 0 && height > 0 && width <= MaxImageEdge && height <= MaxImageEdge) {
+        pixels.reset(stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels,
+                                           4));
+    }
+    CGraphicsDevice* device = GetGraphicsDevice();
+    if (!pixels || !device) {
+        LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
+        return false;
+    }
+
+    // Opaque magenta is the colour key: those pixels become transparent black.
+    unsigned char* p = pixels.get();
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    for (size_t i = 0; i < count; ++i, p += 4) {
+        if (p[0] == 255 && p[1] == 0 && p[2] == 255 && p[3] == 255)
+            std::memset(p, 0, 4);
+    }
+
+    const int textureWidth = NextPowerOfTwo(width);
+    const int textureHeight = NextPowerOfTwo(height);
+    const uint8_t* upload = pixels.get();
+    std::vector<uint8_t> scaled;
+    if (textureWidth != width || textureHeight != height) {
+        scaled.resize(static_cast<size_t>(textureWidth) * textureHeight * 4);
+        if (!stbir_resize_uint8(pixels.get(), width, height, 0, scaled.data(), textureWidth, textureHeight, 0, 4)) {
+            LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
+            return false;
+        }
+        upload = scaled.data();
+    }
+
+    std::unique_ptr<CTexture> created = device->CreateTexture(textureWidth, textureHeight, upload, 2);
+    if (!created) {
+        LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
+        return false;
+    }
+    texture = std::move(created);
+    this->width = static_cast<float>(width);
+    this->height = static_cast<float>(height);
+    return true;
+}

@@ -1,0 +1,135 @@
+#include "Layers/CLayer.h"
+#include "Params/CParamBool.h"
+#include "Support/FakeDevice.h"
+#include "Support/LogCapture.h"
+#include "Support/ScriptModel.h"
+#include "Support/TestLayers.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SceneManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetScriptModel();
+        ProbeLayer::runs.clear();
+    }
+    void TearDown() override { ResetScriptModel(); }
+
+    // Runs the scenes at t and returns the tags of the layers that ran.
+    std::vector<std::string> RunAt(float t, float delta = 0.04f) {
+        ProbeLayer::runs.clear();
+        CSceneManager::RenderScenes(t, delta);
+        std::vector<std::string> tags;
+        for (const ProbeRun& run : ProbeLayer::runs)
+            tags.push_back(run.tag);
+        return tags;
+    }
+
+    LogCapture log;
+    ScopedFakeDevice fake;
+};
+
+using Tags = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(SceneManagerTest, RunsOnlyInsideItsHalfOpenRange) {
+    // With 120 beats per minute and four beats a bar, 1:0:0 is 2 s and 2:2:0 is 5 s.
+    ASSERT_TRUE(LoadScript("scene Intro 1:0:0 2:2:0 { layers { A TestProbe { Tag = a } } } end"));
+    const Scene& scene = CSceneManager::GetScenes().at(0);
+    EXPECT_EQ(scene.startTime, 2.0f);
+    EXPECT_EQ(scene.endTime, 5.0f);
+
+    EXPECT_EQ(RunAt(1.9f), Tags{});
+    EXPECT_EQ(RunAt(2.0f), Tags{"a"});
+    EXPECT_EQ(ProbeLayer::runs[0].time, 0.0f);
+    EXPECT_EQ(ProbeLayer::runs[0].delta, 0.0f);
+    EXPECT_EQ(RunAt(4.99f), Tags{"a"});
+    EXPECT_FLOAT_EQ(ProbeLayer::runs[0].time, 2.99f);
+    EXPECT_EQ(RunAt(5.0f), Tags{});
+}
+
+TEST_F(SceneManagerTest, DeltaNeverExceedsTheTimeTheSceneHasRun) {
+    ASSERT_TRUE(LoadScript("scene Intro 1:0:0 9:0:0 { layers { A TestProbe { } } } end"));
+    RunAt(2.01f, 0.04f);
+    ASSERT_EQ(ProbeLayer::runs.size(), 1u);
+    EXPECT_NEAR(ProbeLayer::runs[0].delta, 0.01f, 1e-6f);
+    RunAt(3.0f, 0.04f);
+    EXPECT_EQ(ProbeLayer::runs[0].delta, 0.04f);
+}
+
+TEST_F(SceneManagerTest, OverlappingScenesRunInDeclarationOrderAndEmptyRangesNever) {
+    ASSERT_TRUE(LoadScript("scene First 0:0:0 4:0:0 { layers { A TestProbe { Tag = first } } }\n"
+                           "scene Second 1:0:0 6:0:0 { layers { A TestProbe { Tag = second } } }\n"
+                           "scene Backwards 3:0:0 2:0:0 { layers { A TestProbe { Tag = never } } }\n"
+                           "scene Empty 0:0:0 0:0:0 { layers { A TestProbe { Tag = never } } }\n"
+                           "scene NoLayers 0:0:0 9:0:0 { } end"));
+    EXPECT_EQ(RunAt(1.0f), Tags{"first"});
+    EXPECT_EQ(RunAt(5.0f), (Tags{"first", "second"}));
+    EXPECT_EQ(RunAt(8.0f), Tags{"second"});
+    EXPECT_EQ(RunAt(0.0f), Tags{"first"});
+}
+
+TEST_F(SceneManagerTest, KeyframeTimesAreMeasuredFromTheSceneStart) {
+    // The scene starts at 4:0:0 (8 s); its layer switches off at local 1:0:0, that is 10 s.
+    ASSERT_TRUE(LoadScript("scene Late 4:0:0 9:0:0 { layers { A TestProbe { Tag = a } }\n"
+                           " keyframes { 0:0:0 { A Active hold true } 1:0:0 { A Active hold false } } } end"));
+    EXPECT_EQ(RunAt(9.0f), Tags{"a"});
+    EXPECT_EQ(RunAt(11.0f), Tags{});
+}
+
+TEST_F(SceneManagerTest, SceneTimesUseTheTempoInForceWhenRead) {
+    ASSERT_TRUE(LoadScript("system { Bpm = 60 Beats = 3 }\nscene S 1:1:0 2:0:0 { } end"));
+    EXPECT_EQ(CSceneManager::GetScenes()[0].startTime, 4.0f);
+    EXPECT_EQ(CSceneManager::GetScenes()[0].endTime, 6.0f);
+}
+
+TEST_F(SceneManagerTest, DuplicateSceneNameIsReportedBeforeItsTimes) {
+    EXPECT_FALSE(LoadScript("scene INTRO 0:0:0 1:0:0 { }\nscene Intro nonsense { } end"));
+    EXPECT_EQ(log.Messages(), Tags{"Scene name 'Intro' already exists"});
+    EXPECT_NE(log.Text().find("CSceneManager::LoadFromTokeniser] Scene name"), std::string::npos);
+    EXPECT_EQ(CSceneManager::GetScenes().size(), 1u);
+    EXPECT_EQ(CSceneManager::FindScene("intro"), &CSceneManager::GetScenes()[0]);
+    EXPECT_EQ(CSceneManager::FindScene("Outro"), nullptr);
+}
+
+TEST_F(SceneManagerTest, MalformedScenesFailSilently) {
+    const char* scripts[] = {
+        "scene 12 0:0:0 1:0:0 { } end",                               // name is not a word
+        "scene S 0:0:0 { } end",                                      // end time missing
+        "scene S 1:4:0 2:0:0 { } end",                                // beat out of range
+        "scene S 0:0:0 1:0:96 { } end",                               // tick out of range
+        "scene S 0:0:0 1:0:0 layers { } end",                         // no body brace
+        "scene S 0:0:0 1:0:0 { sprites { } } end",                    // unknown sub-block
+        "scene S 0:0:0 1:0:0 { 5 } end",                              // a number in the body
+        "scene S 0:0:0 1:0:0 { keyframes { Logo } } end",             // a word where a time is due
+        "scene S 0:0:0 1:0:0 { keyframes { 0:4:0 { } } } end",        // refused keyframe time
+        "scene S 0:0:0 1:0:0 { keyframes 0:0:0 } end",                // no keyframes brace
+        "scene S 0:0:0 1:0:0 { layers { } ",                          // the text ends
+    };
+    for (const char* script : scripts) {
+        ResetScriptModel();
+        EXPECT_FALSE(LoadScript(script)) << script;
+        EXPECT_TRUE(CSceneManager::GetScenes().empty()) << script;
+    }
+    EXPECT_TRUE(log.Messages().empty());
+}
+
+TEST_F(SceneManagerTest, SubBlockWordsIgnoreLetterCase) {
+    EXPECT_TRUE(LoadScript("SCENE S 0:0:0 1:0:0 { Layers { A TestProbe { } } KEYFRAMES { } layers { } } end"));
+    EXPECT_EQ(CSceneManager::GetScenes()[0].layers.GetLayers().size(), 1u);
+}
+
+TEST_F(SceneManagerTest, CreateAllScenesStopsAtTheFirstFailingScene) {
+    ProbeLayer::created.clear();
+    FailCreateLayer::attempts = 0;
+    ASSERT_TRUE(LoadScript("scene A 0:0:0 1:0:0 { layers { P TestProbe { Tag = one } } }\n"
+                           "scene B 0:0:0 1:0:0 { layers { F TestFailCreate { } } }\n"
+                           "scene C 0:0:0 1:0:0 { layers { P TestProbe { Tag = three } } } end"));
+    EXPECT_FALSE(CSceneManager::CreateAllScenes());
+    EXPECT_EQ(ProbeLayer::created, Tags{"one"});
+    ResetScriptModel();
+    EXPECT_TRUE(CSceneManager::CreateAllScenes());
+}

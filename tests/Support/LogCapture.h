@@ -1,0 +1,70 @@
+// Runs a test inside a fresh temporary directory with the log switched on, so that the messages a
+// piece of code logs can be read back from debug.log and compared exactly.
+#pragma once
+
+#include "Log.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+class LogCapture {
+public:
+    LogCapture() {
+        previous = std::filesystem::current_path();
+        char pattern[] = "/tmp/qv-log-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        directory = made ? made : "/tmp";
+        std::filesystem::current_path(directory);
+        ResetLogForTests();
+        EnableLog();
+    }
+    ~LogCapture() {
+        ResetLogForTests();
+        std::filesystem::current_path(previous);
+        std::error_code ignored;
+        std::filesystem::remove_all(directory, ignored);
+    }
+
+    // Forgets what was logged so far.
+    void Restart() {
+        ResetLogForTests();
+        std::error_code ignored;
+        std::filesystem::remove(directory / "debug.log", ignored);
+        EnableLog();
+    }
+
+    // The message part of every line logged so far, in order.
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> messages;
+        std::ifstream in(directory / "debug.log");
+        std::string line;
+        while (std::getline(in, line)) {
+            size_t end = line.find("] ");
+            messages.push_back(end == std::string::npos ? line : line.substr(end + 2));
+        }
+        return messages;
+    }
+    // Every line as written, location included.
+    std::string Text() const {
+        std::ifstream in(directory / "debug.log");
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    bool Contains(const std::string& message) const {
+        for (const std::string& m : Messages())
+            if (m == message)
+                return true;
+        return false;
+    }
+
+    std::filesystem::path directory;
+
+private:
+    std::filesystem::path previous;
+};
