@@ -25,6 +25,7 @@
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 CPresentation::CPresentation() = default;
@@ -200,6 +201,9 @@ int CPresentation::RunCapture() {
     std::vector<uint8_t> pixels;
     float previous = 0.0f;
     auto began = std::chrono::steady_clock::now();
+    // A terminal gets one line rewritten in place; a log file a line about every second.
+    const bool terminal = isatty(fileno(stderr));
+    double lastReport = 0.0;
     for (int frame = 0; frame < total; ++frame) {
         float t = schedule.TimeOf(frame);
         if (silentMusic) {
@@ -214,16 +218,22 @@ int CPresentation::RunCapture() {
         int width = 0, height = 0;
         std::string name = writer.FramePath(frame);
         if (!device->ReadBackBuffer(pixels, width, height) || !writer.WriteFrame(frame, pixels, width, height)) {
-            std::fputc('\n', stderr);
+            if (terminal)
+                std::fputc('\n', stderr);
             LOG("WinMain", "Failed to write frame '%s'", name.c_str());
             Fail("Failed to write frame '" + name + "'");
             return 1;
         }
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-        std::fprintf(stderr, "\rCaptured %d of %d frames (%.1f frames per second)", frame + 1, total,
-                     seconds > 0 ? (frame + 1) / seconds : 0.0);
+        const bool last = frame + 1 == total;
+        if (terminal || last || seconds - lastReport >= 1.0) {
+            lastReport = seconds;
+            std::fprintf(stderr, "%sCaptured %d of %d frames (%.1f frames per second)%s", terminal ? "\r" : "",
+                         frame + 1, total, seconds > 0 ? (frame + 1) / seconds : 0.0, terminal ? "" : "\n");
+        }
     }
-    std::fputc('\n', stderr);
+    if (terminal)
+        std::fputc('\n', stderr);
     LOG("WinMain", "Captured %d frames into '%s'", total, Options.Capture.c_str());
     return 0;
 }
