@@ -1,5 +1,7 @@
 #include "Layers/CLayer.h"
 
+#include "Layers/LayerTypes.h"
+
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
 
@@ -7,10 +9,15 @@
 
 namespace {
 
-// A function-local list, so that layer types registered by static objects in other translation
-// units find it constructed whatever order the linker gives their initialisers.
+// A function-local list that starts with the standard types in their fixed order, so that types
+// registered by static objects in other translation units find it constructed whatever order the
+// linker gives their initialisers, and come after the standard ones.
 std::vector<LayerTypeEntry>& Registry() {
-    static std::vector<LayerTypeEntry> registry;
+    static std::vector<LayerTypeEntry> registry = [] {
+        std::vector<LayerTypeEntry> standard;
+        AddStandardLayerTypes(standard);
+        return standard;
+    }();
     return registry;
 }
 

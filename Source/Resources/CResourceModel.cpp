@@ -208,7 +208,7 @@ bool ReadMaterial(ModelReader& r, ModelMaterial& m) {
         return true;
     }
     m.type = 0;
-    glm::vec3 third, diffuse, second;
+    glm::vec3 third(0.0f), diffuse(0.0f), second(0.0f);
     if (!r.ReadModelLine("a colour") || !r.ReadVec3(third, "a colour") || !r.ReadModelLine("a colour") ||
         !r.ReadVec3(diffuse, "a colour") || !r.ReadModelLine("a colour") || !r.ReadVec3(second, "a colour"))
         return false;

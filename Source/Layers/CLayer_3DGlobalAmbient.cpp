@@ -1,0 +1,15 @@
+#include "Layers/CLayer_3DGlobalAmbient.h"
+
+#include "CRenderState.h"
+#include "Params/CParamRgba.h"
+#include "Platform/CGraphicsDevice.h"
+
+CLayer_3DGlobalAmbient::CLayer_3DGlobalAmbient() {
+    colour = params.AddParam(new CParamRgba(glm::vec4(0.0f)), "Colour");
+}
+
+void CLayer_3DGlobalAmbient::Render(float time, float) {
+    const glm::vec4 value = colour->GetValue(time);
+    if (CGraphicsDevice *device = GetGraphicsDevice())
+        device->SetAmbient(PackColour(value));
+}

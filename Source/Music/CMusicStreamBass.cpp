@@ -1,0 +1,126 @@
+#include "Music/CMusicStreamBass.h"
+
+#include "Log.h"
+
+#include <physfs.h>
+
+#include <cmath>
+
+CMusicStreamBass::CMusicStreamBass(const std::string& fileName, float volume,
+                                   std::unique_ptr<CAudioOutput> output)
+    : fileName(fileName), volume(volume), output(std::move(output)) {}
+
+bool CMusicStreamBass::ReadFile(std::string& data) {
+    PHYSFS_File* file = PHYSFS_isInit() ? PHYSFS_openRead(fileName.c_str()) : nullptr;
+    if (!file)
+        return false;
+    PHYSFS_sint64 length = PHYSFS_fileLength(file);
+    if (length >= 0 && length <= MaxFileBytes) {
+        data.resize(static_cast<size_t>(length));
+        PHYSFS_sint64 got = length > 0 ? PHYSFS_readBytes(file, data.data(), data.size()) : 0;
+        data.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    } else if (length < 0) {
+        // The archive cannot tell the length: read until the end, within the same limit.
+        char chunk[65536];
+        PHYSFS_sint64 got;
+        while ((got = PHYSFS_readBytes(file, chunk, sizeof chunk)) > 0 &&
+               static_cast<int64_t>(data.size()) <= MaxFileBytes)
+            data.append(chunk, static_cast<size_t>(got));
+    }
+    PHYSFS_close(file);
+    return true;
+}
+
+bool CMusicStreamBass::Init(float startSeconds) {
+    loaded = false;
+    paused = false;
+    std::string data;
+    if (!ReadFile(data)) {
+        LOG("CMusicStreamBass::Init", "Failed to find music file '%s'", fileName.c_str());
+        return false;
+    }
+    if (!output || !output->Init()) {
+        LOG("CMusicStreamBass::Init", "Failed to initialise Bass: '%d'",
+            output ? output->GetLastError() : int(AudioErrorDriver));
+        return false;
+    }
+    if (static_cast<int64_t>(data.size()) > MaxFileBytes) {
+        LOG("CMusicStreamBass::Init", "Failed to create Bass stream: '%d'", int(AudioErrorTooLong));
+        return false;
+    }
+    if (!output->Load(data.data(), data.size())) {
+        LOG("CMusicStreamBass::Init", "Failed to create Bass stream: '%d'", output->GetLastError());
+        return false;
+    }
+    loaded = true;
+    // The volume goes to the output in whole percent, as the settings dialog's slider has it.
+    float clamped = volume >= 0.0f ? (volume <= 1.0f ? volume : 1.0f) : 0.0f;
+    output->SetVolume(static_cast<float>(static_cast<int>(clamped * 100.0f)) / 100.0f);
+    SeekBy(startSeconds);
+    if (!output->Play()) {
+        LOG("CMusicStreamBass::Init", "Failed to play Bass stream: '%d'", output->GetLastError());
+        return false;
+    }
+    return true;
+}
+
+float CMusicStreamBass::GetTime() {
+    if (!loaded || output->GetSampleRate() <= 0)
+        return 0.0f;
+    return static_cast<float>(static_cast<double>(output->GetPositionFrames()) /
+                              output->GetSampleRate());
+}
+
+void CMusicStreamBass::SetPaused(bool p) {
+    if (p == paused || !loaded)
+        return;
+    if (p)
+        output->Pause();
+    else
+        output->Play();
+    paused = p;
+}
+
+bool CMusicStreamBass::IsPaused() { return paused; }
+
+void CMusicStreamBass::SeekBy(float seconds) {
+    if (!loaded || !std::isfinite(seconds))
+        return;
+    // Whole frames, truncated toward zero like the seconds-to-bytes conversion it stands for.
+    int64_t delta = static_cast<int64_t>(static_cast<double>(seconds) * output->GetSampleRate());
+    int64_t target = output->GetPositionFrames() + delta;
+    output->SetPositionFrames(target > 0 ? target : 0);
+}
+
+void CMusicStreamBass::Restart() {
+    if (loaded)
+        output->SetPositionFrames(0);
+}
+
+void CMusicStreamBass::GetSpectrum(float* buffer) {
+    if (loaded) {
+        output->GetSpectrum(buffer);
+        return;
+    }
+    for (int i = 0; i < SpectrumBands; ++i)
+        buffer[i] = 0.0f;
+}
+
+bool CMusicStreamBass::HasFinished() {
+    return loaded && output->GetPositionFrames() >= output->GetLengthFrames();
+}
+
+float CMusicStreamBass::GetLength() const {
+    if (!loaded || output->GetSampleRate() <= 0)
+        return 0.0f;
+    return static_cast<float>(static_cast<double>(output->GetLengthFrames()) /
+                              output->GetSampleRate());
+}
+
+void CMusicStreamBass::SetTime(float seconds) {
+    if (!loaded || !std::isfinite(seconds))
+        return;
+    double frames = std::round(static_cast<double>(seconds) * output->GetSampleRate());
+    double length = static_cast<double>(output->GetLengthFrames());
+    output->SetPositionFrames(static_cast<int64_t>(frames < 0 ? 0 : (frames > length ? length : frames)));
+}

@@ -1,0 +1,47 @@
+// The time source of a presentation with music: it reads the whole music file through PhysicsFS,
+// plays it through a CAudioOutput and takes the presentation's time from the position being heard.
+// With the capture output it plays nothing and the caller sets the time frame by frame.
+#pragma once
+
+#include "Music/CMusicStream.h"
+#include "Platform/CAudioOutput.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CMusicStreamBass : public CMusicStream {
+public:
+    // Music files larger than this are refused before anything is allocated for them.
+    static constexpr int64_t MaxFileBytes = int64_t(512) << 20;
+
+    // `volume` 0 to 1 (the settings' volume); the output is typically CreateAudioOutput() for live
+    // playback or CreateCaptureAudioOutput() for offline capture.
+    CMusicStreamBass(const std::string& fileName, float volume, std::unique_ptr<CAudioOutput> output);
+    // Live playback through SDL audio.
+    CMusicStreamBass(const std::string& fileName, float volume)
+        : CMusicStreamBass(fileName, volume, CreateAudioOutput()) {}
+
+    bool Init(float startSeconds) override;
+    float GetTime() override;
+    void SetPaused(bool paused) override;
+    bool IsPaused() override;
+    void SeekBy(float seconds) override;
+    void Restart() override;
+    void GetSpectrum(float* buffer) override;
+    bool HasFinished() override;
+
+    // The music's length in seconds; 0 before a successful Init.
+    float GetLength() const;
+    // Puts the position at `seconds` (clamped to 0..length); the capture clock's only way forward.
+    void SetTime(float seconds);
+
+private:
+    bool ReadFile(std::string& data);
+
+    std::string fileName;
+    float volume;
+    std::unique_ptr<CAudioOutput> output;
+    bool loaded = false;
+    bool paused = false;
+};

@@ -1,0 +1,56 @@
+// Plays one piece of decoded music and says which sample is being heard: the music stream's view of
+// the machine's audio. The live implementation plays through SDL; the capture implementation plays
+// nothing and stands wherever the caller puts it, so offline frames see the same samples.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// The numbers the music stream logs when something fails (documented in docs/music.md).
+enum AudioError : int {
+    AudioErrorNone = 0,
+    AudioErrorDriver = 1,      // the audio subsystem could not start (no usable audio driver)
+    AudioErrorDevice = 2,      // the output device could not be opened for the music's format
+    AudioErrorFormat = 3,      // the data is not in any audio format the decoder reads
+    AudioErrorEmpty = 4,       // the data decodes to no samples at all
+    AudioErrorUnsupported = 5, // channel count or sample rate outside what is played
+    AudioErrorTooLong = 6,     // the decoded music would exceed the memory limit
+    AudioErrorNotLoaded = 7,   // playback was asked for before any music was loaded
+};
+
+class CAudioOutput {
+public:
+    virtual ~CAudioOutput() = default;
+
+    // Makes the audio driver ready; false (with GetLastError) when there is none.
+    virtual bool Init() = 0;
+    // Decodes a whole music file held in memory (the data is not kept) and prepares to play it from
+    // frame 0, not yet playing.
+    virtual bool Load(const void* data, size_t size) = 0;
+    // Starts or resumes at the current position.
+    virtual bool Play() = 0;
+    // Stops where the listener is: the position stays at the frame being heard.
+    virtual void Pause() = 0;
+
+    // The frame being heard, counted from the start of the music; between audio callbacks it is
+    // interpolated with the high-resolution counter, so it moves smoothly and never goes backwards
+    // except through SetPosition. It never exceeds GetLengthFrames.
+    virtual int64_t GetPositionFrames() = 0;
+    // Moves playback; clamped to 0..GetLengthFrames.
+    virtual void SetPositionFrames(int64_t frame) = 0;
+    virtual int64_t GetLengthFrames() const = 0;
+    virtual int GetSampleRate() const = 0;
+
+    // Output gain, 0 to 1, applied to every sample played.
+    virtual void SetVolume(float gain) = 0;
+    // 512 magnitudes of the 1024 decoded frames that end at the frame being heard.
+    virtual void GetSpectrum(float* bands) = 0;
+
+    virtual int GetLastError() const = 0;
+};
+
+// Plays through SDL2's audio (the dummy or disk driver serve headless runs).
+std::unique_ptr<CAudioOutput> CreateAudioOutput();
+// Plays nothing: the position changes only through SetPositionFrames, for offline capture.
+std::unique_ptr<CAudioOutput> CreateCaptureAudioOutput();

@@ -1,0 +1,146 @@
+#include "Music/CMusicStreamBass.h"
+#include "Platform/CAudioOutputSdl.h"
+
+#include "MusicTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Live playback through SDL audio with a driver that needs no sound card.
+struct LiveStream : testing::Test {
+    LiveStream() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+    ~LiveStream() override { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+    MountedTempFolder folder;
+};
+
+} // namespace
+
+TEST_F(LiveStream, PlaysInRealTimeWithASmoothClockThatNeverStepsBack) {
+    ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 5.0, 441.0, 0.5));
+    CMusicStreamBass stream("tone.wav", 1.0f);
+    ASSERT_TRUE(stream.Init(0.0f));
+    using Clock = std::chrono::steady_clock;
+    auto start = Clock::now();
+    auto then = start;
+    float previous = stream.GetTime();
+    double largestLead = 0.0;
+    int distinct = 0;
+    while (Clock::now() - start < std::chrono::milliseconds(250)) {
+        SleepMs(1);
+        float t = stream.GetTime();
+        auto now = Clock::now();
+        ASSERT_GE(t, previous);
+        // How far the music clock moved beyond the wall time between two reads: a clock that only
+        // moved per audio buffer would jump by 23 ms here.
+        largestLead = std::max(largestLead, t - previous - std::chrono::duration<double>(now - then).count());
+        distinct += t != previous;
+        previous = t;
+        then = now;
+    }
+    double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    EXPECT_NEAR(previous, wall, 0.06) << "wall " << wall;
+    EXPECT_LT(largestLead, 0.008);
+    EXPECT_GT(distinct, 50);
+    EXPECT_FALSE(stream.HasFinished());
+}
+
+TEST_F(LiveStream, PauseHoldsThePositionAndResumeContinues) {
+    ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 5.0, 441.0, 0.5));
+    CMusicStreamBass stream("tone.wav", 1.0f);
+    ASSERT_TRUE(stream.Init(1.0f));
+    SleepMs(60);
+    stream.SetPaused(true);
+    float held = stream.GetTime();
+    EXPECT_GE(held, 1.0f);
+    SleepMs(60);
+    EXPECT_EQ(stream.GetTime(), held);
+    stream.SeekBy(-10.0f);
+    EXPECT_EQ(stream.GetTime(), 0.0f);
+    stream.SeekBy(2.0f);
+    EXPECT_FLOAT_EQ(stream.GetTime(), 2.0f);
+    SleepMs(30);
+    EXPECT_FLOAT_EQ(stream.GetTime(), 2.0f);
+    stream.SetPaused(false);
+    SleepMs(100);
+    EXPECT_GT(stream.GetTime(), 2.03f);
+    EXPECT_LT(stream.GetTime(), 2.2f);
+}
+
+TEST_F(LiveStream, FinishesOnceTheEndHasBeenHeard) {
+    ASSERT_TRUE(WriteSineFile(folder.PathOf("short.wav"), 0.1, 441.0, 0.5));
+    CMusicStreamBass stream("short.wav", 1.0f);
+    ASSERT_TRUE(stream.Init(0.0f));
+    EXPECT_FALSE(stream.HasFinished());
+    for (int i = 0; i < 100 && !stream.HasFinished(); ++i)
+        SleepMs(10);
+    EXPECT_TRUE(stream.HasFinished());
+    EXPECT_FLOAT_EQ(stream.GetTime(), 0.1f);
+
+    // A seek past the end finishes at once.
+    stream.Restart();
+    EXPECT_FALSE(stream.HasFinished());
+    stream.SeekBy(10.0f);
+    EXPECT_TRUE(stream.HasFinished());
+}
+
+TEST_F(LiveStream, SpectrumMatchesTheCaptureClockAtTheSameTime) {
+    ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 2.0, BinFrequency(64), 0.9, 2));
+    CMusicStreamBass live("tone.wav", 0.3f);
+    CMusicStreamBass capture("tone.wav", 1.0f, CreateCaptureAudioOutput());
+    ASSERT_TRUE(live.Init(0.0f));
+    ASSERT_TRUE(capture.Init(0.0f));
+    live.SetPaused(true);
+    float a[SpectrumBands], b[SpectrumBands];
+    for (float t : {0.01f, 0.75f, 1.999f}) {
+        live.SetTime(t);
+        capture.SetTime(t);
+        live.GetSpectrum(a);
+        capture.GetSpectrum(b);
+        EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << t;
+    }
+    EXPECT_NEAR(a[64], 0.45f, 2e-3f);
+}
+
+TEST_F(LiveStream, WithoutAnAudioDriverInitFailsWithItsLine) {
+    ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 0.2, 441.0, 0.5));
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    CMusicStreamBass stream("tone.wav", 1.0f);
+    bool ok = true;
+    std::string log = CaptureLog([&] { ok = stream.Init(0.0f); });
+    EXPECT_FALSE(ok);
+    EXPECT_NE(log.find("CMusicStreamBass::Init] Failed to initialise Bass: '1'"), std::string::npos)
+        << log;
+}
+
+TEST_F(LiveStream, VolumeScalesTheSamplesTheDeviceReceives) {
+    // The disk driver writes what the device receives to a file, as fast as it can with no delay.
+    ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 0.3, 441.0, 0.8));
+    std::string raw = folder.PathOf("out.raw");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    float peak = 0.0f;
+    {
+        CMusicStreamBass stream("tone.wav", 0.5f);
+        ASSERT_TRUE(stream.Init(0.0f));
+        SleepMs(50);
+    }
+    std::vector<uint8_t> bytes = folder.ReadBytes("out.raw");
+    ASSERT_GE(bytes.size(), 0.1 * 44100 * sizeof(float));
+    const float* samples = reinterpret_cast<const float*>(bytes.data());
+    for (size_t i = 0; i < bytes.size() / sizeof(float); ++i)
+        peak = std::max(peak, std::fabs(samples[i]));
+    unsetenv("SDL_DISKAUDIOFILE");
+    unsetenv("SDL_DISKAUDIODELAY");
+    EXPECT_NEAR(peak, 0.4f, 1e-3f);
+}

@@ -1,0 +1,37 @@
+// Music fixtures the tests make themselves: sine files written with libsndfile into a fresh temp
+// folder that is mounted with PhysicsFS for the test's lifetime.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// A folder under the system's temp directory, mounted as the PhysicsFS root; removed on destruction.
+class MountedTempFolder {
+public:
+    MountedTempFolder();
+    ~MountedTempFolder();
+    MountedTempFolder(const MountedTempFolder&) = delete;
+    MountedTempFolder& operator=(const MountedTempFolder&) = delete;
+
+    std::string PathOf(const std::string& name) const { return folder + "/" + name; }
+    void WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) const;
+    std::vector<uint8_t> ReadBytes(const std::string& name) const;
+
+private:
+    std::string folder;
+};
+
+// Frequency of FFT bin `bin` at 44100 Hz, so a sine of it sits at a bin centre.
+double BinFrequency(int bin);
+
+enum class SineFormat { WavFloat, Flac, OggVorbis, Opus, Mp3 };
+
+// Writes a sine of `frequency` Hz and peak `amplitude` (0 for silence) to `path`; all channels
+// carry the same signal. False also where libsndfile cannot write that format.
+bool WriteSineFile(const std::string& path, double seconds, double frequency, double amplitude,
+                   int channels = 1, int sampleRate = 44100, SineFormat format = SineFormat::WavFloat);
+
+// Runs `body` with the log enabled and returns what it wrote to standard error.
+std::string CaptureLog(const std::function<void()>& body);
