@@ -85,9 +85,12 @@ bool CResourceShader::Create() {
     if (!compiled) {
         LOG("CResourceShader::Create", "Failed to create shader");
         // The compiler's own words are what a script author needs to fix the effect.
-        LOG("CResourceShader::Create", "%s: %s", program.c_str(), errors.c_str());
+        // Devices that already name the file in their messages get no second copy of the name.
+        if (errors.compare(0, program.size(), program) != 0)
+            errors = program + ": " + errors;
+        LOG("CResourceShader::Create", "%s", errors.c_str());
         if (!IsLogEnabled())
-            std::fprintf(stderr, "%s: %s\n", program.c_str(), errors.c_str());
+            std::fprintf(stderr, "%s\n", errors.c_str());
         return false;
     }
     // A misspelt technique would otherwise draw nothing without a word; say so while starting.
