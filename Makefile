@@ -41,7 +41,10 @@ fuzz-run: fuzz
 sanitize: deps
 	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON >/dev/null
 	@cmake --build build-sanitize -j $(JOBS)
-	@cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+	@# Leaks are not checked here: the system's graphics stack keeps memory to the end of the process
+	@# and unloads its drivers before the check, so their reports cannot be told apart; the parsers'
+	@# leaks are checked by the fuzz targets.
+	@cd build-sanitize && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
 
 clean:
 	rm -rf $(BUILD) build-bench build-fuzz build-sanitize
