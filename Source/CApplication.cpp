@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr PHYSFS_sint64 MaxScriptBytes = PHYSFS_sint64(64) << 20;
+
 // PhysicsFS may have no error text; printf must never see a null string.
 const char* PhysfsError() {
     const char* text = PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode());
@@ -125,7 +127,15 @@ bool CApplication::LoadScript() {
         LOG("WinMain", "Couldn't read config file '%s': %s", name, PhysfsError());
         return Fail("Couldn't read config file");
     }
+    // The length comes from the file system, or from an archive's own claim: bound it before
+    // allocating (the tokeniser keeps a second copy).
     PHYSFS_sint64 length = PHYSFS_fileLength(file);
+    if (length > MaxScriptBytes) {
+        PHYSFS_close(file);
+        LOG("WinMain", "Couldn't read config file '%s': it is larger than %d MiB", name,
+            static_cast<int>(MaxScriptBytes >> 20));
+        return Fail("Couldn't read config file");
+    }
     std::vector<char> buffer(length > 0 ? static_cast<size_t>(length) : 0);
     PHYSFS_sint64 read = buffer.empty() ? 0 : PHYSFS_readBytes(file, buffer.data(), buffer.size());
     PHYSFS_close(file);
