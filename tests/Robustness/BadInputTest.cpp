@@ -51,6 +51,8 @@ std::vector<BadInput> DataPathCases() {
          "Failed to add any datapaths to physfs!", "Failed to add any datapaths to physfs"},
         {"ScriptMissing", {{"data/readme.txt", "no script here"}}, {"Log", "Check"}, "Couldn't find config file",
          "Couldn't find config file: "},
+        {"ScriptTooLarge", {{"data/Config.txt", ""}}, {"Log", "Check"}, "Couldn't read config file",
+         "Couldn't read config file 'Config.txt': it is larger than 64 MiB"},
         {"ScriptIsAFolder", {{"data/Config.txt/inside.txt", ""}}, {"Log", "Check"}, "Couldn't read config file",
          "Couldn't read config file 'Config.txt'"},
     };
@@ -223,6 +225,9 @@ TEST_P(BadInputTest, TellsTheUserAndFails) {
     TestDirectory dir;
     for (const auto& [name, content] : c.files)
         dir.Write(name, content);
+    // A sparse file: large to the file system, nothing on the disk.
+    if (std::string(c.name) == "ScriptTooLarge")
+        std::filesystem::resize_file(dir / "data/Config.txt", (std::uintmax_t(64) << 20) + 1);
 
     ProgramResult logged = RunProgramIn(dir, c.args);
     EXPECT_FALSE(logged.timedOut);
