@@ -5,6 +5,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -100,6 +101,10 @@ bool CAudioDecoder::Decode(const void* data, size_t size, int& error) {
         error = AudioErrorEmpty;
         return false;
     }
+    // Float formats can hold any value. Output clips to -1..1 anyway, and huge or not-a-number
+    // samples would turn the spectrum (and every parameter that follows it) into infinities.
+    for (float& v : decoded)
+        v = std::isnan(v) ? 0.0f : std::clamp(v, -1.0f, 1.0f);
     decoded.shrink_to_fit();
     samples = std::move(decoded);
     channels = info.channels;
