@@ -1,5 +1,6 @@
 #include "CApplication.h"
 
+#include "CPresentation.h"
 #include "CommandLine.h"
 #include "Log.h"
 #include "Platform/MessageBox.h"
@@ -37,13 +38,10 @@ int CApplication::Run(int argc, char** argv) {
     if (!InitFileSystem() || !MountDataPath() || !LoadScript())
         return 1;
 
-    // Later stages (graphics device, settings, window, resources, scenes, music, main loop) follow
-    // here; Check stops after scene creation once that exists.
-    if (Options.Check) {
-        LOG("WinMain", "Check passed");
-        return 0;
-    }
-    return 0;
+    // Settings, window, device, resources, scenes, music, then the main loop, a capture or (for
+    // Check) nothing more.
+    CPresentation presentation;
+    return presentation.Run();
 }
 
 bool CApplication::HandleInformationArguments(int argc, char** argv) {

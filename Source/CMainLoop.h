@@ -1,0 +1,41 @@
+// The presentation's frame loop: drains the window's events, then renders one frame at the music's
+// time (debug keys, Escape, the end of the music, the spectrum, the clamped delta) until the window
+// is closed, Escape is pressed or the music ends. Drawing itself is the caller's frame function.
+#pragma once
+
+#include <functional>
+
+class CMusicStream;
+class CWindow;
+
+enum class LoopEnd { Closed, Escape, MusicFinished };
+
+class CMainLoop {
+public:
+    using FrameFunction = std::function<void(float time, float delta)>;
+
+    CMainLoop(CWindow& window, CMusicStream& stream, FrameFunction frame);
+
+    // Runs until one of the three ends.
+    LoopEnd Run();
+    // One pass: all queued events, then a frame when the window is not minimised. False once the
+    // loop has ended, with the reason in `end`.
+    bool Step(LoopEnd& end);
+
+    bool debugKeys = false;       // the DebugKeys option
+    bool spectrumEnabled = false; // refresh SpectrumBuffer every frame
+    // Called instead of a frame while the window is minimised, so that waiting need not spin.
+    std::function<void()> whileInactive;
+
+    float previousTime = 0.0f;
+    int framesRendered = 0;
+
+    static constexpr float MaxDelta = 1000.0f;
+
+private:
+    void HandleDebugKeys();
+
+    CWindow& window;
+    CMusicStream& stream;
+    FrameFunction frame;
+};
