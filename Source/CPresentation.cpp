@@ -51,6 +51,10 @@ int CPresentation::Run() {
         return 1;
     if (settings == Outcome::Stop)
         return 0; // the viewer chose Cancel
+    // Decoding the music is the longest step of start-up; it runs while the window, the device and
+    // the resources are made.
+    if (!System.Music.empty())
+        CMusicStreamBass::DecodeAhead(System.Music);
     if (!OpenWindowAndDevice() || !CreateResourcesAndScenes() || !StartMusic())
         return 1;
     if (Options.Check) {
