@@ -25,8 +25,8 @@ demo: build
 
 bench: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQV_BENCH=ON -DQV_TESTS=OFF >/dev/null
-	@cmake --build build-bench -j $(JOBS) --target qv_bench
-	@build-bench/qv_bench
+	@cmake --build build-bench -j $(JOBS) --target qv_bench example-neon-drift
+	@build-bench/qv_bench $(BENCH_ARGS)
 
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON -DQV_TESTS=OFF >/dev/null

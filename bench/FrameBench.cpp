@@ -12,12 +12,16 @@
 
 namespace {
 
+// The example as the build assembles it (script, effects and the generated pictures and models).
 std::filesystem::path ExampleFolder() {
-    for (const char* root : {QV_BINARY_DIR "/examples/neon-drift", QV_SOURCE_DIR "/examples/neon-drift"})
-        if (std::filesystem::exists(std::filesystem::path(root) / "Config.txt"))
+    for (const char* root : {QV_BINARY_DIR "/examples/neon-drift", QV_SOURCE_DIR "/build/examples/neon-drift"})
+        if (std::filesystem::exists(std::filesystem::path(root) / "torus.model"))
             return root;
     return {};
 }
+
+// One time in each of the example's five scenes and one in each overlap of two, and its last frame.
+const std::vector<float> ExampleTimes = {2.0f, 13.0f, 20.0f, 30.5f, 36.0f, 44.0f, 50.0f, 58.0f, 66.0f, 72.0f};
 
 // The example's music is of no interest here: the frame is drawn at given times.
 template <class Device> void Frames(benchmark::State& state, bool example) {
@@ -43,8 +47,9 @@ template <class Device> void Frames(benchmark::State& state, bool example) {
         if (!presentation.error.empty()) {
             state.SkipWithError(presentation.error.c_str());
         } else {
-            const std::vector<float> times = Workload::FrameTimes();
+            const std::vector<float> times = example ? ExampleTimes : Workload::FrameTimes();
             const float time = times[static_cast<size_t>(state.range(0))];
+            state.SetLabel("t=" + std::to_string(time).substr(0, 5));
             for (auto _ : state) {
                 Workload::Presentation::Frame(time, 1.0f / 60.0f);
                 if constexpr (std::is_same_v<Device, CRecordingDevice>)

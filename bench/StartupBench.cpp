@@ -66,8 +66,8 @@ void CreateAllResourcesGenerated(benchmark::State& state) {
 BENCHMARK(CreateAllResourcesGenerated)->Unit(benchmark::kMillisecond);
 
 void CreateAllResourcesExample(benchmark::State& state) {
-    for (const char* root : {QV_BINARY_DIR "/examples/neon-drift", QV_SOURCE_DIR "/examples/neon-drift"}) {
-        if (std::filesystem::exists(std::filesystem::path(root) / "Config.txt")) {
+    for (const char* root : {QV_BINARY_DIR "/examples/neon-drift", QV_SOURCE_DIR "/build/examples/neon-drift"}) {
+        if (std::filesystem::exists(std::filesystem::path(root) / "torus.model")) {
             CreateResources(state, root, std::string());
             return;
         }
