@@ -3,8 +3,9 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 DEMO       ?= examples/neon-drift
+RUNS       ?= 5
 
-.PHONY: all deps configure build test demo bench fuzz fuzz-run sanitize clean
+.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize clean
 
 all: build
 
@@ -25,8 +26,12 @@ demo: build
 
 bench: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQV_BENCH=ON -DQV_TESTS=OFF >/dev/null
-	@cmake --build build-bench -j $(JOBS) --target qv_bench
-	@build-bench/qv_bench
+	@cmake --build build-bench -j $(JOBS) --target qv_bench example-neon-drift
+	@build-bench/qv_bench $(BENCH_ARGS)
+
+# Start to first frame and capture throughput of the example, each the median of several runs.
+measure: build
+	@scripts/measure-startup $(BUILD) $(RUNS)
 
 fuzz:
 	@scripts/install-deps fuzz

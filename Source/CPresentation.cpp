@@ -51,6 +51,10 @@ int CPresentation::Run() {
         return 1;
     if (settings == Outcome::Stop)
         return 0; // the viewer chose Cancel
+    // Decoding the music is the longest step of start-up; it runs while the window, the device and
+    // the resources are made.
+    if (!System.Music.empty())
+        CMusicStreamBass::DecodeAhead(System.Music);
     if (!OpenWindowAndDevice() || !CreateResourcesAndScenes() || !StartMusic())
         return 1;
     if (Options.Check) {
@@ -216,8 +220,11 @@ int CPresentation::RunCapture() {
         RenderFrame(t, delta);
 
         int width = 0, height = 0;
-        std::string name = writer.FramePath(frame);
-        if (!device->ReadBackBuffer(pixels, width, height) || !writer.WriteFrame(frame, pixels, width, height)) {
+        const bool last = frame + 1 == total;
+        // The PNG is encoded while the next frame is drawn.
+        if (!device->ReadBackBuffer(pixels, width, height) ||
+            !writer.WriteFrameInBackground(frame, pixels, width, height) || (last && !writer.FinishWriting())) {
+            std::string name = writer.FramePath(writer.FailedFrame() >= 0 ? writer.FailedFrame() : frame);
             if (terminal)
                 std::fputc('\n', stderr);
             LOG("WinMain", "Failed to write frame '%s'", name.c_str());
@@ -225,7 +232,6 @@ int CPresentation::RunCapture() {
             return 1;
         }
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-        const bool last = frame + 1 == total;
         if (terminal || last || seconds - lastReport >= 1.0) {
             lastReport = seconds;
             std::fprintf(stderr, "%sCaptured %d of %d frames (%.1f frames per second)%s", terminal ? "\r" : "",

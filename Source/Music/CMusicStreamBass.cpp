@@ -1,6 +1,7 @@
 #include "Music/CMusicStreamBass.h"
 
 #include "Log.h"
+#include "Platform/CAudioDecoder.h"
 
 #include <physfs.h>
 
@@ -29,6 +30,13 @@ bool CMusicStreamBass::ReadFile(std::string& data) {
     }
     PHYSFS_close(file);
     return true;
+}
+
+void CMusicStreamBass::DecodeAhead(const std::string& fileName) {
+    CMusicStreamBass reader(fileName, 1.0f, nullptr);
+    std::string data;
+    if (reader.ReadFile(data) && !data.empty() && static_cast<int64_t>(data.size()) <= MaxFileBytes)
+        CAudioDecoder::DecodeAhead(std::move(data));
 }
 
 bool CMusicStreamBass::Init(float startSeconds) {

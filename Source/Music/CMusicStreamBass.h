@@ -31,6 +31,10 @@ public:
     void GetSpectrum(float* buffer) override;
     bool HasFinished() override;
 
+    // Reads the music file and starts decoding it in the background, so that Init later finds the
+    // samples ready; does nothing for a file that cannot be read (Init reports that as before).
+    static void DecodeAhead(const std::string& fileName);
+
     // The music's length in seconds; 0 before a successful Init.
     float GetLength() const;
     // Puts the position at `seconds` (clamped to 0..length); the capture clock's only way forward.

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <thread>
 #include <cstring>
 
 namespace {
@@ -48,9 +50,55 @@ sf_count_t MemoryWrite(const void*, sf_count_t, void*) { return 0; }
 
 sf_count_t MemoryTell(void* user) { return static_cast<MemoryFile*>(user)->position; }
 
+// A decode started ahead of time. Joined before the process ends, whether or not it was used.
+struct DecodeAheadSlot {
+    std::string data;
+    std::thread thread;
+    CAudioDecoder result;
+    bool decoded = false;
+    int error = AudioErrorNone;
+
+    void Wait() {
+        if (thread.joinable())
+            thread.join();
+    }
+    ~DecodeAheadSlot() { Wait(); }
+};
+
+std::unique_ptr<DecodeAheadSlot>& Ahead() {
+    static std::unique_ptr<DecodeAheadSlot> slot;
+    return slot;
+}
+
 } // namespace
 
+void CAudioDecoder::DecodeAhead(std::string data) {
+    std::unique_ptr<DecodeAheadSlot>& slot = Ahead();
+    if (slot)
+        slot->Wait();
+    slot = std::make_unique<DecodeAheadSlot>();
+    slot->data = std::move(data);
+    DecodeAheadSlot* s = slot.get();
+    s->thread = std::thread([s] { s->decoded = s->result.DecodeHere(s->data.data(), s->data.size(), s->error); });
+}
+
 bool CAudioDecoder::Decode(const void* data, size_t size, int& error) {
+    if (std::unique_ptr<DecodeAheadSlot>& slot = Ahead()) {
+        slot->Wait();
+        const bool same = data && slot->data.size() == size && std::memcmp(slot->data.data(), data, size) == 0;
+        if (same) {
+            *this = std::move(slot->result);
+            error = slot->error;
+            const bool decoded = slot->decoded;
+            slot.reset();
+            return decoded;
+        }
+        slot.reset();
+    }
+    return DecodeHere(data, size, error);
+}
+
+bool CAudioDecoder::DecodeHere(const void* data, size_t size, int& error) {
     samples.clear();
     frames = 0;
     channels = 0;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CAudioDecoder {
@@ -20,12 +21,19 @@ public:
     // `size` bytes, and trusts no length the file's header states.
     bool Decode(const void* data, size_t size, int& error);
 
+    // Starts decoding `data` on a thread of its own, so that decoding overlaps the rest of start-up
+    // (window, device, resources). The next Decode of the very same bytes waits for that result and
+    // takes it instead of decoding again; a Decode of other bytes decodes them as usual.
+    static void DecodeAhead(std::string data);
+
     const float* Samples() const { return samples.data(); }
     int64_t Frames() const { return frames; }
     int Channels() const { return channels; }
     int SampleRate() const { return sampleRate; }
 
 private:
+    bool DecodeHere(const void* data, size_t size, int& error);
+
     std::vector<float> samples;
     int64_t frames = 0;
     int channels = 0;

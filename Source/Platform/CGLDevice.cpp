@@ -162,7 +162,11 @@ bool CGLDevice::Init(SDL_Window* win, int w, int h, int wantedSamples, int wante
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColour);
     glGenRenderbuffers(1, &backDepth);
     glBindRenderbuffer(GL_RENDERBUFFER, backDepth);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH24_STENCIL8, depthSize, depthSize);
+    // Single-sampled, the back buffer's depth also serves the render targets and must be square and
+    // as large as the largest; multisampled, it serves the back buffer alone, and a square of the
+    // render targets' size would cost many times the memory (and the time to clear it).
+    const int backDepthWidth = samples ? width : depthSize, backDepthHeight = samples ? height : depthSize;
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH24_STENCIL8, backDepthWidth, backDepthHeight);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, backDepth);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         LOG("InitD3D", "Failed to get a depth buffer");

@@ -23,6 +23,8 @@ struct Registries {
     std::vector<ResourceEntry<CResourceTexture>> textures;
     std::vector<RenderTargetEntry> renderTargets;
     std::vector<ResourceEntry<CResourceModel>> models;
+    // Changes whenever an entry is added or the lists are emptied, so remembered lookups expire.
+    uint64_t generation = 1;
 };
 
 Registries& Lists() {
@@ -32,12 +34,50 @@ Registries& Lists() {
 
 bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
+// Layers look a resource up every frame by the text of a string parameter, and that text lives at one
+// address for the whole run. This table remembers the answer of the last scan per address. A slot
+// answers only while the registries are unchanged and it holds the very same text, so a hit returns
+// exactly what the scan would have; everything else scans as before.
+template <class T> class LookupMemo {
+public:
+    template <class Scan> T* Find(const std::string& name, uint64_t generation, Scan scan) {
+        if (name.size() > sizeof(Slot::text))
+            return scan(name);
+        Slot& slot = slots[(reinterpret_cast<uintptr_t>(&name) * 0x9E3779B97F4A7C15ull) >> (64 - SlotBits)];
+        if (slot.key == &name && slot.generation == generation && slot.size == name.size() &&
+            std::memcmp(slot.text, name.data(), name.size()) == 0)
+            return slot.result;
+        slot.result = scan(name);
+        slot.key = &name;
+        slot.generation = generation;
+        slot.size = name.size();
+        std::memcpy(slot.text, name.data(), name.size());
+        return slot.result;
+    }
+
+private:
+    static constexpr int SlotBits = 6;
+    struct Slot {
+        const std::string* key = nullptr;
+        uint64_t generation = 0;
+        size_t size = 0;
+        char text[48];
+        T* result = nullptr;
+    };
+    Slot slots[1 << SlotBits];
+};
+
 template <class T> T* FindIn(const std::vector<ResourceEntry<T>>& list, const std::string& name) {
     for (const ResourceEntry<T>& entry : list) {
         if (SameName(entry.name, name))
             return entry.resource.get();
     }
     return nullptr;
+}
+
+template <class T> T* FindRemembered(const std::vector<ResourceEntry<T>>& list, const std::string& name) {
+    static LookupMemo<T> memo;
+    return memo.Find(name, Lists().generation, [&](const std::string& n) { return FindIn(list, n); });
 }
 
 bool DeclareBuiltInShader(const char* name) {
@@ -97,6 +137,7 @@ bool CResourceManager::LoadShaderFromTokeniser(CTokeniser& t) {
         return false;
     }
     Lists().shaders.push_back({std::move(name), std::move(shader)});
+    ++Lists().generation;
     return true;
 }
 
@@ -119,6 +160,7 @@ bool CResourceManager::LoadTextureFromTokeniser(CTokeniser& t) {
         return false;
     }
     Lists().textures.push_back({std::move(name), std::move(texture)});
+    ++Lists().generation;
     return true;
 }
 
@@ -160,6 +202,7 @@ bool CResourceManager::LoadRenderTargetFromTokeniser(CTokeniser& t) {
     Registries& lists = Lists();
     lists.renderTargets.push_back({name, target.get()});
     lists.textures.push_back({std::move(name), std::move(target)});
+    ++lists.generation;
     return true;
 }
 
@@ -182,6 +225,7 @@ bool CResourceManager::LoadModelFromTokeniser(CTokeniser& t) {
     auto model = std::make_unique<CResourceModel>();
     model->fileName = t.GetString();
     Lists().models.push_back({std::move(name), std::move(model)});
+    ++Lists().generation;
     return true;
 }
 
@@ -194,6 +238,7 @@ CResourceTexture* CResourceManager::LoadAndCreateTextureImage(const std::string&
     auto texture = std::make_unique<CResourceTextureImage>(fileName);
     CResourceTextureImage* created = texture.get();
     Lists().textures.push_back({name, std::move(texture)});
+    ++Lists().generation;
     return created->Create() ? created : nullptr;
 }
 
@@ -237,6 +282,7 @@ void CResourceManager::Clear() {
     lists.models.clear();
     lists.textures.clear();
     lists.shaders.clear();
+    ++lists.generation;
 }
 
 int CResourceManager::CountResources() {
@@ -244,16 +290,19 @@ int CResourceManager::CountResources() {
     return static_cast<int>(lists.shaders.size() + lists.textures.size() + lists.models.size());
 }
 
-CResourceShader* FindShader(const std::string& name) { return FindIn(Lists().shaders, name); }
+CResourceShader* FindShader(const std::string& name) { return FindRemembered(Lists().shaders, name); }
 
-CResourceTexture* FindTexture(const std::string& name) { return FindIn(Lists().textures, name); }
+CResourceTexture* FindTexture(const std::string& name) { return FindRemembered(Lists().textures, name); }
 
 CResourceTextureRenderTarget* FindRenderTarget(const std::string& name) {
-    for (const RenderTargetEntry& entry : Lists().renderTargets) {
-        if (SameName(entry.name, name))
-            return entry.target;
-    }
-    return nullptr;
+    static LookupMemo<CResourceTextureRenderTarget> memo;
+    return memo.Find(name, Lists().generation, [](const std::string& n) -> CResourceTextureRenderTarget* {
+        for (const RenderTargetEntry& entry : Lists().renderTargets) {
+            if (SameName(entry.name, n))
+                return entry.target;
+        }
+        return nullptr;
+    });
 }
 
-CResourceModel* FindModel(const std::string& name) { return FindIn(Lists().models, name); }
+CResourceModel* FindModel(const std::string& name) { return FindRemembered(Lists().models, name); }

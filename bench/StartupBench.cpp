@@ -1,0 +1,79 @@
+// Start-up work measured in parts: parsing a generated script of 1 MB (many scenes, layers and
+// keyframes) and creating every resource of a generated data folder and of the bundled example.
+#include "Platform/CRecordingDevice.h"
+#include "Support/Workload.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void ResetModel() {
+    CSceneManager::Clear();
+    CResourceManager::Clear();
+    System.Reset();
+    Options = CommandLineOptions();
+}
+
+void ParseLargeScript(benchmark::State& state) {
+    const std::string text = Workload::LargeScript(static_cast<size_t>(state.range(0)) * 1024);
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetModel();
+        state.ResumeTiming();
+        CMemoryTokeniser tokeniser(text.data(), text.size());
+        if (!System.LoadFromTokeniser(tokeniser)) {
+            state.SkipWithError("the generated script did not parse");
+            break;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+    ResetModel();
+}
+BENCHMARK(ParseLargeScript)->Arg(1024)->Unit(benchmark::kMillisecond);
+
+// Declares the folder's resources once per iteration (not timed), then creates them all.
+void CreateResources(benchmark::State& state, const std::filesystem::path& folder, std::string script) {
+    CRecordingDevice device;
+    SetGraphicsDevice(&device);
+    if (!PHYSFS_isInit())
+        PHYSFS_init(nullptr);
+    PHYSFS_mount(folder.c_str(), nullptr, 0);
+    if (script.empty()) {
+        std::ifstream in(folder / "Config.txt", std::ios::binary);
+        script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetModel();
+        device.ClearCalls();
+        CMemoryTokeniser tokeniser(script.data(), script.size());
+        const bool parsed = System.LoadFromTokeniser(tokeniser);
+        state.ResumeTiming();
+        if (!parsed || !CResourceManager::CreateAllResources()) {
+            state.SkipWithError("the resources were not created");
+            break;
+        }
+    }
+    ResetModel();
+    PHYSFS_unmount(folder.c_str());
+    SetGraphicsDevice(nullptr);
+}
+
+void CreateAllResourcesGenerated(benchmark::State& state) {
+    Workload::GeneratedData data("resources");
+    CreateResources(state, data.path, Workload::EveryLayerScript());
+}
+BENCHMARK(CreateAllResourcesGenerated)->Unit(benchmark::kMillisecond);
+
+void CreateAllResourcesExample(benchmark::State& state) {
+    for (const char* root : {QV_BINARY_DIR "/examples/neon-drift", QV_SOURCE_DIR "/build/examples/neon-drift"}) {
+        if (std::filesystem::exists(std::filesystem::path(root) / "torus.model")) {
+            CreateResources(state, root, std::string());
+            return;
+        }
+    }
+    state.SkipWithError("the example has not been built");
+}
+BENCHMARK(CreateAllResourcesExample)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,82 @@
+#include "CFrameWriter.h"
+
+#include "Support/LogCapture.h"
+
+#include <gtest/gtest.h>
+#include <stb_image.h>
+
+#include <filesystem>
+
+namespace {
+
+std::vector<uint8_t> Pattern(int width, int height, int seed) {
+    std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
+    for (size_t i = 0; i < rgba.size(); ++i)
+        rgba[i] = static_cast<uint8_t>(i % 4 == 3 ? 255 : (i * 7 + static_cast<size_t>(seed) * 31) % 251);
+    return rgba;
+}
+
+std::vector<uint8_t> Load(const std::string& path, int& width, int& height) {
+    int channels = 0;
+    stbi_uc* loaded = stbi_load(path.c_str(), &width, &height, &channels, 4);
+    if (!loaded)
+        return {};
+    std::vector<uint8_t> out(loaded, loaded + static_cast<size_t>(width) * height * 4);
+    stbi_image_free(loaded);
+    return out;
+}
+
+class FrameWriter : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("qv-frames-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::filesystem::path folder;
+};
+
+} // namespace
+
+TEST_F(FrameWriter, FramesWrittenInTheBackgroundHoldTheirOwnPixels) {
+    CFrameWriter writer(folder.string());
+    std::vector<uint8_t> pixels;
+    for (int frame = 0; frame < 4; ++frame) {
+        pixels = Pattern(33, 17, frame); // the frame's pixels are taken, whatever the buffer held
+        ASSERT_TRUE(writer.WriteFrameInBackground(frame, pixels, 33, 17));
+    }
+    ASSERT_TRUE(writer.FinishWriting());
+    EXPECT_EQ(writer.FailedFrame(), -1);
+    for (int frame = 0; frame < 4; ++frame) {
+        int w = 0, h = 0;
+        EXPECT_EQ(Load(writer.FramePath(frame), w, h), Pattern(33, 17, frame)) << frame;
+        EXPECT_EQ(w, 33);
+        EXPECT_EQ(h, 17);
+    }
+}
+
+TEST_F(FrameWriter, AFrameThatCannotBeWrittenIsReportedByTheNextCallWithItsName) {
+    LogCapture log;
+    CFrameWriter writer((folder / "missing").string()); // no such folder: nothing can be written
+    std::vector<uint8_t> pixels = Pattern(8, 8, 1);
+    ASSERT_TRUE(writer.WriteFrameInBackground(5, pixels, 8, 8));
+    pixels = Pattern(8, 8, 2);
+    EXPECT_FALSE(writer.WriteFrameInBackground(6, pixels, 8, 8));
+    EXPECT_EQ(writer.FailedFrame(), 5);
+    EXPECT_FALSE(writer.FinishWriting());
+    EXPECT_FALSE(std::filesystem::exists(writer.FramePath(6)));
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0], "Failed to write '" + writer.FramePath(5) + "'");
+}
+
+TEST_F(FrameWriter, PixelsOfTheWrongSizeAreRefusedAtOnce) {
+    LogCapture log;
+    CFrameWriter writer(folder.string());
+    std::vector<uint8_t> pixels(10);
+    EXPECT_FALSE(writer.WriteFrameInBackground(0, pixels, 4, 4));
+    EXPECT_EQ(writer.FailedFrame(), 0);
+    EXPECT_FALSE(std::filesystem::exists(writer.FramePath(0)));
+    EXPECT_EQ(log.Messages().size(), 1u);
+}
