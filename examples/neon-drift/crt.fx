@@ -28,11 +28,16 @@ void main()
     colour.r = texture(g_Texture, vTexCoord + split).r;
     colour.g = texture(g_Texture, vTexCoord).g;
     colour.b = texture(g_Texture, vTexCoord - split).b;
-    float scan = 0.82 + 0.18 * sin(vTexCoord.y * 3.14159 * 600.0);
-    vec2 centred = vTexCoord - 0.5;
-    float rim = clamp(1.2 - dot(centred, centred) * 2.2, 0.0, 1.0);
-    vec3 reflection = texture(g_Texture1, vTexCoord).rgb * 0.12;
-    outColour = vec4(colour * scan * rim + reflection, 1.0) * g_MaterialDiffuseColor;
+    float scan = 0.85 + 0.15 * sin(vTexCoord.y * 3.14159 * 600.0);
+    // The rim darkens only near the edges and corners, like the curved glass of a tube.
+    vec2 edge = vTexCoord * (1.0 - vTexCoord);
+    float rim = clamp(pow(edge.x * edge.y * 16.0, 0.25) * 1.15, 0.0, 1.0);
+    // The reflection: the second texture as a small glint of a lamp in the upper left corner.
+    vec2 glint = (vTexCoord - vec2(0.22, 0.2)) * vec2(3.0, 4.8) + 0.5;
+    vec4 lamp = texture(g_Texture1, glint);
+    vec2 inside = step(vec2(0.0), glint) * step(glint, vec2(1.0));
+    vec3 reflection = lamp.rgb * lamp.a * inside.x * inside.y * 0.14;
+    outColour = vec4(colour * 1.1 * scan * rim + reflection, 1.0) * g_MaterialDiffuseColor;
 }
 
 @sampler g_Texture filter=linear address=clamp

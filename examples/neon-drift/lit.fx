@@ -33,7 +33,10 @@ vec3 Shade(vec3 worldPosition, vec3 normal, vec3 albedo)
         light += (g_Light0Diffuse.rgb * diffuse + g_Light0Ambient.rgb * 0.15) * reach;
         shine = g_Light0Specular.rgb * specular * reach;
     }
-    return albedo * light + shine;
+    // A rim where the surface turns away from the viewer keeps dark sides from sinking into the
+    // background.
+    float rim = pow(1.0 - clamp(-normal.z, 0.0, 1.0), 3.0) * 0.45;
+    return albedo * (light + rim) + shine;
 }
 
 @vertex LitVS

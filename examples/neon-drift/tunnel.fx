@@ -1,7 +1,8 @@
 @common
 // The tunnel's effect: the model's texture and colour scaled by g_Brightness (the tunnel layer's
-// Brightness, a grey level) and fading into black with distance, which hides the far end where the
-// copies wrap around.
+// Brightness, a grey level between 0 and 1) and fading into black with distance, which hides the far
+// end where the copies wrap around. The grid texture is dark with thin neon lines, so the effect
+// lifts it: at full brightness the lines glow white-hot.
 uniform mat4 g_mWorldViewProjection;
 uniform vec4 g_MaterialDiffuseColor;
 uniform vec4 g_Brightness;
@@ -26,9 +27,9 @@ out vec4 outColour;
 void main()
 {
     vec4 texel = texture(g_Texture, vTexCoord) * g_MaterialDiffuseColor;
-    float fog = exp(-max(vDepth, 0.0) / 520.0);
-    // Bright texels bloom a little when the brightness goes above one.
-    vec3 colour = texel.rgb * g_Brightness.rgb * (1.0 + 0.5 * texel.rgb * g_Brightness.rgb);
+    float fog = exp(-max(vDepth, 0.0) / 700.0);
+    vec3 lit = texel.rgb * g_Brightness.rgb * 2.2;
+    vec3 colour = lit + 0.6 * lit * lit;
     outColour = vec4(colour * fog, 1.0);
 }
 

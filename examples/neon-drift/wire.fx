@@ -30,8 +30,8 @@ void main()
     vec3 base = mix(vec3(0.1, 0.85, 1.0), vec3(1.0, 0.2, 0.75), band);
     float facing = clamp(dot(n, normalize(vec3(0.3, 0.6, -0.75))), 0.0, 1.0);
     float stripe = smoothstep(0.92, 1.0, sin(vAlong * 0.05) * 0.5 + 0.5);
-    vec3 colour = base * (0.25 + 0.85 * facing) + vec3(stripe * 0.6);
-    float fog = exp(-max(vDepth, 0.0) / 6000.0);
+    vec3 colour = base * (0.45 + 0.8 * facing) + vec3(stripe * 0.6);
+    float fog = exp(-max(vDepth, 0.0) / 9000.0);
     outColour = vec4(colour * fog, 1.0);
 }
 

@@ -216,14 +216,25 @@ TEST(NeonDrift, DawnShowsTheSkyTheSunAndTheLogo) {
     EXPECT_GT(f.Lit(), 0.6);
 }
 
-TEST(NeonDrift, LetterboxBarsFrameTheCanvasOnANarrowerScreen) {
+TEST(NeonDrift, LetterboxBarsFrameTheCanvasOnAnyScreen) {
     REQUIRE_CAPTURE();
-    const Image f = Capture(6.0, Built.string(), 320, 240);
-    ASSERT_EQ(f.h, 240);
-    // 320 / 1.6 = 200 rows of picture, 20 black rows above and below.
-    EXPECT_LT(f.Region(0.0, 0.0, 1.0, 18.0 / 240).Luma(), 2.0);
-    EXPECT_LT(f.Region(0.0, 222.0 / 240, 1.0, 1.0).Luma(), 2.0);
-    EXPECT_GT(f.Region(0.0, 0.1, 1.0, 0.2).Luma(), 10.0);
+    // 4:3: 320 / 1.6 = 200 rows of picture, 20 black rows above and below. The picture rows just
+    // inside the bars are the dark top of the night sky and the lit grid at the bottom.
+    const Image narrow = Capture(6.0, Built.string(), 320, 240);
+    ASSERT_EQ(narrow.h, 240);
+    EXPECT_LT(narrow.Region(0.0, 0.0, 1.0, 18.0 / 240).Luma(), 2.0);
+    EXPECT_LT(narrow.Region(0.0, 222.0 / 240, 1.0, 1.0).Luma(), 2.0);
+    EXPECT_GT(narrow.Region(0.0, 22.0 / 240, 1.0, 40.0 / 240).Luma(), 4.0);
+    EXPECT_GT(narrow.Region(0.0, 200.0 / 240, 1.0, 218.0 / 240).Luma(), 8.0);
+    EXPECT_GT(narrow.Region(0.3, 0.4, 0.7, 0.6).Luma(), 60.0) << "the sun and the logo in the middle";
+
+    // 16:9: 180 x 1.6 = 288 columns of picture, 16 black columns left and right.
+    const Image wide = Capture(6.0, Built.string(), 320, 180);
+    ASSERT_EQ(wide.w, 320);
+    EXPECT_LT(wide.Region(0.0, 0.0, 14.0 / 320, 1.0).Luma(), 2.0);
+    EXPECT_LT(wide.Region(306.0 / 320, 0.0, 1.0, 1.0).Luma(), 2.0);
+    EXPECT_GT(wide.Region(18.0 / 320, 0.5, 40.0 / 320, 0.7).Luma(), 20.0) << "the dusk reaches the left edge";
+    EXPECT_GT(wide.Region(280.0 / 320, 0.5, 302.0 / 320, 0.7).Luma(), 20.0) << "and the right edge";
 }
 
 TEST(NeonDrift, TunnelFlashesOnTheKick) {
