@@ -1,5 +1,6 @@
 // Runs the built program on small presentations: offline capture checked pixel by pixel, Check
 // through the music's start, and a headless play until its music ends.
+#include "Support/ProgramRun.h"
 #include "TestDirectory.h"
 
 #include <gtest/gtest.h>
@@ -32,70 +33,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path Fixtures = fs::path(QV_SOURCE_DIR) / "tests/data";
-
-struct ProgramResult {
-    int status = -1;
-    std::string err;
-    std::vector<std::string> log; // message parts of debug.log
-    bool Logged(const std::string& message) const {
-        return std::find(log.begin(), log.end(), message) != log.end();
-    }
-    std::string Log() const {
-        std::string text;
-        for (const std::string& line : log)
-            text += line + "\n";
-        return text + err;
-    }
-};
-
-// Runs the program in `dir` without a display and with silent audio; killed after `limitSeconds`.
-ProgramResult RunProgram(const TestDirectory& dir, std::vector<std::string> args, int limitSeconds = 60) {
-    args.insert(args.begin(), QV_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string errPath = (dir / "stderr.txt").string();
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.path.c_str()) != 0)
-            _exit(126);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int null = open("/dev/null", O_WRONLY);
-        if (err < 0 || null < 0)
-            _exit(126);
-        dup2(null, 1);
-        dup2(err, 2);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    ProgramResult run;
-    int status = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
-    while (pid > 0) {
-        pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid)
-            break;
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            ADD_FAILURE() << "the program ran past " << limitSeconds << " s";
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (WIFEXITED(status))
-        run.status = WEXITSTATUS(status);
-    run.err = TestDirectory::Read(errPath);
-    for (const std::string& line : TestDirectory::Lines(dir / "debug.log")) {
-        size_t end = line.find("] ");
-        run.log.push_back(end == std::string::npos ? line : line.substr(end + 2));
-    }
-    return run;
-}
 
 struct Image {
     int width = 0, height = 0;
@@ -163,7 +100,7 @@ TEST(Presentation, CaptureWritesEveryFrameWithTheKeyframedColour) {
     ProgramResult run = RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-fade").string(), "Capture", out.string(),
                                "CaptureFps", "10", "Width", "320", "Height", "200"});
     SKIP_WITHOUT_LAYER_TYPES(run);
-    ASSERT_EQ(run.status, 0) << run.Log();
+    ASSERT_EQ(run.status, 0) << run.Said();
     // Two seconds at 10 frames per second: times 0.0 to 1.9.
     EXPECT_EQ(CountFrames(out), 20);
     EXPECT_TRUE(fs::exists(out / "frame_000019.png"));
@@ -191,7 +128,7 @@ TEST(Presentation, CaptureRangeStartsAndEndsWhereAsked) {
                                "CaptureFps", "10", "CaptureStart", "1", "CaptureEnd", "1.5", "Width", "64",
                                "Height", "40"});
     SKIP_WITHOUT_LAYER_TYPES(run);
-    ASSERT_EQ(run.status, 0) << run.Log();
+    ASSERT_EQ(run.status, 0) << run.Said();
     EXPECT_EQ(CountFrames(out), 5);
     EXPECT_NEAR(static_cast<int>(Load(out / "frame_000000.png").At(32, 20)), 127, 1);
 }
@@ -202,7 +139,7 @@ TEST(Presentation, CaptureDrawsTheLetterboxBars) {
     ProgramResult run = RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-red").string(), "Capture", (dir / "tall").string(),
                                "CaptureFps", "4", "Width", "320", "Height", "240"});
     SKIP_WITHOUT_LAYER_TYPES(run);
-    ASSERT_EQ(run.status, 0) << run.Log();
+    ASSERT_EQ(run.status, 0) << run.Said();
     EXPECT_EQ(CountFrames(dir / "tall"), 2);
     Image tall = Load(dir / "tall/frame_000001.png");
     ASSERT_EQ(tall.height, 240);
@@ -216,7 +153,7 @@ TEST(Presentation, CaptureDrawsTheLetterboxBars) {
     // 16:9: bars of 5 % of the width left and right.
     run = RunProgram(dir, {"DataPath", (Fixtures / "present-red").string(), "Capture", (dir / "wide").string(),
                            "CaptureFps", "4", "Width", "320", "Height", "180"});
-    ASSERT_EQ(run.status, 0) << run.Log();
+    ASSERT_EQ(run.status, 0) << run.Said();
     Image wide = Load(dir / "wide/frame_000000.png");
     EXPECT_EQ(wide.At(5, 90), Black);
     EXPECT_EQ(wide.At(20, 90), Red);
@@ -250,7 +187,7 @@ TEST(Presentation, AResourceFailureStopsStartUp) {
     dir.Write("data/Config.txt", "resources {\n Texture Logo \"gone.png\"\n}\nscene Empty 0:0:0 0:1:0 { }\nend\n");
     ProgramResult run = RunProgram(dir, {"Log", "DataPath", (dir / "data").string(), "Capture", (dir / "out").string()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.Logged("Failed to create resources")) << run.Log();
+    EXPECT_TRUE(run.Logged("Failed to create resources")) << run.Said();
     EXPECT_NE(run.err.find("Failed to create resources\n"), std::string::npos) << run.err;
     EXPECT_FALSE(run.Logged("Initialising music stream.."));
     EXPECT_FALSE(fs::exists(dir / "out"));
@@ -262,16 +199,16 @@ TEST(Presentation, CheckGoesThroughTheMusicsStartAndNoFurther) {
     dir.Write("data/Config.txt", "system { Music = \"tone.wav\" }\nend\n");
     WriteWav(data / "tone.wav", 0.2f);
     ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", data.string()});
-    EXPECT_EQ(run.status, 0) << run.Log();
+    EXPECT_EQ(run.status, 0) << run.Said();
     for (const char* line : {"Skipped settings dialog", "Creating 'Bass' music stream", "Initialising music stream..",
                              "Success!", "Check passed"})
-        EXPECT_TRUE(run.Logged(line)) << line << "\n" << run.Log();
+        EXPECT_TRUE(run.Logged(line)) << line << "\n" << run.Said();
     EXPECT_FALSE(run.Logged("Entering main loop.."));
 
     dir.Write("data/Config.txt", "system { Music = \"missing.wav\" }\nend\n");
     run = RunProgram(dir, {"Log", "Check", "DataPath", data.string()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.Logged("Failed to initialise music stream")) << run.Log();
+    EXPECT_TRUE(run.Logged("Failed to initialise music stream")) << run.Said();
     EXPECT_NE(run.err.find("Failed to initialise music stream"), std::string::npos);
 }
 
@@ -284,7 +221,7 @@ TEST(Presentation, PlaysHeadlessUntilTheMusicHasFinished) {
     WriteWav(data / "tone.wav", 0.3f);
     ProgramResult run = RunProgram(dir, {"Log", "SkipSettings", "Width", "64", "Height", "40", "DataPath", data.string()}, 30);
     SKIP_WITHOUT_LAYER_TYPES(run);
-    EXPECT_EQ(run.status, 0) << run.Log();
+    EXPECT_EQ(run.status, 0) << run.Said();
     std::vector<std::string> expected = {"Skipped settings dialog",    "Creating 'Bass' music stream",
                                          "Initialising music stream..", "Success!",
                                          "Entering main loop..",        "Music finished",
@@ -292,7 +229,7 @@ TEST(Presentation, PlaysHeadlessUntilTheMusicHasFinished) {
     auto at = run.log.begin();
     for (const std::string& line : expected) {
         at = std::find(at, run.log.end(), line);
-        ASSERT_NE(at, run.log.end()) << "missing or out of order: " << line << "\n" << run.Log();
+        ASSERT_NE(at, run.log.end()) << "missing or out of order: " << line << "\n" << run.Said();
     }
     EXPECT_FALSE(run.Logged("Escape key pressed"));
 }

@@ -1,68 +1,18 @@
 // Runs the built program the way a user does and checks its exit status, its standard error and the
 // lines of debug.log.
+#include "Support/ProgramRun.h"
 #include "TestDirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 const std::filesystem::path Fixtures = std::filesystem::path(QV_SOURCE_DIR) / "tests/data/startup";
-
-struct ProgramRun {
-    int status = -1;
-    std::string out, err;
-    std::vector<std::string> log; // message parts of debug.log
-    bool logExists = false;
-};
-
-// Runs the program in `directory` with exactly these arguments, with no display to reach, so that
-// no error box can wait for a click.
-ProgramRun RunProgram(const TestDirectory& directory, const std::vector<std::string>& args) {
-    std::vector<std::string> all = {QV_PROGRAM};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::string outPath = (directory / "stdout.txt").string(), errPath = (directory / "stderr.txt").string();
-
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(directory.path.c_str()) != 0)
-            _exit(126);
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0)
-            _exit(126);
-        dup2(out, 1);
-        dup2(err, 2);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    ProgramRun run;
-    int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        run.status = WEXITSTATUS(status);
-    run.out = TestDirectory::Read(outPath);
-    run.err = TestDirectory::Read(errPath);
-    std::filesystem::path log = directory / "debug.log";
-    run.logExists = std::filesystem::exists(log);
-    for (const std::string& line : TestDirectory::Lines(log)) {
-        size_t end = line.find("] ");
-        run.log.push_back(end == std::string::npos ? line : line.substr(end + 2));
-    }
-    return run;
-}
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -86,7 +36,7 @@ void Zip(const std::filesystem::path& folder, const std::filesystem::path& archi
 TEST(Startup, ValidScriptPassesTheCheck) {
     TestDirectory dir;
     std::string data = (Fixtures / "valid").string();
-    ProgramRun run = RunProgram(dir, {"Log", "Check", "DataPath", data});
+    ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", data});
     EXPECT_EQ(run.status, 0) << run.err;
     ASSERT_GE(run.log.size(), 6u) << Joined(run.log);
     EXPECT_EQ(run.log[0], "Setting data path to '" + data + "'");
@@ -103,7 +53,7 @@ TEST(Startup, ValidScriptPassesTheCheck) {
 
 TEST(Startup, WithoutTheLogNoFileIsWritten) {
     TestDirectory dir;
-    ProgramRun run = RunProgram(dir, {"check", "datapath", (Fixtures / "valid").string()});
+    ProgramResult run = RunProgram(dir, {"check", "datapath", (Fixtures / "valid").string()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_FALSE(run.logExists);
     EXPECT_EQ(run.err, "");
@@ -112,7 +62,7 @@ TEST(Startup, WithoutTheLogNoFileIsWritten) {
 TEST(Startup, MissingDataPathFails) {
     TestDirectory dir;
     std::string data = (dir / "nowhere").string();
-    ProgramRun run = RunProgram(dir, {"Log", "Check", "DataPath", data});
+    ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", data});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Has(run.log, "Failed to add any datapaths to physfs (tried '" + data + "/' and '" + data + ".zip')"))
         << Joined(run.log);
@@ -124,7 +74,7 @@ TEST(Startup, ZipAloneIsMounted) {
     TestDirectory dir;
     Zip(Fixtures / "valid", dir / "packed.zip");
     std::string data = (dir / "packed").string();
-    ProgramRun run = RunProgram(dir, {"Log", "Check", "DataPath", data});
+    ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", data});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Has(run.log, "Added datapath '" + data + ".zip' to physfs")) << Joined(run.log);
     EXPECT_TRUE(Has(run.log, "Config file loaded ok!"));
@@ -139,26 +89,26 @@ TEST(Startup, FolderWinsOverTheZipAndBothStayMounted) {
     std::filesystem::copy(Fixtures / "valid", dir / "both");
     std::string data = (dir / "both").string();
 
-    ProgramRun run = RunProgram(dir, {"Log", "Check", "DataPath", data});
+    ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", data});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Has(run.log, "Added datapath '" + data + "/' to physfs")) << Joined(run.log);
     EXPECT_TRUE(Has(run.log, "Added datapath '" + data + ".zip' to physfs")) << Joined(run.log);
 
-    ProgramRun fromZip = RunProgram(dir, {"Log", "Check", "DataPath", data, "Config", "Only.txt"});
+    ProgramResult fromZip = RunProgram(dir, {"Log", "Check", "DataPath", data, "Config", "Only.txt"});
     EXPECT_EQ(fromZip.status, 0) << fromZip.err;
 }
 
 TEST(Startup, TrailingSlashOnTheDataPathNamesTheSameData) {
     TestDirectory dir;
     Zip(Fixtures / "valid", dir / "packed.zip");
-    ProgramRun run = RunProgram(dir, {"Log", "Check", "DataPath", (dir / "packed").string() + "/"});
+    ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (dir / "packed").string() + "/"});
     EXPECT_EQ(run.status, 0) << Joined(run.log);
 }
 
 TEST(Startup, ScriptWithoutEndFails) {
     TestDirectory dir;
     for (const char* fixture : {"noend", "empty"}) {
-        ProgramRun run = RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / fixture).string()});
+        ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / fixture).string()});
         EXPECT_EQ(run.status, 1) << fixture;
         ASSERT_FALSE(run.log.empty()) << fixture;
         EXPECT_EQ(run.log.back(), "Failed to parse config file!") << fixture;
@@ -168,7 +118,7 @@ TEST(Startup, ScriptWithoutEndFails) {
 
 TEST(Startup, UnknownBlockIsReportedWithItsLine) {
     TestDirectory dir;
-    ProgramRun run = RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / "unknownblock").string()});
+    ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / "unknownblock").string()});
     EXPECT_EQ(run.status, 1);
     ASSERT_GE(run.log.size(), 2u);
     EXPECT_EQ(run.log[run.log.size() - 2], "Unknown block 'systme' in system config on line 5");
@@ -177,7 +127,7 @@ TEST(Startup, UnknownBlockIsReportedWithItsLine) {
 
 TEST(Startup, MissingScriptFails) {
     TestDirectory dir;
-    ProgramRun run = RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / "valid").string(), "Config", "Missing.txt"});
+    ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / "valid").string(), "Config", "Missing.txt"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Has(run.log, "Loading config file 'Missing.txt'"));
     ASSERT_FALSE(run.log.empty());
@@ -188,7 +138,7 @@ TEST(Startup, MissingScriptFails) {
 TEST(Startup, DirectoryInPlaceOfTheScriptFailsAsUnreadable) {
     TestDirectory dir;
     dir.Write("data/Config.txt/inside", "end\n");
-    ProgramRun run = RunProgram(dir, {"Log", "Check", "DataPath", (dir / "data").string()});
+    ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (dir / "data").string()});
     EXPECT_EQ(run.status, 1);
     ASSERT_FALSE(run.log.empty());
     EXPECT_EQ(run.log.back().rfind("Couldn't read config file 'Config.txt': ", 0), 0u) << run.log.back();
@@ -196,7 +146,7 @@ TEST(Startup, DirectoryInPlaceOfTheScriptFailsAsUnreadable) {
 
 TEST(Startup, BadCommandLineFails) {
     TestDirectory dir;
-    ProgramRun run = RunProgram(dir, {"Log", "Check", "Bogus"});
+    ProgramResult run = RunProgram(dir, {"Log", "Check", "Bogus"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.log, (std::vector<std::string>{"Unknown command line argument 'Bogus'",
                                                  "Failed to parse the command line"}));
@@ -204,24 +154,24 @@ TEST(Startup, BadCommandLineFails) {
 
     // Before Log nothing reaches the log, but standard error still says what went wrong.
     TestDirectory quietDir;
-    ProgramRun quiet = RunProgram(quietDir, {"Check", "Volume", "3"});
+    ProgramResult quiet = RunProgram(quietDir, {"Check", "Volume", "3"});
     EXPECT_EQ(quiet.status, 1);
     EXPECT_FALSE(quiet.logExists);
     EXPECT_EQ(quiet.err, "Invalid value '3' for command line option 'Volume': expected a number from 0 to 1\n"
                          "Failed to parse the command line\n");
 
-    ProgramRun quote = RunProgram(dir, {"Check", "DataPath", "say \"hi\""});
+    ProgramResult quote = RunProgram(dir, {"Check", "DataPath", "say \"hi\""});
     EXPECT_EQ(quote.status, 1);
     EXPECT_NE(quote.err.find("holds a double quote"), std::string::npos) << quote.err;
 }
 
 TEST(Startup, HelpAndVersionExitAtOnce) {
     TestDirectory dir;
-    ProgramRun version = RunProgram(dir, {"Log", "--version", "Bogus"});
+    ProgramResult version = RunProgram(dir, {"Log", "--version", "Bogus"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "quorin-vanto Test 2.0 ( Release build )\n");
     EXPECT_FALSE(version.logExists);
-    ProgramRun help = RunProgram(dir, {"--help"});
+    ProgramResult help = RunProgram(dir, {"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("DataPath <path>"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("Check"), std::string::npos);

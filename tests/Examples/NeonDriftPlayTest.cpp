@@ -3,6 +3,7 @@
 // golden images: the colour of known regions, how much of the frame is lit, the letterbox bars, and
 // spectrum-driven elements that must differ between a kick and the silence after it.
 #include "Layers/CLayer.h"
+#include "Support/ProgramRun.h"
 #include "TestDirectory.h"
 
 #include <gtest/gtest.h>
@@ -63,45 +64,6 @@ bool CaptureModeBuilt();
             GTEST_SKIP() << "the player does not capture frames yet";                               \
     } while (0)
 
-struct ProgramResult {
-    int status = -1;
-    std::string err;
-    std::string log;
-};
-
-ProgramResult RunProgram(const TestDirectory& dir, const std::vector<std::string>& args) {
-    std::vector<std::string> all = {QV_PROGRAM};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string errPath = (dir / "stderr.txt").string();
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.path.c_str()) != 0)
-            _exit(126);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int null = open("/dev/null", O_WRONLY);
-        if (err < 0 || null < 0)
-            _exit(126);
-        dup2(null, 1);
-        dup2(err, 2);
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    ProgramResult run;
-    int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        run.status = WEXITSTATUS(status);
-    run.err = TestDirectory::Read(errPath);
-    run.log = TestDirectory::Read(dir / "debug.log");
-    return run;
-}
-
 struct Image {
     int w = 0, h = 0;
     std::vector<unsigned char> rgba;
@@ -149,16 +111,16 @@ Image Capture(double seconds, const std::string& data = Built.string(), int widt
                                      std::to_string(width), "Height", std::to_string(height), "Aspect", aspect,
                                      "AntiAlias", "0"});
     if (logOut)
-        *logOut = run.log;
+        *logOut = run.logText;
     Image image;
-    EXPECT_EQ(run.status, 0) << run.err << run.log;
+    EXPECT_EQ(run.status, 0) << run.Said();
     std::vector<std::filesystem::path> frames;
     if (std::filesystem::exists(dir / "frames"))
         for (const auto& entry : std::filesystem::directory_iterator(dir / "frames"))
             if (entry.path().extension() == ".png")
                 frames.push_back(entry.path());
     std::sort(frames.begin(), frames.end());
-    EXPECT_FALSE(frames.empty()) << "no frame written at " << seconds << " s\n" << run.log;
+    EXPECT_FALSE(frames.empty()) << "no frame written at " << seconds << " s\n" << run.logText;
     if (frames.empty())
         return image;
     int channels = 0;
@@ -193,13 +155,13 @@ TEST(NeonDrift, CheckPassesOnTheBuiltFolder) {
     REQUIRE_EXAMPLE();
     TestDirectory dir;
     const ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", Built.string()});
-    EXPECT_EQ(run.status, 0) << run.err << run.log;
-    if (run.status == 0 && run.log.find("Creating DefaultTextured shader..") == std::string::npos)
+    EXPECT_EQ(run.status, 0) << run.Said();
+    if (run.status == 0 && run.logText.find("Creating DefaultTextured shader..") == std::string::npos)
         GTEST_SKIP() << "Check does not create resources yet";
-    EXPECT_NE(run.log.find("Created resources successfully!"), std::string::npos) << run.log;
+    EXPECT_NE(run.logText.find("Created resources successfully!"), std::string::npos) << run.logText;
     // The models' textures are not declared by the script: the model loader makes them from .bmp files.
-    EXPECT_NE(run.log.find("Couldn't find 'torusskin' texture resource. Auto-creating it.."), std::string::npos);
-    EXPECT_NE(run.log.find("Couldn't find 'tunnelgrid' texture resource. Auto-creating it.."), std::string::npos);
+    EXPECT_NE(run.logText.find("Couldn't find 'torusskin' texture resource. Auto-creating it.."), std::string::npos);
+    EXPECT_NE(run.logText.find("Couldn't find 'tunnelgrid' texture resource. Auto-creating it.."), std::string::npos);
 }
 
 TEST(NeonDrift, DawnShowsTheSkyTheSunAndTheLogo) {

@@ -1,7 +1,7 @@
 // Every kind of bad input a user can hand the program, run end to end: what the user is told on
 // standard error (the error box's text), the detail in debug.log with the Log option, and the exit
 // status. docs/bad-input.md lists the same rows; a row there without a test here is a bug.
-#include "ProgramRun.h"
+#include "Support/ProgramRun.h"
 
 #include <gtest/gtest.h>
 
@@ -229,7 +229,7 @@ TEST_P(BadInputTest, TellsTheUserAndFails) {
     if (std::string(c.name) == "ScriptTooLarge")
         std::filesystem::resize_file(dir / "data/Config.txt", (std::uintmax_t(64) << 20) + 1);
 
-    ProgramResult logged = RunProgramIn(dir, c.args);
+    ProgramResult logged = RunProgram(dir, c.args);
     EXPECT_FALSE(logged.timedOut);
     EXPECT_EQ(logged.signal, 0) << logged.err;
     EXPECT_EQ(logged.status, c.status) << logged.err;
@@ -246,7 +246,7 @@ TEST_P(BadInputTest, TellsTheUserAndFails) {
     for (const std::string& a : c.args)
         if (a != "Log")
             quiet.push_back(a);
-    ProgramResult plain = RunProgramIn(dir, quiet);
+    ProgramResult plain = RunProgram(dir, quiet);
     EXPECT_EQ(plain.status, c.status) << plain.err;
     if (!c.userLine.empty()) {
         EXPECT_TRUE(plain.ErrLine(c.userLine)) << "standard error:\n" << plain.err;

@@ -1,13 +1,16 @@
-// Runs the built program the way a user does, in a directory of its own and with no display to
-// reach (so no error box waits for a click), and keeps what the user gets: the exit status, standard
-// error and, with the Log option, the messages of debug.log.
+// Runs the built program the way a user does, in a directory of its own, with no display to reach
+// (so no error box waits for a click) and silent audio, and keeps what the user gets: the exit
+// status, standard output and error and, with the Log option, debug.log.
 #pragma once
 
 #include "TestDirectory.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
@@ -16,12 +19,14 @@
 #include <vector>
 
 struct ProgramResult {
-    int status = -1;     // exit status; -1 when the program died of a signal or ran out of time
-    int signal = 0;      // the signal that ended it, if any
+    int status = -1; // exit status; -1 when the program died of a signal or ran out of time
+    int signal = 0;  // the signal that ended it, if any
     bool timedOut = false;
-    std::string err;
+    std::string out, err;
     std::vector<std::string> errLines;
-    std::vector<std::string> log; // message parts of debug.log
+    bool logExists = false;
+    std::string logText;          // debug.log as written
+    std::vector<std::string> log; // its message parts, without the location prefix
 
     bool Logged(const std::string& message) const {
         return std::find(log.begin(), log.end(), message) != log.end();
@@ -33,38 +38,41 @@ struct ProgramResult {
     bool ErrLine(const std::string& line) const {
         return std::find(errLines.begin(), errLines.end(), line) != errLines.end();
     }
+    // Everything the program said, for failure messages.
+    std::string Said() const { return logText + err; }
 };
 
 // A hang is a failure too: the program is killed after `limitSeconds`.
-inline ProgramResult RunProgramIn(const TestDirectory& dir, const std::vector<std::string>& args,
-                                  int limitSeconds = 60) {
+inline ProgramResult RunProgram(const TestDirectory& dir, const std::vector<std::string>& args,
+                                int limitSeconds = 60) {
     std::vector<std::string> all = {QV_PROGRAM};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    const std::string errPath = (dir / "stderr.txt").string();
+    const std::string outPath = (dir / "stdout.txt").string(), errPath = (dir / "stderr.txt").string();
     std::error_code ignored;
     std::filesystem::remove(dir / "debug.log", ignored);
 
     pid_t pid = fork();
     if (pid == 0) {
-        int null = open("/dev/null", O_WRONLY);
+        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (chdir(dir.path.c_str()) != 0 || null < 0 || err < 0)
+        if (chdir(dir.path.c_str()) != 0 || out < 0 || err < 0)
             _exit(126);
-        dup2(null, 1);
+        dup2(out, 1);
         dup2(err, 2);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
         execv(argv[0], argv.data());
         _exit(127);
     }
     ProgramResult run;
     int status = 0;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
-    for (;;) {
+    while (pid > 0) {
         pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid || done < 0)
             break;
@@ -72,6 +80,7 @@ inline ProgramResult RunProgramIn(const TestDirectory& dir, const std::vector<st
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
             run.timedOut = true;
+            ADD_FAILURE() << "the program ran past " << limitSeconds << " s";
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -80,9 +89,13 @@ inline ProgramResult RunProgramIn(const TestDirectory& dir, const std::vector<st
         run.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status))
         run.signal = WTERMSIG(status);
+    run.out = TestDirectory::Read(outPath);
     run.err = TestDirectory::Read(errPath);
     run.errLines = TestDirectory::Lines(errPath);
-    for (const std::string& line : TestDirectory::Lines(dir / "debug.log")) {
+    const std::filesystem::path log = dir / "debug.log";
+    run.logExists = std::filesystem::exists(log);
+    run.logText = TestDirectory::Read(log);
+    for (const std::string& line : TestDirectory::Lines(log)) {
         size_t end = line.find("] ");
         run.log.push_back(end == std::string::npos ? line : line.substr(end + 2));
     }
