@@ -12,11 +12,22 @@
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/CRecordingDevice.h"
 #include "Resources/CResourceTexture.h"
+#include "Resources/ImageScreen.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // A few bytes may declare an image of up to 16384 pixels a side, which the limits allow and which
+    // takes the instrumented decoder and resizer most of a minute; those are left to the tests of
+    // large images, so that the fuzzer spends its time on the decoders' parsing.
+    // The header is read only once the screen lets the file through, as the texture path does.
+    int width = 0, height = 0, channels = 0;
+    if (ScreenImage(std::vector<uint8_t>(data, data + size)) == ImageScreenResult::Accepted &&
+        stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) &&
+        static_cast<int64_t>(width) * height > 4 * 1024 * 1024)
+        return 0;
     FuzzDataFolder& folder = FuzzDataFolder::Get();
     if (!folder.Write("image", data, size))
         std::abort();

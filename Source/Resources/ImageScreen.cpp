@@ -36,9 +36,9 @@ bool HuffmanSegmentFits(const std::vector<uint8_t>& bytes, size_t marker) {
 // Visits every place a table segment can be read: the segments before the first scan are walked by
 // their lengths, junk between them skipped as the decoder skips it; inside and after the scans any
 // 0xFF 0xC4 pair may be a marker, so each one is checked.
-bool JpegTablesFit(const std::vector<uint8_t>& bytes) {
+bool JpegTablesFit(const std::vector<uint8_t>& bytes, size_t afterStart) {
     const size_t size = bytes.size();
-    size_t p = 2; // after the start-of-image marker
+    size_t p = afterStart;
     for (;;) {
         while (p < size && bytes[p] != 0xFF)
             ++p;
@@ -63,11 +63,22 @@ bool JpegTablesFit(const std::vector<uint8_t>& bytes) {
     return true;
 }
 
+// The decoder takes a file for JPEG when it opens with a start-of-image marker, and like any marker
+// that one may be preceded by any number of 0xFF fill bytes. Returns the position after it, or 0.
+size_t JpegStart(const std::vector<uint8_t>& bytes) {
+    size_t p = 0;
+    if (ByteAt(bytes, p) != 0xFF)
+        return 0;
+    while (p < bytes.size() && bytes[p] == 0xFF)
+        ++p;
+    return ByteAt(bytes, p) == 0xD8 ? p + 1 : 0;
+}
+
 } // namespace
 
 ImageScreenResult ScreenImage(const std::vector<uint8_t>& bytes) {
-    if (StartsWith(bytes, "\xff\xd8", 2))
-        return JpegTablesFit(bytes) ? ImageScreenResult::Accepted : ImageScreenResult::CorruptJpeg;
+    if (const size_t afterStart = JpegStart(bytes))
+        return JpegTablesFit(bytes, afterStart) ? ImageScreenResult::Accepted : ImageScreenResult::CorruptJpeg;
     if (StartsWith(bytes, "\x89PNG\r\n\x1a\n", 8) || StartsWith(bytes, "BM", 2))
         return ImageScreenResult::Accepted;
     // TGA has no signature: it is what is left once every format the decoder tries before it is

@@ -107,6 +107,9 @@ TEST_F(HostileImageTest, JpegHuffmanTablesLargerThanTheDecoderHoldsAreRefused) {
     // Found by fuzzing: a table whose counts add up to more than 256 codes.
     EXPECT_FALSE(Create("tables.jpg", Fixture("huffman-overflow.jpg")));
     EXPECT_TRUE(log.Contains("Error creating texture 'tables.jpg': corrupt JPEG Huffman table"));
+    // Found by fuzzing too: fill bytes before the start-of-image marker still make a JPEG.
+    EXPECT_FALSE(Create("filled.jpg", Fixture("huffman-overflow-fill-bytes.jpg")));
+    EXPECT_TRUE(log.Contains("Error creating texture 'filled.jpg': corrupt JPEG Huffman table"));
 
     // The same table in a segment between scans, where progressive files put theirs.
     std::string valid = Encode(WriteJpeg, 8, 8);
@@ -119,6 +122,8 @@ TEST_F(HostileImageTest, JpegHuffmanTablesLargerThanTheDecoderHoldsAreRefused) {
     std::string full("\xff\xd8\xff\xc4\x01\x11\x00", 7);
     full += std::string(16, '\x10') + std::string(256, '\0');
     EXPECT_EQ(ScreenImage(Bytes(full)), ImageScreenResult::Accepted);
+    EXPECT_EQ(ScreenImage(Bytes("\xff\xff\xff" + full.substr(1))), ImageScreenResult::Accepted);
+    EXPECT_EQ(ScreenImage(Bytes("\xff\xff" + between)), ImageScreenResult::CorruptJpeg);
 }
 
 } // namespace
