@@ -1,8 +1,6 @@
 // A fresh temporary directory for one test, removed afterwards, with helpers to write and read files
-// in it. ScopedLogInDirectory runs the log into debug.log there and puts everything back afterwards.
+// in it.
 #pragma once
-
-#include "Log.h"
 
 #include <gtest/gtest.h>
 
@@ -56,31 +54,3 @@ public:
     std::filesystem::path path;
 };
 
-// Switches the log on with debug.log in a temporary directory for the lifetime of the object.
-class ScopedLogInDirectory {
-public:
-    ScopedLogInDirectory() : previous(std::filesystem::current_path()) {
-        ResetLogForTests();
-        std::filesystem::current_path(directory.path);
-        EnableLog();
-    }
-    ~ScopedLogInDirectory() {
-        ResetLogForTests();
-        std::filesystem::current_path(previous);
-    }
-
-    // The message parts of the lines written so far (the text after "] ").
-    std::vector<std::string> Messages() const {
-        std::vector<std::string> messages;
-        for (const std::string& line : TestDirectory::Lines(directory / "debug.log")) {
-            size_t end = line.find("] ");
-            messages.push_back(end == std::string::npos ? line : line.substr(end + 2));
-        }
-        return messages;
-    }
-
-    TestDirectory directory;
-
-private:
-    std::filesystem::path previous;
-};

@@ -2,7 +2,7 @@
 #include "Music/CMusicStream.h"
 #include "Platform/CWindow.h"
 
-#include "Support/CapturedLog.h"
+#include "Support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +144,7 @@ TEST_F(MainLoopTest, ShiftWinsOverCtrl) {
 }
 
 TEST_F(MainLoopTest, WithoutDebugKeysOnlyEscapeActs) {
-    CapturedLog log;
+    LogCapture log;
     window.script = {Press({KeyUp, KeyP, KeyLeft, KeyRight}), {}, Press({KeyEscape}), {}};
     CMainLoop loop = MakeLoop(false);
     EXPECT_EQ(loop.Run(), LoopEnd::Escape);
@@ -173,7 +173,7 @@ TEST_F(MainLoopTest, DeltaIsClampedAndPreviousTimeAlwaysFollows) {
 }
 
 TEST_F(MainLoopTest, EndsWhenTheMusicHasFinishedEvenWhilePaused) {
-    CapturedLog log;
+    LogCapture log;
     window.script = {{}, {}, {}, {}};
     stream.paused = true;
     CMainLoop loop(window, stream, [&](float, float) { stream.finished = true; });
@@ -189,7 +189,7 @@ TEST_F(MainLoopTest, EscapeIsCheckedBeforeTheEndOfTheMusic) {
 }
 
 TEST_F(MainLoopTest, ClosingEndsWithoutAMessageAndWithoutAFrame) {
-    CapturedLog log;
+    LogCapture log;
     window.script = {{}, Flag(&ScriptedWindow::Events::close)};
     CMainLoop loop = MakeLoop(false);
     EXPECT_EQ(loop.Run(), LoopEnd::Closed);

@@ -1,5 +1,6 @@
 #include "Log.h"
 
+#include "Support/LogCapture.h"
 #include "TestDirectory.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,7 @@
 #include <string>
 
 TEST(Log, WritesLocationInBracketsThenTheMessage) {
-    ScopedLogInDirectory log;
+    LogCapture log;
     SetLogLocation("Source/Thing.cpp", "CThing::Do", 42);
     LogMessage("first %d", 1);
     SetLogLocation("Source/Thing.cpp", "CThing::Do", 43);
@@ -18,7 +19,7 @@ TEST(Log, WritesLocationInBracketsThenTheMessage) {
 }
 
 TEST(Log, ShortensFileNamesToTheirLast30Characters) {
-    ScopedLogInDirectory log;
+    LogCapture log;
     std::string thirty = "abcdefghij/abcdefghij/abcd.cpp";
     ASSERT_EQ(thirty.size(), 30u);
     std::string fiftyOne = "012345678901234567890" + std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ.cpp");
@@ -38,7 +39,7 @@ TEST(Log, ShortensFileNamesToTheirLast30Characters) {
 }
 
 TEST(Log, DropsTrailingLineEndsButKeepsInnerOnes) {
-    ScopedLogInDirectory log;
+    LogCapture log;
     SetLogLocation("f", "g", 1);
     LogMessage("two\nlines\r\n\r\n");
     SetLogLocation("f", "g", 2);
@@ -47,14 +48,14 @@ TEST(Log, DropsTrailingLineEndsButKeepsInnerOnes) {
 }
 
 TEST(Log, PercentSignsInTheMessageAndLocationAreWrittenUnchanged) {
-    ScopedLogInDirectory log;
+    LogCapture log;
     SetLogLocation("dir%d/file%s.cpp", "Load%n", 7);
     LogMessage("Loading '%s'", "100%s %d%%.png");
     EXPECT_EQ(TestDirectory::Read(log.directory / "debug.log"), "[dir%d/file%s.cpp@7 Load%n] Loading '100%s %d%%.png'\n");
 }
 
 TEST(Log, CutsMessagesToTheBuffer) {
-    ScopedLogInDirectory log;
+    LogCapture log;
     std::string huge(20000, 'm');
     testing::internal::CaptureStderr();
     SetLogLocation("f", "g", 1);
@@ -66,7 +67,7 @@ TEST(Log, CutsMessagesToTheBuffer) {
 }
 
 TEST(Log, SendsOneLinePerMessageToStandardError) {
-    ScopedLogInDirectory log;
+    LogCapture log;
     testing::internal::CaptureStderr();
     SetLogLocation("f", "g", 3);
     LogMessage("to both\r\n");
@@ -95,7 +96,7 @@ TEST(Log, WritesNothingAnywhereUntilEnabled) {
 }
 
 TEST(Log, StillReachesStandardErrorWhenTheFileCannotBeOpened) {
-    ScopedLogInDirectory log;
+    LogCapture log;
     std::filesystem::create_directory(log.directory / "debug.log");
     testing::internal::CaptureStderr();
     SetLogLocation("f", "g", 1);

@@ -2,7 +2,7 @@
 #include "Platform/CSettingsDialog.h"
 #include "System/CSettings.h"
 
-#include "Support/CapturedLog.h"
+#include "Support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ SettingsDialogResult RunWithKey(SettingsRecord& record, bool enter, int& framesS
 } // namespace
 
 TEST(CSettingsDialog, EnterAcceptsTheShownChoices) {
-    CapturedLog log;
+    LogCapture log;
     SettingsRecord record;
     record.title = "Pick";
     record.volume = 0.5f;
@@ -44,7 +44,7 @@ TEST(CSettingsDialog, EnterAcceptsTheShownChoices) {
 }
 
 TEST(CSettingsDialog, EscapeCancels) {
-    CapturedLog log;
+    LogCapture log;
     SettingsRecord record;
     int frames = 0;
     SettingsDialogResult result = RunWithKey(record, false, frames);

@@ -25,8 +25,8 @@ public:
     }
     ~LogCapture() {
         ResetLogForTests();
-        std::filesystem::current_path(previous);
         std::error_code ignored;
+        std::filesystem::current_path(previous, ignored);
         std::filesystem::remove_all(directory, ignored);
     }
 
@@ -56,12 +56,25 @@ public:
         text << in.rdbuf();
         return text.str();
     }
+    // Number of lines (location included) holding `text`.
+    int Count(const std::string& text) const {
+        std::istringstream in(Text());
+        int n = 0;
+        for (std::string line; std::getline(in, line);)
+            if (line.find(text) != std::string::npos)
+                ++n;
+        return n;
+    }
+    bool Has(const std::string& text) const { return Count(text) > 0; }
     bool Contains(const std::string& message) const {
         for (const std::string& m : Messages())
             if (m == message)
                 return true;
         return false;
     }
+
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
 
     std::filesystem::path directory;
 

@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 #include "System/CSettings.h"
 
-#include "Support/CapturedLog.h"
+#include "Support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ int IndexOf(const std::vector<std::string>& list, const std::string& text) {
 } // namespace
 
 TEST(CSettings, ResolutionListKeepsEnumerationOrderAndDropsRefreshDuplicates) {
-    CapturedLog log;
+    LogCapture log;
     SettingsRecord record;
     CSettings dialog = MakeDialog(record);
     EXPECT_EQ(dialog.resolutions,
@@ -86,7 +86,7 @@ TEST(CSettings, OnlyNoneWithoutMultisamplingAndAcceptKeepsTheType) {
 }
 
 TEST(CSettings, AcceptReadsEveryChoiceAndLogsIt) {
-    CapturedLog log;
+    LogCapture log;
     SettingsRecord record;
     CSettings dialog = MakeDialog(record);
     dialog.resolutionIndex = IndexOf(dialog.resolutions, "1920x1080");
@@ -167,7 +167,7 @@ TEST(CSettings, UnreadableResolutionKeepsTheSize) {
 }
 
 TEST(CSettings, CancelChangesOnlyAccepted) {
-    CapturedLog log;
+    LogCapture log;
     SettingsRecord record;
     record.width = 800;
     record.volume = 0.25f;

@@ -4,6 +4,7 @@
 
 #include "System/CSettings.h"
 #include "System/CTokeniser.h"
+#include "Support/LogCapture.h"
 #include "TestDirectory.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ protected:
         return System.LoadFromTokeniser(t);
     }
 
-    ScopedLogInDirectory log;
+    LogCapture log;
 };
 
 float Seconds(int bar, int beat, int tick) {

@@ -1,5 +1,6 @@
 #include "System/CTokeniser.h"
 
+#include "Support/LogCapture.h"
 #include "TestDirectory.h"
 
 #include <gtest/gtest.h>
@@ -150,7 +151,7 @@ TEST(CTokeniser, TimeLiteralsReadBarBeatAndTick) {
 }
 
 TEST(CTokeniser, TimePartThatDoesNotFitIsInvalid) {
-    ScopedLogInDirectory log;
+    LogCapture log;
     ExpectTokens("2147483647:0:0 -2147483648:0:0 99999999999:0:0 0:4294967296:0 x",
                  {{T, "2147483647:0:0"}, {T, "-2147483648:0:0"}, {I, "99999999999:0:0"}, {I, "0:4294967296:0"},
                   {W, "x"}});
@@ -214,7 +215,7 @@ TEST(CTokeniser, KeepsItsOwnCopyOfTheText) {
 }
 
 TEST(CTokeniser, LongestTokenFitsAndLongerOnesAreInvalid) {
-    ScopedLogInDirectory log;
+    LogCapture log;
     std::string longest(CTokeniser::MaxTokenLength, 'a');
     std::string tooLong(CTokeniser::MaxTokenLength + 1, 'b');
     std::string digits(5000, '7');
