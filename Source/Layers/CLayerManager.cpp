@@ -17,13 +17,7 @@ CLayerManager::CLayerManager(CLayerManager&&) noexcept = default;
 CLayerManager& CLayerManager::operator=(CLayerManager&&) noexcept = default;
 
 bool CLayerManager::LoadFromTokeniser(CTokeniser& t) {
-    if (t.NextToken() != TokenType::OpenBrace)
-        return false;
-    for (;;) {
-        TokenType type = t.NextToken();
-        if (type != TokenType::Word)
-            return type == TokenType::CloseBrace;
-
+    return ReadBlockFromTokeniser(t, TokenType::Word, [&] {
         std::string name = t.GetString();
         if (FindLayer(name)) {
             LOG("CLayerManager::LoadFromTokeniser", "Layer name '%s' already exists", name.c_str());
@@ -40,38 +34,27 @@ bool CLayerManager::LoadFromTokeniser(CTokeniser& t) {
         if (!LoadParamBlockFromTokeniser(t, *layer))
             return false; // the half-read layer goes with the unique_ptr
         layers.push_back(LayerEntry{std::move(name), std::move(layer)});
-    }
+        return true;
+    });
 }
 
 bool CLayerManager::LoadParamBlockFromTokeniser(CTokeniser& t, CLayer& layer) {
-    if (t.NextToken() != TokenType::OpenBrace)
-        return false;
-    for (;;) {
-        TokenType type = t.NextToken();
-        if (type != TokenType::Word)
-            return type == TokenType::CloseBrace;
-        std::string param = t.GetString();
-        if (!layer.params.SetValueFromTokeniser(t, param))
-            return false;
-    }
+    return ReadBlockFromTokeniser(t, TokenType::Word, [&] {
+        const std::string param = t.GetString();
+        return layer.params.SetValueFromTokeniser(t, param);
+    });
 }
 
 bool CLayerManager::AddKeyframeFromTokeniser(CTokeniser& t, float time) {
-    if (t.NextToken() != TokenType::OpenBrace)
-        return false;
-    for (;;) {
-        TokenType type = t.NextToken();
-        if (type != TokenType::Word)
-            return type == TokenType::CloseBrace;
+    return ReadBlockFromTokeniser(t, TokenType::Word, [&] {
         CLayer* layer = FindLayer(t.GetString());
         if (!layer) {
             LOG("CLayerManager::AddKeyframeFromTokeniser", "Couldn't load keyframe for unknown layer '%s' on line %d",
                 t.GetString(), t.line);
             return false;
         }
-        if (!layer->params.AddKeyframeFromTokeniser(time, t))
-            return false;
-    }
+        return layer->params.AddKeyframeFromTokeniser(time, t);
+    });
 }
 
 CLayer* CLayerManager::FindLayer(const std::string& name) const {

@@ -96,27 +96,18 @@ bool DeclareBuiltInShader(const char* name) {
 } // namespace
 
 bool CResourceManager::LoadFromTokeniser(CTokeniser& t) {
-    if (t.NextToken() != TokenType::OpenBrace)
-        return false;
-    for (;;) {
-        TokenType type = t.NextToken();
-        if (type != TokenType::Word)
-            return type == TokenType::CloseBrace;
+    return ReadBlockFromTokeniser(t, TokenType::Word, [&] {
         const char* word = t.GetString();
-        bool ok;
         if (strcasecmp(word, "Shader") == 0)
-            ok = LoadShaderFromTokeniser(t);
-        else if (strcasecmp(word, "Texture") == 0)
-            ok = LoadTextureFromTokeniser(t);
-        else if (strcasecmp(word, "RenderTarget") == 0)
-            ok = LoadRenderTargetFromTokeniser(t);
-        else if (strcasecmp(word, "Model") == 0)
-            ok = LoadModelFromTokeniser(t);
-        else
-            return false;
-        if (!ok)
-            return false;
-    }
+            return LoadShaderFromTokeniser(t);
+        if (strcasecmp(word, "Texture") == 0)
+            return LoadTextureFromTokeniser(t);
+        if (strcasecmp(word, "RenderTarget") == 0)
+            return LoadRenderTargetFromTokeniser(t);
+        if (strcasecmp(word, "Model") == 0)
+            return LoadModelFromTokeniser(t);
+        return false;
+    });
 }
 
 bool CResourceManager::LoadShaderFromTokeniser(CTokeniser& t) {

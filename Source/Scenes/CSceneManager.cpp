@@ -40,37 +40,21 @@ bool CSceneManager::LoadFromTokeniser(CTokeniser& t) {
 }
 
 bool CSceneManager::LoadSceneBodyFromTokeniser(CTokeniser& t, Scene& scene) {
-    if (t.NextToken() != TokenType::OpenBrace)
-        return false;
-    for (;;) {
-        TokenType type = t.NextToken();
-        if (type != TokenType::Word)
-            return type == TokenType::CloseBrace;
-        bool ok;
+    return ReadBlockFromTokeniser(t, TokenType::Word, [&] {
         if (strcasecmp(t.GetString(), "layers") == 0)
-            ok = scene.layers.LoadFromTokeniser(t);
-        else if (strcasecmp(t.GetString(), "keyframes") == 0)
-            ok = LoadKeyframesFromTokeniser(t, scene);
-        else
-            return false;
-        if (!ok)
-            return false;
-    }
+            return scene.layers.LoadFromTokeniser(t);
+        if (strcasecmp(t.GetString(), "keyframes") == 0)
+            return LoadKeyframesFromTokeniser(t, scene);
+        return false;
+    });
 }
 
 bool CSceneManager::LoadKeyframesFromTokeniser(CTokeniser& t, Scene& scene) {
-    if (t.NextToken() != TokenType::OpenBrace)
-        return false;
-    for (;;) {
-        TokenType type = t.NextToken();
-        if (type != TokenType::Time)
-            return type == TokenType::CloseBrace;
+    return ReadBlockFromTokeniser(t, TokenType::Time, [&] {
         float seconds;
-        if (!MusicalTimeToSeconds(t.GetBar(), t.GetBeat(), t.GetTick(), seconds))
-            return false;
-        if (!scene.layers.AddKeyframeFromTokeniser(t, seconds))
-            return false;
-    }
+        return MusicalTimeToSeconds(t.GetBar(), t.GetBeat(), t.GetTick(), seconds) &&
+               scene.layers.AddKeyframeFromTokeniser(t, seconds);
+    });
 }
 
 Scene* CSceneManager::FindScene(const std::string& name) {

@@ -57,3 +57,18 @@ private:
     std::vector<unsigned char> data;
     size_t position = 0;
 };
+
+// Reads a block "{ item item ... }" in which every item opens with a token of type `opener`: calls
+// `item()` with that token current, until the closing brace (true) or any other token (false). A
+// false from `item` ends the block with false there.
+template <class Item> bool ReadBlockFromTokeniser(CTokeniser& t, TokenType opener, Item item) {
+    if (t.NextToken() != TokenType::OpenBrace)
+        return false;
+    for (;;) {
+        const TokenType type = t.NextToken();
+        if (type != opener)
+            return type == TokenType::CloseBrace;
+        if (!item())
+            return false;
+    }
+}
