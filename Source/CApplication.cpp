@@ -61,11 +61,6 @@ bool CApplication::HandleInformationArguments(int argc, char** argv) {
 }
 
 bool CApplication::ParseArguments(int argc, char** argv) {
-    // A wrong command line may fail before Check or Capture is read; they still mean unattended.
-    for (int i = 1; i < argc; ++i)
-        if (strcasecmp(argv[i], "Check") == 0 || strcasecmp(argv[i], "Capture") == 0)
-            quietFromArguments = true;
-
     std::string text, error;
     if (!BuildCommandLineText(argc, argv, text, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
@@ -153,7 +148,8 @@ bool CApplication::LoadScript() {
     return true;
 }
 
-bool CApplication::Unattended() const { return quietFromArguments || Options.Check || !Options.Capture.empty(); }
+// What the command line has said so far: a folder named Capture is not the Capture option.
+bool CApplication::Unattended() const { return Options.Check || !Options.Capture.empty(); }
 
 bool CApplication::Fail(const std::string& boxText) {
     ShowErrorBox(boxText, !Unattended());

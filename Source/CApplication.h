@@ -32,7 +32,6 @@ private:
     // Check and Capture runs are unattended: no box waits for a click.
     bool Unattended() const;
 
-    bool quietFromArguments = false;
     // The script's tokeniser lives until the run ends: later stages read the script's state through it.
     std::unique_ptr<CMemoryTokeniser> script;
 };

@@ -16,10 +16,11 @@ bool renderTargetBound = false;
 namespace {
 std::unique_ptr<CRenderState> g_RenderState;
 
-// Component times 255 truncated toward zero, reduced modulo 256. Done in double with fmod so that
-// huge, negative or non-finite components give a defined byte instead of an undefined conversion.
+// Component times 255 truncated toward zero, reduced modulo 256. The product is taken in double, so
+// a component just above 1 (257/255) is not rounded up to the next byte; fmod gives huge, negative or
+// non-finite components a defined byte instead of an undefined conversion.
 uint32_t PackComponent(float c) {
-    double v = std::trunc(static_cast<double>(c * 255.0f));
+    double v = std::trunc(static_cast<double>(c) * 255.0);
     if (!std::isfinite(v))
         return 0;
     v = std::fmod(v, 256.0);

@@ -207,7 +207,10 @@ bool BuildCommandLineText(int argc, const char* const* argv, std::string& text, 
         }
         if (!text.empty())
             text += ' ';
-        if (IsPlainWord(arg) || IsPlainDecimal(arg)) {
+        // A bare number would be read as a Number token in the middle of the text but as a word at its
+        // end, so a folder or script named 2024 would parse in one argument order only; quoted, it is a
+        // word everywhere, and numeric options read quoted numbers as well.
+        if (IsPlainWord(arg)) {
             text += arg;
         } else {
             text += '"';

@@ -37,8 +37,8 @@ extern CommandLineOptions Options;
 bool ParseCommandLine(const char* text, size_t length);
 
 // Builds the command-line text from argv (argv[0], the program, is skipped): words made of letters,
-// digits and "._-+" that begin with a letter, and plain decimal numbers, as they stand; anything else
-// in double quotes. Returns false (with a message in `error`) for an argument holding a double quote,
+// digits and "._-+" that begin with a letter as they stand; anything else (numbers included) in double
+// quotes. Returns false (with a message in `error`) for an argument holding a double quote,
 // which the command line has no way to carry.
 bool BuildCommandLineText(int argc, const char* const* argv, std::string& text, std::string& error);
 

@@ -206,6 +206,8 @@ TEST(PackColour, TruncatesAndWrapsEachChannel) {
     EXPECT_EQ(PackColour(0.5f, 0.25f, 0.0f, 1.0f), 0xFF7F3F00u);
     EXPECT_EQ(PackColour(1.5f, 0, 0, 1), 0xFF7E0000u) << "382 mod 256 = 126";
     EXPECT_EQ(PackColour(0, 0, 0, 2), 0xFE000000u);
+    // The product is taken in double: in float, 257/255 * 255 rounds up to 257 and packs as 1.
+    EXPECT_EQ(PackColour(257.0f / 255.0f, 0, 0, 1), 0xFF000000u);
     EXPECT_EQ(UnpackColour(0xFF7F3F00u), glm::vec4(127.0f / 255, 63.0f / 255, 0, 1));
 }
 

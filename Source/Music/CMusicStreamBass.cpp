@@ -3,7 +3,7 @@
 #include "Log.h"
 #include "Platform/CAudioDecoder.h"
 
-#include <physfs.h>
+#include "Resources/DataFile.h"
 
 #include <cmath>
 
@@ -11,39 +11,23 @@ CMusicStreamBass::CMusicStreamBass(const std::string& fileName, float volume,
                                    std::unique_ptr<CAudioOutput> output)
     : fileName(fileName), volume(volume), output(std::move(output)) {}
 
-bool CMusicStreamBass::ReadFile(std::string& data) {
-    PHYSFS_File* file = PHYSFS_isInit() ? PHYSFS_openRead(fileName.c_str()) : nullptr;
-    if (!file)
-        return false;
-    PHYSFS_sint64 length = PHYSFS_fileLength(file);
-    if (length >= 0 && length <= MaxFileBytes) {
-        data.resize(static_cast<size_t>(length));
-        PHYSFS_sint64 got = length > 0 ? PHYSFS_readBytes(file, data.data(), data.size()) : 0;
-        data.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    } else if (length < 0) {
-        // The archive cannot tell the length: read until the end, within the same limit.
-        char chunk[65536];
-        PHYSFS_sint64 got;
-        while ((got = PHYSFS_readBytes(file, chunk, sizeof chunk)) > 0 &&
-               static_cast<int64_t>(data.size()) <= MaxFileBytes)
-            data.append(chunk, static_cast<size_t>(got));
-    }
-    PHYSFS_close(file);
-    return true;
+DataFileResult CMusicStreamBass::ReadFile(std::vector<uint8_t>& data) const {
+    return ReadDataFile(fileName, data, MaxFileBytes);
 }
 
 void CMusicStreamBass::DecodeAhead(const std::string& fileName) {
     CMusicStreamBass reader(fileName, 1.0f, nullptr);
-    std::string data;
-    if (reader.ReadFile(data) && !data.empty() && static_cast<int64_t>(data.size()) <= MaxFileBytes)
-        CAudioDecoder::DecodeAhead(std::move(data));
+    std::vector<uint8_t> data;
+    if (reader.ReadFile(data) == DataFileResult::Ok && !data.empty())
+        CAudioDecoder::DecodeAhead(std::string(data.begin(), data.end()));
 }
 
 bool CMusicStreamBass::Init(float startSeconds) {
     loaded = false;
     paused = false;
-    std::string data;
-    if (!ReadFile(data)) {
+    std::vector<uint8_t> data;
+    const DataFileResult read = ReadFile(data);
+    if (read == DataFileResult::NotFound) {
         LOG("CMusicStreamBass::Init", "Failed to find music file '%s'", fileName.c_str());
         return false;
     }
@@ -52,8 +36,10 @@ bool CMusicStreamBass::Init(float startSeconds) {
             output ? output->GetLastError() : int(AudioErrorDriver));
         return false;
     }
-    if (static_cast<int64_t>(data.size()) > MaxFileBytes) {
-        LOG("CMusicStreamBass::Init", "Failed to create Bass stream: '%d'", int(AudioErrorTooLong));
+    // An oversized file is refused unread; one that cannot be read whole is no music either.
+    if (read != DataFileResult::Ok) {
+        LOG("CMusicStreamBass::Init", "Failed to create Bass stream: '%d'",
+            int(read == DataFileResult::TooLarge ? AudioErrorTooLong : AudioErrorFormat));
         return false;
     }
     if (!output->Load(data.data(), data.size())) {

@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+enum class DataFileResult;
 
 class CMusicStreamBass : public CMusicStream {
 public:
@@ -41,7 +44,7 @@ public:
     void SetTime(float seconds);
 
 private:
-    bool ReadFile(std::string& data);
+    DataFileResult ReadFile(std::vector<uint8_t>& data) const;
 
     std::string fileName;
     float volume;

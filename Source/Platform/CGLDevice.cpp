@@ -151,6 +151,9 @@ bool CGLDevice::Init(SDL_Window* win, int w, int h, int wantedSamples, int wante
     samples = wantedSamples > 1 ? std::min(wantedSamples, static_cast<int>(maxSamples)) : 0;
     if (samples < 2)
         samples = 0;
+    // A lower level than asked for changes the picture: say so.
+    if (wantedSamples > 1 && samples != wantedSamples)
+        LOG("InitD3D", "Multisampling %dx is not supported: using %dx", wantedSamples, samples);
     // The depth buffer must cover the back buffer whatever size was asked for.
     depthSize = std::max({wantedDepth, width, height});
 
@@ -186,6 +189,15 @@ bool CGLDevice::Init(SDL_Window* win, int w, int h, int wantedSamples, int wante
         glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, depthSize, depthSize);
         if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
             LOG("InitD3D", "Failed to create the back buffer");
+            return false;
+        }
+        glGenFramebuffers(1, &targetDepthFbo);
+        glBindFramebuffer(GL_FRAMEBUFFER, targetDepthFbo);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, targetDepth);
+        glDrawBuffer(GL_NONE);
+        glReadBuffer(GL_NONE);
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            LOG("InitD3D", "Failed to get a depth buffer");
             return false;
         }
     } else {
@@ -244,8 +256,8 @@ CGLDevice::~CGLDevice() {
         glDeleteRenderbuffers(1, &targetDepth);
     GLuint renderbuffers[] = {backColour, backDepth, resolveColour};
     glDeleteRenderbuffers(3, renderbuffers);
-    GLuint framebuffers[] = {backFbo, resolveFbo};
-    glDeleteFramebuffers(2, framebuffers);
+    GLuint framebuffers[] = {backFbo, resolveFbo, targetDepthFbo};
+    glDeleteFramebuffers(3, framebuffers);
     *alive = false;
     SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
 }
@@ -272,7 +284,35 @@ void CGLDevice::Clear(uint32_t flags, uint32_t argb, float depth) {
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
     glDepthMask(GL_TRUE);
     glClear(mask);
+    if ((flags & ClearDepth) && samples)
+        ClearOtherDepth();
     glDepthMask(depthMask);
+}
+
+void CGLDevice::ClearOtherDepth() {
+    // Without multisampling the screen and the render targets share one depth buffer, each using the
+    // corner of it its own size covers, so a depth clear on one reaches the other there. With
+    // multisampling they have a buffer each; the clear is repeated on the other one over that corner,
+    // so a presentation looks the same at every anti-alias level.
+    GLuint other = 0;
+    int w = 0, h = 0;
+    if (!target) {
+        other = targetDepthFbo;
+        w = width;
+        h = height;
+    } else if (target->width <= depthSize) {
+        other = backFbo;
+        w = std::min(target->width, width);
+        h = std::min(target->height, height);
+    }
+    if (!other)
+        return;
+    glBindFramebuffer(GL_FRAMEBUFFER, other);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, w, h);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_FRAMEBUFFER, target ? target->fbo : backFbo);
 }
 
 void CGLDevice::SetAlphaBlending(bool enabled) {

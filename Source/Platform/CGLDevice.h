@@ -71,6 +71,8 @@ private:
     CGLDevice() = default;
     bool Init(SDL_Window* window, int w, int h, int samples, int depthSize, bool vsync);
     void ApplyCull();
+    // Repeats a depth clear on the depth buffer of the other side (screen or render targets).
+    void ClearOtherDepth();
     void ResolveBackBuffer();
     // Sets up program, uniforms, attributes and samplers for a draw of `vertices` vertices from the
     // stream; false (nothing drawn) when the stream cannot supply them.
@@ -87,6 +89,7 @@ private:
     GLuint backFbo = 0, backColour = 0, backDepth = 0;
     GLuint resolveFbo = 0, resolveColour = 0; // only with multisampling
     GLuint targetDepth = 0;                   // depth for render targets (backDepth without multisampling)
+    GLuint targetDepthFbo = 0;                // targetDepth alone, for clearing it (only with multisampling)
     GLuint vao = 0;
     GLuint samplerObjects[4] = {};            // filter x address
 

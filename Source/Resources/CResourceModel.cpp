@@ -8,11 +8,13 @@
 
 #include <physfs.h>
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
@@ -121,8 +123,16 @@ public:
         text[length] = 0;
         float parsed = 0.0f;
         auto [end, error] = std::from_chars(text, text + length, parsed);
-        if (error != std::errc() || end != text + length)
+        if (error == std::errc::result_out_of_range && end == text + length) {
+            // Below the float range a value reads as the nearest float (zero or a denormal), as a C
+            // scanner reads it; only values above the range are refused.
+            const double wide = std::strtod(text, nullptr);
+            if (!(std::fabs(wide) <= static_cast<double>(FLT_MAX)))
+                return Fail(lineNumber, "%s is out of range", what);
+            parsed = static_cast<float>(wide);
+        } else if (error != std::errc() || end != text + length) {
             return Fail(lineNumber, "%s is out of range", what);
+        }
         value = negative ? -parsed : parsed;
         cursor = p;
         return true;

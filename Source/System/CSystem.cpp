@@ -100,8 +100,9 @@ bool CSystem::LoadSystemBlockFromTokeniser(CTokeniser& t) {
             bool isBpm = Is(k, "Bpm");
             double stored = isBpm ? static_cast<double>(static_cast<float>(value)) : std::trunc(value);
             if (!(stored > 0.0) || !std::isfinite(stored) || (!isBpm && stored > 2147483647.0)) {
-                LOG("CSystem::LoadSystemBlockFromTokeniser",
-                    "Invalid value for '%s' on line %d: it must be a number greater than zero", k, t.line);
+                // Beats and Ticks are counts: 0.5 truncates to 0, and 2^31 does not fit.
+                LOG("CSystem::LoadSystemBlockFromTokeniser", "Invalid value for '%s' on line %d: it must be %s", k,
+                    t.line, isBpm ? "a number greater than zero" : "a whole number from 1 to 2147483647");
                 return false;
             }
             if (isBpm)

@@ -185,10 +185,22 @@ TEST_F(CommandLine, InvalidValueGoesToTheLogOnceWhenTheLogIsOn) {
     EXPECT_EQ(err.find("Invalid value"), err.rfind("Invalid value"));
 }
 
-TEST(CommandLineText, PlainWordsAndNumbersPassAsTheyStand) {
+TEST(CommandLineText, PlainWordsPassAsTheyStandNumbersAreQuoted) {
     EXPECT_EQ(Build({}), "");
     EXPECT_EQ(Build({"Log", "DataPath", "demo_2.v-1+x", "Width", "1920", "Volume", "0.5", "CaptureStart", "-1"}),
-              "Log DataPath demo_2.v-1+x Width 1920 Volume 0.5 CaptureStart -1");
+              "Log DataPath demo_2.v-1+x Width \"1920\" Volume \"0.5\" CaptureStart \"-1\"");
+}
+
+TEST_F(CommandLine, NumericFolderAndScriptNamesWorkInAnyArgumentOrder) {
+    for (auto args : {std::vector<const char*>{"DataPath", "2024", "Check", "Config", "7", "Width", "640"},
+                      std::vector<const char*>{"Check", "Width", "640", "Config", "7", "DataPath", "2024"}}) {
+        Options = CommandLineOptions();
+        EXPECT_TRUE(Parse(Build(args))) << Build(args);
+        EXPECT_EQ(Options.DataPath, "2024");
+        EXPECT_EQ(Options.Config, "7");
+        EXPECT_TRUE(Options.Check);
+        EXPECT_EQ(Options.Width, 640.0f);
+    }
 }
 
 TEST(CommandLineText, EverythingElseIsQuoted) {

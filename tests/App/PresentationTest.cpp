@@ -1,5 +1,6 @@
 // Runs the built program on small presentations: offline capture checked pixel by pixel, Check
 // through the music's start, and a headless play until its music ends.
+#include "Platform/Platform.h"
 #include "Support/ProgramRun.h"
 #include "TestDirectory.h"
 
@@ -232,4 +233,16 @@ TEST(Presentation, PlaysHeadlessUntilTheMusicHasFinished) {
         ASSERT_NE(at, run.log.end()) << "missing or out of order: " << line << "\n" << run.Said();
     }
     EXPECT_FALSE(run.Logged("Escape key pressed"));
+}
+
+TEST(Presentation, AnAntiAliasLevelTheDriverLacksIsLoweredWithALine) {
+    const std::vector<int> levels = SupportedSampleCounts();
+    if (levels.back() >= 16)
+        GTEST_SKIP() << "this driver offers 16 samples";
+    TestDirectory dir;
+    dir.Write("data/Config.txt", "end\n");
+    ProgramResult run = RunProgram(dir, {"Log", "Check", "AntiAlias", "16", "DataPath", (dir / "data").string()});
+    EXPECT_EQ(run.status, 0) << run.Said();
+    EXPECT_TRUE(run.Logged("Multisampling 16x is not supported: using " + std::to_string(levels.back()) + "x"))
+        << run.Said();
 }

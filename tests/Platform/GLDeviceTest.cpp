@@ -337,3 +337,44 @@ TEST_F(GLDeviceTest, EffectErrorsCarryTheCompilerMessageAndUnknownNamesAreIgnore
     effect->SetMatrix("g_NotThere", value);
     effect->CommitChanges();
 }
+
+// One depth buffer serves the screen and the render targets: a depth clear on either side reaches
+// the other, with and without multisampling.
+TEST_F(GLDeviceTest, DepthClearsReachScreenAndRenderTargetsAtEveryAntiAliasLevel) {
+    const float cover[6] = {-1, -1, -1, 3, 3, -1};
+    for (int samples : {0, 4}) {
+        SCOPED_TRACE(samples);
+        Open(64, 48, samples);
+        CRenderState::Get().BeginFrame();
+        auto target = device->CreateRenderTarget(64);
+        ASSERT_TRUE(target);
+
+        // Depth 0 in the render target, then 1 cleared on the screen only: a triangle at depth 0.5
+        // drawn into the render target afterwards passes the depth test.
+        ASSERT_TRUE(device->SetColourTarget(target.get()));
+        device->Clear(ClearTarget | ClearDepth, 0xFFFFFFFFu, 0.0f);
+        ASSERT_TRUE(device->SetColourTarget(nullptr));
+        device->Clear(ClearDepth, 0, 1.0f);
+        ASSERT_TRUE(device->SetColourTarget(target.get()));
+        device->SetDepthTest(true);
+        DrawClipTriangle(cover);
+        ASSERT_TRUE(device->SetColourTarget(nullptr));
+        device->Clear(ClearTarget, 0xFFFFFFFFu, 1.0f);
+        DrawCanvasRect(0, 0, 1920, 1200, target.get(), glm::vec4(1.0f));
+        Read();
+        EXPECT_EQ(At(32, 24), Black) << "the screen's depth clear did not reach the render target";
+
+        // The other way round: depth 0 on the screen, 1 cleared in the render target.
+        device->Clear(ClearTarget | ClearDepth, 0xFFFFFFFFu, 0.0f);
+        ASSERT_TRUE(device->SetColourTarget(target.get()));
+        device->Clear(ClearDepth, 0, 1.0f);
+        ASSERT_TRUE(device->SetColourTarget(nullptr));
+        device->SetDepthTest(true);
+        DrawClipTriangle(cover);
+        Read();
+        EXPECT_EQ(At(32, 24), Black) << "the render target's depth clear did not reach the screen";
+
+        target.reset();
+        TearDown();
+    }
+}

@@ -111,6 +111,20 @@ TEST_F(ModelTest, CrLfFilesAndAnUnterminatedLastLineReadTheSame) {
     EXPECT_EQ(fake.device.vertexBuffers[0]->data, fake.device.vertexBuffers[2]->data);
 }
 
+TEST_F(ModelTest, NumbersBelowTheFloatRangeReadAsZeroAndAboveItAreRefused) {
+    std::string tiny = Example;
+    tiny.replace(tiny.find("1 0 0 0 0 -1"), 12, "1 0 0 0 1e-50 -1");
+    CResourceModel model;
+    ASSERT_TRUE(Load(tiny, model)) << log.Text();
+    EXPECT_EQ(Vertices(0)[2].ny, 0.0f);
+
+    std::string huge = Example;
+    huge.replace(huge.find("1 0 0 0 0 -1"), 12, "1 0 0 0 1e50 -1");
+    CResourceModel refused;
+    EXPECT_FALSE(Load(huge, refused, "huge.txt"));
+    EXPECT_TRUE(log.Contains("Malformed model 'huge.txt' on line 14: a vertex normal is out of range")) << log.Text();
+}
+
 TEST_F(ModelTest, EmptyModelIsFiveLines) {
     CResourceModel model;
     ASSERT_TRUE(Load("0\n0\n0\n0.5 0 0 1\n0\n", model));

@@ -75,6 +75,9 @@ std::vector<BadInput> ScriptCases() {
          {"Log", "Check"}, "Failed to parse config file!", "Time literal '99999999999:0:0' out of range on line 2"},
         {"ScriptZeroTempo", {{"data/Config.txt", "system { Bpm = 0 }\nend\n"}}, {"Log", "Check"},
          "Failed to parse config file!", "Invalid value for 'Bpm' on line 1: it must be a number greater than zero"},
+        {"ScriptFractionalBeats", {{"data/Config.txt", "system { Beats = 0.5 }\nend\n"}}, {"Log", "Check"},
+         "Failed to parse config file!",
+         "Invalid value for 'Beats' on line 1: it must be a whole number from 1 to 2147483647"},
         {"ScriptBeatOutOfRange", {{"data/Config.txt", Script + "scene S 0:4:0 1:0:0 { }\nend\n"}}, {"Log", "Check"},
          "Failed to parse config file!", "Failed to parse config file!"},
         {"ScriptDuplicateScene", {{"data/Config.txt", Script + "scene S 0:0:0 1:0:0 { }\nscene s 0:0:0 1:0:0 { }\nend\n"}},
@@ -203,6 +206,7 @@ std::vector<BadInput> MusicCases() {
         MusicCase("MusicMissing", "", "Failed to find music file 'song.ogg'"),
         MusicCase("MusicNotAudio", "OggS but really just text", "Failed to create Bass stream: '3'"),
         MusicCase("MusicUnplayableRate", slow, "Failed to create Bass stream: '5'"),
+        MusicCase("MusicTooLarge", "OggS", "Failed to create Bass stream: '6'"),
     };
 }
 
@@ -228,6 +232,8 @@ TEST_P(BadInputTest, TellsTheUserAndFails) {
     // A sparse file: large to the file system, nothing on the disk.
     if (std::string(c.name) == "ScriptTooLarge")
         std::filesystem::resize_file(dir / "data/Config.txt", (std::uintmax_t(64) << 20) + 1);
+    if (std::string(c.name) == "MusicTooLarge")
+        std::filesystem::resize_file(dir / "data/song.ogg", (std::uintmax_t(512) << 20) + 1);
 
     ProgramResult logged = RunProgram(dir, c.args);
     EXPECT_FALSE(logged.timedOut);

@@ -129,8 +129,9 @@ TEST_F(SystemScript, TempoOfZeroOrBelowIsRefusedNamingKeyAndLine) {
     std::vector<std::string> messages = log.Messages();
     ASSERT_EQ(messages.size(), 4u);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(messages[i], std::string("Invalid value for '") + keys[i] +
-                                   "' on line 2: it must be a number greater than zero");
+        EXPECT_EQ(messages[i], std::string("Invalid value for '") + keys[i] + "' on line 2: it must be " +
+                                   (i == 1 || i == 2 ? "a whole number from 1 to 2147483647"
+                                                     : "a number greater than zero"));
 }
 
 TEST_F(SystemScript, ResourcesAndScenesAreDispatchedAsBlocks) {
