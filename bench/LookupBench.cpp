@@ -2,7 +2,7 @@
 // a string parameter: in a registry of `range(0)` textures, the first declared, the last declared
 // (in another letter case) and a name that is not declared.
 #include "Resources/CResourceManager.h"
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
 
 #include <benchmark/benchmark.h>
 

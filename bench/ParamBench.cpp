@@ -3,7 +3,7 @@
 #include "Params/CParamFloat.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector2.h"
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
 
 #include <benchmark/benchmark.h>
 

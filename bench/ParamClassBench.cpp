@@ -7,7 +7,7 @@
 #include "Params/CParamString.h"
 #include "Params/CParamVector2.h"
 #include "Params/CParamVector3.h"
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // Start-up work measured in parts: parsing a generated script of 1 MB (many scenes, layers and
 // keyframes) and creating every resource of a generated data folder and of the bundled example.
-#include "Platform/CRecordingDevice.h"
+#include "Testing/CRecordingDevice.h"
 #include "Support/Workload.h"
 
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // Feeds arbitrary arguments to the command line: the input is split at zero bytes into argv, which is
 // turned into the command-line text and parsed; the same bytes are also parsed as text directly.
 // Every option value that is accepted must lie in its documented range.
-#include "CommandLine.h"
-#include "Log.h"
+#include "Base/CommandLine.h"
+#include "Base/Log.h"
 
 #include <cmath>
 #include <cstdint>

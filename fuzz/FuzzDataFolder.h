@@ -3,7 +3,7 @@
 // a presentation's data. The folder is removed when the process exits.
 #pragma once
 
-#include "Log.h"
+#include "Base/Log.h"
 
 #include <physfs.h>
 

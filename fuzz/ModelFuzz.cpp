@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes to the model loader as a model file in the data folder, then builds its
 // vertex buffers and draws it on a recording device. A model that loads must have every index
 // inside its arrays, since drawing trusts them.
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "FuzzDataFolder.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Platform/CRecordingDevice.h"
+#include "Testing/CRecordingDevice.h"
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceModel.h"
 

@@ -9,7 +9,7 @@
 
 #include "FuzzDataFolder.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Platform/CRecordingDevice.h"
+#include "Testing/CRecordingDevice.h"
 #include "Resources/CResourceTexture.h"
 #include "Resources/ImageScreen.h"
 

@@ -4,8 +4,9 @@
 
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
+#include "Render/CRenderState.h"
+#include "Base/Names.h"
 
-#include <strings.h>
 
 namespace {
 
@@ -26,7 +27,19 @@ std::vector<LayerTypeEntry>& Registry() {
 CLayer::CLayer() {
     active = params.AddParam(new CParamBool(true), "Active");
     renderTarget = params.AddParam(new CParamString(std::string()), "RenderTarget");
+    renderTargetName = AddResourceName<CResourceTextureRenderTarget>(renderTarget);
 }
+
+CLayer::~CLayer() = default;
+
+bool CLayer::Create(CRenderState& renderState, const CResourceManager& resources) {
+    state = &renderState;
+    for (const std::unique_ptr<CResourceNameBase>& name : resourceNames)
+        name->Resolve(resources);
+    return OnCreate(resources);
+}
+
+CGraphicsDevice& CLayer::Device() const { return state->device; }
 
 void RegisterLayerType(const std::string& name, const CLayerNewFunction* factory) {
     Registry().push_back(LayerTypeEntry{name, factory});
@@ -34,7 +47,7 @@ void RegisterLayerType(const std::string& name, const CLayerNewFunction* factory
 
 CLayer* CreateLayerByType(const std::string& name) {
     for (const LayerTypeEntry& entry : Registry()) {
-        if (strcasecmp(entry.name.c_str(), name.c_str()) == 0)
+        if (SameName(entry.name, name))
             return entry.factory ? entry.factory->NewLayer() : nullptr;
     }
     return nullptr;

@@ -1,29 +1,60 @@
 // One step of a scene's drawing. Every layer type derives from CLayer, owns a table of named,
 // animated parameters that the script sets and keyframes, and is run once per frame by its scene's
-// layer manager. The layer type registry maps a script's type name to a factory.
+// layer manager. Create binds it to its presentation's render state and resources. The layer type
+// registry maps a script's type name to a factory.
 #pragma once
 
+#include "Layers/CResourceName.h"
 #include "Params/CParamManager.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
+class CGraphicsDevice;
 class CParamBool;
 class CParamString;
+class CRenderState;
+class CResourceManager;
+class CResourceTextureRenderTarget;
 
 class CLayer {
 public:
     CLayer();
-    virtual ~CLayer() = default;
+    virtual ~CLayer();
 
-    // Runs once after all resources exist; layers that need device buffers make them here.
-    virtual bool Create() { return true; }
+    // Runs once after all resources exist: binds the layer to the render state it draws through,
+    // finds the resources its parameters can name, then makes what the layer needs on the device.
+    bool Create(CRenderState& state, const CResourceManager& resources);
     // Draws at the scene-local time.
     virtual void Render(float time, float delta) = 0;
+
+    // The render target the RenderTarget parameter names at `time`, or null.
+    CResourceTextureRenderTarget* RenderTargetAt(float time) const { return renderTargetName->At(time); }
 
     CParamManager params;
     CParamBool* active;
     CParamString* renderTarget;
+
+protected:
+    // The layer's own part of Create; layers that need device buffers make them here.
+    virtual bool OnCreate(const CResourceManager& /*resources*/) { return true; }
+    // Registers a string parameter that names a resource; Create finds what its texts name.
+    template <class T> const CResourceName<T>* AddResourceName(const CParamString* param) {
+        auto name = std::make_unique<CResourceName<T>>(param);
+        const CResourceName<T>* kept = name.get();
+        resourceNames.push_back(std::move(name));
+        return kept;
+    }
+
+    // Valid from Create on.
+    CRenderState& State() const { return *state; }
+    CGraphicsDevice& Device() const;
+
+private:
+    CRenderState* state = nullptr;
+    std::vector<std::unique_ptr<CResourceNameBase>> resourceNames;
+    const CResourceName<CResourceTextureRenderTarget>* renderTargetName;
 };
 
 class CLayerNewFunction {

@@ -1,15 +1,14 @@
 #include "Layers/CLayerManager.h"
 
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Layers/CLayer.h"
-#include "Log.h"
+#include "Base/Log.h"
+#include "Base/Names.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
-#include "Resources/CResourceManager.h"
 #include "Resources/CResourceTexture.h"
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
 
-#include <strings.h>
 
 CLayerManager::CLayerManager() = default;
 CLayerManager::~CLayerManager() = default;
@@ -59,30 +58,29 @@ bool CLayerManager::AddKeyframeFromTokeniser(CTokeniser& t, float time) {
 
 CLayer* CLayerManager::FindLayer(const std::string& name) const {
     for (const LayerEntry& entry : layers) {
-        if (strcasecmp(entry.name.c_str(), name.c_str()) == 0)
+        if (SameName(entry.name, name))
             return entry.layer.get();
     }
     return nullptr;
 }
 
-bool CLayerManager::CreateLayers() {
+bool CLayerManager::CreateLayers(CRenderState& state, const CResourceManager& resources) {
     for (LayerEntry& entry : layers) {
-        if (!entry.layer->Create())
+        if (!entry.layer->Create(state, resources))
             return false;
     }
     return true;
 }
 
-void CLayerManager::RenderLayers(float time, float delta) {
-    CRenderState& state = CRenderState::Get();
+void CLayerManager::RenderLayers(CRenderState& state, float time, float delta) {
     for (LayerEntry& entry : layers) {
         CLayer& layer = *entry.layer;
         if (!layer.active->GetValue(time))
             continue;
 
-        CResourceTextureRenderTarget* target = FindRenderTarget(layer.renderTarget->GetValue(time));
+        CResourceTextureRenderTarget* target = layer.RenderTargetAt(time);
         if (target)
-            CResourceTextureRenderTarget::BindToFrameBuffer(target);
+            CResourceTextureRenderTarget::BindToFrameBuffer(state, target);
 
         // Every layer starts from the same baseline: the 3D device states applied, an identity 3D
         // world matrix, and no mode recorded so that the layer's own SetMode applies its states again.
@@ -94,6 +92,6 @@ void CLayerManager::RenderLayers(float time, float delta) {
         layer.Render(time, delta);
 
         if (target)
-            CResourceTextureRenderTarget::UnbindFromFrameBuffer();
+            CResourceTextureRenderTarget::UnbindFromFrameBuffer(state);
     }
 }

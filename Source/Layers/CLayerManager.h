@@ -8,6 +8,8 @@
 #include <vector>
 
 class CLayer;
+class CRenderState;
+class CResourceManager;
 class CTokeniser;
 
 struct LayerEntry {
@@ -28,8 +30,8 @@ public:
     bool AddKeyframeFromTokeniser(CTokeniser& tokeniser, float time);
     // Case-insensitive; the first declared wins. Null when there is no such layer.
     CLayer* FindLayer(const std::string& name) const;
-    bool CreateLayers();
-    void RenderLayers(float time, float delta);
+    bool CreateLayers(CRenderState& state, const CResourceManager& resources);
+    void RenderLayers(CRenderState& state, float time, float delta);
 
     const std::vector<LayerEntry>& GetLayers() const { return layers; }
 

@@ -1,14 +1,13 @@
 #include "Layers/CLayer_2DImage.h"
 
-#include "CRenderState.h"
-#include "Log.h"
+#include "Render/CRenderState.h"
+#include "Base/Log.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamRgba.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector2.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Resources/CResourceManager.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 
@@ -29,21 +28,18 @@ constexpr QuadVertex ImageQuadVertices[4] = {
 // The single-precision pi the angles of the scripts were tuned with.
 constexpr float Pi = 3.1415927f;
 
-bool BindOne(CResourceTexture* resource, int stage, glm::vec2& size) {
+bool BindOne(CGraphicsDevice& device, CResourceTexture* resource, int stage, glm::vec2& size) {
     if (!resource || !resource->GetTexture())
         return false;
-    GetGraphicsDevice()->SetTexture(stage, resource->GetTexture());
+    device.SetTexture(stage, resource->GetTexture());
     size = glm::vec2(resource->width, resource->height);
     return true;
 }
 
 } // namespace
 
-std::unique_ptr<CVertexBuffer> CreateImageQuad(const char* owner) {
-    CGraphicsDevice* device = GetGraphicsDevice();
-    std::unique_ptr<CVertexBuffer> buffer;
-    if (device)
-        buffer = device->CreateVertexBuffer(sizeof(ImageQuadVertices));
+std::unique_ptr<CVertexBuffer> CreateImageQuad(CGraphicsDevice& device, const char* owner) {
+    std::unique_ptr<CVertexBuffer> buffer = device.CreateVertexBuffer(sizeof(ImageQuadVertices));
     void* data = (buffer && buffer->Size() >= sizeof(ImageQuadVertices)) ? buffer->Lock() : nullptr;
     if (!data) {
         LOG(owner, "Failed to create the image quad vertex buffer");
@@ -75,9 +71,10 @@ glm::mat4 ImagePlacement(const glm::vec2& position, const glm::vec2& scale, floa
            glm::scale(identity, glm::vec3(width, height, 1.0f));
 }
 
-bool BindImageTextures(CResourceTexture* texture1, CResourceTexture* texture2, glm::vec2& size) {
-    const bool second = BindOne(texture2, 1, size);
-    const bool first = BindOne(texture1, 0, size);
+bool BindImageTextures(CGraphicsDevice& device, CResourceTexture* texture1, CResourceTexture* texture2,
+                       glm::vec2& size) {
+    const bool second = BindOne(device, texture2, 1, size);
+    const bool first = BindOne(device, texture1, 0, size);
     return first || second;
 }
 
@@ -90,12 +87,15 @@ CLayer_2DImage::CLayer_2DImage() {
     rotation = params.AddParam(new CParamFloat(0.0f), "Rotation");
     colour = params.AddParam(new CParamRgba(glm::vec4(1.0f, 1.0f, 1.0f, 1.0f)), "Colour");
     shaderValue = params.AddParam(new CParamFloat(0.0f), "ShaderValue");
+    shaderName = AddResourceName<CResourceShader>(shader);
+    texture1Name = AddResourceName<CResourceTexture>(texture1);
+    texture2Name = AddResourceName<CResourceTexture>(texture2);
 }
 
 CLayer_2DImage::~CLayer_2DImage() = default;
 
-bool CLayer_2DImage::Create() {
-    quad = CreateImageQuad("CLayer_2DImage::Create");
+bool CLayer_2DImage::OnCreate(const CResourceManager&) {
+    quad = CreateImageQuad(Device(), "CLayer_2DImage::Create");
     return quad != nullptr;
 }
 
@@ -108,34 +108,29 @@ void CLayer_2DImage::Render(float time, float /*delta*/) {
     colourValue = colour->GetValue(time);
     const float value = shaderValue->GetValue(time);
 
-    CResourceShader* effectShader = FindShader(shader->GetValue(time));
+    CResourceShader* effectShader = shaderName->At(time);
     if (!effectShader)
         return;
-    CResourceTexture* first = FindTexture(texture1->GetValue(time));
-    CResourceTexture* second = FindTexture(texture2->GetValue(time));
+    CResourceTexture* first = texture1Name->At(time);
+    CResourceTexture* second = texture2Name->At(time);
 
-    const int passes = effectShader->Begin();
-    CEffect* effect = effectShader->GetEffect();
-    CGraphicsDevice* device = GetGraphicsDevice();
-    CRenderState& state = CRenderState::Get();
-    device->SetVertexFormat(VertexPosition | VertexTex1);
-    device->SetStreamSource(quad.get(), 0, sizeof(QuadVertex));
-
-    for (int pass = 0; effect && pass < passes; ++pass) {
-        if (currentPass != -1)
-            effect->EndPass();
-        effect->BeginPass(pass);
-        currentPass = pass;
-
-        glm::vec2 size(0.0f);
-        if (!BindImageTextures(first, second, size))
-            continue; // no texture, so nothing to size the rectangle by
-        state.SetMode(RenderMode::Mode2D);
-        state.currentColour = &colourValue;
-        state.Matrices(RenderMode::Mode2D).world = ImagePlacement(centre, factors, degrees, size.x, size.y);
-        effect->SetValue("g_ShaderValue", &value, sizeof(value));
-        state.CommitMatrices();
-        device->DrawPrimitive(PrimitiveType::TriangleFan, 0, 2);
-    }
-    EndCurrentEffect();
+    CGraphicsDevice& device = Device();
+    CRenderState& state = State();
+    effectShader->DrawPasses(
+        state,
+        [&] {
+            device.SetVertexFormat(VertexPosition | VertexTex1);
+            device.SetStreamSource(quad.get(), 0, sizeof(QuadVertex));
+        },
+        [&](int, CEffect& effect) {
+            glm::vec2 size(0.0f);
+            if (!BindImageTextures(device, first, second, size))
+                return; // no texture, so nothing to size the rectangle by
+            state.SetMode(RenderMode::Mode2D);
+            state.currentColour = &colourValue;
+            state.Matrices(RenderMode::Mode2D).world = ImagePlacement(centre, factors, degrees, size.x, size.y);
+            effect.SetValue("g_ShaderValue", &value, sizeof(value));
+            state.CommitMatrices();
+            device.DrawPrimitive(PrimitiveType::TriangleFan, 0, 2);
+        });
 }

@@ -15,6 +15,8 @@ class CParamFloat;
 class CParamRgba;
 class CParamString;
 class CParamVector2;
+class CGraphicsDevice;
+class CResourceShader;
 class CResourceTexture;
 class CVertexBuffer;
 
@@ -28,7 +30,7 @@ static_assert(sizeof(QuadVertex) == 20, "QuadVertex must be 20 bytes");
 // The unit square hanging down from the origin at z = 1, texture (0, 0) at its top-left: four
 // vertices drawn as a fan of two triangles. Null (with a log line naming `owner`) when the device
 // cannot make or fill it.
-std::unique_ptr<CVertexBuffer> CreateImageQuad(const char* owner);
+std::unique_ptr<CVertexBuffer> CreateImageQuad(CGraphicsDevice& device, const char* owner);
 
 // World matrix of an image of size (w, h) canvas units centred at `position` (from the top-left, y
 // downwards), scaled by `scale` and turned clockwise by `degrees`.
@@ -38,14 +40,14 @@ glm::mat4 ImagePlacement(const glm::vec2& position, const glm::vec2& scale, floa
 // Binds Texture2 to stage 1 and Texture1 to stage 0; a texture that names nothing (or has no device
 // texture) binds nothing. The size of the last one bound (Texture1 wins) goes to `size`; false when
 // neither was bound, so there is no size to draw with.
-bool BindImageTextures(CResourceTexture* texture1, CResourceTexture* texture2, glm::vec2& size);
+bool BindImageTextures(CGraphicsDevice& device, CResourceTexture* texture1, CResourceTexture* texture2,
+                       glm::vec2& size);
 
 class CLayer_2DImage : public CLayer {
 public:
     CLayer_2DImage();
     ~CLayer_2DImage() override;
 
-    bool Create() override;
     void Render(float time, float delta) override;
 
     CParamString* shader;
@@ -57,7 +59,13 @@ public:
     CParamRgba* colour;
     CParamFloat* shaderValue;
 
+protected:
+    bool OnCreate(const CResourceManager& resources) override;
+
 private:
+    const CResourceName<CResourceShader>* shaderName;
+    const CResourceName<CResourceTexture>* texture1Name;
+    const CResourceName<CResourceTexture>* texture2Name;
     std::unique_ptr<CVertexBuffer> quad;
     glm::vec4 colourValue{1.0f}; // the render state points at this while the layer draws
 };

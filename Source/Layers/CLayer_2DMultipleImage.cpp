@@ -1,6 +1,6 @@
 #include "Layers/CLayer_2DMultipleImage.h"
 
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Layers/CLayer_2DImage.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamInt.h"
@@ -9,7 +9,6 @@
 #include "Params/CParamVector2.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Resources/CResourceManager.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 
@@ -26,12 +25,15 @@ CLayer_2DMultipleImage::CLayer_2DMultipleImage() {
     stepRotation = params.AddParam(new CParamFloat(0.0f), "StepRotation");
     stepColour = params.AddParam(new CParamRgba(glm::vec4(0.0f, 0.0f, 0.0f, 0.0f)), "StepColour");
     repeats = params.AddParam(new CParamInt(10), "Repeats");
+    shaderName = AddResourceName<CResourceShader>(shader);
+    texture1Name = AddResourceName<CResourceTexture>(texture1);
+    texture2Name = AddResourceName<CResourceTexture>(texture2);
 }
 
 CLayer_2DMultipleImage::~CLayer_2DMultipleImage() = default;
 
-bool CLayer_2DMultipleImage::Create() {
-    quad = CreateImageQuad("CLayer_2DMultipleImage::Create");
+bool CLayer_2DMultipleImage::OnCreate(const CResourceManager&) {
+    quad = CreateImageQuad(Device(), "CLayer_2DMultipleImage::Create");
     return quad != nullptr;
 }
 
@@ -48,44 +50,40 @@ void CLayer_2DMultipleImage::Render(float time, float /*delta*/) {
     const glm::vec4 colourStep = stepColour->GetValue(time);
     const int copies = repeats->GetValue(time);
 
-    CResourceShader* effectShader = FindShader(shader->GetValue(time));
+    CResourceShader* effectShader = shaderName->At(time);
     if (!effectShader)
         return;
-    CResourceTexture* first = FindTexture(texture1->GetValue(time));
-    CResourceTexture* second = FindTexture(texture2->GetValue(time));
+    CResourceTexture* first = texture1Name->At(time);
+    CResourceTexture* second = texture2Name->At(time);
 
-    const int passes = effectShader->Begin();
-    CEffect* effect = effectShader->GetEffect();
-    CGraphicsDevice* device = GetGraphicsDevice();
-    CRenderState& state = CRenderState::Get();
-    state.SetMode(RenderMode::Mode2D);
-    device->SetVertexFormat(VertexPosition | VertexTex1);
-    device->SetStreamSource(quad.get(), 0, sizeof(QuadVertex));
-
-    for (int pass = 0; effect && pass < passes; ++pass) {
-        if (currentPass != -1)
-            effect->EndPass();
-        effect->BeginPass(pass);
-        currentPass = pass;
-
-        glm::vec2 size(0.0f);
-        if (!BindImageTextures(first, second, size))
-            continue;
-        // Every pass draws the same row: a multi-pass effect layers its passes over one geometry.
-        glm::vec2 position = position0;
-        glm::vec2 factors = scale0;
-        float degrees = rotation0;
-        colourValue = colour0;
-        for (int copy = 0; copy < copies; ++copy) {
-            state.currentColour = &colourValue;
-            state.Matrices(RenderMode::Mode2D).world = ImagePlacement(position, factors, degrees, size.x, size.y);
-            state.CommitMatrices();
-            device->DrawPrimitive(PrimitiveType::TriangleFan, 0, 2);
-            position += positionStep;
-            factors += scaleStep;
-            degrees += rotationStep;
-            colourValue += colourStep;
-        }
-    }
-    EndCurrentEffect();
+    CGraphicsDevice& device = Device();
+    CRenderState& state = State();
+    effectShader->DrawPasses(
+        state,
+        [&] {
+            state.SetMode(RenderMode::Mode2D);
+            device.SetVertexFormat(VertexPosition | VertexTex1);
+            device.SetStreamSource(quad.get(), 0, sizeof(QuadVertex));
+        },
+        [&](int, CEffect&) {
+            glm::vec2 size(0.0f);
+            if (!BindImageTextures(device, first, second, size))
+                return;
+            // Every pass draws the same row: a multi-pass effect layers its passes over one geometry.
+            glm::vec2 position = position0;
+            glm::vec2 factors = scale0;
+            float degrees = rotation0;
+            colourValue = colour0;
+            for (int copy = 0; copy < copies; ++copy) {
+                state.currentColour = &colourValue;
+                state.Matrices(RenderMode::Mode2D).world =
+                    ImagePlacement(position, factors, degrees, size.x, size.y);
+                state.CommitMatrices();
+                device.DrawPrimitive(PrimitiveType::TriangleFan, 0, 2);
+                position += positionStep;
+                factors += scaleStep;
+                degrees += rotationStep;
+                colourValue += colourStep;
+            }
+        });
 }

@@ -14,6 +14,8 @@ class CParamInt;
 class CParamRgba;
 class CParamString;
 class CParamVector2;
+class CResourceShader;
+class CResourceTexture;
 class CVertexBuffer;
 
 class CLayer_2DMultipleImage : public CLayer {
@@ -21,7 +23,6 @@ public:
     CLayer_2DMultipleImage();
     ~CLayer_2DMultipleImage() override;
 
-    bool Create() override;
     void Render(float time, float delta) override;
 
     CParamString* shader;
@@ -37,7 +38,13 @@ public:
     CParamRgba* stepColour;
     CParamInt* repeats;
 
+protected:
+    bool OnCreate(const CResourceManager& resources) override;
+
 private:
+    const CResourceName<CResourceShader>* shaderName;
+    const CResourceName<CResourceTexture>* texture1Name;
+    const CResourceName<CResourceTexture>* texture2Name;
     std::unique_ptr<CVertexBuffer> quad;
     glm::vec4 colourValue{1.0f}; // the running colour the render state points at
 };

@@ -1,9 +1,9 @@
 #include "Layers/CLayer_3DCameraOrbit.h"
 
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamVector3.h"
-#include "System/CSettings.h"
+#include "Base/CSettings.h"
 
 #include <glm/ext/matrix_clip_space.hpp>
 #include <glm/ext/matrix_transform.hpp>
@@ -50,7 +50,7 @@ void CLayer_3DCameraOrbit::Render(float time, float) {
     const float turn = rotation->GetValue(time) * Pi / 180.0f;
     const float fovY = fov->GetValue(time) * Pi / 180.0f;
 
-    CRenderState &state = CRenderState::Get();
+    CRenderState &state = State();
     state.SetMode(RenderMode::Mode3D);
     ModeMatrixTriple &matrices = state.Matrices(RenderMode::Mode3D);
 

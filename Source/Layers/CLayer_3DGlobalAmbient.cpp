@@ -1,6 +1,6 @@
 #include "Layers/CLayer_3DGlobalAmbient.h"
 
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Params/CParamRgba.h"
 #include "Platform/CGraphicsDevice.h"
 
@@ -10,6 +10,5 @@ CLayer_3DGlobalAmbient::CLayer_3DGlobalAmbient() {
 
 void CLayer_3DGlobalAmbient::Render(float time, float) {
     const glm::vec4 value = colour->GetValue(time);
-    if (CGraphicsDevice *device = GetGraphicsDevice())
-        device->SetAmbient(PackColour(value));
+    Device().SetAmbient(PackColour(value));
 }

@@ -1,12 +1,11 @@
 #include "Layers/CLayer_3DModel.h"
 
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamInt.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector3.h"
 #include "Platform/CEffect.h"
-#include "Resources/CResourceManager.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 
@@ -24,6 +23,8 @@ CLayer_3DModel::CLayer_3DModel() {
     enableLights = params.AddParam(new CParamBool(true), "EnableLights");
     enableGeometry = params.AddParam(new CParamBool(true), "EnableGeometry");
     cameraID = params.AddParam(new CParamInt(0), "CameraID");
+    shaderName = AddResourceName<CResourceShader>(shader);
+    modelName = AddResourceName<CResourceModel>(model);
 }
 
 glm::mat4 CLayer_3DModel::WorldMatrix(const glm::vec3 &p, const glm::vec3 &s, const glm::vec3 &r) {
@@ -36,7 +37,7 @@ glm::mat4 CLayer_3DModel::WorldMatrix(const glm::vec3 &p, const glm::vec3 &s, co
 }
 
 void CLayer_3DModel::Render(float time, float) {
-    CResourceModel *resource = FindModel(model->GetValue(time));
+    CResourceModel *resource = modelName->At(time);
     if (!resource)
         return;
     const glm::vec3 where = position->GetValue(time);
@@ -46,23 +47,16 @@ void CLayer_3DModel::Render(float time, float) {
     (void)enableLights->GetValue(time);
     const bool geometry = enableGeometry->GetValue(time);
 
-    CRenderState &state = CRenderState::Get();
+    CRenderState &state = State();
     state.SetMode(RenderMode::Mode3D);
     if (!geometry)
         return;
 
-    CResourceShader *effectResource = FindShader(shader->GetValue(time));
+    CResourceShader *effectResource = shaderName->At(time);
     if (!effectResource)
         return;
-    const int passes = effectResource->Begin();
-    CEffect *effect = effectResource->GetEffect();
-    for (int i = 0; i < passes && effect; ++i) {
-        if (currentPass != -1)
-            effect->EndPass();
-        effect->BeginPass(i);
-        currentPass = i;
+    effectResource->DrawPasses(state, [&](int, CEffect &) {
         state.Matrices(state.mode).world = WorldMatrix(where, size, turn);
-        resource->Render();
-    }
-    EndCurrentEffect();
+        resource->Render(state);
+    });
 }

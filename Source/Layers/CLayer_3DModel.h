@@ -11,6 +11,8 @@ class CParamBool;
 class CParamInt;
 class CParamString;
 class CParamVector3;
+class CResourceModel;
+class CResourceShader;
 
 class CLayer_3DModel : public CLayer {
 public:
@@ -32,4 +34,8 @@ public:
     CParamBool *enableLights;  // read, no effect on drawing
     CParamBool *enableGeometry;
     CParamInt *cameraID; // not used in drawing
+
+private:
+    const CResourceName<CResourceShader> *shaderName;
+    const CResourceName<CResourceModel> *modelName;
 };

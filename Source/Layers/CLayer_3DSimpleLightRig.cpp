@@ -35,6 +35,5 @@ void CLayer_3DSimpleLightRig::Render(float time, float) {
     light.position[1] = p.y;
     light.position[2] = p.z;
     light.range = range->GetValue(time);
-    if (CGraphicsDevice *device = GetGraphicsDevice())
-        device->SetLight0(light);
+    Device().SetLight0(light);
 }

@@ -1,6 +1,6 @@
 #include "Layers/CLayer_ClearRenderTarget.h"
 
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamRgba.h"
@@ -29,5 +29,5 @@ void CLayer_ClearRenderTarget::Render(float time, float /*delta*/) {
         flags |= ClearTarget;
     }
     if (flags != 0)
-        GetGraphicsDevice()->Clear(flags, argb, depth);
+        Device().Clear(flags, argb, depth);
 }

@@ -1,13 +1,12 @@
 #include "Layers/CLayer_Greets.h"
 
-#include "CRenderState.h"
-#include "Log.h"
+#include "Render/CRenderState.h"
+#include "Base/Log.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector3.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Resources/CResourceManager.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 
@@ -43,6 +42,7 @@ CLayer_Greets::CLayer_Greets() {
     texture = params.AddParam(new CParamString(""), "Texture");
     position = params.AddParam(new CParamFloat(0.0f), "Position");
     scale = params.AddParam(new CParamVector3(glm::vec3(1.0f, 1.0f, 1.0f)), "Scale");
+    shaderName = AddResourceName<CResourceShader>(shader);
 }
 
 CLayer_Greets::~CLayer_Greets() = default;
@@ -68,13 +68,11 @@ void CLayer_Greets::BuildPanels(QuadVertex (&vertices)[GreetsPanelCount * 4]) {
     }
 }
 
-bool CLayer_Greets::Create() {
+bool CLayer_Greets::OnCreate(const CResourceManager& resources) {
+    atlas = resources.FindTexture(AtlasName);
     QuadVertex vertices[GreetsPanelCount * 4];
     BuildPanels(vertices);
-    CGraphicsDevice* device = GetGraphicsDevice();
-    std::unique_ptr<CVertexBuffer> buffer;
-    if (device)
-        buffer = device->CreateVertexBuffer(sizeof(vertices));
+    std::unique_ptr<CVertexBuffer> buffer = Device().CreateVertexBuffer(sizeof(vertices));
     void* data = (buffer && buffer->Size() >= sizeof(vertices)) ? buffer->Lock() : nullptr;
     if (!data) {
         LOG("CLayer_Greets::Create", "Failed to create the greets vertex buffer");
@@ -92,33 +90,28 @@ void CLayer_Greets::Render(float time, float /*delta*/) {
     const float offset = position->GetValue(time);
     const glm::vec3 factors = scale->GetValue(time);
 
-    CRenderState& state = CRenderState::Get();
+    CRenderState& state = State();
     state.SetMode(RenderMode::Mode3D);
-    CResourceShader* effectShader = FindShader(shader->GetValue(time));
+    CResourceShader* effectShader = shaderName->At(time);
     if (!effectShader)
         return;
-    const int passes = effectShader->Begin();
-    CEffect* effect = effectShader->GetEffect();
 
-    const glm::mat4 identity(1.0f);
-    state.Matrices(RenderMode::Mode3D).world =
-        glm::translate(identity, glm::vec3(0.0f, 0.0f, offset)) * glm::scale(identity, factors);
-    CGraphicsDevice* device = GetGraphicsDevice();
-    device->SetVertexFormat(VertexPosition | VertexTex1);
-    device->SetStreamSource(panels.get(), 0, sizeof(QuadVertex));
-    state.currentColour = &PanelColour;
-
-    CResourceTexture* atlas = FindTexture(AtlasName);
-    for (int pass = 0; effect && pass < passes; ++pass) {
-        if (currentPass != -1)
-            effect->EndPass();
-        effect->BeginPass(pass);
-        currentPass = pass;
-        if (atlas && atlas->GetTexture())
-            device->SetTexture(0, atlas->GetTexture());
-        state.CommitMatrices();
-        for (int k = 0; k < GreetsPanelCount; ++k)
-            device->DrawPrimitive(PrimitiveType::TriangleFan, 4 * k, 2);
-    }
-    EndCurrentEffect();
+    CGraphicsDevice& device = Device();
+    effectShader->DrawPasses(
+        state,
+        [&] {
+            const glm::mat4 identity(1.0f);
+            state.Matrices(RenderMode::Mode3D).world =
+                glm::translate(identity, glm::vec3(0.0f, 0.0f, offset)) * glm::scale(identity, factors);
+            device.SetVertexFormat(VertexPosition | VertexTex1);
+            device.SetStreamSource(panels.get(), 0, sizeof(QuadVertex));
+            state.currentColour = &PanelColour;
+        },
+        [&](int, CEffect&) {
+            if (atlas && atlas->GetTexture())
+                device.SetTexture(0, atlas->GetTexture());
+            state.CommitMatrices();
+            for (int k = 0; k < GreetsPanelCount; ++k)
+                device.DrawPrimitive(PrimitiveType::TriangleFan, 4 * k, 2);
+        });
 }

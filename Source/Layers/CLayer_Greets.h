@@ -20,7 +20,6 @@ public:
     CLayer_Greets();
     ~CLayer_Greets() override;
 
-    bool Create() override;
     void Render(float time, float delta) override;
 
     // The panels' vertices, four per panel (panel k at 4k .. 4k + 3, each a two-triangle fan),
@@ -32,6 +31,12 @@ public:
     CParamFloat* position;
     CParamVector3* scale;
 
+protected:
+    // Makes the panels' vertex buffer and finds the atlas texture.
+    bool OnCreate(const CResourceManager& resources) override;
+
 private:
+    const CResourceName<CResourceShader>* shaderName;
+    CResourceTexture* atlas = nullptr;
     std::unique_ptr<CVertexBuffer> panels;
 };

@@ -1,11 +1,10 @@
 #include "Layers/CLayer_Tunnel.h"
 
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector3.h"
 #include "Platform/CEffect.h"
-#include "Resources/CResourceManager.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 
@@ -22,6 +21,8 @@ CLayer_Tunnel::CLayer_Tunnel() {
     rotation = params.AddParam(new CParamFloat(0.0f), "Rotation");
     spacing = params.AddParam(new CParamFloat(0.0f), "Spacing");
     scale = params.AddParam(new CParamVector3(glm::vec3(1.0f)), "Scale");
+    shaderName = AddResourceName<CResourceShader>(shader);
+    modelName = AddResourceName<CResourceModel>(model1);
 }
 
 float CLayer_Tunnel::CopyDepth(int j, float spacing, float position) {
@@ -42,7 +43,7 @@ glm::vec4 CLayer_Tunnel::BrightnessColour(float value) {
 }
 
 void CLayer_Tunnel::Render(float time, float) {
-    CResourceModel *resource = FindModel(model1->GetValue(time));
+    CResourceModel *resource = modelName->At(time);
     if (!resource)
         return;
     const float grey = brightness->GetValue(time);
@@ -51,32 +52,25 @@ void CLayer_Tunnel::Render(float time, float) {
     const float gap = spacing->GetValue(time);
     const glm::vec3 size = scale->GetValue(time);
 
-    CRenderState &state = CRenderState::Get();
+    CRenderState &state = State();
     state.SetMode(RenderMode::Mode3D);
 
-    CResourceShader *effectResource = FindShader(shader->GetValue(time));
+    CResourceShader *effectResource = shaderName->At(time);
     if (!effectResource)
         return;
-    const int passes = effectResource->Begin();
-    CEffect *effect = effectResource->GetEffect();
     const glm::vec4 colour = BrightnessColour(grey);
     const glm::mat4 identity(1.0f);
     const glm::mat4 scaling = glm::scale(identity, size);
     const glm::mat4 twistOdd = glm::rotate(identity, twist, glm::vec3(0.0f, 0.0f, 1.0f));
     const glm::mat4 twistEven = glm::rotate(identity, -twist, glm::vec3(0.0f, 0.0f, 1.0f));
-    for (int i = 0; i < passes && effect; ++i) {
-        if (currentPass != -1)
-            effect->EndPass();
-        effect->BeginPass(i);
-        currentPass = i;
-        effect->SetValue("g_Brightness", &colour[0], sizeof colour);
+    effectResource->DrawPasses(state, [&](int, CEffect &effect) {
+        effect.SetValue("g_Brightness", &colour[0], sizeof colour);
         for (int j = 0; j < Copies; ++j) {
             const glm::mat4 translation =
                 glm::translate(identity, glm::vec3(0.0f, 0.0f, CopyDepth(j, gap, offset)));
             // Scale, then twist, then move into place.
             state.Matrices(state.mode).world = translation * ((j % 2) ? twistOdd : twistEven) * scaling;
-            resource->Render();
+            resource->Render(state);
         }
-    }
-    EndCurrentEffect();
+    });
 }

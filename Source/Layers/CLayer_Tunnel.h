@@ -9,6 +9,8 @@
 class CParamFloat;
 class CParamString;
 class CParamVector3;
+class CResourceModel;
+class CResourceShader;
 
 class CLayer_Tunnel : public CLayer {
 public:
@@ -32,4 +34,8 @@ public:
     CParamFloat *rotation; // radians
     CParamFloat *spacing;
     CParamVector3 *scale;
+
+private:
+    const CResourceName<CResourceShader> *shaderName;
+    const CResourceName<CResourceModel> *modelName;
 };

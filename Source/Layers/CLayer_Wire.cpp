@@ -1,13 +1,12 @@
 #include "Layers/CLayer_Wire.h"
 
-#include "CRenderState.h"
-#include "Log.h"
+#include "Render/CRenderState.h"
+#include "Base/Log.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector3.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Resources/CResourceManager.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 
@@ -57,6 +56,8 @@ CLayer_Wire::CLayer_Wire() {
     thickness2 = params.AddParam(new CParamFloat(80.0f), "Thickness2");
     position = params.AddParam(new CParamFloat(0.0f), "Position");
     scale = params.AddParam(new CParamVector3(glm::vec3(1.0f)), "Scale");
+    shaderName = AddResourceName<CResourceShader>(shader);
+    textureName = AddResourceName<CResourceTexture>(texture);
 }
 
 CLayer_Wire::~CLayer_Wire() = default;
@@ -74,12 +75,9 @@ void CLayer_Wire::BuildIndices(uint32_t *out) {
         }
 }
 
-bool CLayer_Wire::Create() {
-    CGraphicsDevice *device = GetGraphicsDevice();
-    if (device) {
-        vertexBuffer = device->CreateVertexBuffer(sizeof(Vertex) * Vertices);
-        indexBuffer = device->CreateIndexBuffer(Indices);
-    }
+bool CLayer_Wire::OnCreate(const CResourceManager &) {
+    vertexBuffer = Device().CreateVertexBuffer(sizeof(Vertex) * Vertices);
+    indexBuffer = Device().CreateIndexBuffer(Indices);
     if (!vertexBuffer || !indexBuffer || vertexBuffer->Size() < sizeof(Vertex) * Vertices ||
         indexBuffer->Count() < static_cast<size_t>(Indices)) {
         LOG("CLayer_Wire::Create", "Failed to create the wire's vertex and index buffers");
@@ -148,36 +146,33 @@ void CLayer_Wire::BuildVertices(float time, Vertex *out) {
 }
 
 void CLayer_Wire::Render(float time, float) {
-    CGraphicsDevice *device = GetGraphicsDevice();
-    if (!device || !vertexBuffer || !indexBuffer)
+    if (!vertexBuffer || !indexBuffer)
         return;
+    CGraphicsDevice *device = &Device();
     const glm::vec3 size = scale->GetValue(time);
     if (void *locked = vertexBuffer->Lock()) {
         BuildVertices(time, static_cast<Vertex *>(locked));
         vertexBuffer->Unlock();
     }
 
-    CRenderState &state = CRenderState::Get();
+    CRenderState &state = State();
     state.SetMode(RenderMode::Mode3D);
-    CResourceShader *effectResource = FindShader(shader->GetValue(time));
+    CResourceShader *effectResource = shaderName->At(time);
     if (!effectResource)
         return;
-    const int passes = effectResource->Begin();
-    CEffect *effect = effectResource->GetEffect();
-    state.Matrices(state.mode).world = glm::scale(glm::mat4(1.0f), size);
-    device->SetVertexFormat(WireVertexFormat);
-    for (int i = 0; i < passes && effect; ++i) {
-        if (currentPass != -1)
-            effect->EndPass();
-        effect->BeginPass(i);
-        currentPass = i;
-        if (CResourceTexture *image = FindTexture(texture->GetValue(time)))
-            if (image->GetTexture())
+    CResourceTexture *image = textureName->At(time);
+    effectResource->DrawPasses(
+        state,
+        [&] {
+            state.Matrices(state.mode).world = glm::scale(glm::mat4(1.0f), size);
+            device->SetVertexFormat(WireVertexFormat);
+        },
+        [&](int, CEffect &) {
+            if (image && image->GetTexture())
                 device->SetTexture(0, image->GetTexture());
-        state.CommitMatrices();
-        device->SetStreamSource(vertexBuffer.get(), 0, sizeof(Vertex));
-        device->SetIndices(indexBuffer.get());
-        device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, Vertices, 0, Triangles);
-    }
-    EndCurrentEffect();
+            state.CommitMatrices();
+            device->SetStreamSource(vertexBuffer.get(), 0, sizeof(Vertex));
+            device->SetIndices(indexBuffer.get());
+            device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, Vertices, 0, Triangles);
+        });
 }

@@ -14,6 +14,8 @@ class CIndexBuffer;
 class CParamFloat;
 class CParamString;
 class CParamVector3;
+class CResourceShader;
+class CResourceTexture;
 class CVertexBuffer;
 
 class CLayer_Wire : public CLayer {
@@ -37,9 +39,6 @@ public:
     CLayer_Wire();
     ~CLayer_Wire() override;
 
-    // Makes the vertex buffer and the index buffer and fills the indices. False (with a log line)
-    // when the device cannot make them.
-    bool Create() override;
     void Render(float time, float delta) override;
 
     // Writes the tube at `time` into `out` (Vertices entries). Allocates nothing.
@@ -60,7 +59,14 @@ public:
     CParamFloat *position;
     CParamVector3 *scale;
 
+protected:
+    // Makes the vertex buffer and the index buffer and fills the indices. False (with a log line)
+    // when the device cannot make them.
+    bool OnCreate(const CResourceManager &resources) override;
+
 private:
+    const CResourceName<CResourceShader> *shaderName;
+    const CResourceName<CResourceTexture> *textureName;
     std::unique_ptr<CVertexBuffer> vertexBuffer;
     std::unique_ptr<CIndexBuffer> indexBuffer;
     // Per-frame scratch, kept in the layer so that the rebuild allocates nothing: the raw path

@@ -1,10 +1,7 @@
 // The presentation's time source: the playing music, or a silent clock when no music is configured.
 #pragma once
 
-// Magnitudes of a 1024-point FFT of the music being heard, entry 0 the lowest band; all zero at start
-// and with the silent clock. Refreshed once per frame by the main loop when SpectrumEnabled is set.
-constexpr int SpectrumBands = 512;
-extern float SpectrumBuffer[SpectrumBands];
+#include "Base/SpectrumBuffer.h"
 
 class CMusicStream {
 public:

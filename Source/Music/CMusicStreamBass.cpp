@@ -1,9 +1,7 @@
 #include "Music/CMusicStreamBass.h"
 
-#include "Log.h"
-#include "Platform/CAudioDecoder.h"
-
-#include "Resources/DataFile.h"
+#include "Base/DataFile.h"
+#include "Base/Log.h"
 
 #include <cmath>
 
@@ -11,22 +9,15 @@ CMusicStreamBass::CMusicStreamBass(const std::string& fileName, float volume,
                                    std::unique_ptr<CAudioOutput> output)
     : fileName(fileName), volume(volume), output(std::move(output)) {}
 
-DataFileResult CMusicStreamBass::ReadFile(std::vector<uint8_t>& data) const {
+DataFileResult CMusicStreamBass::ReadFile(const std::string& fileName, std::vector<uint8_t>& data) {
     return ReadDataFile(fileName, data, MaxFileBytes);
-}
-
-void CMusicStreamBass::DecodeAhead(const std::string& fileName) {
-    CMusicStreamBass reader(fileName, 1.0f, nullptr);
-    std::vector<uint8_t> data;
-    if (reader.ReadFile(data) == DataFileResult::Ok && !data.empty())
-        CAudioDecoder::DecodeAhead(std::string(data.begin(), data.end()));
 }
 
 bool CMusicStreamBass::Init(float startSeconds) {
     loaded = false;
     paused = false;
     std::vector<uint8_t> data;
-    const DataFileResult read = ReadFile(data);
+    const DataFileResult read = ReadFile(fileName, data);
     if (read == DataFileResult::NotFound) {
         LOG("CMusicStreamBass::Init", "Failed to find music file '%s'", fileName.c_str());
         return false;

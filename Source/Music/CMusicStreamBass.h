@@ -18,12 +18,9 @@ public:
     // Music files larger than this are refused before anything is allocated for them.
     static constexpr int64_t MaxFileBytes = int64_t(512) << 20;
 
-    // `volume` 0 to 1 (the settings' volume); the output is typically CreateAudioOutput() for live
-    // playback or CreateCaptureAudioOutput() for offline capture.
+    // `volume` 0 to 1 (the settings' volume); the output plays the music (live) or stands where the
+    // capture puts it (offline), and decodes what Init hands it.
     CMusicStreamBass(const std::string& fileName, float volume, std::unique_ptr<CAudioOutput> output);
-    // Live playback through SDL audio.
-    CMusicStreamBass(const std::string& fileName, float volume)
-        : CMusicStreamBass(fileName, volume, CreateAudioOutput()) {}
 
     bool Init(float startSeconds) override;
     float GetTime() override;
@@ -34,17 +31,15 @@ public:
     void GetSpectrum(float* buffer) override;
     bool HasFinished() override;
 
-    // Reads the music file and starts decoding it in the background, so that Init later finds the
-    // samples ready; does nothing for a file that cannot be read (Init reports that as before).
-    static void DecodeAhead(const std::string& fileName);
-
     // The music's length in seconds; 0 before a successful Init.
     float GetLength() const;
     // Puts the position at `seconds` (clamped to 0..length); the capture clock's only way forward.
     void SetTime(float seconds);
 
+    // Reads a music file whole through the data paths, within the size limit.
+    static DataFileResult ReadFile(const std::string& fileName, std::vector<uint8_t>& data);
+
 private:
-    DataFileResult ReadFile(std::vector<uint8_t>& data) const;
 
     std::string fileName;
     float volume;

@@ -1,6 +1,6 @@
 #include "Music/CMusicStreamNoSound.h"
 
-#include "Log.h"
+#include "Base/Log.h"
 
 CMusicStreamNoSound::CMusicStreamNoSound(CounterSource counter) : counter(counter) {}
 

@@ -1,7 +1,7 @@
 #include "Params/CParam.h"
 
-#include "System/CSystem.h"
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
+#include "Base/Names.h"
 
 #include <climits>
 #include <cmath>
@@ -10,24 +10,11 @@ namespace {
 
 constexpr int HighestBand = 511;
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
 
 bool FindInterpolationKind(const char *word, InterpolationKind &kind) {
     for (const InterpolationKeyword &entry : InterpolationKeywords) {
-        if (EqualsIgnoringAsciiCase(word, entry.keyword)) {
+        if (SameName(word, entry.keyword)) {
             kind = entry.kind;
             return true;
         }
@@ -78,11 +65,11 @@ bool CParam::ReadBand(CTokeniser &tokeniser, int &band) {
 bool CParam::ReadBool(CTokeniser &tokeniser, bool &value) {
     if (tokeniser.NextToken() != TokenType::Word)
         return false;
-    if (EqualsIgnoringAsciiCase(tokeniser.GetString(), "true")) {
+    if (SameName(tokeniser.GetString(), "true")) {
         value = true;
         return true;
     }
-    if (EqualsIgnoringAsciiCase(tokeniser.GetString(), "false")) {
+    if (SameName(tokeniser.GetString(), "false")) {
         value = false;
         return true;
     }
@@ -92,7 +79,7 @@ bool CParam::ReadBool(CTokeniser &tokeniser, bool &value) {
 bool CParam::ReadPeriod(CTokeniser &tokeniser, float &seconds) {
     if (tokeniser.NextToken() != TokenType::Time)
         return false;
-    return MusicalTimeToSeconds(tokeniser.GetBar(), tokeniser.GetBeat(), tokeniser.GetTick(), seconds);
+    return MusicalTimeToSeconds(tokeniser.tempo, tokeniser.GetBar(), tokeniser.GetBeat(), tokeniser.GetTick(), seconds);
 }
 
 bool CParam::ReadKind(CTokeniser &tokeniser, unsigned accepted, InterpolationKind &kind) {

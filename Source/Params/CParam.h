@@ -23,9 +23,6 @@ inline constexpr InterpolationKeyword InterpolationKeywords[] = {
     {"square", InterpolationKind::Square},
 };
 
-// Compares two names or keywords, ignoring the letter case of ASCII letters only.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 // Looks a word up in InterpolationKeywords; false when it is none of them.
 bool FindInterpolationKind(const char *word, InterpolationKind &kind);
 

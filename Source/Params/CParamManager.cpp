@@ -1,11 +1,12 @@
 #include "Params/CParamManager.h"
 
-#include "Log.h"
-#include "System/CTokeniser.h"
+#include "Base/Log.h"
+#include "Base/CTokeniser.h"
+#include "Base/Names.h"
 
 CParam *CParamManager::FindParam(const std::string &name) const {
     for (const ParamEntry &entry : entries)
-        if (EqualsIgnoringAsciiCase(entry.name, name))
+        if (SameName(entry.name, name))
             return entry.param.get();
     return nullptr;
 }

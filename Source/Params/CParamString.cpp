@@ -1,6 +1,6 @@
 #include "Params/CParamString.h"
 
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
 
 bool CParamString::SetValueFromTokeniser(CTokeniser &tokeniser) {
     if (tokeniser.NextToken() != TokenType::Word)
@@ -18,14 +18,19 @@ bool CParamString::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
     return true;
 }
 
-const std::string &CParamString::GetValue(float time) const {
+size_t CParamString::GetValueIndex(float time) const {
     if (keyframes.empty())
-        return value;
-    const std::string *previous = &value;
+        return 0;
+    size_t previous = 0;
     size_t i = 0;
     for (; i < keyframes.size() && keyframes[i].time <= time; ++i)
-        previous = &keyframes[i].value;
+        previous = i + 1;
     if (i == keyframes.size() || keyframes[i].kind == InterpolationKind::Hold)
-        return *previous;
-    return value;
+        return previous;
+    return 0;
+}
+
+const std::string &CParamString::GetValue(float time) const {
+    const size_t index = GetValueIndex(time);
+    return index == 0 ? value : keyframes[index - 1].value;
 }

@@ -23,6 +23,9 @@ public:
 
     // Valid as long as the parameter lives and no value or keyframe is added.
     const std::string &GetValue(float time) const;
+    // Which text GetValue gives at `time`: 0 for the base value, i + 1 for keyframe i. Lets a caller
+    // keep something per text (a resolved resource) and pick it without comparing strings.
+    size_t GetValueIndex(float time) const;
 
     const std::string &GetBaseValue() const { return value; }
     const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }

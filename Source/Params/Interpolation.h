@@ -3,7 +3,7 @@
 // its own value type, with no allocation and no virtual call on the per-frame path.
 #pragma once
 
-#include "Music/CMusicStream.h"
+#include "Base/SpectrumBuffer.h"
 #include "Params/CParam.h"
 
 #include <cmath>

@@ -49,8 +49,3 @@ public:
 
     virtual int GetLastError() const = 0;
 };
-
-// Plays through SDL2's audio (the dummy or disk driver serve headless runs).
-std::unique_ptr<CAudioOutput> CreateAudioOutput();
-// Plays nothing: the position changes only through SetPositionFrames, for offline capture.
-std::unique_ptr<CAudioOutput> CreateCaptureAudioOutput();

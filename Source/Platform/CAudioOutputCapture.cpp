@@ -1,5 +1,7 @@
 #include "Platform/CAudioOutputCapture.h"
 
+#include "Platform/Platform.h"
+
 #include <algorithm>
 
 std::unique_ptr<CAudioOutput> CreateCaptureAudioOutput() {

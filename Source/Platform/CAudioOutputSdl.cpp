@@ -1,5 +1,7 @@
 #include "Platform/CAudioOutputSdl.h"
 
+#include "Platform/Platform.h"
+
 #include "Platform/Clock.h"
 
 #include <SDL.h>

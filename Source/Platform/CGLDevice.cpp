@@ -1,6 +1,6 @@
 #include "Platform/CGLDevice.h"
 
-#include "Log.h"
+#include "Base/Log.h"
 
 #include <SDL.h>
 

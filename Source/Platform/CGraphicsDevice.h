@@ -119,7 +119,3 @@ public:
     // Reads the back buffer as RGBA8, top row first.
     virtual bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height) = 0;
 };
-
-// The one device of the process. Set by start-up (or by a test) before anything draws.
-CGraphicsDevice* GetGraphicsDevice();
-void SetGraphicsDevice(CGraphicsDevice* device);

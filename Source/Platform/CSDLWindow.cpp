@@ -1,6 +1,6 @@
 #include "Platform/CSDLWindow.h"
 
-#include "Log.h"
+#include "Base/Log.h"
 #include "Platform/Platform.h"
 
 #include <SDL.h>

@@ -1,9 +1,8 @@
 #include "Platform/CSettingsDialog.h"
 
-#include "CommandLine.h"
-#include "Log.h"
+#include "Base/CSettings.h"
+#include "Base/Log.h"
 #include "Platform/Platform.h"
-#include "System/CSettings.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -27,13 +26,6 @@ void PushKey(SDL_Keycode key) {
     event.type = SDL_KEYUP;
     event.key.state = SDL_RELEASED;
     SDL_PushEvent(&event);
-}
-
-std::vector<ScreenMode> QueryModes() {
-    std::vector<ScreenMode> modes;
-    for (const DisplayMode& mode : GetDisplayModes())
-        modes.push_back({mode.width, mode.height, mode.refreshRate});
-    return modes;
 }
 
 // One labelled drop-down list; returns nothing, changes the selection in place.
@@ -78,11 +70,12 @@ struct DialogWindow {
 void CSettingsDialog::PressEnter() { PushKey(SDLK_RETURN); }
 void CSettingsDialog::PressEscape() { PushKey(SDLK_ESCAPE); }
 
-SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, SettingsRecord& record,
-                                          const CommandLineOptions& options) {
+bool CSettingsDialog::NoDisplay() const { return InitVideo() && !onFrame && IsHeadless(); }
+
+SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, const SettingsDialogTexts& texts) {
     if (!InitVideo())
         return SettingsDialogResult::Failed;
-    if (!onFrame && IsHeadless())
+    if (NoDisplay())
         return SettingsDialogResult::NoDisplay;
     DialogWindow owned;
 
@@ -92,7 +85,7 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, SettingsRecord& rec
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
-    owned.window = SDL_CreateWindow(record.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+    owned.window = SDL_CreateWindow(texts.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                     DialogWidth, DialogHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (owned.window)
         owned.context = SDL_GL_CreateContext(owned.window);
@@ -102,10 +95,6 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, SettingsRecord& rec
     }
     SDL_GL_MakeCurrent(owned.window, owned.context);
     SDL_GL_SetSwapInterval(1);
-
-    int desktopWidth = 0, desktopHeight = 0;
-    DesktopSize(desktopWidth, desktopHeight);
-    dialog.Initialise(QueryModes(), desktopWidth, desktopHeight, SupportedSampleCounts(), record, options);
 
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
@@ -149,7 +138,7 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, SettingsRecord& rec
         ImGui::SetNextWindowSize(ImGui::GetIO().DisplaySize);
         ImGui::Begin("##settings", nullptr,
                      ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings);
-        ImGui::TextUnformatted(record.title.c_str());
+        ImGui::TextUnformatted(texts.title.c_str());
         ImGui::Separator();
         ImGui::Spacing();
         ChoiceRow("Resolution", "##resolution", dialog.resolutions, dialog.resolutionIndex);
@@ -163,10 +152,10 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, SettingsRecord& rec
         ImGui::SliderInt("##volume", &dialog.volumePosition, 0, CSettings::VolumeSliderMax, "");
         ImGui::SetCursorPosY(ImGui::GetWindowHeight() - ImGui::GetFrameHeightWithSpacing() - 8);
         float buttonWidth = (ImGui::GetContentRegionAvail().x - ImGui::GetStyle().ItemSpacing.x) / 2;
-        if (ImGui::Button((record.okText + "##ok").c_str(), ImVec2(buttonWidth, 0)))
+        if (ImGui::Button((texts.ok + "##ok").c_str(), ImVec2(buttonWidth, 0)))
             choice = Choice::Ok;
         ImGui::SameLine();
-        if (ImGui::Button((record.cancelText + "##cancel").c_str(), ImVec2(buttonWidth, 0)))
+        if (ImGui::Button((texts.cancel + "##cancel").c_str(), ImVec2(buttonWidth, 0)))
             choice = Choice::Cancel;
         popupOpen = ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
         ImGui::End();
@@ -181,10 +170,5 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, SettingsRecord& rec
         SDL_GL_SwapWindow(owned.window);
     }
 
-    if (choice == Choice::Ok) {
-        dialog.Accept(record);
-        return SettingsDialogResult::Accepted;
-    }
-    dialog.Cancel(record);
-    return SettingsDialogResult::Cancelled;
+    return choice == Choice::Ok ? SettingsDialogResult::Accepted : SettingsDialogResult::Cancelled;
 }

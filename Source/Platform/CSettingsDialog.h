@@ -1,25 +1,34 @@
 // The settings dialog on screen: a small window of its own, shown before the presentation's window
-// exists, drawing CSettings' lists with Dear ImGui. Enter is OK, Escape (or closing it) is Cancel.
+// exists, drawing CSettings' lists with Dear ImGui and letting the viewer change the selections. It
+// only draws and says what the viewer chose: filling the lists and reading the choices into the
+// settings record are the caller's. Enter is OK, Escape (or closing it) is Cancel.
 #pragma once
 
 #include <functional>
+#include <string>
 
 class CSettings;
-struct CommandLineOptions;
-struct SettingsRecord;
+
+// The dialog's title and button captions (the script's system block may set them).
+struct SettingsDialogTexts {
+    std::string title = "Settings";
+    std::string ok = "OK";
+    std::string cancel = "Cancel";
+};
 
 enum class SettingsDialogResult {
-    Accepted,  // OK: the record holds the choices
-    Cancelled, // Cancel: only `accepted` changed
-    NoDisplay, // nothing to show it on; the record is untouched
+    Accepted,  // OK
+    Cancelled, // Cancel
+    NoDisplay, // nothing to show it on
     Failed,    // the window or its drawing could not be made (logged)
 };
 
 class CSettingsDialog {
 public:
-    // Runs the dialog modally. `dialog` receives the lists built from the display; `record` gets the
-    // result of OK or Cancel.
-    SettingsDialogResult Run(CSettings& dialog, SettingsRecord& record, const CommandLineOptions& options);
+    // Runs the dialog modally over the lists in `dialog`, whose selections the viewer changes.
+    SettingsDialogResult Run(CSettings& dialog, const SettingsDialogTexts& texts);
+    // True when Run would find nothing to show the dialog on.
+    bool NoDisplay() const;
 
     // Called once per shown frame with the frame number; tests use it to press keys. It also lets the
     // dialog run on a display that nobody can see.

@@ -1,7 +1,9 @@
 #include "Platform/Platform.h"
 
-#include "Log.h"
+#include "Base/Log.h"
+#include "Platform/CAudioDecoder.h"
 #include "Platform/CGLDevice.h"
+#include "Platform/CSDLWindow.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
@@ -48,15 +50,18 @@ bool InitVideo() {
 
 bool IsHeadless() { return g_Headless; }
 
-std::unique_ptr<CSDLWindow> CreateMainWindow(const std::string& title, int width, int height, bool fullscreen,
-                                             bool hidden) {
+std::unique_ptr<CWindow> CreateMainWindow(const std::string& title, int width, int height, bool fullscreen,
+                                          bool hidden) {
     return CSDLWindow::Create(title, width, height, fullscreen, hidden);
 }
 
-std::unique_ptr<CGraphicsDevice> CreateGraphicsDevice(CSDLWindow& window, const GraphicsDeviceOptions& options) {
-    return CGLDevice::Create(window.Handle(), options.width, options.height, options.AAType,
-                             options.renderTargetSize, options.vsync);
+std::unique_ptr<CGraphicsDevice> CreateGraphicsDevice(CWindow& window, const GraphicsDeviceOptions& options) {
+    // Every window comes from CreateMainWindow.
+    return CGLDevice::Create(static_cast<CSDLWindow&>(window).Handle(), options.width, options.height,
+                             options.AAType, options.renderTargetSize, options.vsync);
 }
+
+void DecodeMusicAhead(std::string bytes) { CAudioDecoder::DecodeAhead(std::move(bytes)); }
 
 std::vector<DisplayMode> GetDisplayModes() {
     std::vector<DisplayMode> modes;

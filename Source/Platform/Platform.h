@@ -1,21 +1,18 @@
-// Start-up's way into the machine: the video system (falling back to an offscreen driver where no
-// display can be reached), the main window, the OpenGL graphics device on it, and the display and
-// multisampling queries the settings dialog offers.
+// The platform's factories, the only way into the machine: the video system (falling back to an
+// offscreen driver where no display can be reached), the main window, the OpenGL graphics device on
+// it, the audio outputs, and the display and multisampling queries the settings dialog offers. Only
+// the application's composition root calls these; everything else sees the interfaces they return.
 #pragma once
 
-#include "Platform/CSDLWindow.h"
+#include "Base/CSettings.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
+class CAudioOutput;
 class CGraphicsDevice;
-
-struct DisplayMode {
-    int width = 0;
-    int height = 0;
-    int refreshRate = 0;
-};
+class CWindow;
 
 struct GraphicsDeviceOptions {
     int width = 1024;  // back buffer size in pixels
@@ -30,10 +27,18 @@ bool InitVideo();
 // True when the video system runs without a display (the offscreen driver).
 bool IsHeadless();
 
-std::unique_ptr<CSDLWindow> CreateMainWindow(const std::string& title, int width, int height, bool fullscreen,
-                                             bool hidden);
-// The OpenGL device on the window; null (with a log line) when it cannot be made.
-std::unique_ptr<CGraphicsDevice> CreateGraphicsDevice(CSDLWindow& window, const GraphicsDeviceOptions& options);
+std::unique_ptr<CWindow> CreateMainWindow(const std::string& title, int width, int height, bool fullscreen,
+                                          bool hidden);
+// The OpenGL device on a window made by CreateMainWindow; null (with a log line) when it cannot be made.
+std::unique_ptr<CGraphicsDevice> CreateGraphicsDevice(CWindow& window, const GraphicsDeviceOptions& options);
+
+// Plays through SDL2's audio (the dummy or disk driver serve headless runs).
+std::unique_ptr<CAudioOutput> CreateAudioOutput();
+// Plays nothing: the position changes only through SetPositionFrames, for offline capture.
+std::unique_ptr<CAudioOutput> CreateCaptureAudioOutput();
+// Starts decoding a music file's bytes on a thread of its own, so that a later Load of the very same
+// bytes finds the samples ready.
+void DecodeMusicAhead(std::string bytes);
 
 // The main display's modes, largest first (empty when there is no display).
 std::vector<DisplayMode> GetDisplayModes();

@@ -1,71 +1,15 @@
 #include "Resources/CResourceManager.h"
 
-#include "CommandLine.h"
-#include "Log.h"
+#include "Base/CommandLine.h"
+#include "Base/Names.h"
+#include "Base/Log.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
 
-#include <cstring>
-#include <strings.h>
 
 namespace {
-
-// Render targets are also in the textures list, which owns them; this list only finds them.
-struct RenderTargetEntry {
-    std::string name;
-    CResourceTextureRenderTarget* target;
-};
-
-struct Registries {
-    std::vector<ResourceEntry<CResourceShader>> shaders;
-    std::vector<ResourceEntry<CResourceTexture>> textures;
-    std::vector<RenderTargetEntry> renderTargets;
-    std::vector<ResourceEntry<CResourceModel>> models;
-    // Changes whenever an entry is added or the lists are emptied, so remembered lookups expire.
-    uint64_t generation = 1;
-};
-
-Registries& Lists() {
-    static Registries registries;
-    return registries;
-}
-
-bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
-
-// Layers look a resource up every frame by the text of a string parameter, and that text lives at one
-// address for the whole run. This table remembers the answer of the last scan per address. A slot
-// answers only while the registries are unchanged and it holds the very same text, so a hit returns
-// exactly what the scan would have; everything else scans as before.
-template <class T> class LookupMemo {
-public:
-    template <class Scan> T* Find(const std::string& name, uint64_t generation, Scan scan) {
-        if (name.size() > sizeof(Slot::text))
-            return scan(name);
-        Slot& slot = slots[(reinterpret_cast<uintptr_t>(&name) * 0x9E3779B97F4A7C15ull) >> (64 - SlotBits)];
-        if (slot.key == &name && slot.generation == generation && slot.size == name.size() &&
-            std::memcmp(slot.text, name.data(), name.size()) == 0)
-            return slot.result;
-        slot.result = scan(name);
-        slot.key = &name;
-        slot.generation = generation;
-        slot.size = name.size();
-        std::memcpy(slot.text, name.data(), name.size());
-        return slot.result;
-    }
-
-private:
-    static constexpr int SlotBits = 6;
-    struct Slot {
-        const std::string* key = nullptr;
-        uint64_t generation = 0;
-        size_t size = 0;
-        char text[48];
-        T* result = nullptr;
-    };
-    Slot slots[1 << SlotBits];
-};
 
 template <class T> T* FindIn(const std::vector<ResourceEntry<T>>& list, const std::string& name) {
     for (const ResourceEntry<T>& entry : list) {
@@ -75,36 +19,34 @@ template <class T> T* FindIn(const std::vector<ResourceEntry<T>>& list, const st
     return nullptr;
 }
 
-template <class T> T* FindRemembered(const std::vector<ResourceEntry<T>>& list, const std::string& name) {
-    static LookupMemo<T> memo;
-    return memo.Find(name, Lists().generation, [&](const std::string& n) { return FindIn(list, n); });
-}
+} // namespace
 
-bool DeclareBuiltInShader(const char* name) {
+CResourceManager::CResourceManager() = default;
+CResourceManager::~CResourceManager() = default;
+
+bool CResourceManager::DeclareBuiltInShader(const char* name) {
     if (FindShader(name))
         return true;
     LOG("CResourceManager::CreateAllResources", "Creating %s shader..", name);
     std::string text = std::string(name) + " \":INTERNAL\" " + name + " {}";
     CMemoryTokeniser tokeniser(text.data(), text.size());
-    if (!CResourceManager::LoadShaderFromTokeniser(tokeniser)) {
+    if (!LoadShaderFromTokeniser(tokeniser)) {
         LOG("CResourceManager::CreateAllResources", "Error creating %s shader!", name);
         return false;
     }
     return true;
 }
 
-} // namespace
-
 bool CResourceManager::LoadFromTokeniser(CTokeniser& t) {
     return ReadBlockFromTokeniser(t, TokenType::Word, [&] {
         const char* word = t.GetString();
-        if (strcasecmp(word, "Shader") == 0)
+        if (SameName(word, "Shader"))
             return LoadShaderFromTokeniser(t);
-        if (strcasecmp(word, "Texture") == 0)
+        if (SameName(word, "Texture"))
             return LoadTextureFromTokeniser(t);
-        if (strcasecmp(word, "RenderTarget") == 0)
+        if (SameName(word, "RenderTarget"))
             return LoadRenderTargetFromTokeniser(t);
-        if (strcasecmp(word, "Model") == 0)
+        if (SameName(word, "Model"))
             return LoadModelFromTokeniser(t);
         return false;
     });
@@ -127,8 +69,7 @@ bool CResourceManager::LoadShaderFromTokeniser(CTokeniser& t) {
         LOG("CResourceManager::LoadShaderFromTokeniser", "Failed to create shader resource '%s'!", name.c_str());
         return false;
     }
-    Lists().shaders.push_back({std::move(name), std::move(shader)});
-    ++Lists().generation;
+    shaders.push_back({std::move(name), std::move(shader)});
     return true;
 }
 
@@ -150,8 +91,7 @@ bool CResourceManager::LoadTextureFromTokeniser(CTokeniser& t) {
             name.c_str());
         return false;
     }
-    Lists().textures.push_back({std::move(name), std::move(texture)});
-    ++Lists().generation;
+    textures.push_back({std::move(name), std::move(texture)});
     return true;
 }
 
@@ -169,11 +109,11 @@ bool CResourceManager::LoadRenderTargetFromTokeniser(CTokeniser& t) {
         return false;
     }
     RenderTargetSize size;
-    if (strcasecmp(t.GetString(), "full") == 0) {
+    if (SameName(t.GetString(), "full")) {
         size = RenderTargetSize::Full;
-    } else if (strcasecmp(t.GetString(), "half") == 0) {
+    } else if (SameName(t.GetString(), "half")) {
         size = RenderTargetSize::Half;
-    } else if (strcasecmp(t.GetString(), "quarter") == 0) {
+    } else if (SameName(t.GetString(), "quarter")) {
         size = RenderTargetSize::Quarter;
     } else {
         LOG("CResourceManager::LoadRenderTargetFromTokeniser", "Unknown render target size '%s' line %d",
@@ -190,10 +130,8 @@ bool CResourceManager::LoadRenderTargetFromTokeniser(CTokeniser& t) {
             name.c_str());
         return false;
     }
-    Registries& lists = Lists();
-    lists.renderTargets.push_back({name, target.get()});
-    lists.textures.push_back({std::move(name), std::move(target)});
-    ++lists.generation;
+    renderTargets.push_back({name, target.get()});
+    textures.push_back({std::move(name), std::move(target)});
     return true;
 }
 
@@ -215,8 +153,7 @@ bool CResourceManager::LoadModelFromTokeniser(CTokeniser& t) {
     }
     auto model = std::make_unique<CResourceModel>();
     model->fileName = t.GetString();
-    Lists().models.push_back({std::move(name), std::move(model)});
-    ++Lists().generation;
+    models.push_back({std::move(name), std::move(model)});
     return true;
 }
 
@@ -228,37 +165,36 @@ CResourceTexture* CResourceManager::LoadAndCreateTextureImage(const std::string&
     }
     auto texture = std::make_unique<CResourceTextureImage>(fileName);
     CResourceTextureImage* created = texture.get();
-    Lists().textures.push_back({name, std::move(texture)});
-    ++Lists().generation;
-    return created->Create() ? created : nullptr;
+    textures.push_back({name, std::move(texture)});
+    return device && created->Create(*device) ? created : nullptr;
 }
 
-bool CResourceManager::CreateAllResources() {
+bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
+    device = &target;
     if (!DeclareBuiltInShader("DefaultTextured") || !DeclareBuiltInShader("DefaultNonTextured"))
         return false;
 
-    Registries& lists = Lists();
     LOG("CResourceManager::CreateAllResources", "Creating %d resources..", CountResources());
     const bool ignoreErrors = Options.IgnoreResourceErrors;
 
-    for (ResourceEntry<CResourceShader>& entry : lists.shaders) {
-        if (!entry.resource->Create() && !ignoreErrors) {
+    for (ResourceEntry<CResourceShader>& entry : shaders) {
+        if (!entry.resource->Create(target) && !ignoreErrors) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all shader resources!");
             return false;
         }
     }
     // Models add the textures they name while they load, and create those on the spot; only the
     // textures declared before this step are visited here.
-    const size_t declaredTextures = lists.textures.size();
+    const size_t declaredTextures = textures.size();
     for (size_t i = 0; i < declaredTextures; ++i) {
-        if (!lists.textures[i].resource->Create() && !ignoreErrors) {
+        if (!textures[i].resource->Create(target) && !ignoreErrors) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all texture resources!");
             return false;
         }
     }
-    for (ResourceEntry<CResourceModel>& entry : lists.models) {
+    for (ResourceEntry<CResourceModel>& entry : models) {
         CResourceModel& model = *entry.resource;
-        if (!model.LoadModel(model.fileName) && !ignoreErrors) {
+        if (!model.LoadModel(model.fileName, ModelTextures(), target) && !ignoreErrors) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all model resources!");
             return false;
         }
@@ -267,33 +203,26 @@ bool CResourceManager::CreateAllResources() {
     return true;
 }
 
-void CResourceManager::Clear() {
-    Registries& lists = Lists();
-    lists.renderTargets.clear();
-    lists.models.clear();
-    lists.textures.clear();
-    lists.shaders.clear();
-    ++lists.generation;
+ModelTextureResolver CResourceManager::ModelTextures() {
+    return ModelTextureResolver{
+        [this](const std::string& name) { return FindTexture(name); },
+        [this](const std::string& name, const std::string& file) { return LoadAndCreateTextureImage(name, file); }};
 }
 
-int CResourceManager::CountResources() {
-    const Registries& lists = Lists();
-    return static_cast<int>(lists.shaders.size() + lists.textures.size() + lists.models.size());
+int CResourceManager::CountResources() const {
+    return static_cast<int>(shaders.size() + textures.size() + models.size());
 }
 
-CResourceShader* FindShader(const std::string& name) { return FindRemembered(Lists().shaders, name); }
+CResourceShader* CResourceManager::FindShader(const std::string& name) const { return FindIn(shaders, name); }
 
-CResourceTexture* FindTexture(const std::string& name) { return FindRemembered(Lists().textures, name); }
+CResourceTexture* CResourceManager::FindTexture(const std::string& name) const { return FindIn(textures, name); }
 
-CResourceTextureRenderTarget* FindRenderTarget(const std::string& name) {
-    static LookupMemo<CResourceTextureRenderTarget> memo;
-    return memo.Find(name, Lists().generation, [](const std::string& n) -> CResourceTextureRenderTarget* {
-        for (const RenderTargetEntry& entry : Lists().renderTargets) {
-            if (SameName(entry.name, n))
-                return entry.target;
-        }
-        return nullptr;
-    });
+CResourceTextureRenderTarget* CResourceManager::FindRenderTarget(const std::string& name) const {
+    for (const RenderTargetEntry& entry : renderTargets) {
+        if (SameName(entry.name, name))
+            return entry.target;
+    }
+    return nullptr;
 }
 
-CResourceModel* FindModel(const std::string& name) { return FindRemembered(Lists().models, name); }
+CResourceModel* CResourceManager::FindModel(const std::string& name) const { return FindIn(models, name); }

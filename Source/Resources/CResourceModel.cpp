@@ -1,12 +1,11 @@
 #include "Resources/CResourceModel.h"
 
-#include "CRenderState.h"
-#include "Log.h"
+#include "Render/CRenderState.h"
+#include "Base/DataFile.h"
+#include "Base/Log.h"
+#include "Base/Names.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Resources/CResourceManager.h"
 #include "Resources/CResourceTexture.h"
-
-#include <physfs.h>
 
 #include <cfloat>
 #include <charconv>
@@ -16,7 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 namespace {
 
@@ -33,7 +31,7 @@ static_assert(sizeof(ModelVertex) == 32, "ModelVertex must stay 32 bytes");
 // returns are dropped wherever they occur, so LF and CR LF files read the same.
 class ModelReader {
 public:
-    ModelReader(PHYSFS_File* f, const std::string& name) : file(f), fileName(name) {}
+    ModelReader(const uint8_t* bytes, size_t size, const std::string& name) : bytes(bytes), size(size), fileName(name) {}
 
     // Reads the next line into `line`; false (logged) at the end of the file or on a line too long.
     bool ReadModelLine(const char* expecting) {
@@ -179,40 +177,26 @@ public:
     int lineNumber = 0;
 
 private:
-    int Next() {
-        if (position == filled) {
-            PHYSFS_sint64 read = PHYSFS_readBytes(file, chunk, sizeof chunk);
-            if (read <= 0)
-                return -1;
-            filled = static_cast<size_t>(read);
-            position = 0;
-        }
-        return static_cast<unsigned char>(chunk[position++]);
-    }
+    int Next() { return position < size ? bytes[position++] : -1; }
 
     void SkipBlanks() {
         while (*cursor == ' ' || *cursor == '\t')
             ++cursor;
     }
 
-    PHYSFS_File* file;
+    const uint8_t* bytes;
+    size_t size;
+    size_t position = 0;
     const std::string& fileName;
     char line[LineBytes] = {};
     const char* cursor = line;
-    char chunk[4096];
-    size_t filled = 0;
-    size_t position = 0;
 };
 
-struct FileCloser {
-    void operator()(PHYSFS_File* f) const { PHYSFS_close(f); }
-};
-
-bool ReadMaterial(ModelReader& r, ModelMaterial& m) {
+bool ReadMaterial(ModelReader& r, ModelMaterial& m, const ModelTextureResolver& textures) {
     std::string word;
     if (!r.ReadModelLine("a material type") || !r.ReadWord(word, "a material type"))
         return false;
-    if (strcasecmp(word.c_str(), "StandardMaterial") != 0) {
+    if (!SameName(word, "StandardMaterial")) {
         m.type = 1;
         LOG("CResourceModel::LoadModel", "Model has an un-supported material type '%s'", word.c_str());
         return true;
@@ -237,11 +221,11 @@ bool ReadMaterial(ModelReader& r, ModelMaterial& m) {
     m.firstFlag = first != 0;
     m.secondFlag = secondFlag != 0;
 
-    if (strcasecmp(map.c_str(), "nomap") != 0) {
-        m.texture = FindTexture(map);
+    if (!SameName(map, "nomap")) {
+        m.texture = textures.find ? textures.find(map) : nullptr;
         if (!m.texture) {
             LOG("CResourceModel::LoadModel", "Couldn't find '%s' texture resource. Auto-creating it..", map.c_str());
-            m.texture = CResourceManager::LoadAndCreateTextureImage(map, map + ".bmp");
+            m.texture = textures.create ? textures.create(map, map + ".bmp") : nullptr;
         }
     }
     return true;
@@ -306,11 +290,11 @@ bool ReadLight(ModelReader& r, ModelLight& light) {
     std::string word;
     if (!r.ReadModelLine("a light type") || !r.ReadWord(word, "a light type"))
         return false;
-    if (strcasecmp(word.c_str(), "Omni") == 0)
+    if (SameName(word, "Omni"))
         light.type = LightType::Omni;
-    else if (strcasecmp(word.c_str(), "Directional") == 0)
+    else if (SameName(word, "Directional"))
         light.type = LightType::Directional;
-    else if (strcasecmp(word.c_str(), "Spot") == 0)
+    else if (SameName(word, "Spot"))
         light.type = LightType::Spot;
     else {
         light.type = LightType::Unknown;
@@ -332,7 +316,7 @@ bool ReadCamera(ModelReader& r, ModelCamera& camera) {
     std::string word;
     if (!r.ReadModelLine("a camera type") || !r.ReadWord(word, "a camera type"))
         return false;
-    if (strcasecmp(word.c_str(), "Fixed") != 0) {
+    if (!SameName(word, "Fixed")) {
         LOG("CResourceModel::LoadModel", "Unknown camera type '%s'", word.c_str());
         return false;
     }
@@ -346,14 +330,29 @@ bool ReadCamera(ModelReader& r, ModelCamera& camera) {
 CResourceModel::CResourceModel() = default;
 CResourceModel::~CResourceModel() = default;
 
-bool CResourceModel::LoadModel(const std::string& file) {
+bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolver& textures,
+                               CGraphicsDevice& device) {
     LOG("CResourceModel::LoadModel", "Loading model from '%s'", file.c_str());
-    std::unique_ptr<PHYSFS_File, FileCloser> handle(PHYSFS_isInit() ? PHYSFS_openRead(file.c_str()) : nullptr);
-    if (!handle) {
+    std::vector<uint8_t> bytes;
+    const DataFileResult read = ReadDataFile(file, bytes);
+    if (read == DataFileResult::NotFound) {
         LOG("CResourceModel::LoadModel", "Failed to open file");
         return false;
     }
-    ModelReader r(handle.get(), file);
+    if (read != DataFileResult::Ok) {
+        LOG("CResourceModel::LoadModel", "Failed to read model '%s': %s", file.c_str(),
+            read == DataFileResult::TooLarge ? "the file is larger than 512 MiB" : "the file cannot be read whole");
+        return false;
+    }
+    if (!Parse(bytes.data(), bytes.size(), file, textures))
+        return false;
+    CreateVertexBuffers(device);
+    return true;
+}
+
+bool CResourceModel::Parse(const uint8_t* bytes, size_t size, const std::string& file,
+                           const ModelTextureResolver& textures) {
+    ModelReader r(bytes, size, file);
 
     int count = 0;
     if (!r.ReadCountLine(count, "a material count", MaxSectionCount))
@@ -361,7 +360,7 @@ bool CResourceModel::LoadModel(const std::string& file) {
     LOG("CResourceModel::LoadModel", "Found %d material(s)", count);
     for (int i = 0; i < count; ++i) {
         materials.emplace_back();
-        if (!ReadMaterial(r, materials.back()))
+        if (!ReadMaterial(r, materials.back(), textures))
             return false;
     }
 
@@ -397,22 +396,17 @@ bool CResourceModel::LoadModel(const std::string& file) {
             return false;
     }
 
-    handle.reset();
     LOG("CResourceModel::LoadModel", "Model loaded successfully");
-    CreateVertexBuffers();
     return true;
 }
 
-void CResourceModel::CreateVertexBuffers() {
-    CGraphicsDevice* device = GetGraphicsDevice();
-    if (!device)
-        return;
+void CResourceModel::CreateVertexBuffers(CGraphicsDevice& device) {
     for (ModelObject& o : objects) {
         o.vertexBuffer.reset();
         const size_t faces = o.vertexIndices.size();
         if (faces == 0)
             continue;
-        std::unique_ptr<CVertexBuffer> buffer = device->CreateVertexBuffer(faces * 3 * sizeof(ModelVertex));
+        std::unique_ptr<CVertexBuffer> buffer = device.CreateVertexBuffer(faces * 3 * sizeof(ModelVertex));
         if (!buffer || buffer->Size() < faces * 3 * sizeof(ModelVertex))
             continue;
         auto* out = static_cast<ModelVertex*>(buffer->Lock());
@@ -432,11 +426,8 @@ void CResourceModel::CreateVertexBuffers() {
     }
 }
 
-void CResourceModel::Render() {
-    CGraphicsDevice* device = GetGraphicsDevice();
-    if (!device)
-        return;
-    CRenderState& state = CRenderState::Get();
+void CResourceModel::Render(CRenderState& state) {
+    CGraphicsDevice* device = &state.device;
     device->SetVertexFormat(ModelVertexFormat);
     for (ModelObject& o : objects) {
         if (!o.vertexBuffer || o.materialIndex < 0 || o.materialIndex >= static_cast<int>(materials.size()))

@@ -8,12 +8,24 @@
 #include <glm/vec4.hpp>
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+class CGraphicsDevice;
+class CRenderState;
 class CVertexBuffer;
 class CResourceTexture;
+
+// How the model reader finds the texture a material names: an existing texture resource by that name,
+// or, when there is none, one created from "<name>.bmp" under that name.
+struct ModelTextureResolver {
+    std::function<CResourceTexture*(const std::string& name)> find;
+    std::function<CResourceTexture*(const std::string& name, const std::string& fileName)> create;
+};
 
 struct ModelMaterial {
     int type = 0; // 0 StandardMaterial, 1 unsupported
@@ -64,10 +76,14 @@ public:
     CResourceModel();
     ~CResourceModel();
 
-    bool LoadModel(const std::string& file);
-    void CreateVertexBuffers();
+    // Reads the model file through the data paths, parses it and makes its vertex buffers on `device`.
+    bool LoadModel(const std::string& file, const ModelTextureResolver& textures, CGraphicsDevice& device);
+    // Parses a model file's bytes; `file` names it in messages. Nothing is kept on failure but what
+    // was read before it.
+    bool Parse(const uint8_t* bytes, size_t size, const std::string& file, const ModelTextureResolver& textures);
+    void CreateVertexBuffers(CGraphicsDevice& device);
     // Draws every object inside the caller's open effect pass, with the caller's world matrix.
-    void Render();
+    void Render(CRenderState& state);
 
     std::string fileName;
     std::vector<ModelMaterial> materials;

@@ -1,17 +1,15 @@
 #include "Resources/CResourceShader.h"
 
-#include "CRenderState.h"
-#include "Log.h"
+#include "Render/CRenderState.h"
+#include "Base/Log.h"
+#include "Base/Names.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Resources/DataFile.h"
-#include "System/CTokeniser.h"
+#include "Base/DataFile.h"
+#include "Base/CTokeniser.h"
 
 #include <cmath>
 #include <cstdio>
-#include <strings.h>
-
-int currentPass = -1;
 
 namespace {
 const char* const InternalProgram = ":INTERNAL";
@@ -39,9 +37,9 @@ bool CResourceShader::LoadFromTokeniser(CTokeniser& t) {
             return false;
         }
         ShaderParamName entry;
-        if (strcasecmp(t.GetString(), "Float") == 0)
+        if (SameName(t.GetString(), "Float"))
             entry.kind = ShaderParamKind::Float;
-        else if (strcasecmp(t.GetString(), "TextureUnit") == 0)
+        else if (SameName(t.GetString(), "TextureUnit"))
             entry.kind = ShaderParamKind::TextureUnit;
         else
             return false;
@@ -62,7 +60,7 @@ bool CResourceShader::LoadFromTokeniser(CTokeniser& t) {
     }
 }
 
-bool CResourceShader::Create() {
+bool CResourceShader::Create(CGraphicsDevice& device) {
     std::string source;
     if (program == InternalProgram) {
         source = BuiltInEffectText;
@@ -75,13 +73,8 @@ bool CResourceShader::Create() {
         source.assign(bytes.begin(), bytes.end());
     }
 
-    CGraphicsDevice* device = GetGraphicsDevice();
     std::string errors;
-    std::unique_ptr<CEffect> compiled;
-    if (device)
-        compiled = device->CreateEffect(source, program, errors);
-    else
-        errors = "no graphics device";
+    std::unique_ptr<CEffect> compiled = device.CreateEffect(source, program, errors);
     if (!compiled) {
         LOG("CResourceShader::Create", "Failed to create shader");
         // The compiler's own words are what a script author needs to fix the effect.
@@ -105,17 +98,16 @@ bool CResourceShader::Create() {
     return true;
 }
 
-int CResourceShader::Begin() {
+int CResourceShader::Begin(CRenderState& state) {
     if (!effect || !effect->SetTechnique(technique))
         return 0;
     int passes = effect->Begin();
-    CRenderState::Get().currentEffect = effect.get();
-    currentPass = -1;
+    state.currentEffect = effect.get();
+    state.currentPass = -1;
     return passes;
 }
 
-void EndCurrentEffect() {
-    CRenderState& state = CRenderState::Get();
+void EndCurrentEffect(CRenderState& state) {
     if (state.currentEffect)
         state.currentEffect->End();
     state.currentEffect = nullptr;

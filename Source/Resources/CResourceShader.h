@@ -1,13 +1,15 @@
 // A named effect: compiled from an effect file in the data paths or from the built-in effect text,
-// with the technique that layers draw with. Layers look it up by name each frame and run one
-// drawing pass loop per Begin.
+// with the technique that layers draw with. Layers draw with it through DrawPasses, the one pass loop.
 #pragma once
+
+#include "Platform/CEffect.h"
+#include "Render/CRenderState.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-class CEffect;
+class CGraphicsDevice;
 class CTokeniser;
 
 enum class ShaderParamKind { Float = 0, TextureUnit = 1 };
@@ -26,12 +28,21 @@ public:
 
     // Reads program, technique and the parameter-name block after the shader's name.
     bool LoadFromTokeniser(CTokeniser& tokeniser);
-    // Compiles the effect on the current graphics device.
-    bool Create();
+    // Compiles the effect on the device.
+    bool Create(CGraphicsDevice& device);
     // Selects the technique, begins the effect, makes it the render state's current effect, sets
     // currentPass to -1 and returns the number of passes. Returns 0 (and begins nothing) when the
     // effect was never created.
-    int Begin();
+    int Begin(CRenderState& state);
+
+    // The drawing pass loop: begins the effect, runs `prepare()` once, then for every pass closes the
+    // pass still open, opens the next (keeping currentPass) and runs `drawPass(pass, effect)`, and at
+    // last ends the effect, on every path. With an effect that was never created only prepare and
+    // the end run.
+    template <class Prepare, class DrawPass> void DrawPasses(CRenderState& state, Prepare&& prepare, DrawPass&& drawPass);
+    template <class DrawPass> void DrawPasses(CRenderState& state, DrawPass&& drawPass) {
+        DrawPasses(state, [] {}, drawPass);
+    }
 
     bool IsCreated() const { return effect != nullptr; }
     CEffect* GetEffect() const { return effect.get(); }
@@ -44,13 +55,25 @@ private:
     std::unique_ptr<CEffect> effect;
 };
 
-// The effect pass that is open, or -1.
-extern int currentPass;
-
 // The built-in effect text used for the program ":INTERNAL" (techniques DefaultTextured and
 // DefaultNonTextured).
 extern const char* const BuiltInEffectText;
 
 // Ends the effect begun by CResourceShader::Begin (closing its open pass) and clears the render
-// state's current effect. Every layer that begins an effect calls this on every path.
-void EndCurrentEffect();
+// state's current effect.
+void EndCurrentEffect(CRenderState& state);
+
+template <class Prepare, class DrawPass>
+void CResourceShader::DrawPasses(CRenderState& state, Prepare&& prepare, DrawPass&& drawPass) {
+    const int passes = Begin(state);
+    CEffect* open = effect.get();
+    prepare();
+    for (int pass = 0; open && pass < passes; ++pass) {
+        if (state.currentPass != -1)
+            open->EndPass();
+        open->BeginPass(pass);
+        state.currentPass = pass;
+        drawPass(pass, *open);
+    }
+    EndCurrentEffect(state);
+}

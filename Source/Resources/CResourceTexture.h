@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+class CGraphicsDevice;
+class CRenderState;
 class CTexture;
 class CTokeniser;
 
@@ -15,7 +17,7 @@ public:
     CResourceTexture();
     virtual ~CResourceTexture();
     virtual bool LoadFromTokeniser(CTokeniser& tokeniser) = 0;
-    virtual bool Create() = 0;
+    virtual bool Create(CGraphicsDevice& device) = 0;
 
     // The device texture, or null when it was never created.
     CTexture* GetTexture() const { return texture.get(); }
@@ -33,8 +35,8 @@ public:
     explicit CResourceTextureImage(std::string file) : fileName(std::move(file)) {}
 
     bool LoadFromTokeniser(CTokeniser& tokeniser) override;
-    bool Create() override { return CreateImage(); }
-    bool CreateImage();
+    bool Create(CGraphicsDevice& device) override { return CreateImage(device); }
+    bool CreateImage(CGraphicsDevice& device);
 
     std::string fileName;
 };
@@ -46,10 +48,12 @@ public:
     explicit CResourceTextureRenderTarget(RenderTargetSize s) : size(s) {}
 
     bool LoadFromTokeniser(CTokeniser&) override { return true; }
-    bool Create() override;
+    bool Create(CGraphicsDevice& device) override;
 
-    static void BindToFrameBuffer(CResourceTextureRenderTarget* target);
-    static void UnbindFromFrameBuffer();
+    // Makes `target` the colour target of the state's device; a target that was never created leaves
+    // the back buffer bound (with a log line).
+    static void BindToFrameBuffer(CRenderState& state, CResourceTextureRenderTarget* target);
+    static void UnbindFromFrameBuffer(CRenderState& state);
 
     RenderTargetSize size;
 };

@@ -1,9 +1,9 @@
-#include "Log.h"
+#include "Base/Log.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Resources/CResourceTexture.h"
-#include "Resources/DataFile.h"
+#include "Base/DataFile.h"
 #include "Resources/ImageScreen.h"
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
 
 #include <stb_image.h>
 #include <stb_image_resize.h>
@@ -43,7 +43,7 @@ bool CResourceTextureImage::LoadFromTokeniser(CTokeniser& t) {
     return true;
 }
 
-bool CResourceTextureImage::CreateImage() {
+bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
     std::vector<uint8_t> bytes;
     DataFileResult result = ReadDataFile(fileName, bytes);
     if (result == DataFileResult::NotFound) {
@@ -84,8 +84,7 @@ bool CResourceTextureImage::CreateImage() {
     // The header may understate what the decoder then produced.
     if (pixels && (width < 1 || height < 1 || width > MaxImageEdge || height > MaxImageEdge))
         pixels.reset();
-    CGraphicsDevice* device = GetGraphicsDevice();
-    if (!pixels || !device) {
+    if (!pixels) {
         LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
         return false;
     }
@@ -111,7 +110,7 @@ bool CResourceTextureImage::CreateImage() {
         upload = scaled.data();
     }
 
-    std::unique_ptr<CTexture> created = device->CreateTexture(textureWidth, textureHeight, upload, 2);
+    std::unique_ptr<CTexture> created = device.CreateTexture(textureWidth, textureHeight, upload, 2);
     if (!created) {
         LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
         return false;

@@ -1,15 +1,14 @@
-#include "CRenderState.h"
-#include "Log.h"
+#include "Render/CRenderState.h"
+#include "Base/Log.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Resources/CResourceTexture.h"
-#include "System/CSettings.h"
+#include "Base/CSettings.h"
 
-bool CResourceTextureRenderTarget::Create() {
+bool CResourceTextureRenderTarget::Create(CGraphicsDevice& device) {
     const int edge = Settings.renderTargetSize >> static_cast<int>(size);
-    CGraphicsDevice* device = GetGraphicsDevice();
     std::unique_ptr<CTexture> created;
-    if (device && edge > 0)
-        created = device->CreateRenderTarget(edge);
+    if (edge > 0)
+        created = device.CreateRenderTarget(edge);
     if (!created) {
         LOG("CResourceTextureRenderTarget::Create", "Failed to create render target texture!");
         return false;
@@ -21,10 +20,8 @@ bool CResourceTextureRenderTarget::Create() {
     return true;
 }
 
-void CResourceTextureRenderTarget::BindToFrameBuffer(CResourceTextureRenderTarget* target) {
-    CGraphicsDevice* device = GetGraphicsDevice();
-    if (!device)
-        return;
+void CResourceTextureRenderTarget::BindToFrameBuffer(CRenderState& state, CResourceTextureRenderTarget* target) {
+    CGraphicsDevice* device = &state.device;
     device->EndScene();
     // A render target that was never created (IgnoreResourceErrors) leaves the back buffer bound.
     CTexture* colour = target ? target->GetTexture() : nullptr;
@@ -34,16 +31,14 @@ void CResourceTextureRenderTarget::BindToFrameBuffer(CResourceTextureRenderTarge
         return;
     }
     device->BeginScene();
-    renderTargetBound = true;
+    state.renderTargetBound = true;
 }
 
-void CResourceTextureRenderTarget::UnbindFromFrameBuffer() {
-    CGraphicsDevice* device = GetGraphicsDevice();
-    if (!device)
-        return;
+void CResourceTextureRenderTarget::UnbindFromFrameBuffer(CRenderState& state) {
+    CGraphicsDevice* device = &state.device;
     device->EndScene();
     if (!device->SetColourTarget(nullptr))
         LOG("CResourceTextureRenderTarget::UnbindFromFrameBuffer", "Failed to unbind render target");
     device->BeginScene();
-    renderTargetBound = false;
+    state.renderTargetBound = false;
 }

@@ -1,23 +1,17 @@
 #include "Scenes/CSceneManager.h"
 
-#include "Log.h"
-#include "System/CSystem.h"
-#include "System/CTokeniser.h"
+#include "Base/Log.h"
+#include "Base/Names.h"
+#include "Base/CTokeniser.h"
 
 #include <algorithm>
-#include <strings.h>
 
 namespace {
-
-std::vector<Scene>& SceneList() {
-    static std::vector<Scene> scenes;
-    return scenes;
-}
 
 bool ReadTime(CTokeniser& t, float& seconds) {
     if (t.NextToken() != TokenType::Time)
         return false;
-    return MusicalTimeToSeconds(t.GetBar(), t.GetBeat(), t.GetTick(), seconds);
+    return MusicalTimeToSeconds(t.tempo, t.GetBar(), t.GetBeat(), t.GetTick(), seconds);
 }
 
 } // namespace
@@ -35,15 +29,15 @@ bool CSceneManager::LoadFromTokeniser(CTokeniser& t) {
         return false;
     if (!LoadSceneBodyFromTokeniser(t, scene))
         return false;
-    SceneList().push_back(std::move(scene));
+    scenes.push_back(std::move(scene));
     return true;
 }
 
 bool CSceneManager::LoadSceneBodyFromTokeniser(CTokeniser& t, Scene& scene) {
     return ReadBlockFromTokeniser(t, TokenType::Word, [&] {
-        if (strcasecmp(t.GetString(), "layers") == 0)
+        if (SameName(t.GetString(), "layers"))
             return scene.layers.LoadFromTokeniser(t);
-        if (strcasecmp(t.GetString(), "keyframes") == 0)
+        if (SameName(t.GetString(), "keyframes"))
             return LoadKeyframesFromTokeniser(t, scene);
         return false;
     });
@@ -52,35 +46,31 @@ bool CSceneManager::LoadSceneBodyFromTokeniser(CTokeniser& t, Scene& scene) {
 bool CSceneManager::LoadKeyframesFromTokeniser(CTokeniser& t, Scene& scene) {
     return ReadBlockFromTokeniser(t, TokenType::Time, [&] {
         float seconds;
-        return MusicalTimeToSeconds(t.GetBar(), t.GetBeat(), t.GetTick(), seconds) &&
+        return MusicalTimeToSeconds(t.tempo, t.GetBar(), t.GetBeat(), t.GetTick(), seconds) &&
                scene.layers.AddKeyframeFromTokeniser(t, seconds);
     });
 }
 
 Scene* CSceneManager::FindScene(const std::string& name) {
-    for (Scene& scene : SceneList()) {
-        if (strcasecmp(scene.name.c_str(), name.c_str()) == 0)
+    for (Scene& scene : scenes) {
+        if (SameName(scene.name, name))
             return &scene;
     }
     return nullptr;
 }
 
-bool CSceneManager::CreateAllScenes() {
-    for (Scene& scene : SceneList()) {
-        if (!scene.layers.CreateLayers())
+bool CSceneManager::CreateAllScenes(CRenderState& state, const CResourceManager& resources) {
+    for (Scene& scene : scenes) {
+        if (!scene.layers.CreateLayers(state, resources))
             return false;
     }
     return true;
 }
 
-void CSceneManager::RenderScenes(float time, float delta) {
-    for (Scene& scene : SceneList()) {
+void CSceneManager::RenderScenes(CRenderState& state, float time, float delta) {
+    for (Scene& scene : scenes) {
         float local = time - scene.startTime;
         if (local >= 0.0f && time < scene.endTime)
-            scene.layers.RenderLayers(local, std::min(delta, local));
+            scene.layers.RenderLayers(state, local, std::min(delta, local));
     }
 }
-
-const std::vector<Scene>& CSceneManager::GetScenes() { return SceneList(); }
-
-void CSceneManager::Clear() { SceneList().clear(); }

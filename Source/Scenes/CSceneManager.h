@@ -1,7 +1,6 @@
-// The presentation's scenes: named stretches of the time line, each with its own stack of layers.
-// Reads the script's `scene` blocks, creates every scene's layers once resources exist, and every
-// frame runs each scene whose range holds the time, in declaration order, at scene-local time.
-// The scene list is process-wide (one presentation per run), so the operations are static.
+// The scenes of one presentation: named stretches of the time line, each with its own stack of
+// layers. Reads the script's `scene` blocks, creates every scene's layers once resources exist, and
+// every frame runs each scene whose range holds the time, in declaration order, at scene-local time.
 #pragma once
 
 #include "Layers/CLayerManager.h"
@@ -9,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class CRenderState;
+class CResourceManager;
 class CTokeniser;
 
 struct Scene {
@@ -21,17 +22,17 @@ struct Scene {
 class CSceneManager {
 public:
     // A `scene` block, after the word `scene`.
-    static bool LoadFromTokeniser(CTokeniser& tokeniser);
+    bool LoadFromTokeniser(CTokeniser& tokeniser);
     // Case-insensitive; null when no scene has the name.
-    static Scene* FindScene(const std::string& name);
-    static bool CreateAllScenes();
-    static void RenderScenes(float time, float delta);
+    Scene* FindScene(const std::string& name);
+    bool CreateAllScenes(CRenderState& state, const CResourceManager& resources);
+    void RenderScenes(CRenderState& state, float time, float delta);
 
-    static const std::vector<Scene>& GetScenes();
-    // Forgets every scene (for tests that load several scripts in one process).
-    static void Clear();
+    const std::vector<Scene>& GetScenes() const { return scenes; }
 
 private:
-    static bool LoadSceneBodyFromTokeniser(CTokeniser& tokeniser, Scene& scene);
-    static bool LoadKeyframesFromTokeniser(CTokeniser& tokeniser, Scene& scene);
+    bool LoadSceneBodyFromTokeniser(CTokeniser& tokeniser, Scene& scene);
+    bool LoadKeyframesFromTokeniser(CTokeniser& tokeniser, Scene& scene);
+
+    std::vector<Scene> scenes;
 };

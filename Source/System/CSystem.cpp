@@ -1,19 +1,16 @@
 #include "System/CSystem.h"
 
-#include "Log.h"
-#include "Resources/CResourceManager.h"
-#include "Scenes/CSceneManager.h"
-#include "System/CSettings.h"
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
+#include "Base/Log.h"
+#include "Base/Names.h"
+#include "Render/CRenderState.h"
 
+#include <algorithm>
 #include <cmath>
-#include <strings.h>
-
-CSystem System;
 
 namespace {
 
-bool Is(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
+bool Is(const char* a, const char* b) { return SameName(a, b); }
 
 // The next token must be `=` followed by a token of the given type.
 bool ReadValue(CTokeniser& t, TokenType expected) {
@@ -31,20 +28,22 @@ bool ReadNumber(CTokeniser& t, double& value) {
 
 } // namespace
 
-void CSystem::Reset() { *this = CSystem(); }
+CSystem::CSystem() = default;
+CSystem::~CSystem() = default;
 
 bool CSystem::LoadFromTokeniser(CTokeniser& t) {
+    t.tempo = tempo;
     for (;;) {
         if (t.NextToken() != TokenType::Word)
             return false;
         const char* word = t.GetString();
         bool ok;
         if (Is(word, "resources")) {
-            ok = CResourceManager::LoadFromTokeniser(t);
+            ok = resources.LoadFromTokeniser(t);
         } else if (Is(word, "system")) {
             ok = LoadSystemBlockFromTokeniser(t);
         } else if (Is(word, "scene")) {
-            ok = CSceneManager::LoadFromTokeniser(t);
+            ok = scenes.LoadFromTokeniser(t);
         } else if (Is(word, "end")) {
             return true;
         } else {
@@ -76,11 +75,11 @@ bool CSystem::LoadSystemBlockFromTokeniser(CTokeniser& t) {
             if (Is(k, "AppName"))
                 AppName = value;
             else if (Is(k, "SettingsTitle"))
-                Settings.title = value;
+                SettingsTitle = value;
             else if (Is(k, "SettingsOk"))
-                Settings.okText = value;
+                SettingsOk = value;
             else if (Is(k, "SettingsCancel"))
-                Settings.cancelText = value;
+                SettingsCancel = value;
             else
                 Music = value;
         } else if (Is(k, "SpectrumEnabled")) {
@@ -106,16 +105,18 @@ bool CSystem::LoadSystemBlockFromTokeniser(CTokeniser& t) {
                 return false;
             }
             if (isBpm)
-                Bpm = static_cast<float>(value);
+                tempo.Bpm = static_cast<float>(value);
             else if (Is(k, "Beats"))
-                Beats = static_cast<int>(stored);
+                tempo.Beats = static_cast<int>(stored);
             else
-                Ticks = static_cast<int>(stored);
+                tempo.Ticks = static_cast<int>(stored);
+            // Every time literal from here on is read with the new tempo.
+            t.tempo = tempo;
         } else if (Is(k, "DebugStartTime")) {
             if (!ReadValue(t, TokenType::Time))
                 return false;
             float seconds;
-            if (!MusicalTimeToSeconds(t.GetBar(), t.GetBeat(), t.GetTick(), seconds))
+            if (!MusicalTimeToSeconds(t.tempo, t.GetBar(), t.GetBeat(), t.GetTick(), seconds))
                 return false;
             DebugStartTime = seconds;
         } else {
@@ -124,11 +125,21 @@ bool CSystem::LoadSystemBlockFromTokeniser(CTokeniser& t) {
     }
 }
 
-bool MusicalTimeToSeconds(int bar, int beat, int tick, float& seconds) {
-    if (beat >= System.Beats || tick >= System.Ticks)
-        return false;
-    double beats = static_cast<double>(static_cast<float>(System.Beats));
-    double value = (bar + beat / beats + tick / (beats * System.Ticks)) * beats * (60.0 / System.Bpm);
-    seconds = static_cast<float>(value);
-    return true;
+bool CSystem::CreateAllResources(CGraphicsDevice& device) {
+    renderState = std::make_unique<CRenderState>(device);
+    return resources.CreateAllResources(device);
+}
+
+bool CSystem::CreateAllScenes() { return renderState && scenes.CreateAllScenes(*renderState, resources); }
+
+void CSystem::RenderScenes(float time, float delta) {
+    if (renderState)
+        scenes.RenderScenes(*renderState, time, delta);
+}
+
+float CSystem::LastSceneEnd() const {
+    float end = 0.0f;
+    for (const Scene& scene : scenes.GetScenes())
+        end = std::max(end, scene.endTime);
+    return end;
 }

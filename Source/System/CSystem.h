@@ -1,32 +1,59 @@
-// The script's top level: the system settings (title, music, tempo, spectrum switch) and the musical
-// time base that turns bar:beat:tick literals into seconds. The resource registry lives with
-// CResourceManager and the scene list with CSceneManager.
+// One presentation: everything one parsed script made. The system block's values (title, music,
+// tempo, spectrum switch, the settings dialog's texts), the resources with their built-ins, and the
+// scenes with their layers and parameters, and, once created on a device, the render state they draw
+// through. Destroying it releases everything it made, device objects included, so a second one can be
+// built beside the running one and take its place.
 #pragma once
 
+#include "Base/MusicalTime.h"
+#include "Resources/CResourceManager.h"
+#include "Scenes/CSceneManager.h"
+
+#include <memory>
 #include <string>
 
+class CGraphicsDevice;
+class CRenderState;
 class CTokeniser;
 
 class CSystem {
 public:
-    // Parses the whole script up to the word `end`.
+    CSystem();
+    ~CSystem();
+    CSystem(const CSystem&) = delete;
+    CSystem& operator=(const CSystem&) = delete;
+
+    // Parses the whole script up to the word `end`: `system` blocks here, `resources` blocks into the
+    // resources, `scene` blocks into the scenes.
     bool LoadFromTokeniser(CTokeniser& tokeniser);
     // Parses one `system` block after its keyword.
     bool LoadSystemBlockFromTokeniser(CTokeniser& tokeniser);
 
-    // Back to the defaults (for tests that parse several scripts in one process).
-    void Reset();
+    // Makes the render state on `device` and creates every resource there (built-ins first).
+    bool CreateAllResources(CGraphicsDevice& device);
+    // Creates every scene's layers; after CreateAllResources.
+    bool CreateAllScenes();
+    // Draws every scene running at `time` (after CreateAllScenes).
+    void RenderScenes(float time, float delta);
+
+    // The presentation's end when the music gives none: the end of the last scene.
+    float LastSceneEnd() const;
+    // Null before CreateAllResources.
+    CRenderState* GetRenderState() const { return renderState.get(); }
 
     std::string AppName = "Test";
     std::string Music;
     bool SpectrumEnabled = false;
-    float Bpm = 120.0f;
-    int Beats = 4;
-    int Ticks = 96;
+    MusicalTimeBase tempo;
     float DebugStartTime = 0.0f;
+    std::string SettingsTitle = "Settings";
+    std::string SettingsOk = "OK";
+    std::string SettingsCancel = "Cancel";
+
+    CResourceManager resources;
+    CSceneManager scenes;
+
+private:
+    // Declared last, so it goes first: layers and resources only point at it.
+    std::unique_ptr<CRenderState> renderState;
 };
-
-extern CSystem System;
-
-// Converts a time literal with the tempo in force; false when beat >= Beats or tick >= Ticks.
-bool MusicalTimeToSeconds(int bar, int beat, int tick, float& seconds);

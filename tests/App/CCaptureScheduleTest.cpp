@@ -1,4 +1,4 @@
-#include "CCaptureSchedule.h"
+#include "App/CCaptureSchedule.h"
 
 #include <gtest/gtest.h>
 

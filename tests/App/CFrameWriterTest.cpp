@@ -1,4 +1,4 @@
-#include "CFrameWriter.h"
+#include "App/CFrameWriter.h"
 
 #include "Support/LogCapture.h"
 

@@ -1,4 +1,4 @@
-#include "CMainLoop.h"
+#include "App/CMainLoop.h"
 #include "Music/CMusicStream.h"
 #include "Platform/CWindow.h"
 

@@ -1,6 +1,6 @@
 #include "MusicTestFiles.h"
 
-#include "Log.h"
+#include "Base/Log.h"
 
 #include <gtest/gtest.h>
 #include <physfs.h>

@@ -1,6 +1,6 @@
 #include "ParamTestSupport.h"
 
-#include "Log.h"
+#include "Base/Log.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamManager.h"

@@ -2,7 +2,7 @@
 // readers do.
 #pragma once
 
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "CommandLine.h"
+#include "Base/CommandLine.h"
 #include "Platform/CSettingsDialog.h"
-#include "System/CSettings.h"
+#include "Base/CSettings.h"
 
 #include "Support/LogCapture.h"
 

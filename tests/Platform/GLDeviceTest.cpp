@@ -1,11 +1,11 @@
-#include "CFrameWriter.h"
-#include "CRenderState.h"
-#include "LetterboxBars.h"
+#include "App/CFrameWriter.h"
+#include "Render/CRenderState.h"
+#include "App/LetterboxBars.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/Platform.h"
 #include "Resources/CResourceShader.h"
-#include "System/CSettings.h"
+#include "Base/CSettings.h"
 
 #include <glm/ext/matrix_transform.hpp>
 

@@ -6,7 +6,7 @@
 #include "Support/LogCapture.h"
 #include "Support/ScriptModel.h"
 #include "Support/TempDataFolder.h"
-#include "System/CSettings.h"
+#include "Base/CSettings.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>

@@ -1,6 +1,6 @@
 // Resource creation on the real OpenGL device (headless): the built-in effect's techniques, an
 // effect file, an image, a render target and a model with its vertex buffer.
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/Platform.h"
 #include "Resources/CResourceModel.h"
@@ -9,7 +9,7 @@
 #include "Support/LogCapture.h"
 #include "Support/ScriptModel.h"
 #include "Support/TempDataFolder.h"
-#include "System/CSettings.h"
+#include "Base/CSettings.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>

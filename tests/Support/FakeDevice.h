@@ -2,7 +2,7 @@
 // check what the drawing logic asked for and in which order.
 #pragma once
 
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
 

@@ -2,7 +2,7 @@
 // piece of code logs can be read back from debug.log and compared exactly.
 #pragma once
 
-#include "Log.h"
+#include "Base/Log.h"
 
 #include <filesystem>
 #include <fstream>

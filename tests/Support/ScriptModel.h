@@ -2,11 +2,11 @@
 // before each test.
 #pragma once
 
-#include "CommandLine.h"
+#include "Base/CommandLine.h"
 #include "Resources/CResourceManager.h"
 #include "Scenes/CSceneManager.h"
 #include "System/CSystem.h"
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
 
 #include <string>
 

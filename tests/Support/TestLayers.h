@@ -2,7 +2,7 @@
 // one whose creation fails. Registered as "TestProbe" and "TestFailCreate".
 #pragma once
 
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Layers/CLayer.h"
 
 #include <glm/mat4x4.hpp>

@@ -3,13 +3,13 @@
 // large scripts of many scenes for measuring the parser.
 #pragma once
 
-#include "CRenderState.h"
-#include "CommandLine.h"
+#include "Render/CRenderState.h"
+#include "Base/CommandLine.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Resources/CResourceManager.h"
 #include "Scenes/CSceneManager.h"
 #include "System/CSystem.h"
-#include "System/CTokeniser.h"
+#include "Base/CTokeniser.h"
 
 #include <physfs.h>
 

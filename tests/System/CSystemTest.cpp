@@ -2,8 +2,8 @@
 #include "Scenes/CSceneManager.h"
 #include "System/CSystem.h"
 
-#include "System/CSettings.h"
-#include "System/CTokeniser.h"
+#include "Base/CSettings.h"
+#include "Base/CTokeniser.h"
 #include "Support/LogCapture.h"
 #include "TestDirectory.h"
 

@@ -1,7 +1,7 @@
 #include "AllocationCounter.h"
 
 #include "Music/CMusicStream.h"
-#include "Platform/CNullDevice.h"
+#include "Testing/CNullDevice.h"
 #include "Support/Workload.h"
 
 #include <gtest/gtest.h>

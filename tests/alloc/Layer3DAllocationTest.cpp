@@ -1,10 +1,10 @@
 #include "AllocationCounter.h"
 
-#include "CRenderState.h"
+#include "Render/CRenderState.h"
 #include "Layers/CLayer_3DCameraOrbit.h"
 #include "Layers/CLayer_Wire.h"
-#include "Platform/CRecordingDevice.h"
-#include "System/CTokeniser.h"
+#include "Testing/CRecordingDevice.h"
+#include "Base/CTokeniser.h"
 
 #include <gtest/gtest.h>
 

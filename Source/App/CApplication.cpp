@@ -1,0 +1,110 @@
+#include "App/CApplication.h"
+
+#include "App/CPresentation.h"
+#include "App/LoadPresentation.h"
+#include "Base/CommandLine.h"
+#include "Base/DataFile.h"
+#include "Base/Log.h"
+#include "Platform/MessageBox.h"
+#include "System/CSystem.h"
+
+#include <physfs.h>
+
+#include <cstdio>
+#include <cstring>
+
+int RunApplication(int argc, char** argv) {
+    CApplication application;
+    return application.Run(argc, argv);
+}
+
+int CApplication::Run(int argc, char** argv) {
+    if (HandleInformationArguments(argc, argv))
+        return 0;
+
+    if (!ParseArguments(argc, argv))
+        return 1;
+    LogVersion();
+    if (!InitFileSystem() || !MountDataPath() || !LoadScript())
+        return 1;
+
+    // Settings, window, device, resources, scenes, music, then the main loop, a capture or (for
+    // Check) nothing more.
+    CPresentation run(std::move(presentation));
+    return run.Run();
+}
+
+bool CApplication::HandleInformationArguments(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(CommandLineUsage(), stdout);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("quorin-vanto %s ( %s build )\n", Version, BuildLabel);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CApplication::ParseArguments(int argc, char** argv) {
+    std::string text, error;
+    if (!BuildCommandLineText(argc, argv, text, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        LOG("WinMain", "Failed to parse the command line");
+        return Fail("Failed to parse the command line");
+    }
+    if (!ParseCommandLine(text.data(), text.size())) {
+        LOG("WinMain", "Failed to parse the command line");
+        return Fail("Failed to parse the command line");
+    }
+    // "demo/" from shell completion names the same data as "demo"; the candidates add "/" and ".zip".
+    std::string& path = Options.DataPath;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return true;
+}
+
+void CApplication::LogVersion() { LOG("WinMain", "Running system version: %s ( %s build )", Version, BuildLabel); }
+
+bool CApplication::InitFileSystem() {
+    if (!PHYSFS_init(nullptr)) {
+        LOG("WinMain", "Failed to initialise physfs: %s", LastDataError());
+        return Fail("Failed to initialise physfs");
+    }
+    return true;
+}
+
+bool CApplication::MountDataPath() {
+    const std::string candidates[2] = {Options.DataPath + "/", Options.DataPath + ".zip"};
+    int mounted = 0;
+    for (const std::string& candidate : candidates) {
+        if (PHYSFS_mount(candidate.c_str(), nullptr, 1)) {
+            LOG("WinMain", "Added datapath '%s' to physfs", candidate.c_str());
+            ++mounted;
+        } else {
+            LOG("WinMain", "Failed to add datapath '%s' to physfs: %s", candidate.c_str(), LastDataError());
+        }
+    }
+    if (mounted == 0) {
+        LOG("WinMain", "Failed to add any datapaths to physfs (tried '%s' and '%s')", candidates[0].c_str(),
+            candidates[1].c_str());
+        return Fail("Failed to add any datapaths to physfs!");
+    }
+    return true;
+}
+
+bool CApplication::LoadScript() {
+    std::string failure;
+    presentation = LoadPresentation(Options.Config, failure);
+    return presentation ? true : Fail(failure);
+}
+
+// What the command line has said so far: a folder named Capture is not the Capture option.
+bool CApplication::Unattended() const { return Options.Check || !Options.Capture.empty(); }
+
+bool CApplication::Fail(const std::string& boxText) {
+    ShowErrorBox(boxText, !Unattended());
+    return false;
+}

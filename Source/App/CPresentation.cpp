@@ -1,0 +1,242 @@
+#include "App/CPresentation.h"
+
+#include "App/CCaptureSchedule.h"
+#include "App/CFrameWriter.h"
+#include "App/CMainLoop.h"
+#include "Render/CRenderState.h"
+#include "Base/CommandLine.h"
+#include "Base/DataFile.h"
+#include "App/LetterboxBars.h"
+#include "Base/Log.h"
+#include "Music/CMusicStream.h"
+#include "Music/CMusicStreamBass.h"
+#include "Music/CMusicStreamNoSound.h"
+#include "App/SettingsDialog.h"
+#include "Base/CSettings.h"
+#include "Platform/CAudioOutput.h"
+#include "Platform/CGraphicsDevice.h"
+#include "Platform/CWindow.h"
+#include "Platform/MessageBox.h"
+#include "Platform/Platform.h"
+#include "System/CSystem.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+CPresentation::CPresentation(std::unique_ptr<CSystem> presentation) : system(std::move(presentation)) {}
+
+CPresentation::~CPresentation() {
+    // The device's objects go before the device.
+    stream.reset();
+    letterboxBars.reset();
+    system.reset();
+}
+
+bool CPresentation::Unattended() const { return Options.Check || !Options.Capture.empty(); }
+
+bool CPresentation::Fail(const std::string& boxText) {
+    ShowErrorBox(boxText, !Unattended());
+    return false;
+}
+
+int CPresentation::Run() {
+    Outcome settings = RunSettings();
+    if (settings == Outcome::Failed)
+        return 1;
+    if (settings == Outcome::Stop)
+        return 0; // the viewer chose Cancel
+    // Decoding the music is the longest step of start-up; it runs while the window, the device and
+    // the resources are made.
+    if (!system->Music.empty()) {
+        std::vector<uint8_t> bytes;
+        if (CMusicStreamBass::ReadFile(system->Music, bytes) == DataFileResult::Ok && !bytes.empty())
+            DecodeMusicAhead(std::string(bytes.begin(), bytes.end()));
+    }
+    if (!OpenWindowAndDevice() || !CreateResourcesAndScenes() || !StartMusic())
+        return 1;
+    if (Options.Check) {
+        LOG("WinMain", "Check passed");
+        return 0;
+    }
+    int status = Options.Capture.empty() ? RunMainLoop() : RunCapture();
+    LOG("WinMain", "Ended main loop");
+    stream.reset();
+    LOG("WinMain", "End...");
+    return status;
+}
+
+CPresentation::Outcome CPresentation::RunSettings() {
+    ApplyCommandLinePresets(Options, Settings);
+    Settings.title = system->SettingsTitle;
+    Settings.okText = system->SettingsOk;
+    Settings.cancelText = system->SettingsCancel;
+    if (Options.SkipSettings || Unattended()) {
+        LOG("WinMain", "Skipped settings dialog");
+        return Outcome::Continue;
+    }
+    LOG("WinMain", "Running settings dialog");
+    CSettingsDialog shown;
+    switch (RunSettingsDialog(shown, Settings, Options)) {
+    case SettingsDialogResult::Accepted:
+        return Outcome::Continue;
+    case SettingsDialogResult::Cancelled:
+        LOG("WinMain", "Settings told us not to run the demo..");
+        return Outcome::Stop;
+    case SettingsDialogResult::NoDisplay:
+        LOG("WinMain", "No display for the settings dialog, using the settings of the command line");
+        return Outcome::Continue;
+    case SettingsDialogResult::Failed:
+        break;
+    }
+    LOG("WinMain", "Failed to run the settings dialog");
+    Fail("Failed to run the settings dialog");
+    return Outcome::Failed;
+}
+
+bool CPresentation::OpenWindowAndDevice() {
+    const int width = static_cast<int>(Settings.width), height = static_cast<int>(Settings.height);
+    if (InitVideo())
+        window = CreateMainWindow(system->AppName, width, height, Settings.fullscreen && !Unattended(), Unattended());
+    if (!window) {
+        LOG("WinMain", "Failed to create the window");
+        return Fail("Failed to create the window");
+    }
+    GraphicsDeviceOptions options;
+    options.width = width;
+    options.height = height;
+    options.AAType = Settings.AAType;
+    options.renderTargetSize = Settings.renderTargetSize;
+    // Offline frames wait for no display.
+    options.vsync = Options.Capture.empty();
+    device = CreateGraphicsDevice(*window, options);
+    if (!device) {
+        LOG("WinMain", "Failed to create the graphics device");
+        return Fail("Failed to create the graphics device");
+    }
+    letterboxBars = CreateLetterboxBars(*device, Settings.aspect, Settings.width, Settings.height);
+    if (!letterboxBars) {
+        LOG("WinMain", "Failed to create the letterbox bars");
+        return Fail("Failed to create the letterbox bars");
+    }
+    return true;
+}
+
+bool CPresentation::CreateResourcesAndScenes() {
+    if (!system->CreateAllResources(*device)) {
+        LOG("WinMain", "Failed to create resources");
+        return Fail("Failed to create resources");
+    }
+    if (!system->CreateAllScenes()) {
+        LOG("WinMain", "Failed to create scenes");
+        return Fail("Failed to create scenes");
+    }
+    return true;
+}
+
+bool CPresentation::StartMusic() {
+    if (!system->Music.empty()) {
+        LOG("WinMain", "Creating 'Bass' music stream");
+        if (Unattended()) {
+            // Decoded for its length and spectrum, but nothing is played.
+            auto music =
+                std::make_unique<CMusicStreamBass>(system->Music, Settings.volume, CreateCaptureAudioOutput());
+            silentMusic = music.get();
+            stream = std::move(music);
+        } else {
+            stream = std::make_unique<CMusicStreamBass>(system->Music, Settings.volume, CreateAudioOutput());
+        }
+    } else {
+        LOG("WinMain", "Creating 'NoSound' music stream");
+        stream = std::make_unique<CMusicStreamNoSound>();
+    }
+    std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
+    LOG("WinMain", "Initialising music stream..");
+    float start = Options.Capture.empty() ? 0.0f : Options.CaptureStart;
+    if (!stream->Init(start)) {
+        LOG("WinMain", "Failed to initialise music stream");
+        return Fail("Failed to initialise music stream");
+    }
+    LOG("WinMain", "Success!");
+    return true;
+}
+
+void CPresentation::RenderFrame(float time, float delta) {
+    CRenderState& state = *system->GetRenderState();
+    state.BeginFrame();
+    system->RenderScenes(time, delta);
+    DrawLetterboxBars(state, letterboxBars.get());
+    device->EndScene();
+    device->Present();
+}
+
+int CPresentation::RunMainLoop() {
+    LOG("WinMain", "Entering main loop..");
+    CMainLoop loop(*window, *stream, [this](float t, float d) { RenderFrame(t, d); });
+    loop.debugKeys = Options.DebugKeys;
+    loop.spectrumEnabled = system->SpectrumEnabled;
+    // Nothing is drawn while minimised; waiting a little spares a core.
+    loop.whileInactive = [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); };
+    loop.Run();
+    return 0;
+}
+
+int CPresentation::RunCapture() {
+    LOG("WinMain", "Entering main loop..");
+    float end = Options.CaptureEnd;
+    if (end < 0)
+        end = silentMusic ? silentMusic->GetLength() : system->LastSceneEnd();
+    CCaptureSchedule schedule(Options.CaptureStart, Options.CaptureFps, end);
+    std::string reason;
+    if (!schedule.IsValid(reason) || !CCaptureSchedule::PrepareFolder(Options.Capture, reason)) {
+        LOG("WinMain", "%s", reason.c_str());
+        Fail(reason);
+        return 1;
+    }
+
+    const int total = schedule.FrameCount();
+    CFrameWriter writer(Options.Capture);
+    std::vector<uint8_t> pixels;
+    float previous = 0.0f;
+    auto began = std::chrono::steady_clock::now();
+    // A terminal gets one line rewritten in place; a log file a line about every second.
+    const bool terminal = isatty(fileno(stderr));
+    double lastReport = 0.0;
+    for (int frame = 0; frame < total; ++frame) {
+        float t = schedule.TimeOf(frame);
+        if (silentMusic) {
+            silentMusic->SetTime(t);
+            if (system->SpectrumEnabled)
+                silentMusic->GetSpectrum(SpectrumBuffer);
+        }
+        float delta = std::clamp(t - previous, 0.0f, CMainLoop::MaxDelta);
+        previous = t;
+        RenderFrame(t, delta);
+
+        int width = 0, height = 0;
+        const bool last = frame + 1 == total;
+        // The PNG is encoded while the next frame is drawn.
+        if (!device->ReadBackBuffer(pixels, width, height) ||
+            !writer.WriteFrameInBackground(frame, pixels, width, height) || (last && !writer.FinishWriting())) {
+            std::string name = writer.FramePath(writer.FailedFrame() >= 0 ? writer.FailedFrame() : frame);
+            if (terminal)
+                std::fputc('\n', stderr);
+            LOG("WinMain", "Failed to write frame '%s'", name.c_str());
+            Fail("Failed to write frame '" + name + "'");
+            return 1;
+        }
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+        if (terminal || last || seconds - lastReport >= 1.0) {
+            lastReport = seconds;
+            std::fprintf(stderr, "%sCaptured %d of %d frames (%.1f frames per second)%s", terminal ? "\r" : "",
+                         frame + 1, total, seconds > 0 ? (frame + 1) / seconds : 0.0, terminal ? "" : "\n");
+        }
+    }
+    if (terminal)
+        std::fputc('\n', stderr);
+    LOG("WinMain", "Captured %d frames into '%s'", total, Options.Capture.c_str());
+    return 0;
+}

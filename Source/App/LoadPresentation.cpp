@@ -1,0 +1,50 @@
+#include "App/LoadPresentation.h"
+
+#include "Base/CTokeniser.h"
+#include "Base/DataFile.h"
+#include "Base/Log.h"
+#include "System/CSystem.h"
+
+#include <physfs.h>
+
+namespace {
+
+constexpr int64_t MaxScriptBytes = int64_t(64) << 20;
+
+} // namespace
+
+std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& failure) {
+    LOG("WinMain", "Loading config file '%s'", name.c_str());
+    if (!PHYSFS_exists(name.c_str())) {
+        LOG("WinMain", "Couldn't find config file: %s", LastDataError());
+        failure = "Couldn't find config file";
+        return nullptr;
+    }
+    // A directory of that name, or a read that stops short, is not a script: parsing whatever was
+    // read would report a misleading syntax error, or none. The size is bounded before anything is
+    // allocated (the tokeniser keeps a second copy).
+    std::vector<uint8_t> bytes;
+    switch (ReadDataFile(name, bytes, MaxScriptBytes)) {
+    case DataFileResult::Ok:
+        break;
+    case DataFileResult::TooLarge:
+        LOG("WinMain", "Couldn't read config file '%s': it is larger than %d MiB", name.c_str(),
+            static_cast<int>(MaxScriptBytes >> 20));
+        failure = "Couldn't read config file";
+        return nullptr;
+    default:
+        LOG("WinMain", "Couldn't read config file '%s': %s", name.c_str(), LastDataError());
+        failure = "Couldn't read config file";
+        return nullptr;
+    }
+
+    auto system = std::make_unique<CSystem>();
+    CMemoryTokeniser script(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!system->LoadFromTokeniser(script)) {
+        LOG("WinMain", "Failed to parse config file!");
+        failure = "Failed to parse config file!";
+        return nullptr;
+    }
+    LOG("WinMain", "Config file loaded ok!");
+    return system;
+}

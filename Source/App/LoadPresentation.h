@@ -1,0 +1,12 @@
+// Reads the script from the mounted data and parses it into a new presentation, logging each step
+// and failure the way start-up reports them. Start-up uses it once; live reload again on a change.
+#pragma once
+
+#include <memory>
+#include <string>
+
+class CSystem;
+
+// The presentation parsed from the script `name`, or null when the script cannot be found, read or
+// parsed; `failure` then holds the short text for the error box.
+std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& failure);

@@ -1,0 +1,3 @@
+#include "App/CApplication.h"
+
+int main(int argc, char** argv) { return RunApplication(argc, argv); }

@@ -1,0 +1,44 @@
+#include "Base/DataFile.h"
+
+#include <physfs.h>
+
+const char* LastDataError() {
+    const char* text = PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode());
+    return text ? text : "unknown error";
+}
+
+DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit) {
+    bytes.clear();
+    if (!PHYSFS_isInit())
+        return DataFileResult::NotFound;
+    PHYSFS_File* file = PHYSFS_openRead(name.c_str());
+    if (!file)
+        return DataFileResult::NotFound;
+    const PHYSFS_sint64 length = PHYSFS_fileLength(file);
+    DataFileResult result = DataFileResult::Ok;
+    if (length > limit) {
+        result = DataFileResult::TooLarge;
+    } else if (length >= 0) {
+        bytes.resize(static_cast<size_t>(length));
+        const PHYSFS_sint64 read =
+            length > 0 ? PHYSFS_readBytes(file, bytes.data(), static_cast<PHYSFS_uint64>(length)) : 0;
+        if (read != length)
+            result = DataFileResult::ReadError;
+    } else {
+        // The archive cannot tell the length: read to the end, within the same limit.
+        uint8_t chunk[65536];
+        PHYSFS_sint64 got;
+        while (result == DataFileResult::Ok && (got = PHYSFS_readBytes(file, chunk, sizeof chunk)) > 0) {
+            if (static_cast<int64_t>(bytes.size()) + got > limit)
+                result = DataFileResult::TooLarge;
+            else
+                bytes.insert(bytes.end(), chunk, chunk + got);
+        }
+        if (result == DataFileResult::Ok && !PHYSFS_eof(file))
+            result = DataFileResult::ReadError;
+    }
+    PHYSFS_close(file);
+    if (result != DataFileResult::Ok)
+        bytes.clear();
+    return result;
+}

@@ -1,0 +1,8 @@
+// How the script's names and keywords compare: without regard to the letter case of ASCII letters
+// (block and key words, type, resource, scene, layer and parameter names, "true" and "false",
+// command-line options). Other bytes compare as they are, whatever the locale.
+#pragma once
+
+#include <string_view>
+
+bool SameName(std::string_view a, std::string_view b);

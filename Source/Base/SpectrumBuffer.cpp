@@ -1,0 +1,3 @@
+#include "Base/SpectrumBuffer.h"
+
+float SpectrumBuffer[SpectrumBands] = {};

@@ -1,3 +1,0 @@
-#include "CApplication.h"
-
-int main(int argc, char** argv) { return RunApplication(argc, argv); }

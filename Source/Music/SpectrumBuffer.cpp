@@ -1,3 +1,0 @@
-#include "Music/CMusicStream.h"
-
-float SpectrumBuffer[SpectrumBands] = {};
