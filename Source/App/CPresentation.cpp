@@ -51,11 +51,8 @@ int CPresentation::Run() {
         return 0; // the viewer chose Cancel
     // Decoding the music is the longest step of start-up; it runs while the window, the device and
     // the resources are made.
-    if (!system->Music.empty()) {
-        std::vector<uint8_t> bytes;
-        if (CMusicStreamBass::ReadFile(system->Music, bytes) == DataFileResult::Ok && !bytes.empty())
-            DecodeMusicAhead(std::string(bytes.begin(), bytes.end()));
-    }
+    if (!system->Music.empty())
+        DecodeMusicAhead(system->Music);
     if (!OpenWindowAndDevice() || !CreateResourcesAndScenes() || !StartMusic())
         return 1;
     if (Options.Check) {
@@ -67,6 +64,12 @@ int CPresentation::Run() {
     stream.reset();
     LOG("WinMain", "End...");
     return status;
+}
+
+void CPresentation::DecodeMusicAhead(const std::string& fileName) {
+    std::vector<uint8_t> bytes;
+    if (CMusicStreamBass::ReadFile(fileName, bytes) == DataFileResult::Ok && !bytes.empty())
+        ::DecodeMusicAhead(std::string(bytes.begin(), bytes.end()));
 }
 
 CPresentation::Outcome CPresentation::RunSettings() {

@@ -23,6 +23,10 @@ public:
     // a capture that wrote every frame, a Check that passed or a dialog the user cancelled).
     int Run();
 
+    // Reads the music file and starts decoding it in the background, so that the music stream's Init
+    // finds the samples ready; does nothing for a file that cannot be read (Init reports that).
+    static void DecodeMusicAhead(const std::string& fileName);
+
 private:
     enum class Outcome { Continue, Stop, Failed };
 

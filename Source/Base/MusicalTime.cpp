@@ -20,8 +20,11 @@ MusicalPosition SecondsToMusicalTime(const MusicalTimeBase& tempo, double second
     const double perBar = SecondsPerBar(tempo);
     if (!(seconds > 0.0) || !std::isfinite(seconds) || !(perBar > 0.0) || !(ticksPerBar > 0.0))
         return position;
-    // A hair of tolerance, so that a time made from a literal lands on that literal's tick.
-    double ticks = std::floor(seconds / perBar * ticksPerBar + 1e-6);
+    // Seconds are kept as floats: a time made from a literal may fall a fraction of a tick short of
+    // it, and still names that tick.
+    const double exact = seconds / perBar * ticksPerBar;
+    const double nearest = std::round(exact);
+    double ticks = std::fabs(exact - nearest) < 0.02 ? nearest : std::floor(exact);
     const double maxTicks = static_cast<double>(std::numeric_limits<int>::max()) * ticksPerBar;
     if (ticks > maxTicks)
         ticks = maxTicks;

@@ -34,9 +34,13 @@ CLayer::~CLayer() = default;
 
 bool CLayer::Create(CRenderState& renderState, const CResourceManager& resources) {
     state = &renderState;
+    ResolveResourceNames(resources);
+    return OnCreate(resources);
+}
+
+void CLayer::ResolveResourceNames(const CResourceManager& resources) {
     for (const std::unique_ptr<CResourceNameBase>& name : resourceNames)
         name->Resolve(resources);
-    return OnCreate(resources);
 }
 
 CGraphicsDevice& CLayer::Device() const { return state->device; }

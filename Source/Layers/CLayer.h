@@ -28,6 +28,8 @@ public:
     bool Create(CRenderState& state, const CResourceManager& resources);
     // Draws at the scene-local time.
     virtual void Render(float time, float delta) = 0;
+    // Finds the resources the parameters' texts name (Create does this once).
+    void ResolveResourceNames(const CResourceManager& resources);
 
     // The render target the RenderTarget parameter names at `time`, or null.
     CResourceTextureRenderTarget* RenderTargetAt(float time) const { return renderTargetName->At(time); }

@@ -5,14 +5,13 @@
 #pragma once
 
 #include "Base/CSettings.h"
+#include "Platform/CAudioOutput.h"
+#include "Platform/CGraphicsDevice.h"
+#include "Platform/CWindow.h"
 
 #include <memory>
 #include <string>
 #include <vector>
-
-class CAudioOutput;
-class CGraphicsDevice;
-class CWindow;
 
 struct GraphicsDeviceOptions {
     int width = 1024;  // back buffer size in pixels

@@ -157,7 +157,8 @@ bool CResourceManager::LoadModelFromTokeniser(CTokeniser& t) {
     return true;
 }
 
-CResourceTexture* CResourceManager::LoadAndCreateTextureImage(const std::string& name, const std::string& fileName) {
+CResourceTexture* CResourceManager::LoadAndCreateTextureImage(const std::string& name, const std::string& fileName,
+                                                              CGraphicsDevice& device) {
     LOG("CResourceManager::LoadAndCreateTextureImage", "Adding texture resource '%s'", name.c_str());
     if (FindTexture(name)) {
         LOG("CResourceManager::LoadAndCreateTextureImage", "Resource name already in use!");
@@ -166,11 +167,10 @@ CResourceTexture* CResourceManager::LoadAndCreateTextureImage(const std::string&
     auto texture = std::make_unique<CResourceTextureImage>(fileName);
     CResourceTextureImage* created = texture.get();
     textures.push_back({name, std::move(texture)});
-    return device && created->Create(*device) ? created : nullptr;
+    return created->Create(device) ? created : nullptr;
 }
 
 bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
-    device = &target;
     if (!DeclareBuiltInShader("DefaultTextured") || !DeclareBuiltInShader("DefaultNonTextured"))
         return false;
 
@@ -194,7 +194,7 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
     }
     for (ResourceEntry<CResourceModel>& entry : models) {
         CResourceModel& model = *entry.resource;
-        if (!model.LoadModel(model.fileName, ModelTextures(), target) && !ignoreErrors) {
+        if (!model.LoadModel(model.fileName, ModelTextures(target), target) && !ignoreErrors) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all model resources!");
             return false;
         }
@@ -203,10 +203,11 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
     return true;
 }
 
-ModelTextureResolver CResourceManager::ModelTextures() {
-    return ModelTextureResolver{
-        [this](const std::string& name) { return FindTexture(name); },
-        [this](const std::string& name, const std::string& file) { return LoadAndCreateTextureImage(name, file); }};
+ModelTextureResolver CResourceManager::ModelTextures(CGraphicsDevice& device) {
+    return ModelTextureResolver{[this](const std::string& name) { return FindTexture(name); },
+                                [this, &device](const std::string& name, const std::string& file) {
+                                    return LoadAndCreateTextureImage(name, file, device);
+                                }};
 }
 
 int CResourceManager::CountResources() const {

@@ -35,7 +35,8 @@ public:
     bool LoadRenderTargetFromTokeniser(CTokeniser& tokeniser);
     bool LoadModelFromTokeniser(CTokeniser& tokeniser);
     // Declares a texture image and creates it at once on the device (the textures models name).
-    CResourceTexture* LoadAndCreateTextureImage(const std::string& name, const std::string& fileName);
+    CResourceTexture* LoadAndCreateTextureImage(const std::string& name, const std::string& fileName,
+                                                CGraphicsDevice& device);
     // The built-in shaders, then shaders, textures and models, in that order, on `device`.
     bool CreateAllResources(CGraphicsDevice& device);
 
@@ -51,8 +52,8 @@ public:
     const std::vector<ResourceEntry<CResourceTexture>>& Textures() const { return textures; }
     const std::vector<ResourceEntry<CResourceModel>>& Models() const { return models; }
 
-    // Finds the textures a model's materials name, creating those that are missing.
-    ModelTextureResolver ModelTextures();
+    // Finds the textures a model's materials name, creating those that are missing on `device`.
+    ModelTextureResolver ModelTextures(CGraphicsDevice& device);
 
 private:
     bool DeclareBuiltInShader(const char* name);
@@ -67,6 +68,4 @@ private:
     std::vector<ResourceEntry<CResourceTexture>> textures;
     std::vector<RenderTargetEntry> renderTargets;
     std::vector<ResourceEntry<CResourceModel>> models;
-    // The device resources are created on; models create the textures they name on it too.
-    CGraphicsDevice* device = nullptr;
 };

@@ -2,7 +2,7 @@
 // through the music's start, and a headless play until its music ends.
 #include "Platform/Platform.h"
 #include "Support/ProgramRun.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -96,7 +96,7 @@ constexpr uint32_t Black = 0x000000, Red = 0xFF0000;
 } // namespace
 
 TEST(Presentation, CaptureWritesEveryFrameWithTheKeyframedColour) {
-    TestDirectory dir;
+    TempFolder dir;
     fs::path out = dir / "out/nested";
     ProgramResult run = RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-fade").string(), "Capture", out.string(),
                                "CaptureFps", "10", "Width", "320", "Height", "200"});
@@ -123,7 +123,7 @@ TEST(Presentation, CaptureWritesEveryFrameWithTheKeyframedColour) {
 }
 
 TEST(Presentation, CaptureRangeStartsAndEndsWhereAsked) {
-    TestDirectory dir;
+    TempFolder dir;
     fs::path out = dir / "out";
     ProgramResult run = RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-fade").string(), "Capture", out.string(),
                                "CaptureFps", "10", "CaptureStart", "1", "CaptureEnd", "1.5", "Width", "64",
@@ -135,7 +135,7 @@ TEST(Presentation, CaptureRangeStartsAndEndsWhereAsked) {
 }
 
 TEST(Presentation, CaptureDrawsTheLetterboxBars) {
-    TestDirectory dir;
+    TempFolder dir;
     // 4:3: a bar of one twelfth of the height above and below the picture.
     ProgramResult run = RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-red").string(), "Capture", (dir / "tall").string(),
                                "CaptureFps", "4", "Width", "320", "Height", "240"});
@@ -163,7 +163,7 @@ TEST(Presentation, CaptureDrawsTheLetterboxBars) {
 }
 
 TEST(Presentation, CaptureFailsClearlyWhenAFrameCannotBeWritten) {
-    TestDirectory dir;
+    TempFolder dir;
     dir.Write("data/Config.txt", "scene Empty 0:0:0 0:1:0 { }\nend\n");
     const std::string data = (dir / "data").string();
     fs::create_directories(dir / "out/frame_000000.png"); // a folder where the file should go
@@ -184,7 +184,7 @@ TEST(Presentation, CaptureFailsClearlyWhenAFrameCannotBeWritten) {
 }
 
 TEST(Presentation, AResourceFailureStopsStartUp) {
-    TestDirectory dir;
+    TempFolder dir;
     dir.Write("data/Config.txt", "resources {\n Texture Logo \"gone.png\"\n}\nscene Empty 0:0:0 0:1:0 { }\nend\n");
     ProgramResult run = RunProgram(dir, {"Log", "DataPath", (dir / "data").string(), "Capture", (dir / "out").string()});
     EXPECT_EQ(run.status, 1);
@@ -195,7 +195,7 @@ TEST(Presentation, AResourceFailureStopsStartUp) {
 }
 
 TEST(Presentation, CheckGoesThroughTheMusicsStartAndNoFurther) {
-    TestDirectory dir;
+    TempFolder dir;
     fs::path data = dir / "data";
     dir.Write("data/Config.txt", "system { Music = \"tone.wav\" }\nend\n");
     WriteWav(data / "tone.wav", 0.2f);
@@ -214,11 +214,11 @@ TEST(Presentation, CheckGoesThroughTheMusicsStartAndNoFurther) {
 }
 
 TEST(Presentation, PlaysHeadlessUntilTheMusicHasFinished) {
-    TestDirectory dir;
+    TempFolder dir;
     fs::path data = dir / "data";
-    TestDirectory::Read(Fixtures / "present-red/Config.txt");
+    TempFolder::Read(Fixtures / "present-red/Config.txt");
     dir.Write("data/Config.txt", "system { Music = \"tone.wav\" }\n" +
-                                     TestDirectory::Read(Fixtures / "present-red/Config.txt"));
+                                     TempFolder::Read(Fixtures / "present-red/Config.txt"));
     WriteWav(data / "tone.wav", 0.3f);
     ProgramResult run = RunProgram(dir, {"Log", "SkipSettings", "Width", "64", "Height", "40", "DataPath", data.string()}, 30);
     SKIP_WITHOUT_LAYER_TYPES(run);
@@ -239,7 +239,7 @@ TEST(Presentation, AnAntiAliasLevelTheDriverLacksIsLoweredWithALine) {
     const std::vector<int> levels = SupportedSampleCounts();
     if (levels.back() >= 16)
         GTEST_SKIP() << "this driver offers 16 samples";
-    TestDirectory dir;
+    TempFolder dir;
     dir.Write("data/Config.txt", "end\n");
     ProgramResult run = RunProgram(dir, {"Log", "Check", "AntiAlias", "16", "DataPath", (dir / "data").string()});
     EXPECT_EQ(run.status, 0) << run.Said();

@@ -1,7 +1,7 @@
 // Runs the built program the way a user does and checks its exit status, its standard error and the
 // lines of debug.log.
 #include "Support/ProgramRun.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ void Zip(const std::filesystem::path& folder, const std::filesystem::path& archi
 } // namespace
 
 TEST(Startup, ValidScriptPassesTheCheck) {
-    TestDirectory dir;
+    TempFolder dir;
     std::string data = (Fixtures / "valid").string();
     ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", data});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -46,13 +46,13 @@ TEST(Startup, ValidScriptPassesTheCheck) {
     EXPECT_EQ(run.log[4], "Loading config file 'Config.txt'");
     EXPECT_EQ(run.log[5], "Config file loaded ok!");
     // The log's lines name where they come from.
-    std::vector<std::string> raw = TestDirectory::Lines(dir / "debug.log");
-    EXPECT_EQ(raw[1].rfind("[Source/CApplication.cpp@", 0), 0u) << raw[1];
+    std::vector<std::string> raw = TempFolder::Lines(dir / "debug.log");
+    EXPECT_EQ(raw[1].rfind("[Source/App/CApplication.cpp@", 0), 0u) << raw[1];
     EXPECT_NE(raw[1].find(" WinMain] "), std::string::npos) << raw[1];
 }
 
 TEST(Startup, WithoutTheLogNoFileIsWritten) {
-    TestDirectory dir;
+    TempFolder dir;
     ProgramResult run = RunProgram(dir, {"check", "datapath", (Fixtures / "valid").string()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_FALSE(run.logExists);
@@ -60,7 +60,7 @@ TEST(Startup, WithoutTheLogNoFileIsWritten) {
 }
 
 TEST(Startup, MissingDataPathFails) {
-    TestDirectory dir;
+    TempFolder dir;
     std::string data = (dir / "nowhere").string();
     ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", data});
     EXPECT_EQ(run.status, 1);
@@ -71,7 +71,7 @@ TEST(Startup, MissingDataPathFails) {
 }
 
 TEST(Startup, ZipAloneIsMounted) {
-    TestDirectory dir;
+    TempFolder dir;
     Zip(Fixtures / "valid", dir / "packed.zip");
     std::string data = (dir / "packed").string();
     ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", data});
@@ -81,7 +81,7 @@ TEST(Startup, ZipAloneIsMounted) {
 }
 
 TEST(Startup, FolderWinsOverTheZipAndBothStayMounted) {
-    TestDirectory dir;
+    TempFolder dir;
     // The zip's script is broken and it holds a second script the folder lacks.
     dir.Write("zipsource/Config.txt", "broken {\n");
     dir.Write("zipsource/Only.txt", "end\n");
@@ -99,14 +99,14 @@ TEST(Startup, FolderWinsOverTheZipAndBothStayMounted) {
 }
 
 TEST(Startup, TrailingSlashOnTheDataPathNamesTheSameData) {
-    TestDirectory dir;
+    TempFolder dir;
     Zip(Fixtures / "valid", dir / "packed.zip");
     ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (dir / "packed").string() + "/"});
     EXPECT_EQ(run.status, 0) << Joined(run.log);
 }
 
 TEST(Startup, ScriptWithoutEndFails) {
-    TestDirectory dir;
+    TempFolder dir;
     for (const char* fixture : {"noend", "empty"}) {
         ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / fixture).string()});
         EXPECT_EQ(run.status, 1) << fixture;
@@ -117,7 +117,7 @@ TEST(Startup, ScriptWithoutEndFails) {
 }
 
 TEST(Startup, UnknownBlockIsReportedWithItsLine) {
-    TestDirectory dir;
+    TempFolder dir;
     ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / "unknownblock").string()});
     EXPECT_EQ(run.status, 1);
     ASSERT_GE(run.log.size(), 2u);
@@ -126,7 +126,7 @@ TEST(Startup, UnknownBlockIsReportedWithItsLine) {
 }
 
 TEST(Startup, MissingScriptFails) {
-    TestDirectory dir;
+    TempFolder dir;
     ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / "valid").string(), "Config", "Missing.txt"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Has(run.log, "Loading config file 'Missing.txt'"));
@@ -136,7 +136,7 @@ TEST(Startup, MissingScriptFails) {
 }
 
 TEST(Startup, DirectoryInPlaceOfTheScriptFailsAsUnreadable) {
-    TestDirectory dir;
+    TempFolder dir;
     dir.Write("data/Config.txt/inside", "end\n");
     ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (dir / "data").string()});
     EXPECT_EQ(run.status, 1);
@@ -145,7 +145,7 @@ TEST(Startup, DirectoryInPlaceOfTheScriptFailsAsUnreadable) {
 }
 
 TEST(Startup, BadCommandLineFails) {
-    TestDirectory dir;
+    TempFolder dir;
     ProgramResult run = RunProgram(dir, {"Log", "Check", "Bogus"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.log, (std::vector<std::string>{"Unknown command line argument 'Bogus'",
@@ -153,7 +153,7 @@ TEST(Startup, BadCommandLineFails) {
     EXPECT_NE(run.err.find("\nFailed to parse the command line\n"), std::string::npos) << run.err;
 
     // Before Log nothing reaches the log, but standard error still says what went wrong.
-    TestDirectory quietDir;
+    TempFolder quietDir;
     ProgramResult quiet = RunProgram(quietDir, {"Check", "Volume", "3"});
     EXPECT_EQ(quiet.status, 1);
     EXPECT_FALSE(quiet.logExists);
@@ -166,7 +166,7 @@ TEST(Startup, BadCommandLineFails) {
 }
 
 TEST(Startup, HelpAndVersionExitAtOnce) {
-    TestDirectory dir;
+    TempFolder dir;
     ProgramResult version = RunProgram(dir, {"Log", "--version", "Bogus"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "quorin-vanto Test 2.0 ( Release build )\n");

@@ -1,7 +1,7 @@
 #include "Base/CTokeniser.h"
 
 #include "Support/LogCapture.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Base/CommandLine.h"
 
 #include "Base/Log.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -39,12 +39,12 @@ protected:
 
     std::vector<std::string> LogMessages() const {
         std::vector<std::string> messages;
-        for (const std::string& line : TestDirectory::Lines(directory / "debug.log"))
+        for (const std::string& line : TempFolder::Lines(directory / "debug.log"))
             messages.push_back(line.substr(line.find("] ") + 2));
         return messages;
     }
 
-    TestDirectory directory;
+    TempFolder directory;
     std::filesystem::path previous;
 };
 

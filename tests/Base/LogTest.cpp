@@ -1,7 +1,7 @@
 #include "Base/Log.h"
 
 #include "Support/LogCapture.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ TEST(Log, WritesLocationInBracketsThenTheMessage) {
     LogMessage("first %d", 1);
     SetLogLocation("Source/Thing.cpp", "CThing::Do", 43);
     LogMessage("second");
-    EXPECT_EQ(TestDirectory::Read(log.directory / "debug.log"),
+    EXPECT_EQ(TempFolder::Read(log.directory / "debug.log"),
               "[Source/Thing.cpp@42 CThing::Do] first 1\n[Source/Thing.cpp@43 CThing::Do] second\n");
 }
 
@@ -31,7 +31,7 @@ TEST(Log, ShortensFileNamesToTheirLast30Characters) {
     LogMessage("b");
     SetLogLocation(fiftyOne.c_str(), "F", 3);
     LogMessage("c");
-    std::vector<std::string> lines = TestDirectory::Lines(log.directory / "debug.log");
+    std::vector<std::string> lines = TempFolder::Lines(log.directory / "debug.log");
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "[" + thirty + "@1 F] a");
     EXPECT_EQ(lines[1], "[" + thirty + "@2 F] b");
@@ -44,14 +44,14 @@ TEST(Log, DropsTrailingLineEndsButKeepsInnerOnes) {
     LogMessage("two\nlines\r\n\r\n");
     SetLogLocation("f", "g", 2);
     LogMessage("\n\r\n");
-    EXPECT_EQ(TestDirectory::Read(log.directory / "debug.log"), "[f@1 g] two\nlines\n[f@2 g] \n");
+    EXPECT_EQ(TempFolder::Read(log.directory / "debug.log"), "[f@1 g] two\nlines\n[f@2 g] \n");
 }
 
 TEST(Log, PercentSignsInTheMessageAndLocationAreWrittenUnchanged) {
     LogCapture log;
     SetLogLocation("dir%d/file%s.cpp", "Load%n", 7);
     LogMessage("Loading '%s'", "100%s %d%%.png");
-    EXPECT_EQ(TestDirectory::Read(log.directory / "debug.log"), "[dir%d/file%s.cpp@7 Load%n] Loading '100%s %d%%.png'\n");
+    EXPECT_EQ(TempFolder::Read(log.directory / "debug.log"), "[dir%d/file%s.cpp@7 Load%n] Loading '100%s %d%%.png'\n");
 }
 
 TEST(Log, CutsMessagesToTheBuffer) {
@@ -61,7 +61,7 @@ TEST(Log, CutsMessagesToTheBuffer) {
     SetLogLocation("f", "g", 1);
     LogMessage("%s", huge.c_str());
     testing::internal::GetCapturedStderr();
-    std::vector<std::string> lines = TestDirectory::Lines(log.directory / "debug.log");
+    std::vector<std::string> lines = TempFolder::Lines(log.directory / "debug.log");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "[f@1 g] " + std::string(10239, 'm'));
 }
@@ -75,7 +75,7 @@ TEST(Log, SendsOneLinePerMessageToStandardError) {
 }
 
 TEST(Log, WritesNothingAnywhereUntilEnabled) {
-    TestDirectory directory;
+    TempFolder directory;
     std::filesystem::path previous = std::filesystem::current_path();
     ResetLogForTests();
     std::filesystem::current_path(directory.path);
@@ -85,7 +85,7 @@ TEST(Log, WritesNothingAnywhereUntilEnabled) {
     bool created = std::filesystem::exists(directory / "debug.log");
     EnableLog();
     LOG("Test", "kept");
-    std::vector<std::string> lines = TestDirectory::Lines(directory / "debug.log");
+    std::vector<std::string> lines = TempFolder::Lines(directory / "debug.log");
     ResetLogForTests();
     std::filesystem::current_path(previous);
 

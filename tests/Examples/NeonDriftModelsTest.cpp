@@ -2,9 +2,9 @@
 // their faces promise, and find their textures by creating them from the .bmp files beside them.
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceModel.h"
-#include "Support/FakeDevice.h"
+#include "Support/CallLines.h"
 #include "Support/LogCapture.h"
-#include "Support/ScriptModel.h"
+#include "Support/TestWorld.h"
 
 #include <gtest/gtest.h>
 #include <physfs.h>
@@ -41,21 +41,20 @@ protected:
     }
 
     LogCapture log;
-    ScopedFakeDevice fake;
     bool ownInit = false, mounted = false;
 };
 
 TEST_F(NeonDriftModels, EveryModelLoadsIntoWholeTriangles) {
     for (const char* file : {"torus.model", "tunnel.model", "cube.model", "crystal.model"}) {
         CResourceModel model;
-        const size_t buffersBefore = fake.device.vertexBuffers.size();
-        ASSERT_TRUE(model.LoadModel(file)) << file;
+        const size_t buffersBefore = MadeVertexBuffers(TestDevice()).size();
+        ASSERT_TRUE(model.LoadModel(file, Model().resources.ModelTextures(TestDevice()), TestDevice())) << file;
         ASSERT_FALSE(model.objects.empty()) << file;
-        ASSERT_EQ(fake.device.vertexBuffers.size() - buffersBefore, model.objects.size()) << file;
+        ASSERT_EQ(MadeVertexBuffers(TestDevice()).size() - buffersBefore, model.objects.size()) << file;
         for (size_t i = 0; i < model.objects.size(); ++i) {
             const ModelObject& o = model.objects[i];
             EXPECT_GT(o.vertexIndices.size(), 0u) << file;
-            EXPECT_EQ(fake.device.vertexBuffers[buffersBefore + i]->data.size(),
+            EXPECT_EQ(MadeVertexBuffers(TestDevice())[buffersBefore + i]->data.size(),
                       o.vertexIndices.size() * 3 * sizeof(ModelVertex))
                 << file;
         }
@@ -64,15 +63,15 @@ TEST_F(NeonDriftModels, EveryModelLoadsIntoWholeTriangles) {
 
 TEST_F(NeonDriftModels, MaterialTexturesAreCreatedFromTheirBitmaps) {
     CResourceModel torus, tunnel, again;
-    ASSERT_TRUE(torus.LoadModel("torus.model"));
-    ASSERT_TRUE(tunnel.LoadModel("tunnel.model"));
+    ASSERT_TRUE(torus.LoadModel("torus.model", Model().resources.ModelTextures(TestDevice()), TestDevice()));
+    ASSERT_TRUE(tunnel.LoadModel("tunnel.model", Model().resources.ModelTextures(TestDevice()), TestDevice()));
     EXPECT_TRUE(Logged("Couldn't find 'torusskin' texture resource. Auto-creating it.."));
     EXPECT_TRUE(Logged("Couldn't find 'tunnelgrid' texture resource. Auto-creating it.."));
     ASSERT_NE(torus.materials[0].texture, nullptr);
     ASSERT_NE(tunnel.materials[0].texture, nullptr);
     EXPECT_EQ(FindTexture("torusskin"), torus.materials[0].texture);
     // A second model with the same map shares the texture instead of making another.
-    ASSERT_TRUE(again.LoadModel("torus.model"));
+    ASSERT_TRUE(again.LoadModel("torus.model", Model().resources.ModelTextures(TestDevice()), TestDevice()));
     EXPECT_EQ(again.materials[0].texture, torus.materials[0].texture);
 }
 

@@ -4,7 +4,7 @@
 // spectrum-driven elements that must differ between a kick and the silence after it.
 #include "Layers/CLayer.h"
 #include "Support/ProgramRun.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -101,7 +101,7 @@ struct Image {
 // Captures the one frame at `seconds` (320 x 200 by default, the canvas's own shape) and loads it.
 Image Capture(double seconds, const std::string& data = Built.string(), int width = 320, int height = 200,
               std::string* logOut = nullptr) {
-    TestDirectory dir;
+    TempFolder dir;
     char start[32], end[32], aspect[32];
     std::snprintf(start, sizeof(start), "%.4f", seconds);
     std::snprintf(end, sizeof(end), "%.4f", seconds + 0.05);
@@ -137,7 +137,7 @@ Image Capture(double seconds, const std::string& data = Built.string(), int widt
 // there yet; a capture that fails is left to the tests to report.
 bool CaptureModeBuilt() {
     static const bool built = [] {
-        TestDirectory dir;
+        TempFolder dir;
         const ProgramResult run = RunProgram(dir, {"DataPath", Built.string(), "Capture", (dir / "frames").string(),
                                                    "CaptureFps", "10", "CaptureEnd", "0.05", "Width", "64",
                                                    "Height", "40"});
@@ -153,7 +153,7 @@ double BetweenKicks(int bar, int beat) { return bar * 2.0 + beat * 0.5 + 0.45; }
 
 TEST(NeonDrift, CheckPassesOnTheBuiltFolder) {
     REQUIRE_EXAMPLE();
-    TestDirectory dir;
+    TempFolder dir;
     const ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", Built.string()});
     EXPECT_EQ(run.status, 0) << run.Said();
     if (run.status == 0 && run.logText.find("Creating DefaultTextured shader..") == std::string::npos)
@@ -239,7 +239,7 @@ TEST(NeonDrift, PlaysFromTheZipAlone) {
     REQUIRE_CAPTURE();
     if (!std::filesystem::exists(BuiltZip))
         GTEST_SKIP() << "the example's zip has not been built";
-    TestDirectory dir;
+    TempFolder dir;
     std::filesystem::copy_file(BuiltZip, dir / "packed.zip");
     std::string log;
     const Image f = Capture(6.0, (dir / "packed").string(), 320, 200, &log);

@@ -2,6 +2,7 @@
 // folder, its spectrum must carry the beat the script's spectrum keyframes are written against.
 #include "Music/CMusicStream.h"
 #include "Music/CMusicStreamBass.h"
+#include "Platform/Platform.h"
 
 #include <gtest/gtest.h>
 #include <physfs.h>

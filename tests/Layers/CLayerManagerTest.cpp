@@ -3,9 +3,9 @@
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
 #include "Resources/CResourceTexture.h"
-#include "Support/FakeDevice.h"
+#include "Support/CallLines.h"
 #include "Support/LogCapture.h"
-#include "Support/ScriptModel.h"
+#include "Support/TestWorld.h"
 #include "Support/TestLayers.h"
 
 #include <gtest/gtest.h>
@@ -73,20 +73,20 @@ TEST(LayerBase, FreshLayerIsActiveWithNoRenderTargetAndCommonParametersFirst) {
     for (const ParamEntry& entry : layer->params.GetEntries())
         names.push_back(entry.name);
     EXPECT_EQ(names, (std::vector<std::string>{"Active", "RenderTarget", "Tag", "MessUp"}));
-    EXPECT_TRUE(layer->CLayer::Create());
+    EXPECT_TRUE(layer->CLayer::Create(TestState(), Model().resources));
 }
 
 TEST_F(LayerManagerTest, ReadsLayersInOrderAndSetsTheirParameters) {
     ASSERT_TRUE(LoadScript("scene S 0:0:0 10:0:0 { layers { A testprobe { Tag = first Active = false } "
                            "B TestProbe { } } layers { } layers { C TESTPROBE { Tag = third } } } end"));
-    const auto& layers = CSceneManager::GetScenes().at(0).layers.GetLayers();
+    const auto& layers = GetScenes().at(0).layers.GetLayers();
     ASSERT_EQ(layers.size(), 3u);
     EXPECT_EQ(layers[0].name, "A");
     EXPECT_EQ(layers[2].name, "C");
     EXPECT_FALSE(layers[0].layer->active->GetValue(0.0f));
     EXPECT_EQ(static_cast<ProbeLayer*>(layers[2].layer.get())->tag->GetValue(0.0f), "third");
-    EXPECT_EQ(CSceneManager::GetScenes()[0].layers.FindLayer("b"), layers[1].layer.get());
-    EXPECT_EQ(CSceneManager::GetScenes()[0].layers.FindLayer("D"), nullptr);
+    EXPECT_EQ(GetScenes()[0].layers.FindLayer("b"), layers[1].layer.get());
+    EXPECT_EQ(GetScenes()[0].layers.FindLayer("D"), nullptr);
 }
 
 TEST_F(LayerManagerTest, DuplicateNameInOneSceneFailsButOtherScenesMayReuseIt) {
@@ -120,14 +120,14 @@ TEST_F(LayerManagerTest, MalformedBlocksFailWithoutAMessage) {
     for (const char* script : scripts) {
         ResetScriptModel();
         EXPECT_FALSE(LoadScript(script)) << script;
-        EXPECT_TRUE(CSceneManager::GetScenes().empty()) << script;
+        EXPECT_TRUE(GetScenes().empty()) << script;
     }
     EXPECT_TRUE(log.Messages().empty());
 }
 
 TEST_F(LayerManagerTest, RejectedParameterDiscardsTheLayerAndTheScene) {
     EXPECT_FALSE(LoadScript("scene S 0:0:0 1:0:0 { layers { Logo TestProbe { Active = maybe } } } end"));
-    EXPECT_TRUE(CSceneManager::GetScenes().empty());
+    EXPECT_TRUE(GetScenes().empty());
 }
 
 TEST_F(LayerManagerTest, KeyframeForALayerDeclaredOnlyLaterFails) {
@@ -141,7 +141,7 @@ TEST_F(LayerManagerTest, KeyframeGroupsReachTheNamedLayer) {
     ASSERT_TRUE(LoadScript("scene S 0:0:0 10:0:0 { layers { Logo TestProbe { } }\n keyframes {\n"
                            " 0:0:0 { logo Active hold true }\n 1:0:0 { LOGO Active hold false }\n"
                            " 2:0:0 { } } } end"));
-    CLayer* logo = CSceneManager::GetScenes()[0].layers.FindLayer("Logo");
+    CLayer* logo = GetScenes()[0].layers.FindLayer("Logo");
     ASSERT_TRUE(logo);
     EXPECT_TRUE(logo->active->GetValue(1.0f));
     EXPECT_FALSE(logo->active->GetValue(3.0f));
@@ -154,17 +154,24 @@ TEST_F(LayerManagerTest, KeyframeGroupsReachTheNamedLayer) {
 TEST_F(LayerManagerTest, CreateLayersStopsAtTheFirstFailure) {
     ASSERT_TRUE(LoadScript("scene S 0:0:0 1:0:0 { layers { A TestProbe { Tag = a } B TestFailCreate { } "
                            "C TestProbe { Tag = c } } } end"));
-    EXPECT_FALSE(CSceneManager::CreateAllScenes());
+    EXPECT_FALSE(CreateAllScenes());
     EXPECT_EQ(ProbeLayer::created, std::vector<std::string>{"a"});
     EXPECT_EQ(FailCreateLayer::attempts, 1);
     CLayerManager empty;
-    EXPECT_TRUE(empty.CreateLayers());
+    EXPECT_TRUE(empty.CreateLayers(TestState(), Model().resources));
 }
 
 class RenderLayersTest : public LayerManagerTest {
 protected:
-    ScopedFakeDevice fake;
-    CLayerManager& Layers() { return const_cast<CLayerManager&>(CSceneManager::GetScenes().at(0).layers); }
+    // The first scene's layers, created (so that the resources their parameters name are found).
+    CLayerManager& Layers() {
+        CLayerManager& layers = const_cast<CLayerManager&>(GetScenes().at(0).layers);
+        if (!created)
+            created = layers.CreateLayers(TestState(), Model().resources);
+        EXPECT_TRUE(created);
+        return layers;
+    }
+    bool created = false;
 };
 
 TEST_F(RenderLayersTest, InactiveLayerDrawsNothingAndBindsNothing) {
@@ -172,10 +179,10 @@ TEST_F(RenderLayersTest, InactiveLayerDrawsNothingAndBindsNothing) {
                            "scene S 0:0:0 10:0:0 { layers { A TestProbe { Tag = a RenderTarget = Glow } }\n"
                            " keyframes { 0:0:0 { A Active hold true } 1:0:0 { A Active hold false }"
                            " 2:0:0 { A Active hold true } } } end"));
-    Layers().RenderLayers(3.0f, 0.02f); // inside the false segment
+    Layers().RenderLayers(TestState(), 3.0f, 0.02f); // inside the false segment
     EXPECT_TRUE(ProbeLayer::runs.empty());
-    EXPECT_TRUE(fake.device.CallsStartingWith("SetColourTarget").empty());
-    Layers().RenderLayers(5.0f, 0.02f); // after the last keyframe: true again
+    EXPECT_TRUE(CallLinesStartingWith(TestDevice(), "SetColourTarget").empty());
+    Layers().RenderLayers(TestState(), 5.0f, 0.02f); // after the last keyframe: true again
     EXPECT_EQ(Tags(), std::vector<std::string>{"a"});
 }
 
@@ -184,28 +191,29 @@ TEST_F(RenderLayersTest, RenderTargetIsBoundOnlyAroundItsLayer) {
                            "scene S 0:0:0 10:0:0 { layers { A TestProbe { Tag = a }"
                            " B TestProbe { Tag = b RenderTarget = glow } C TestProbe { Tag = c RenderTarget = Sky }"
                            " D TestProbe { Tag = d RenderTarget = Nowhere } } } end"));
-    ASSERT_TRUE(FindRenderTarget("Glow")->Create());
-    fake.device.calls.clear();
-    Layers().RenderLayers(1.0f, 0.5f);
+    ASSERT_TRUE(FindRenderTarget("Glow")->Create(TestDevice()));
+    Layers();
+    TestDevice().ClearCalls();
+    Layers().RenderLayers(TestState(), 1.0f, 0.5f);
     ASSERT_EQ(Tags(), (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_FALSE(ProbeLayer::runs[0].targetBound);
     EXPECT_TRUE(ProbeLayer::runs[1].targetBound);
     EXPECT_FALSE(ProbeLayer::runs[2].targetBound); // an image is not a render target
     EXPECT_FALSE(ProbeLayer::runs[3].targetBound);
-    EXPECT_EQ(fake.device.CallsStartingWith("SetColourTarget"),
+    EXPECT_EQ(CallLinesStartingWith(TestDevice(), "SetColourTarget"),
               (std::vector<std::string>{"SetColourTarget target", "SetColourTarget back"}));
-    EXPECT_FALSE(renderTargetBound);
+    EXPECT_FALSE(TestState().renderTargetBound);
 }
 
 TEST_F(RenderLayersTest, ConsecutiveLayersOnOneTargetEachBindAndUnbind) {
     ASSERT_TRUE(LoadScript("resources { RenderTarget Glow full }\n"
                            "scene S 0:0:0 10:0:0 { layers { A TestProbe { RenderTarget = Glow }"
                            " B TestProbe { RenderTarget = Glow } } } end"));
-    ASSERT_TRUE(FindRenderTarget("Glow")->Create());
-    fake.device.calls.clear();
-    Layers().RenderLayers(0.0f, 0.0f);
+    ASSERT_TRUE(FindRenderTarget("Glow")->Create(TestDevice()));
+    TestDevice().ClearCalls();
+    Layers().RenderLayers(TestState(), 0.0f, 0.0f);
     std::vector<std::string> targets;
-    for (const std::string& call : fake.device.calls)
+    for (const std::string& call : CallLines(TestDevice()))
         if (call == "EndScene" || call == "BeginScene" || call.rfind("SetColourTarget", 0) == 0)
             targets.push_back(call);
     const std::vector<std::string> once{"EndScene", "SetColourTarget target", "BeginScene",
@@ -218,7 +226,7 @@ TEST_F(RenderLayersTest, ConsecutiveLayersOnOneTargetEachBindAndUnbind) {
 TEST_F(RenderLayersTest, EveryLayerStartsFromTheSameRenderState) {
     ASSERT_TRUE(LoadScript("scene S 0:0:0 10:0:0 { layers { A TestProbe { Tag = a MessUp = true }"
                            " B TestProbe { Tag = b } } } end"));
-    Layers().RenderLayers(0.25f, 0.125f);
+    Layers().RenderLayers(TestState(), 0.25f, 0.125f);
     ASSERT_EQ(ProbeLayer::runs.size(), 2u);
     for (const ProbeRun& run : ProbeLayer::runs) {
         EXPECT_EQ(run.modeOnEntry, RenderMode::None) << run.tag;
@@ -228,6 +236,6 @@ TEST_F(RenderLayersTest, EveryLayerStartsFromTheSameRenderState) {
         EXPECT_EQ(run.delta, 0.125f);
     }
     // The first layer left 2D mode behind, so the reset before the second applied the 3D states again.
-    std::vector<std::string> lighting = fake.device.CallsStartingWith("SetLighting");
+    std::vector<std::string> lighting = CallLinesStartingWith(TestDevice(), "SetLighting");
     EXPECT_EQ(lighting, (std::vector<std::string>{"SetLighting 1", "SetLighting 0", "SetLighting 1"}));
 }

@@ -26,13 +26,13 @@ protected:
         const std::string small = WriteTestImage("small", 64, 32);
         ASSERT_TRUE(LoadResources("Texture Wide \"" + wide + "\" Texture Square \"" + square +
                                   "\" Texture Small \"" + small + "\""));
-        ASSERT_TRUE(layer.Create());
+        ASSERT_TRUE(Create(layer));
         device.ClearCalls();
     }
 
     // The one draw of a frame at time 0.
     DrawRecord DrawOnce() {
-        layer.Render(0.0f, 0.0f);
+        Render(layer, 0.0f, 0.0f);
         std::vector<DrawRecord> draws = Draws(device);
         EXPECT_EQ(draws.size(), 1u);
         return draws.empty() ? DrawRecord() : draws[0];
@@ -56,7 +56,7 @@ TEST(CLayer_2DImage, RegistersItsParametersInOrderAfterTheCommonOnes) {
 
 TEST_F(CLayer_2DImageTest, CreateFillsTheUnitQuadHangingFromTheOrigin) {
     CLayer_2DImage fresh;
-    ASSERT_TRUE(fresh.Create());
+    ASSERT_TRUE(Create(fresh));
     const RecordedCall* create = device.LastCall("CreateVertexBuffer");
     ASSERT_NE(create, nullptr);
     const auto* buffer = static_cast<const CRecordingVertexBuffer*>(create->object);
@@ -93,7 +93,7 @@ TEST_F(CLayer_2DImageTest, DefaultsCentreAnUprightUntintedImageOnTheCanvas) {
     const RecordedCall* stream = device.LastCall("SetStreamSource");
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(stream->ints, (std::vector<int>{0, 20}));
-    EXPECT_EQ(CRenderState::Get().mode, RenderMode::Mode2D);
+    EXPECT_EQ(state.mode, RenderMode::Mode2D);
 }
 
 TEST_F(CLayer_2DImageTest, PositionsCountFromTheTopLeftWithYDownwards) {
@@ -179,48 +179,47 @@ TEST_F(CLayer_2DImageTest, ColourAndShaderValueReachTheEffect) {
 TEST_F(CLayer_2DImageTest, EveryPassOfTheEffectDrawsAndTheEffectIsEndedOnce) {
     device.techniquePasses["DefaultTextured"] = 2;
     ASSERT_TRUE(SetParam(layer, "Texture1 = Wide"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     EXPECT_EQ(Sequence({"Begin", "BeginPass", "EndPass", "DrawPrimitive", "End"}),
               (std::vector<std::string>{"Begin", "BeginPass", "DrawPrimitive", "EndPass", "BeginPass",
                                         "DrawPrimitive", "End"}));
-    EXPECT_EQ(currentPass, 1);
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
+    EXPECT_EQ(state.currentPass, 1);
+    EXPECT_EQ(state.currentEffect, nullptr);
 }
 
 TEST_F(CLayer_2DImageTest, AShaderNameThatFindsNothingDrawsNothingAndBeginsNoEffect) {
     ASSERT_TRUE(SetParam(layer, "Texture1 = Wide"));
     ASSERT_TRUE(SetParam(layer, "Shader = NoSuchShader"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     EXPECT_EQ(device.CountCalls("Begin"), 0);
     EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0);
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
+    EXPECT_EQ(state.currentEffect, nullptr);
 }
 
 TEST_F(CLayer_2DImageTest, NoTextureDrawsNothingButStillEndsTheEffect) {
     ASSERT_TRUE(SetParam(layer, "Texture1 = Nothing"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     EXPECT_EQ(device.CountCalls("Begin"), 1);
     EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0);
     EXPECT_EQ(device.CountCalls("SetTexture"), 0);
     EXPECT_EQ(device.CountCalls("End"), 1);
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
+    EXPECT_EQ(state.currentEffect, nullptr);
 }
 
 TEST_F(CLayer_2DImageTest, ResourcesThatFailedToCreateAreNeverUsed) {
-    CResourceManager::Clear();
     Options.IgnoreResourceErrors = true;
     ASSERT_TRUE(LoadResources("Shader Broken \"missing.fx\" Main {} Texture Gone \"missing.png\""));
     ASSERT_TRUE(SetParam(layer, "Texture1 = Gone"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     EXPECT_EQ(device.CountCalls("SetTexture"), 0);
     EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0);
 
     ASSERT_TRUE(SetParam(layer, "Shader = Broken"));
     device.ClearCalls();
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     EXPECT_EQ(device.CountCalls("BeginPass"), 0);
     EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0);
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
+    EXPECT_EQ(state.currentEffect, nullptr);
 }
 
 TEST_F(CLayer_2DImageTest, ALayerWhoseQuadWasNeverMadeDrawsNothing) {

@@ -12,7 +12,7 @@ protected:
         LayerDrawingTest::SetUp();
         const std::string square = WriteTestImage("square", 100, 100);
         ASSERT_TRUE(LoadResources("Texture Square \"" + square + "\""));
-        ASSERT_TRUE(layer.Create());
+        ASSERT_TRUE(Create(layer));
         ASSERT_TRUE(SetParam(layer, "Texture1 = Square"));
         device.ClearCalls();
     }
@@ -41,7 +41,7 @@ TEST_F(CLayer_2DMultipleImageTest, CopiesStepAlongFromTheStartPosition) {
     ASSERT_TRUE(SetParam(layer, "Repeats = 3"));
     ASSERT_TRUE(SetParam(layer, "StartPosition = 100 100"));
     ASSERT_TRUE(SetParam(layer, "StepPosition = 50 0"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     const std::vector<DrawRecord> draws = Draws(device);
     ASSERT_EQ(draws.size(), 3u);
     for (int k = 0; k < 3; ++k) {
@@ -58,7 +58,7 @@ TEST_F(CLayer_2DMultipleImageTest, ScaleRotationAndColourStepFromCopyToCopy) {
     ASSERT_TRUE(SetParam(layer, "StepColour = 0 0 0 -0.25"));
     ASSERT_TRUE(SetParam(layer, "StepScale = 1 0"));
     ASSERT_TRUE(SetParam(layer, "StepRotation = 90"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     const std::vector<DrawRecord> draws = Draws(device);
     ASSERT_EQ(draws.size(), 4u);
     const float alphas[4] = {255, 191, 127, 63}; // 1, 0.75, 0.5, 0.25 packed to bytes
@@ -74,11 +74,11 @@ TEST_F(CLayer_2DMultipleImageTest, NoRepeatsDrawNothingButTheEffectIsBegunAndEnd
     for (const char* setting : {"Repeats = 0", "Repeats = -3"}) {
         device.ClearCalls();
         ASSERT_TRUE(SetParam(layer, setting));
-        layer.Render(0.0f, 0.0f);
+        Render(layer, 0.0f, 0.0f);
         EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0) << setting;
         EXPECT_EQ(device.CountCalls("Begin"), 1) << setting;
         EXPECT_EQ(device.CountCalls("End"), 1) << setting;
-        EXPECT_EQ(CRenderState::Get().currentEffect, nullptr) << setting;
+        EXPECT_EQ(state.currentEffect, nullptr) << setting;
     }
 }
 
@@ -88,7 +88,7 @@ TEST_F(CLayer_2DMultipleImageTest, EachPassDrawsTheSameRow) {
     ASSERT_TRUE(SetParam(layer, "StartPosition = 100 100"));
     ASSERT_TRUE(SetParam(layer, "StepPosition = 50 0"));
     ASSERT_TRUE(SetParam(layer, "StepColour = 0 0 0 -0.25"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     const std::vector<DrawRecord> draws = Draws(device);
     ASSERT_EQ(draws.size(), 6u);
     for (int k = 0; k < 3; ++k) {
@@ -101,14 +101,14 @@ TEST_F(CLayer_2DMultipleImageTest, EachPassDrawsTheSameRow) {
 
 TEST_F(CLayer_2DMultipleImageTest, MissingShaderOrTextureDrawsNothing) {
     ASSERT_TRUE(SetParam(layer, "Shader = Nothing"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     EXPECT_EQ(device.CountCalls("Begin"), 0);
     EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0);
 
     ASSERT_TRUE(SetParam(layer, "Shader = DefaultTextured"));
     ASSERT_TRUE(SetParam(layer, "Texture1 = Nothing"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0);
     EXPECT_EQ(device.CountCalls("End"), 1);
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
+    EXPECT_EQ(state.currentEffect, nullptr);
 }

@@ -21,7 +21,7 @@ protected:
     // The one clear of a frame, or null when none was issued.
     const RecordedCall* ClearOnce() {
         device.ClearCalls();
-        layer.Render(0.0f, 0.0f);
+        Render(layer, 0.0f, 0.0f);
         EXPECT_LE(device.CountCalls("Clear"), 1);
         return device.LastCall("Clear");
     }
@@ -90,8 +90,8 @@ TEST_F(CLayer_ClearRenderTargetTest, KeyframedFlagsFollowTheTime) {
     CMemoryTokeniser first(on.data(), on.size()), second(off.data(), off.size());
     ASSERT_TRUE(layer.params.AddKeyframeFromTokeniser(0.0f, first));
     ASSERT_TRUE(layer.params.AddKeyframeFromTokeniser(2.0f, second));
-    layer.Render(1.0f, 0.0f);
-    layer.Render(3.0f, 0.0f);
+    Render(layer, 1.0f, 0.0f);
+    Render(layer, 3.0f, 0.0f);
     const std::vector<const RecordedCall*> clears = device.Calls("Clear");
     ASSERT_EQ(clears.size(), 2u);
     EXPECT_EQ(clears[0]->ints[0], ClearTarget | ClearDepth);
@@ -100,28 +100,31 @@ TEST_F(CLayer_ClearRenderTargetTest, KeyframedFlagsFollowTheTime) {
 
 TEST(CLayer_SpectrumAnalyser, HoldsThreeBandsAcrossTheSpectrumAndDrawsNothing) {
     CRecordingDevice device;
-    SetGraphicsDevice(&device);
+    CRenderState state(device);
+    CResourceManager resources;
     CLayer_SpectrumAnalyser layer;
     EXPECT_EQ(Names(layer), (std::vector<std::string>{"Active", "RenderTarget", "HighlightBand", "FirstBand",
                                                       "LastBand"}));
     EXPECT_EQ(layer.lastBand->GetValue(0.0f), 511.0f);
     ASSERT_TRUE(SetParam(layer, "FirstBand = 3"));
     EXPECT_EQ(layer.firstBand->GetValue(0.0f), 3.0f);
+    ASSERT_TRUE(layer.Create(state, resources));
+    device.ClearCalls();
     layer.Render(0.0f, 0.0f);
     EXPECT_TRUE(device.calls.empty());
-    SetGraphicsDevice(nullptr);
 }
 
 TEST(CLayer_ViewParam, HoldsItsValuesAndDoesNothing) {
     CRecordingDevice device;
-    SetGraphicsDevice(&device);
+    CRenderState state(device);
+    CResourceManager resources;
     CLayer_ViewParam layer;
     EXPECT_EQ(Names(layer), (std::vector<std::string>{"Active", "RenderTarget", "Param", "Start", "Finish", "Bands"}));
     EXPECT_EQ(layer.finish->GetValue(0.0f), 10.0f);
     EXPECT_EQ(layer.bands->GetValue(0.0f), 100);
     ASSERT_TRUE(SetParam(layer, "Bands = 12"));
-    EXPECT_TRUE(layer.Create());
+    device.ClearCalls();
+    EXPECT_TRUE(layer.Create(state, resources));
     layer.Render(0.0f, 0.0f);
     EXPECT_TRUE(device.calls.empty());
-    SetGraphicsDevice(nullptr);
 }

@@ -76,7 +76,7 @@ TEST(CLayer_Greets, EveryPanelLiesOnTheCylinderOnThePositiveXSide) {
 
 TEST_F(CLayer_GreetsTest, DrawsEightFansWithTheAtlasInThreeDimensions) {
     ASSERT_TRUE(LoadResources("Texture Greet001 \"" + atlas + "\""));
-    ASSERT_TRUE(layer.Create());
+    ASSERT_TRUE(Create(layer));
     const auto* buffer = static_cast<const CRecordingVertexBuffer*>(device.LastCall("CreateVertexBuffer")->object);
     ASSERT_EQ(buffer->data.size(), 640u);
     Panels expected;
@@ -85,7 +85,7 @@ TEST_F(CLayer_GreetsTest, DrawsEightFansWithTheAtlasInThreeDimensions) {
 
     device.ClearCalls();
     ASSERT_TRUE(SetParam(layer, "Texture = Anything"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     const std::vector<DrawRecord> draws = Draws(device);
     ASSERT_EQ(draws.size(), 8u);
     for (int k = 0; k < 8; ++k) {
@@ -98,17 +98,17 @@ TEST_F(CLayer_GreetsTest, DrawsEightFansWithTheAtlasInThreeDimensions) {
     ASSERT_EQ(device.CountCalls("SetTexture"), 1);
     EXPECT_EQ(device.LastCall("SetTexture")->ints[0], 0);
     EXPECT_EQ(device.textures[0]->Width(), 64);
-    EXPECT_EQ(CRenderState::Get().mode, RenderMode::Mode3D);
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
+    EXPECT_EQ(state.mode, RenderMode::Mode3D);
+    EXPECT_EQ(state.currentEffect, nullptr);
     EXPECT_EQ(device.CountCalls("End"), 1);
 }
 
 TEST_F(CLayer_GreetsTest, PositionSlidesAlongZAndScaleWidensTheCylinder) {
     ASSERT_TRUE(LoadResources(""));
-    ASSERT_TRUE(layer.Create());
+    ASSERT_TRUE(Create(layer));
     ASSERT_TRUE(SetParam(layer, "Position = 100"));
     ASSERT_TRUE(SetParam(layer, "Scale = 2 2 1"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     Panels v;
     CLayer_Greets::BuildPanels(v);
     const glm::vec4 moved = device.LastMatrix("g_mWorld") * glm::vec4(v[0].x, v[0].y, v[0].z, 1.0f);
@@ -121,10 +121,10 @@ TEST_F(CLayer_GreetsTest, PositionSlidesAlongZAndScaleWidensTheCylinder) {
 
 TEST_F(CLayer_GreetsTest, AMissingShaderDrawsNothing) {
     ASSERT_TRUE(LoadResources(""));
-    ASSERT_TRUE(layer.Create());
+    ASSERT_TRUE(Create(layer));
     ASSERT_TRUE(SetParam(layer, "Shader = Nothing"));
-    layer.Render(0.0f, 0.0f);
+    Render(layer, 0.0f, 0.0f);
     EXPECT_EQ(device.CountCalls("Begin"), 0);
     EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0);
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
+    EXPECT_EQ(state.currentEffect, nullptr);
 }

@@ -33,8 +33,8 @@ void Perspective(float fovY, float aspect, float zn, float zf, float (&m)[16]) {
 
 class CameraTest : public Layers3DTest {
 protected:
-    const glm::mat4 &View() { return CRenderState::Get().Matrices(RenderMode::Mode3D).view; }
-    const glm::mat4 &Projection() { return CRenderState::Get().Matrices(RenderMode::Mode3D).projection; }
+    const glm::mat4 &View() { return state.Matrices(RenderMode::Mode3D).view; }
+    const glm::mat4 &Projection() { return state.Matrices(RenderMode::Mode3D).projection; }
     CLayer_3DCameraOrbit camera;
 };
 
@@ -63,7 +63,7 @@ TEST(Layers3DParams, EveryTypeListsItsParametersAfterTheCommonOnesInScriptOrder)
 
 TEST_F(CameraTest, DefaultsLookAlongPositiveZWithAFortyFiveDegreeLensAndFarPlaneAt50000) {
     RunLayer(camera, 0.0f);
-    EXPECT_EQ(CRenderState::Get().mode, RenderMode::Mode3D);
+    EXPECT_EQ(state.mode, RenderMode::Mode3D);
     const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     ExpectMatrixNear(View(), identity);
     float projection[16];
@@ -145,13 +145,13 @@ TEST_F(CameraTest, DegenerateFramesKeepTheLastUsableMatricesInsteadOfNaN) {
 TEST_F(CameraTest, DebugCameraChangesNothing) {
     CLayer_3DDebugCamera debug;
     SetParam(debug, "Model", "Anything");
-    CRenderState::Get().BeginFrame();
-    const ModeMatrixTriple before = CRenderState::Get().Matrices(RenderMode::Mode3D);
+    state.BeginFrame();
+    const ModeMatrixTriple before = state.Matrices(RenderMode::Mode3D);
     device.ClearCalls();
     debug.Render(1.0f, 0.0f);
     EXPECT_TRUE(device.calls.empty());
-    EXPECT_EQ(CRenderState::Get().Matrices(RenderMode::Mode3D).view, before.view);
-    EXPECT_EQ(CRenderState::Get().Matrices(RenderMode::Mode3D).projection, before.projection);
+    EXPECT_EQ(state.Matrices(RenderMode::Mode3D).view, before.view);
+    EXPECT_EQ(state.Matrices(RenderMode::Mode3D).projection, before.projection);
 }
 
 TEST_F(Layers3DTest, GlobalAmbientPacksItsColourWithWrappingAndLeavesTheModeAlone) {
@@ -160,7 +160,7 @@ TEST_F(Layers3DTest, GlobalAmbientPacksItsColourWithWrappingAndLeavesTheModeAlon
     RunLayer(ambient, 0.0f);
     ASSERT_EQ(Count("SetAmbient"), 1);
     EXPECT_EQ(device.LastCall("SetAmbient")->colour, 0xFF7F3FFFu);
-    EXPECT_EQ(CRenderState::Get().mode, RenderMode::None);
+    EXPECT_EQ(state.mode, RenderMode::None);
 
     // 1.5 x 255 = 382.5, truncated 382, low 8 bits 126.
     SetParam(ambient, "Colour", "1.5 0.25 1 1");
@@ -182,5 +182,5 @@ TEST_F(Layers3DTest, LightRigSetsAndEnablesAPointLightFromItsParameters) {
     const std::vector<float> expected = {1, 2, 3, 0.5f, 0.6f, 0.7f, 0.8f, 1,
                                          1, 1, 1, 0.1f, 0.2f, 0.3f, 0.4f, 250};
     EXPECT_EQ(light->floats, expected);
-    EXPECT_EQ(CRenderState::Get().mode, RenderMode::None);
+    EXPECT_EQ(state.mode, RenderMode::None);
 }

@@ -41,42 +41,41 @@ protected:
         device = CreateGraphicsDevice(*window, GraphicsDeviceOptions{Size, Size, 0, 256, false});
         if (!device)
             GTEST_SKIP() << "no OpenGL 3.3 context can be made here";
-        SetGraphicsDevice(device.get());
-        CRenderState::ResetForTests();
-        CResourceManager::Clear();
-        if (!PHYSFS_isInit())
-            PHYSFS_init(nullptr);
-        PHYSFS_mount(data.path.c_str(), nullptr, 1);
+        state = std::make_unique<CRenderState>(*device);
+        resources = std::make_unique<CResourceManager>();
         data.Write("tri.txt", TriangleModel());
         data.Write("back.txt", TriangleModel(true));
         data.Write("lit.fx",
-                   TestDirectory::Read(std::string(QV_SOURCE_DIR) + "/docs/effects-lit-example.fx"));
+                   TempFolder::Read(std::string(QV_SOURCE_DIR) + "/docs/effects-lit-example.fx"));
         const std::string text =
             "{ Model Tri \"tri.txt\" Model Back \"back.txt\" Shader Lit \"lit.fx\" LitNonTextured {} }\n";
         CMemoryTokeniser tokeniser(text.data(), text.size());
-        ASSERT_TRUE(CResourceManager::LoadFromTokeniser(tokeniser));
-        ASSERT_TRUE(CResourceManager::CreateAllResources());
+        ASSERT_TRUE(resources->LoadFromTokeniser(tokeniser));
+        ASSERT_TRUE(resources->CreateAllResources(*device));
     }
     void TearDown() override {
-        CResourceManager::Clear();
-        PHYSFS_unmount(data.path.c_str());
-        CRenderState::ResetForTests();
-        SetGraphicsDevice(nullptr);
+        resources.reset();
+        state.reset();
         device.reset();
         window.reset();
         Settings = savedSettings;
     }
 
     void BeginFrame() {
-        CRenderState::Get().BeginFrame();
+        state->BeginFrame();
         device->Clear(ClearTarget | ClearDepth, 0xFF000000u, 1.0f);
     }
     void Run(CLayer &layer) {
-        CRenderState &state = CRenderState::Get();
-        state.SetMode(RenderMode::Mode3D);
-        state.Matrices(RenderMode::Mode3D).world = glm::mat4(1.0f);
-        state.mode = RenderMode::None;
-        state.currentColour = nullptr;
+        if (!created.count(&layer)) {
+            created.insert(&layer);
+            EXPECT_TRUE(layer.Create(*state, *resources));
+        }
+        layer.ResolveResourceNames(*resources);
+        CRenderState &rs = *state;
+        rs.SetMode(RenderMode::Mode3D);
+        rs.Matrices(RenderMode::Mode3D).world = glm::mat4(1.0f);
+        rs.mode = RenderMode::None;
+        rs.currentColour = nullptr;
         layer.Render(0.0f, 0.0f);
     }
     void Read() { ASSERT_TRUE(device->ReadBackBuffer(pixels, width, height)); }
@@ -89,9 +88,12 @@ protected:
         SetParam(layer, "Shader", shader);
     }
 
-    std::unique_ptr<CSDLWindow> window;
+    std::unique_ptr<CWindow> window;
     std::unique_ptr<CGraphicsDevice> device;
-    TestDirectory data;
+    std::unique_ptr<CRenderState> state;
+    std::unique_ptr<CResourceManager> resources;
+    std::set<const CLayer *> created;
+    TempFolder data{TempFolder::Mounted};
     SettingsRecord savedSettings;
     std::vector<uint8_t> pixels;
     int width = 0, height = 0;
@@ -187,7 +189,8 @@ TEST_F(LayerPixelTest, WireAlongPositiveXShowsOnTheRightOnly) {
     Run(colour);
 
     CLayer_Wire wire;
-    ASSERT_TRUE(wire.Create());
+    ASSERT_TRUE(wire.Create(*state, *resources));
+    created.insert(&wire);
     SetParam(wire, "Position", "28000");
     BeginFrame();
     Run(camera);

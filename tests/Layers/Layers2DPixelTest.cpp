@@ -31,23 +31,20 @@ protected:
         Settings = SettingsRecord();
         Settings.aspect = 1.6f;
         Settings.renderTargetSize = 512;
-        CResourceManager::Clear();
         window = CreateMainWindow("quorin-vanto tests", FrameWidth, FrameHeight, false, true);
         if (!window)
             GTEST_SKIP() << "no window can be made here";
         device = CreateGraphicsDevice(*window, GraphicsDeviceOptions{FrameWidth, FrameHeight, 0, 512, false});
         if (!device)
             GTEST_SKIP() << "no OpenGL 3.3 context can be made here";
-        SetGraphicsDevice(device.get());
-        CRenderState::ResetForTests();
-        renderTargetBound = false;
+        state = std::make_unique<CRenderState>(*device);
+        resources = std::make_unique<CResourceManager>();
     }
 
     void TearDown() override {
         layers.clear();
-        CResourceManager::Clear();
-        CRenderState::ResetForTests();
-        SetGraphicsDevice(nullptr);
+        resources.reset();
+        state.reset();
         device.reset();
         window.reset();
     }
@@ -55,32 +52,32 @@ protected:
     bool Resources(const std::string& declarations) {
         const std::string text = "{ " + declarations + " }";
         CMemoryTokeniser tokeniser(text.data(), text.size());
-        return CResourceManager::LoadFromTokeniser(tokeniser) && CResourceManager::CreateAllResources();
+        return resources->LoadFromTokeniser(tokeniser) && resources->CreateAllResources(*device);
     }
 
     template <class T> T& Add(std::initializer_list<const char*> settings) {
         layers.push_back(std::make_unique<T>());
         for (const char* setting : settings)
             EXPECT_TRUE(SetParam(*layers.back(), setting)) << setting;
-        EXPECT_TRUE(layers.back()->Create());
+        EXPECT_TRUE(layers.back()->Create(*state, *resources));
         return static_cast<T&>(*layers.back());
     }
 
     // One frame: each layer into its render target (if it names one) from a reset render state.
     void RenderFrame() {
-        CRenderState& state = CRenderState::Get();
-        state.BeginFrame();
+        CRenderState& rs = *state;
+        rs.BeginFrame();
         for (const std::unique_ptr<CLayer>& layer : layers) {
-            CResourceTextureRenderTarget* target = FindRenderTarget(layer->renderTarget->GetValue(0.0f));
+            CResourceTextureRenderTarget* target = layer->RenderTargetAt(0.0f);
             if (target)
-                CResourceTextureRenderTarget::BindToFrameBuffer(target);
-            state.SetMode(RenderMode::Mode3D);
-            state.Matrices(RenderMode::Mode3D).world = glm::mat4(1.0f);
-            state.mode = RenderMode::None;
-            state.currentColour = nullptr;
+                CResourceTextureRenderTarget::BindToFrameBuffer(rs, target);
+            rs.SetMode(RenderMode::Mode3D);
+            rs.Matrices(RenderMode::Mode3D).world = glm::mat4(1.0f);
+            rs.mode = RenderMode::None;
+            rs.currentColour = nullptr;
             layer->Render(0.0f, 0.0f);
             if (target)
-                CResourceTextureRenderTarget::UnbindFromFrameBuffer();
+                CResourceTextureRenderTarget::UnbindFromFrameBuffer(rs);
         }
         ASSERT_TRUE(device->ReadBackBuffer(pixels, width, height));
         ASSERT_EQ(width, FrameWidth);
@@ -99,8 +96,10 @@ protected:
                                              << ", expected " << colour;
     }
 
-    std::unique_ptr<CSDLWindow> window;
+    std::unique_ptr<CWindow> window;
     std::unique_ptr<CGraphicsDevice> device;
+    std::unique_ptr<CRenderState> state;
+    std::unique_ptr<CResourceManager> resources;
     std::vector<std::unique_ptr<CLayer>> layers;
     std::vector<uint8_t> pixels;
     int width = 0;

@@ -114,26 +114,25 @@ void LayerDrawingTest::SetUp() {
     Settings = SettingsRecord();
     Settings.aspect = 1.6f; // no aspect correction, so matrices are the layers' own
     Options = CommandLineOptions();
-    CResourceManager::Clear();
-    CRenderState::ResetForTests();
-    SetGraphicsDevice(&device);
-    renderTargetBound = false;
     MountScratchFolder();
+    device.ClearCalls();
 }
 
-void LayerDrawingTest::TearDown() {
-    CResourceManager::Clear();
-    CRenderState::ResetForTests();
-    SetGraphicsDevice(nullptr);
-    Options = CommandLineOptions();
+void LayerDrawingTest::TearDown() { Options = CommandLineOptions(); }
+
+void LayerDrawingTest::Render(CLayer& layer, float time, float delta) {
+    if (!created.count(&layer))
+        EXPECT_TRUE(Create(layer));
+    layer.ResolveResourceNames(resources);
+    layer.Render(time, delta);
 }
 
 bool LayerDrawingTest::LoadResources(const std::string& declarations) {
     const std::string text = "{ " + declarations + " }";
     CMemoryTokeniser tokeniser(text.data(), text.size());
-    if (!CResourceManager::LoadFromTokeniser(tokeniser) || !CResourceManager::CreateAllResources())
+    if (!resources.LoadFromTokeniser(tokeniser) || !resources.CreateAllResources(device))
         return false;
-    CRenderState::Get().BeginFrame();
+    state.BeginFrame();
     device.ClearCalls();
     return true;
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "Render/CRenderState.h"
+#include "Resources/CResourceManager.h"
+#include "Layers/CLayer.h"
 #include "Testing/CRecordingDevice.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include <glm/vec2.hpp>
 #include <glm/vec4.hpp>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,5 +54,17 @@ protected:
     // Calls that happened after LoadResources, in order, with these names only.
     std::vector<std::string> Sequence(const std::vector<std::string>& names) const;
 
+    // Creates the layer on the test's render state and resources.
+    bool Create(CLayer& layer) {
+        created.insert(&layer);
+        return layer.Create(state, resources);
+    }
+    // Draws the layer, with the resources its parameters name now found again (tests change them
+    // after creating the layer).
+    void Render(CLayer& layer, float time, float delta = 0.0f);
+
     CRecordingDevice device;
+    CRenderState state{device};
+    CResourceManager resources;
+    std::set<const CLayer*> created;
 };

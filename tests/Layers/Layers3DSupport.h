@@ -9,13 +9,14 @@
 #include "Resources/CResourceManager.h"
 #include "Base/CSettings.h"
 #include "Base/CTokeniser.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <physfs.h>
 
 #include <glm/mat4x4.hpp>
 
+#include <set>
 #include <string>
 
 // One untextured material (diffuse 0.8, 0.2, 0.2) and one triangle at depth 10 facing -z that covers
@@ -68,28 +69,17 @@ class Layers3DTest : public ::testing::Test {
 protected:
     void SetUp() override {
         savedSettings = Settings;
-        SetGraphicsDevice(&device);
-        CRenderState::ResetForTests();
-        CResourceManager::Clear();
-        if (!PHYSFS_isInit())
-            PHYSFS_init(nullptr);
-        PHYSFS_mount(data.path.c_str(), nullptr, 1);
+        device.ClearCalls();
     }
-    void TearDown() override {
-        CResourceManager::Clear();
-        PHYSFS_unmount(data.path.c_str());
-        CRenderState::ResetForTests();
-        SetGraphicsDevice(nullptr);
-        Settings = savedSettings;
-    }
+    void TearDown() override { Settings = savedSettings; }
 
     // Declares the resources of a `resources` block body and creates them all (the built-in
     // shaders included) on the recording device, then forgets the calls creation made.
     void Resources(const std::string &body) {
         const std::string text = "{ " + body + " }\n";
         CMemoryTokeniser tokeniser(text.data(), text.size());
-        ASSERT_TRUE(CResourceManager::LoadFromTokeniser(tokeniser)) << body;
-        ASSERT_TRUE(CResourceManager::CreateAllResources());
+        ASSERT_TRUE(resources.LoadFromTokeniser(tokeniser)) << body;
+        ASSERT_TRUE(resources.CreateAllResources(device));
         device.ClearCalls();
     }
 
@@ -102,7 +92,11 @@ protected:
     // The render-state reset the layer manager does before every layer, then the layer itself; the
     // device keeps only the calls the layer made.
     void RunLayer(CLayer &layer, float time) {
-        CRenderState &state = CRenderState::Get();
+        if (!created.count(&layer)) {
+            EXPECT_TRUE(Create(layer));
+        }
+        // Tests set names after creating the layer.
+        layer.ResolveResourceNames(resources);
         state.SetMode(RenderMode::Mode3D);
         state.Matrices(RenderMode::Mode3D).world = glm::mat4(1.0f);
         state.mode = RenderMode::None;
@@ -113,7 +107,16 @@ protected:
 
     int Count(const std::string &name) const { return device.CountCalls(name); }
 
+    // Creates the layer on the test's render state and resources.
+    bool Create(CLayer &layer) {
+        created.insert(&layer);
+        return layer.Create(state, resources);
+    }
+
     CRecordingDevice device;
-    TestDirectory data;
+    CRenderState state{device};
+    CResourceManager resources;
+    TempFolder data{TempFolder::Mounted};
     SettingsRecord savedSettings;
+    std::set<const CLayer *> created;
 };

@@ -35,8 +35,8 @@ TEST_F(ModelLayerTest, DrawsTheModelInOnePassOfItsShaderAndEndsTheEffect) {
     EXPECT_EQ(DrawSequence(), (Names{"Begin", "BeginPass", "DrawPrimitive", "End"}));
     EXPECT_EQ(device.LastCall("Begin")->text, "DefaultTextured");
     EXPECT_EQ(device.LastCall("DrawPrimitive")->ints, (std::vector<int>{0, 0, 1}));
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
-    EXPECT_EQ(CRenderState::Get().mode, RenderMode::Mode3D);
+    EXPECT_EQ(state.currentEffect, nullptr);
+    EXPECT_EQ(state.mode, RenderMode::Mode3D);
     EXPECT_EQ(device.LastCall("SetCullMode")->ints,
               std::vector<int>{static_cast<int>(CullMode::CounterClockwise)});
 }
@@ -47,14 +47,14 @@ TEST_F(ModelLayerTest, EveryPassDrawsAndOnlyTheEarlierPassesAreEndedByTheLoop) {
     RunLayer(layer, 0.0f);
     EXPECT_EQ(DrawSequence(), (Names{"Begin", "BeginPass", "DrawPrimitive", "EndPass", "BeginPass",
                                      "DrawPrimitive", "EndPass", "BeginPass", "DrawPrimitive", "End"}));
-    EXPECT_EQ(currentPass, 2);
+    EXPECT_EQ(state.currentPass, 2);
 }
 
 TEST_F(ModelLayerTest, AModelThatIsNotThereDrawsNothingAndLeavesTheModeAlone) {
     for (const char *name : {"\"\"", "Missing"}) {
         SetParam(layer, "Model", name);
         RunLayer(layer, 0.0f);
-        EXPECT_EQ(CRenderState::Get().mode, RenderMode::None) << name;
+        EXPECT_EQ(state.mode, RenderMode::None) << name;
         EXPECT_EQ(Count("SetCullMode"), 0) << name;
         EXPECT_EQ(Count("Begin"), 0) << name;
         EXPECT_EQ(Count("DrawPrimitive"), 0) << name;
@@ -64,7 +64,7 @@ TEST_F(ModelLayerTest, AModelThatIsNotThereDrawsNothingAndLeavesTheModeAlone) {
 TEST_F(ModelLayerTest, WithoutGeometryTheModeIsSetButNoShaderIsBegun) {
     SetParam(layer, "EnableGeometry", "false");
     RunLayer(layer, 0.0f);
-    EXPECT_EQ(CRenderState::Get().mode, RenderMode::Mode3D);
+    EXPECT_EQ(state.mode, RenderMode::Mode3D);
     EXPECT_EQ(Count("SetDepthTest"), 1);
     EXPECT_EQ(Count("SetTechnique"), 0);
     EXPECT_EQ(Count("DrawPrimitive"), 0);
@@ -81,7 +81,7 @@ TEST_F(ModelLayerTest, AShaderThatIsNotThereOrCannotBeginDrawsNothing) {
     SetParam(layer, "Shader", "DefaultTextured");
     RunLayer(layer, 0.0f);
     EXPECT_EQ(DrawSequence(), (Names{"Begin", "End"}));
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
+    EXPECT_EQ(state.currentEffect, nullptr);
 }
 
 TEST_F(ModelLayerTest, WorldIsScaleThenRollPitchYawThenTranslation) {
@@ -121,7 +121,6 @@ TEST_F(ModelLayerTest, ParametersThatDoNotDrawAcceptKeyframesAndChangeNothing) {
     AddKey(keyed, 0.0f, "CameraID hold 3");
     AddKey(keyed, 0.0f, "EnableCameras hold true");
     AddKey(keyed, 0.5f, "EnableLights hold false");
-    CRenderState::ResetForTests();
     RunLayer(keyed, 1.0f);
     ASSERT_EQ(device.calls.size(), plain.size());
     for (size_t i = 0; i < plain.size(); ++i) {

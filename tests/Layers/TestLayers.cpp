@@ -30,15 +30,15 @@ ProbeLayer::ProbeLayer() {
     messUp = params.AddParam(new CParamBool(false), "MessUp");
 }
 
-bool ProbeLayer::Create() {
+bool ProbeLayer::OnCreate(const CResourceManager&) {
     created.push_back(tag->GetValue(0.0f));
     return true;
 }
 
 void ProbeLayer::Render(float time, float delta) {
-    CRenderState& state = CRenderState::Get();
+    CRenderState& state = State();
     runs.push_back(ProbeRun{tag->GetValue(time), time, delta, state.mode, state.currentColour != nullptr,
-                            state.Matrices(RenderMode::Mode3D).world, renderTargetBound});
+                            state.Matrices(RenderMode::Mode3D).world, state.renderTargetBound});
     if (messUp->GetValue(time)) {
         state.SetMode(RenderMode::Mode2D);
         state.currentColour = &Red;
@@ -46,7 +46,7 @@ void ProbeLayer::Render(float time, float delta) {
     }
 }
 
-bool FailCreateLayer::Create() {
+bool FailCreateLayer::OnCreate(const CResourceManager&) {
     ++attempts;
     return false;
 }

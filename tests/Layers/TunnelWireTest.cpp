@@ -149,18 +149,18 @@ TEST_F(TunnelTest, ScaleAndTwistComeBeforeTheMoveAlongZ) {
 TEST_F(TunnelTest, AMissingModelOrShaderDrawsNothing) {
     SetParam(tunnel, "Model1", "Nope");
     RunLayer(tunnel, 0.0f);
-    EXPECT_EQ(CRenderState::Get().mode, RenderMode::None);
+    EXPECT_EQ(state.mode, RenderMode::None);
     EXPECT_EQ(Count("DrawPrimitive"), 0);
     SetParam(tunnel, "Model1", "tri");
     SetParam(tunnel, "Shader", "Nope");
     RunLayer(tunnel, 0.0f);
-    EXPECT_EQ(CRenderState::Get().mode, RenderMode::Mode3D);
+    EXPECT_EQ(state.mode, RenderMode::Mode3D);
     EXPECT_EQ(Count("DrawPrimitive"), 0);
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
+    EXPECT_EQ(state.currentEffect, nullptr);
 }
 
 TEST_F(WireTest, CreateMakesBothBuffersOnceAndJoinsEachRingToTheNext) {
-    ASSERT_TRUE(wire.Create());
+    ASSERT_TRUE(Create(wire));
     ASSERT_EQ(Count("CreateVertexBuffer"), 1);
     EXPECT_EQ(device.LastCall("CreateVertexBuffer")->ints[0], 323136);
     ASSERT_EQ(Count("CreateIndexBuffer"), 1);
@@ -176,7 +176,7 @@ TEST_F(WireTest, CreateMakesBothBuffersOnceAndJoinsEachRingToTheNext) {
 }
 
 TEST_F(WireTest, EveryFrameRewritesTheSameBufferAndDrawsItIndexedWithoutAColour) {
-    ASSERT_TRUE(wire.Create());
+    ASSERT_TRUE(Create(wire));
     RunLayer(wire, 0.0f);
     const float firstZ = Vertices()[0].z;
     SetParam(wire, "Position", "1000");
@@ -192,22 +192,22 @@ TEST_F(WireTest, EveryFrameRewritesTheSameBufferAndDrawsItIndexedWithoutAColour)
     EXPECT_EQ(device.LastCall("Begin")->text, "DefaultNonTextured");
     EXPECT_FALSE(device.WasSet("g_MaterialDiffuseColor"));
     EXPECT_EQ(Count("SetTexture"), 0);
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
+    EXPECT_EQ(state.currentEffect, nullptr);
 }
 
 TEST_F(WireTest, TextureIsBoundOnlyWhenItNamesOne) {
-    ASSERT_TRUE(wire.Create());
+    ASSERT_TRUE(Create(wire));
     SetParam(wire, "Texture", "Missing");
     RunLayer(wire, 0.0f);
     EXPECT_EQ(Count("SetTexture"), 0);
     SetParam(wire, "Texture", "glow");
     RunLayer(wire, 0.0f);
     ASSERT_EQ(Count("SetTexture"), 1);
-    EXPECT_EQ(device.LastCall("SetTexture")->object, FindTexture("Glow")->GetTexture());
+    EXPECT_EQ(device.LastCall("SetTexture")->object, resources.FindTexture("Glow")->GetTexture());
 }
 
 TEST_F(WireTest, ConstantParametersMakeAStraightTwelveSidedTubeAlongPositiveX) {
-    ASSERT_TRUE(wire.Create());
+    ASSERT_TRUE(Create(wire));
     SetParam(wire, "Scale", "2 2 2");
     RunLayer(wire, 3.0f);
     const std::vector<CLayer_Wire::Vertex> v = Vertices();
@@ -231,7 +231,7 @@ TEST_F(WireTest, ConstantParametersMakeAStraightTwelveSidedTubeAlongPositiveX) {
 }
 
 TEST_F(WireTest, DifferentThicknessesMakeASixPointedStar) {
-    ASSERT_TRUE(wire.Create());
+    ASSERT_TRUE(Create(wire));
     SetParam(wire, "Thickness2", "40");
     RunLayer(wire, 0.0f);
     const std::vector<CLayer_Wire::Vertex> v = Vertices();
@@ -263,7 +263,7 @@ TEST_F(WireTest, DifferentThicknessesMakeASixPointedStar) {
 }
 
 TEST_F(WireTest, RingsShowTheirParametersLaterAlongTheTubeSmoothedTowardTheLaterSamples) {
-    ASSERT_TRUE(wire.Create());
+    ASSERT_TRUE(Create(wire));
     AddKey(wire, 0.0f, "Distance linear 500");
     AddKey(wire, 100.0f, "Distance linear 10500");
     RunLayer(wire, 1.0f);
@@ -279,16 +279,16 @@ TEST_F(WireTest, RingsShowTheirParametersLaterAlongTheTubeSmoothedTowardTheLater
 TEST_F(WireTest, WithoutBuffersCreationFailsWithAMessageAndRenderDrawsNothing) {
     LogCapture log;
     NoBufferDevice broken;
-    SetGraphicsDevice(&broken);
+    CRenderState brokenState(broken);
     CLayer_Wire failing;
-    EXPECT_FALSE(failing.Create());
+    EXPECT_FALSE(failing.Create(brokenState, resources));
     EXPECT_TRUE(log.Contains("Failed to create the wire's vertex and index buffers"));
     failing.Render(0.0f, 0.0f);
     EXPECT_EQ(broken.CountCalls("DrawIndexedPrimitive"), 0);
-    SetGraphicsDevice(&device);
 
     // Never created at all: nothing is drawn either.
     CLayer_Wire uncreated;
-    RunLayer(uncreated, 0.0f);
+    device.ClearCalls();
+    uncreated.Render(0.0f, 0.0f);
     EXPECT_EQ(Count("DrawIndexedPrimitive"), 0);
 }

@@ -8,7 +8,7 @@
 #include <cmath>
 
 TEST(CAudioDecoder, DecodesAWavFromMemory) {
-    MountedTempFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 0.5, 441.0, 0.8, 2, 22050));
     std::vector<uint8_t> bytes = folder.ReadBytes("tone.wav");
     CAudioDecoder decoder;
@@ -24,7 +24,7 @@ TEST(CAudioDecoder, DecodesAWavFromMemory) {
 }
 
 TEST(CAudioDecoder, DecodesOggVorbis) {
-    MountedTempFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     if (!WriteSineFile(folder.PathOf("tone.ogg"), 0.5, 1000.0, 0.5, 1, 44100, SineFormat::OggVorbis))
         GTEST_SKIP() << "libsndfile cannot write Ogg Vorbis here";
     std::vector<uint8_t> bytes = folder.ReadBytes("tone.ogg");
@@ -36,7 +36,7 @@ TEST(CAudioDecoder, DecodesOggVorbis) {
 }
 
 TEST(CAudioDecoder, RefusesDataThatIsNotAudio) {
-    MountedTempFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 0.1, 441.0, 0.8));
     std::vector<uint8_t> wav = folder.ReadBytes("tone.wav");
     std::vector<uint8_t> garbage(5000);
@@ -57,7 +57,7 @@ TEST(CAudioDecoder, RefusesDataThatIsNotAudio) {
 }
 
 TEST(CAudioDecoder, TruncatedDataGivesOnlyTheFramesThatArePresent) {
-    MountedTempFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 1.0, 441.0, 0.8));
     std::vector<uint8_t> wav = folder.ReadBytes("tone.wav");
     // Keep the header (which still claims a second of audio) and about a tenth of the samples.

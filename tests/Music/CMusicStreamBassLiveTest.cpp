@@ -1,4 +1,5 @@
 #include "Music/CMusicStreamBass.h"
+#include "Platform/Platform.h"
 #include "Platform/CAudioOutputSdl.h"
 
 #include "MusicTestFiles.h"
@@ -20,14 +21,14 @@ void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 struct LiveStream : testing::Test {
     LiveStream() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
     ~LiveStream() override { setenv("SDL_AUDIODRIVER", "dummy", 1); }
-    MountedTempFolder folder;
+    TempFolder folder{TempFolder::Mounted};
 };
 
 } // namespace
 
 TEST_F(LiveStream, PlaysInRealTimeWithASmoothClockThatNeverStepsBack) {
     ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 5.0, 441.0, 0.5));
-    CMusicStreamBass stream("tone.wav", 1.0f);
+    CMusicStreamBass stream("tone.wav", 1.0f, CreateAudioOutput());
     ASSERT_TRUE(stream.Init(0.0f));
     using Clock = std::chrono::steady_clock;
     auto start = Clock::now();
@@ -56,7 +57,7 @@ TEST_F(LiveStream, PlaysInRealTimeWithASmoothClockThatNeverStepsBack) {
 
 TEST_F(LiveStream, PauseHoldsThePositionAndResumeContinues) {
     ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 5.0, 441.0, 0.5));
-    CMusicStreamBass stream("tone.wav", 1.0f);
+    CMusicStreamBass stream("tone.wav", 1.0f, CreateAudioOutput());
     ASSERT_TRUE(stream.Init(1.0f));
     SleepMs(60);
     stream.SetPaused(true);
@@ -78,7 +79,7 @@ TEST_F(LiveStream, PauseHoldsThePositionAndResumeContinues) {
 
 TEST_F(LiveStream, FinishesOnceTheEndHasBeenHeard) {
     ASSERT_TRUE(WriteSineFile(folder.PathOf("short.wav"), 0.1, 441.0, 0.5));
-    CMusicStreamBass stream("short.wav", 1.0f);
+    CMusicStreamBass stream("short.wav", 1.0f, CreateAudioOutput());
     ASSERT_TRUE(stream.Init(0.0f));
     EXPECT_FALSE(stream.HasFinished());
     for (int i = 0; i < 100 && !stream.HasFinished(); ++i)
@@ -95,7 +96,7 @@ TEST_F(LiveStream, FinishesOnceTheEndHasBeenHeard) {
 
 TEST_F(LiveStream, SpectrumMatchesTheCaptureClockAtTheSameTime) {
     ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 2.0, BinFrequency(64), 0.9, 2));
-    CMusicStreamBass live("tone.wav", 0.3f);
+    CMusicStreamBass live("tone.wav", 0.3f, CreateAudioOutput());
     CMusicStreamBass capture("tone.wav", 1.0f, CreateCaptureAudioOutput());
     ASSERT_TRUE(live.Init(0.0f));
     ASSERT_TRUE(capture.Init(0.0f));
@@ -114,7 +115,7 @@ TEST_F(LiveStream, SpectrumMatchesTheCaptureClockAtTheSameTime) {
 TEST_F(LiveStream, WithoutAnAudioDriverInitFailsWithItsLine) {
     ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 0.2, 441.0, 0.5));
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    CMusicStreamBass stream("tone.wav", 1.0f);
+    CMusicStreamBass stream("tone.wav", 1.0f, CreateAudioOutput());
     bool ok = true;
     std::string log = CaptureLog([&] { ok = stream.Init(0.0f); });
     EXPECT_FALSE(ok);
@@ -131,7 +132,7 @@ TEST_F(LiveStream, VolumeScalesTheSamplesTheDeviceReceives) {
     setenv("SDL_DISKAUDIODELAY", "0", 1);
     float peak = 0.0f;
     {
-        CMusicStreamBass stream("tone.wav", 0.5f);
+        CMusicStreamBass stream("tone.wav", 0.5f, CreateAudioOutput());
         ASSERT_TRUE(stream.Init(0.0f));
         SleepMs(50);
     }

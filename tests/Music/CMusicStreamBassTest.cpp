@@ -1,4 +1,5 @@
 #include "Music/CMusicStreamBass.h"
+#include "Platform/Platform.h"
 
 #include "MusicTestFiles.h"
 
@@ -18,7 +19,7 @@ int PeakBand(const float* bands) {
 
 // The capture clock: the same decoding and spectrum as live playback, no device.
 struct CaptureStream : testing::Test {
-    MountedTempFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     std::unique_ptr<CMusicStreamBass> Open(const std::string& name, float start = 0.0f) {
         auto stream = std::make_unique<CMusicStreamBass>(name, 1.0f, CreateCaptureAudioOutput());
         EXPECT_TRUE(stream->Init(start));

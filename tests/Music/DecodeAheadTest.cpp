@@ -1,4 +1,6 @@
+#include "App/CPresentation.h"
 #include "Music/CMusicStreamBass.h"
+#include "Platform/Platform.h"
 #include "Platform/CAudioDecoder.h"
 #include "Platform/CAudioOutput.h"
 
@@ -15,7 +17,7 @@ std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.b
 } // namespace
 
 TEST(DecodeAhead, TheSameBytesGiveTheSameSamplesAsDecodingThemThen) {
-    MountedTempFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     ASSERT_TRUE(WriteSineFile(folder.PathOf("a.wav"), 0.3, 441.0, 0.8, 2, 22050));
     const std::vector<uint8_t> bytes = folder.ReadBytes("a.wav");
     CAudioDecoder plain;
@@ -39,7 +41,7 @@ TEST(DecodeAhead, TheSameBytesGiveTheSameSamplesAsDecodingThemThen) {
 }
 
 TEST(DecodeAhead, OtherBytesAndBadBytesAreDecodedAsTheyAre) {
-    MountedTempFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     ASSERT_TRUE(WriteSineFile(folder.PathOf("a.wav"), 0.2, 441.0, 0.8, 1, 22050));
     ASSERT_TRUE(WriteSineFile(folder.PathOf("b.wav"), 0.5, 441.0, 0.8, 1, 44100));
     const std::vector<uint8_t> a = folder.ReadBytes("a.wav"), b = folder.ReadBytes("b.wav");
@@ -60,10 +62,10 @@ TEST(DecodeAhead, OtherBytesAndBadBytesAreDecodedAsTheyAre) {
 }
 
 TEST(DecodeAhead, TheStreamPlaysMusicDecodedAheadOfItsInit) {
-    MountedTempFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     ASSERT_TRUE(WriteSineFile(folder.PathOf("song.wav"), 1.5, 441.0, 0.5));
-    CMusicStreamBass::DecodeAhead("song.wav");
-    CMusicStreamBass::DecodeAhead("missing.wav"); // nothing to read: nothing started, the earlier kept
+    CPresentation::DecodeMusicAhead("song.wav");
+    CPresentation::DecodeMusicAhead("missing.wav"); // nothing to read: nothing started, the earlier kept
     CMusicStreamBass stream("song.wav", 1.0f, CreateCaptureAudioOutput());
     ASSERT_TRUE(stream.Init(0.0f));
     EXPECT_NEAR(stream.GetLength(), 1.5f, 1e-3f);

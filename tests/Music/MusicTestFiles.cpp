@@ -12,33 +12,6 @@
 #include <fstream>
 #include <numbers>
 
-MountedTempFolder::MountedTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qv-music-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back(0);
-    folder = mkdtemp(buffer.data()) ? buffer.data() : "";
-    EXPECT_FALSE(folder.empty());
-    EXPECT_NE(PHYSFS_init(nullptr), 0);
-    EXPECT_NE(PHYSFS_mount(folder.c_str(), nullptr, 1), 0);
-}
-
-MountedTempFolder::~MountedTempFolder() {
-    PHYSFS_deinit();
-    std::error_code ignored;
-    if (!folder.empty())
-        std::filesystem::remove_all(folder, ignored);
-}
-
-void MountedTempFolder::WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) const {
-    std::ofstream out(PathOf(name), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> MountedTempFolder::ReadBytes(const std::string& name) const {
-    std::ifstream in(PathOf(name), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 double BinFrequency(int bin) { return bin * 44100.0 / 1024.0; }
 
 bool WriteSineFile(const std::string& path, double seconds, double frequency, double amplitude,

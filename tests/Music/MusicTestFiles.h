@@ -2,26 +2,12 @@
 // folder that is mounted with PhysicsFS for the test's lifetime.
 #pragma once
 
+#include "Testing/TempFolder.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
-
-// A folder under the system's temp directory, mounted as the PhysicsFS root; removed on destruction.
-class MountedTempFolder {
-public:
-    MountedTempFolder();
-    ~MountedTempFolder();
-    MountedTempFolder(const MountedTempFolder&) = delete;
-    MountedTempFolder& operator=(const MountedTempFolder&) = delete;
-
-    std::string PathOf(const std::string& name) const { return folder + "/" + name; }
-    void WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) const;
-    std::vector<uint8_t> ReadBytes(const std::string& name) const;
-
-private:
-    std::string folder;
-};
 
 // Frequency of FFT bin `bin` at 44100 Hz, so a sine of it sits at a bin centre.
 double BinFrequency(int bin);

@@ -6,11 +6,19 @@
 
 #include <string>
 
+// The tempo script lines are read with (the default unless a test sets another).
+inline MusicalTimeBase &LineTempo() {
+    static MusicalTimeBase tempo;
+    return tempo;
+}
+
 // A line as it stands in a script: a newline ends it, since digits at the very end of the input would
 // form a word rather than a number.
 inline CMemoryTokeniser ScriptLine(const std::string &text) {
     const std::string line = text + "\n";
-    return CMemoryTokeniser(line.data(), line.size());
+    CMemoryTokeniser tokeniser(line.data(), line.size());
+    tokeniser.tempo = LineTempo();
+    return tokeniser;
 }
 
 template <class Param> bool SetValue(Param &param, const std::string &value) {

@@ -1,3 +1,4 @@
+#include "Platform/CSDLWindow.h"
 #include "Platform/Platform.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@ protected:
     void SetUp() override {
         std::fill(KeyDown, KeyDown + 256, false);
         AppActive = true;
-        window = CreateMainWindow("quorin-vanto tests", 32, 32, false, true);
+        window = CSDLWindow::Create("quorin-vanto tests", 32, 32, false, true);
         if (!window)
             GTEST_SKIP() << "no window can be made here";
     }

@@ -1,5 +1,5 @@
 #include "Base/CommandLine.h"
-#include "Platform/CSettingsDialog.h"
+#include "App/SettingsDialog.h"
 #include "Base/CSettings.h"
 
 #include "Support/LogCapture.h"
@@ -19,8 +19,7 @@ SettingsDialogResult RunWithKey(SettingsRecord& record, bool enter, int& framesS
         if (frame == 3)
             enter ? CSettingsDialog::PressEnter() : CSettingsDialog::PressEscape();
     };
-    CSettings dialog;
-    return shown.Run(dialog, record, CommandLineOptions{});
+    return RunSettingsDialog(shown, record, CommandLineOptions{});
 }
 
 } // namespace

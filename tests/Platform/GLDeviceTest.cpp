@@ -51,16 +51,14 @@ protected:
         device = CreateGraphicsDevice(*window, GraphicsDeviceOptions{w, h, samples, depth, false});
         if (!device)
             GTEST_SKIP() << "no OpenGL 3.3 context can be made here";
-        SetGraphicsDevice(device.get());
-        CRenderState::ResetForTests();
+        state = std::make_unique<CRenderState>(*device);
         std::string errors;
         effect = device->CreateEffect(BuiltInEffectText, ":INTERNAL", errors);
         ASSERT_TRUE(effect) << errors;
         quad = device->CreateVertexBuffer(sizeof(QuadVertex) * 4);
     }
     void TearDown() override {
-        CRenderState::ResetForTests();
-        SetGraphicsDevice(nullptr);
+        state.reset();
         quad.reset();
         triangleBuffer.reset();
         effect.reset();
@@ -84,7 +82,7 @@ protected:
         v[2] = {x1, y1, 5, 1, 0};
         v[3] = {x1, y0, 5, 1, 1};
         quad->Unlock();
-        CRenderState& rs = CRenderState::Get();
+        CRenderState& rs = (*state);
         ASSERT_TRUE(effect->SetTechnique(texture ? "DefaultTextured" : "DefaultNonTextured"));
         int passes = effect->Begin();
         ASSERT_EQ(passes, 1);
@@ -119,8 +117,9 @@ protected:
         device->DrawPrimitive(PrimitiveType::TriangleList, 0, 1);
     }
 
-    std::unique_ptr<CSDLWindow> window;
+    std::unique_ptr<CWindow> window;
     std::unique_ptr<CGraphicsDevice> device;
+    std::unique_ptr<CRenderState> state;
     std::unique_ptr<CEffect> effect;
     std::unique_ptr<CVertexBuffer> quad;
     std::unique_ptr<CVertexBuffer> triangleBuffer;
@@ -165,9 +164,9 @@ TEST_F(GLDeviceTest, LetterboxBarsAtFourByThreeCoverOneTwelfthAboveAndBelow) {
     Settings.aspect = 4.0f / 3;
     auto bars = CreateLetterboxBars(*device, Settings.aspect, 1024, 768);
     ASSERT_TRUE(bars);
-    CRenderState::Get().BeginFrame();
+    (*state).BeginFrame();
     device->Clear(ClearTarget | ClearDepth, 0xFFFFFFFFu, 1.0f);
-    DrawLetterboxBars(bars.get());
+    DrawLetterboxBars(*state, bars.get());
     Read();
     EXPECT_EQ(At(512, 0), Black);
     EXPECT_EQ(At(0, 63), Black);
@@ -181,9 +180,9 @@ TEST_F(GLDeviceTest, LetterboxBarsAtSixteenByNineCoverFivePercentLeftAndRight) {
     Open(1920, 1080);
     Settings.aspect = 16.0f / 9;
     auto bars = CreateLetterboxBars(*device, Settings.aspect, 1920, 1080);
-    CRenderState::Get().BeginFrame();
+    (*state).BeginFrame();
     device->Clear(ClearTarget, 0xFFFFFFFFu, 1.0f);
-    DrawLetterboxBars(bars.get());
+    DrawLetterboxBars(*state, bars.get());
     Read();
     EXPECT_EQ(At(95, 540), Black);
     EXPECT_EQ(At(96, 540), White);
@@ -205,7 +204,7 @@ TEST_F(GLDeviceTest, TexturedQuadIsUprightAndTransparentTexelsShowTheBackground)
     }
     auto texture = device->CreateTexture(8, 8, rgba.data(), 2);
     ASSERT_TRUE(texture);
-    CRenderState::Get().BeginFrame();
+    (*state).BeginFrame();
     device->Clear(ClearTarget | ClearDepth, 0xFFFFFFFFu, 1.0f);
     DrawCanvasRect(0, 0, 1920, 1200, texture.get(), glm::vec4(1, 1, 1, 1));
     Read();
@@ -228,7 +227,7 @@ TEST_F(GLDeviceTest, PowerOfTwoTextureOfAScaledImageFillsTheQuad) {
     ASSERT_TRUE(texture);
     EXPECT_EQ(texture->Width(), 512);
     EXPECT_EQ(texture->Height(), 256);
-    CRenderState::Get().BeginFrame();
+    (*state).BeginFrame();
     device->Clear(ClearTarget | ClearDepth, 0xFF000000u, 1.0f);
     // The image's own size on the canvas, at its centre: 300 x 200 units.
     DrawCanvasRect(810, 500, 1110, 700, texture.get(), glm::vec4(1, 1, 1, 1));
@@ -241,7 +240,7 @@ TEST_F(GLDeviceTest, PowerOfTwoTextureOfAScaledImageFillsTheQuad) {
 
 TEST_F(GLDeviceTest, MaterialColourReachesTheUntexturedTechnique) {
     Open(16, 16);
-    CRenderState::Get().BeginFrame();
+    (*state).BeginFrame();
     device->Clear(ClearTarget | ClearDepth, 0xFF000000u, 1.0f);
     DrawCanvasRect(0, 0, 1920, 1200, nullptr, glm::vec4(0.5f, 1.0f, 0.0f, 1.0f));
     Read();
@@ -253,16 +252,16 @@ TEST_F(GLDeviceTest, RenderTargetRoundTripStaysUpright) {
     auto target = device->CreateRenderTarget(64);
     ASSERT_TRUE(target);
     EXPECT_TRUE(target->IsRenderTarget());
-    CRenderState::Get().BeginFrame();
+    (*state).BeginFrame();
     device->Clear(ClearTarget | ClearDepth, 0xFFFFFFFFu, 1.0f);
 
     ASSERT_TRUE(device->SetColourTarget(target.get()));
-    renderTargetBound = true;
+    state->renderTargetBound = true;
     device->Clear(ClearTarget | ClearDepth, 0xFF0000FFu, 1.0f);
     // Red over the top half of the canvas (y up), in the left half.
     DrawCanvasRect(0, 600, 960, 1200, nullptr, glm::vec4(1, 0, 0, 1));
     ASSERT_TRUE(device->SetColourTarget(nullptr));
-    renderTargetBound = false;
+    state->renderTargetBound = false;
 
     DrawCanvasRect(0, 0, 1920, 1200, target.get(), glm::vec4(1, 1, 1, 1));
     Read();
@@ -276,7 +275,7 @@ TEST_F(GLDeviceTest, CounterClockwiseTrianglesAreCulledOnScreenAndInRenderTarget
     Open(32, 32);
     const float clockwise[6] = {-1, -1, -1, 1, 1, 1};     // as seen on screen, y up
     const float counterClockwise[6] = {-1, -1, 1, 1, -1, 1};
-    CRenderState::Get().BeginFrame();
+    (*state).BeginFrame();
     for (bool intoTarget : {false, true}) {
         auto target = device->CreateRenderTarget(32);
         device->SetColourTarget(intoTarget ? target.get() : nullptr);
@@ -345,7 +344,7 @@ TEST_F(GLDeviceTest, DepthClearsReachScreenAndRenderTargetsAtEveryAntiAliasLevel
     for (int samples : {0, 4}) {
         SCOPED_TRACE(samples);
         Open(64, 48, samples);
-        CRenderState::Get().BeginFrame();
+        (*state).BeginFrame();
         auto target = device->CreateRenderTarget(64);
         ASSERT_TRUE(target);
 

@@ -9,27 +9,23 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 class RenderStateTest : public ::testing::Test {
 protected:
     void SetUp() override {
         savedSettings = Settings;
-        SetGraphicsDevice(&device);
-        CRenderState::ResetForTests();
         effect = device.CreateEffect("", "test", errors);
-        CRenderState::Get();
+        state = std::make_unique<CRenderState>(device);
     }
-    void TearDown() override {
-        CRenderState::ResetForTests();
-        SetGraphicsDevice(nullptr);
-        Settings = savedSettings;
-    }
+    void TearDown() override { Settings = savedSettings; }
 
     // Commits in `mode` with the given aspect and returns the uploaded world-view-projection.
     glm::mat4 CommitWith(RenderMode mode, float aspect) {
         Settings.aspect = aspect;
-        CRenderState& rs = CRenderState::Get();
+        CRenderState& rs = (*state);
         rs.BeginFrame();
         rs.currentEffect = effect.get();
         rs.SetMode(mode);
@@ -40,7 +36,7 @@ protected:
     // The scale the aspect correction applied on top of the mode's own matrices.
     glm::vec2 ScaleOf(RenderMode mode, float aspect) {
         glm::mat4 wvp = CommitWith(mode, aspect);
-        const ModeMatrixTriple& m = CRenderState::Get().Matrices(mode);
+        const ModeMatrixTriple& m = (*state).Matrices(mode);
         glm::mat4 plain = m.projection * m.view * m.world;
         return glm::vec2(wvp[0][0] / plain[0][0], wvp[1][1] / plain[1][1]);
     }
@@ -48,6 +44,7 @@ protected:
     CRecordingDevice device;
     std::string errors;
     std::unique_ptr<CEffect> effect;
+    std::unique_ptr<CRenderState> state;
     SettingsRecord savedSettings;
 };
 
@@ -64,7 +61,7 @@ TEST_F(RenderStateTest, CreationSetsBlendingAndPointClampSamplingOnce) {
     ASSERT_EQ(device.CountCalls("SetSamplerState"), 1);
     const RecordedCall* s = device.LastCall("SetSamplerState");
     EXPECT_EQ(s->ints, (std::vector<int>{0, int(TextureAddress::Clamp), int(TextureFilter::Point)}));
-    CRenderState::Get();
+    state->BeginFrame();
     EXPECT_EQ(device.CountCalls("SetAlphaBlending"), 1);
 }
 
@@ -82,8 +79,8 @@ TEST_F(RenderStateTest, TwoDimensionalCanvasMapsCornersToClipCorners) {
 }
 
 TEST_F(RenderStateTest, PerspectiveHasTheClassicLeftHandedNumbers) {
-    CRenderState::Get().BeginFrame();
-    const glm::mat4& p = CRenderState::Get().Matrices(RenderMode::Mode3D).projection;
+    (*state).BeginFrame();
+    const glm::mat4& p = (*state).Matrices(RenderMode::Mode3D).projection;
     const float yScale = 1.0f / std::tan(glm::pi<float>() / 8);
     EXPECT_NEAR(p[1][1], yScale, 1e-5);
     EXPECT_NEAR(p[0][0], yScale / 1.6f, 1e-5);
@@ -114,7 +111,7 @@ TEST_F(RenderStateTest, AspectCorrectionPerModeAndAspect) {
 }
 
 TEST_F(RenderStateTest, NoAspectCorrectionWhileARenderTargetIsBound) {
-    renderTargetBound = true;
+    state->renderTargetBound = true;
     for (RenderMode mode : {RenderMode::Mode2D, RenderMode::Mode3D}) {
         for (float aspect : {4.0f / 3, 16.0f / 9}) {
             glm::vec2 s = ScaleOf(mode, aspect);
@@ -122,12 +119,12 @@ TEST_F(RenderStateTest, NoAspectCorrectionWhileARenderTargetIsBound) {
             EXPECT_NEAR(s.y, 1, 1e-6);
         }
     }
-    renderTargetBound = false;
+    state->renderTargetBound = false;
 }
 
 TEST_F(RenderStateTest, WorldViewProjectionAppliesWorldFirst) {
     Settings.aspect = 1.6f;
-    CRenderState& rs = CRenderState::Get();
+    CRenderState& rs = (*state);
     rs.BeginFrame();
     rs.currentEffect = effect.get();
     rs.SetMode(RenderMode::Mode3D);
@@ -141,7 +138,7 @@ TEST_F(RenderStateTest, WorldViewProjectionAppliesWorldFirst) {
 }
 
 TEST_F(RenderStateTest, SetModeAppliesStatesOncePerChangeAndAgainAfterBeginFrame) {
-    CRenderState& rs = CRenderState::Get();
+    CRenderState& rs = (*state);
     rs.BeginFrame();
     device.ClearCalls();
     rs.SetMode(RenderMode::Mode3D);
@@ -165,7 +162,7 @@ TEST_F(RenderStateTest, SetModeAppliesStatesOncePerChangeAndAgainAfterBeginFrame
 }
 
 TEST_F(RenderStateTest, BeginFrameStartsTheSceneResetsAmbientAndForgetsTheEffect) {
-    CRenderState& rs = CRenderState::Get();
+    CRenderState& rs = (*state);
     rs.currentEffect = effect.get();
     glm::vec4 colour(1, 0, 0, 1);
     rs.currentColour = &colour;
@@ -182,7 +179,7 @@ TEST_F(RenderStateTest, BeginFrameStartsTheSceneResetsAmbientAndForgetsTheEffect
 }
 
 TEST_F(RenderStateTest, ColourUploadsAsEightBitValues) {
-    CRenderState& rs = CRenderState::Get();
+    CRenderState& rs = (*state);
     rs.BeginFrame();
     rs.currentEffect = effect.get();
     rs.SetMode(RenderMode::Mode2D);
@@ -257,25 +254,22 @@ TEST(LetterboxBars, OrientationFollowsTheAspectAndSizeStaysPositive) {
 
 TEST(LetterboxBars, DrawIsAFourTriangleListInTwoDimensionalModeWithoutCulling) {
     CRecordingDevice device;
-    SetGraphicsDevice(&device);
-    CRenderState::ResetForTests();
+    CRenderState state(device);
     auto bars = CreateLetterboxBars(device, 4.0f / 3, 1024, 768);
     ASSERT_TRUE(bars);
     auto* recorded = static_cast<CRecordingVertexBuffer*>(bars.get());
     EXPECT_EQ(recorded->data.size(), 192u);
     EXPECT_EQ(recorded->unlockCount, 1);
-    CRenderState::Get().BeginFrame();
+    state.BeginFrame();
     device.ClearCalls();
-    DrawLetterboxBars(bars.get());
+    DrawLetterboxBars(state, bars.get());
     EXPECT_EQ(device.LastCall("SetVertexFormat")->ints[0], int(VertexPosition | VertexDiffuse));
     EXPECT_EQ(device.LastCall("SetStreamSource")->ints, (std::vector<int>{0, 16}));
     EXPECT_EQ(device.LastCall("SetCullMode")->ints[0], int(CullMode::None));
     EXPECT_EQ(device.LastCall("DrawPrimitive")->ints,
               (std::vector<int>{int(PrimitiveType::TriangleList), 0, 4}));
     EXPECT_EQ(device.CallNames().back(), "DrawPrimitive");
-    EXPECT_EQ(CRenderState::Get().mode, RenderMode::Mode2D);
-    CRenderState::ResetForTests();
-    SetGraphicsDevice(nullptr);
+    EXPECT_EQ(state.mode, RenderMode::Mode2D);
 }
 
 TEST(CRecordingDevice, EffectsReportConfiguredPassesAndCreationCanFail) {

@@ -2,10 +2,10 @@
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
-#include "Support/FakeDevice.h"
+#include "Support/CallLines.h"
 #include "Support/LogCapture.h"
-#include "Support/ScriptModel.h"
-#include "Support/TempDataFolder.h"
+#include "Support/TestWorld.h"
+#include "Testing/TempFolder.h"
 #include "Base/CSettings.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +80,7 @@ TEST_F(ResourceManagerTest, DeclaresEveryKindInOrderAndFindsThemInAnyLetterCase)
     EXPECT_EQ(FindModel("box")->fileName, "box.txt");
     EXPECT_TRUE(FindTexture("Sea"));
     EXPECT_EQ(FindModel("Sky"), nullptr);
-    EXPECT_EQ(CResourceManager::CountResources(), 5);
+    EXPECT_EQ(Model().resources.CountResources(), 5);
     EXPECT_EQ(log.Messages(), (Lines{"Adding shader resource 'Box'", "Adding texture resource 'Sky'",
                                      "Adding render target resource 'Glow'", "Adding model resource 'Box'",
                                      "Adding texture resource 'Sea'"}));
@@ -182,19 +182,18 @@ protected:
         Settings = SettingsRecord();
         ResourceManagerTest::TearDown();
     }
-    ScopedFakeDevice fake;
-    TempDataFolder data;
+    TempFolder data{TempFolder::Mounted};
 };
 
 TEST_F(CreateResourcesTest, CountsBuiltInShadersAndCreatesInTheFixedOrder) {
     ASSERT_TRUE(LoadScript("resources { Model Box box.txt Texture Sky \"img/sky.bmp\" RenderTarget Glow half "
                            "Shader Box \"fx/box.fx\" Shiny { } Shader Plain \":INTERNAL\" DefaultNonTextured { } } end"));
-    ASSERT_TRUE(CResourceManager::CreateAllResources());
+    ASSERT_TRUE(CreateAllResources());
     EXPECT_EQ(Failures(), (Lines{"Creating DefaultTextured shader..", "Creating DefaultNonTextured shader..",
                                  "Creating 7 resources..", "Loading model from 'box.txt'", "Found 0 material(s)",
                                  "Found 0 object(s)", "Found 0 light(s)", "Found 0 camera(s)",
                                  "Model loaded successfully", "Created resources successfully!"}));
-    EXPECT_EQ(fake.device.CallsStartingWith("Create"),
+    EXPECT_EQ(CallLinesStartingWith(TestDevice(), "Create"),
               (Lines{"CreateEffect fx/box.fx", "CreateEffect :INTERNAL", "CreateEffect :INTERNAL",
                      "CreateEffect :INTERNAL", "CreateTexture 4x4 levels 2", "CreateRenderTarget 512"}));
     EXPECT_TRUE(FindShader("DefaultTextured")->IsCreated());
@@ -204,7 +203,7 @@ TEST_F(CreateResourcesTest, CountsBuiltInShadersAndCreatesInTheFixedOrder) {
 
 TEST_F(CreateResourcesTest, AScriptShaderReplacesTheBuiltInOne) {
     ASSERT_TRUE(LoadScript("resources { Shader defaulttextured \"fx/box.fx\" Shiny { } } end"));
-    ASSERT_TRUE(CResourceManager::CreateAllResources());
+    ASSERT_TRUE(CreateAllResources());
     EXPECT_FALSE(log.Contains("Creating DefaultTextured shader.."));
     EXPECT_TRUE(log.Contains("Creating DefaultNonTextured shader.."));
     EXPECT_TRUE(log.Contains("Creating 2 resources.."));
@@ -214,7 +213,7 @@ TEST_F(CreateResourcesTest, AScriptShaderReplacesTheBuiltInOne) {
 TEST_F(CreateResourcesTest, MissingImageStopsCreationUnlessErrorsAreIgnored) {
     const char* script = "resources { Texture Gone gone.png Texture Sky \"img/sky.bmp\" Model Box box.txt } end";
     ASSERT_TRUE(LoadScript(script));
-    EXPECT_FALSE(CResourceManager::CreateAllResources());
+    EXPECT_FALSE(CreateAllResources());
     Lines failures = Failures();
     EXPECT_EQ(Lines(failures.end() - 2, failures.end()),
               (Lines{"Failed to load texture 'gone.png'", "Failed to create all texture resources!"}));
@@ -223,7 +222,7 @@ TEST_F(CreateResourcesTest, MissingImageStopsCreationUnlessErrorsAreIgnored) {
     ResetScriptModel();
     Options.IgnoreResourceErrors = true;
     ASSERT_TRUE(LoadScript(script));
-    EXPECT_TRUE(CResourceManager::CreateAllResources());
+    EXPECT_TRUE(CreateAllResources());
     EXPECT_TRUE(log.Contains("Created resources successfully!"));
     EXPECT_FALSE(FindTexture("Gone")->GetTexture());
     EXPECT_TRUE(FindTexture("Sky")->GetTexture());
@@ -232,41 +231,41 @@ TEST_F(CreateResourcesTest, MissingImageStopsCreationUnlessErrorsAreIgnored) {
 TEST_F(CreateResourcesTest, ShaderFailuresReportTheProgramAndTheCompilersWords) {
     data.Write("bad.fx", "#error nothing here\n");
     ASSERT_TRUE(LoadScript("resources { Shader Lower \":internal\" T { } } end"));
-    EXPECT_FALSE(CResourceManager::CreateAllResources());
+    EXPECT_FALSE(CreateAllResources());
     EXPECT_TRUE(log.Contains("Failed to find shader program ':internal'"));
     EXPECT_TRUE(log.Contains("Failed to create all shader resources!"));
 
     ResetScriptModel();
     ASSERT_TRUE(LoadScript("resources { Shader Bad bad.fx T { } Shader Odd \"fx/box.fx\" Missing { } } end"));
     Options.IgnoreResourceErrors = true;
-    EXPECT_TRUE(CResourceManager::CreateAllResources());
+    EXPECT_TRUE(CreateAllResources());
     EXPECT_TRUE(log.Contains("Failed to create shader"));
     EXPECT_TRUE(log.Contains("bad.fx: 0(1) : error C0000: syntax error"));
     EXPECT_TRUE(log.Contains("Failed to find technique 'Missing' in shader program 'fx/box.fx'"));
     EXPECT_FALSE(FindShader("Bad")->IsCreated());
-    EXPECT_EQ(FindShader("Bad")->Begin(), 0);
+    EXPECT_EQ(FindShader("Bad")->Begin(TestState()), 0);
 }
 
 TEST_F(CreateResourcesTest, ShaderBeginSelectsTheTechniqueAndBecomesTheCurrentEffect) {
     ASSERT_TRUE(LoadScript("resources { Shader Box \"fx/box.fx\" Shiny { } } end"));
-    ASSERT_TRUE(CResourceManager::CreateAllResources());
-    currentPass = 3;
-    fake.device.calls.clear();
-    EXPECT_EQ(FindShader("Box")->Begin(), 1);
-    EXPECT_EQ(currentPass, -1);
-    EXPECT_EQ(CRenderState::Get().currentEffect, FindShader("Box")->GetEffect());
-    EndCurrentEffect();
-    EXPECT_EQ(CRenderState::Get().currentEffect, nullptr);
-    EXPECT_EQ(fake.device.calls, (Lines{"SetTechnique Shiny", "Begin", "End"}));
+    ASSERT_TRUE(CreateAllResources());
+    TestState().currentPass = 3;
+    TestDevice().ClearCalls();
+    EXPECT_EQ(FindShader("Box")->Begin(TestState()), 1);
+    EXPECT_EQ(TestState().currentPass, -1);
+    EXPECT_EQ(TestState().currentEffect, FindShader("Box")->GetEffect());
+    EndCurrentEffect(TestState());
+    EXPECT_EQ(TestState().currentEffect, nullptr);
+    EXPECT_EQ(CallLines(TestDevice()), (Lines{"SetTechnique Shiny", "Begin", "End"}));
 }
 
 TEST_F(CreateResourcesTest, ImagesAreKeyedScaledToPowersOfTwoAndKeepTheirOwnSize) {
     data.Write("keyed.bmp", Bitmap(300, 200, [](int x, int) { return x < 150 ? 0xFF00FFu : 0x10A0F0u; }));
     CResourceTextureImage image("keyed.bmp");
-    ASSERT_TRUE(image.Create());
+    ASSERT_TRUE(image.Create(TestDevice()));
     EXPECT_EQ(image.width, 300.0f);
     EXPECT_EQ(image.height, 200.0f);
-    FakeTexture* texture = fake.device.textures.at(0);
+    CRecordingTexture* texture = MadeTextures(TestDevice()).at(0);
     ASSERT_EQ(texture->width, 512);
     ASSERT_EQ(texture->height, 256);
     EXPECT_EQ(texture->levels, 2);
@@ -277,7 +276,7 @@ TEST_F(CreateResourcesTest, ImagesAreKeyedScaledToPowersOfTwoAndKeepTheirOwnSize
 
     data.Write("junk.png", "not an image at all");
     CResourceTextureImage junk("junk.png");
-    EXPECT_FALSE(junk.Create());
+    EXPECT_FALSE(junk.Create(TestDevice()));
     EXPECT_TRUE(log.Contains("Error creating texture 'junk.png'"));
     EXPECT_FALSE(junk.GetTexture());
 }
@@ -285,8 +284,8 @@ TEST_F(CreateResourcesTest, ImagesAreKeyedScaledToPowersOfTwoAndKeepTheirOwnSize
 TEST_F(CreateResourcesTest, RenderTargetsFollowTheSettingsEdgeAndReportTheCanvas) {
     Settings.renderTargetSize = 1024;
     ASSERT_TRUE(LoadScript("resources { RenderTarget A full RenderTarget B half RenderTarget C quarter } end"));
-    ASSERT_TRUE(CResourceManager::CreateAllResources());
-    EXPECT_EQ(fake.device.CallsStartingWith("CreateRenderTarget"),
+    ASSERT_TRUE(CreateAllResources());
+    EXPECT_EQ(CallLinesStartingWith(TestDevice(), "CreateRenderTarget"),
               (Lines{"CreateRenderTarget 1024", "CreateRenderTarget 512", "CreateRenderTarget 256"}));
     EXPECT_EQ(FindTexture("C")->width, 1920.0f);
     EXPECT_EQ(FindTexture("C")->height, 1200.0f);
@@ -295,9 +294,9 @@ TEST_F(CreateResourcesTest, RenderTargetsFollowTheSettingsEdgeAndReportTheCanvas
 
 TEST_F(CreateResourcesTest, AnUncreatedRenderTargetIsNeverBound) {
     ASSERT_TRUE(LoadScript("resources { RenderTarget A full } end"));
-    fake.device.calls.clear();
-    CResourceTextureRenderTarget::BindToFrameBuffer(FindRenderTarget("A"));
-    EXPECT_TRUE(fake.device.CallsStartingWith("SetColourTarget").empty());
-    EXPECT_FALSE(renderTargetBound);
+    TestDevice().ClearCalls();
+    CResourceTextureRenderTarget::BindToFrameBuffer(TestState(), FindRenderTarget("A"));
+    EXPECT_TRUE(CallLinesStartingWith(TestDevice(), "SetColourTarget").empty());
+    EXPECT_FALSE(TestState().renderTargetBound);
     EXPECT_TRUE(log.Contains("Failed to bind render target"));
 }

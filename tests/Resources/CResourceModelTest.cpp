@@ -2,10 +2,10 @@
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
-#include "Support/FakeDevice.h"
+#include "Support/CallLines.h"
 #include "Support/LogCapture.h"
-#include "Support/ScriptModel.h"
-#include "Support/TempDataFolder.h"
+#include "Support/TestWorld.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -50,19 +50,18 @@ protected:
     // Loads `text` as a model file and returns whether it loaded.
     bool Load(const std::string& text, CResourceModel& model, const std::string& name = "m.txt") {
         data.Write(name, text);
-        return model.LoadModel(name);
+        return model.LoadModel(name, Model().resources.ModelTextures(TestDevice()), TestDevice());
     }
 
     std::vector<ModelVertex> Vertices(size_t buffer) const {
-        const FakeVertexBuffer* vb = fake.device.vertexBuffers.at(buffer);
+        const CRecordingVertexBuffer* vb = MadeVertexBuffers(TestDevice()).at(buffer);
         std::vector<ModelVertex> v(vb->data.size() / sizeof(ModelVertex));
         std::memcpy(v.data(), vb->data.data(), v.size() * sizeof(ModelVertex));
         return v;
     }
 
     LogCapture log;
-    ScopedFakeDevice fake;
-    TempDataFolder data;
+    TempFolder data{TempFolder::Mounted};
 };
 
 } // namespace
@@ -82,7 +81,7 @@ TEST_F(ModelTest, LoadsTheExampleAndExpandsItsTriangle) {
     EXPECT_EQ(m.texture, nullptr);
     EXPECT_EQ(model.lightSectionValues, glm::vec4(1.0f));
 
-    ASSERT_EQ(fake.device.vertexBuffers.size(), 1u);
+    ASSERT_EQ(MadeVertexBuffers(TestDevice()).size(), 1u);
     std::vector<ModelVertex> v = Vertices(0);
     ASSERT_EQ(v.size(), 3u);
     // Corners follow the face's index order 0 2 1.
@@ -91,12 +90,12 @@ TEST_F(ModelTest, LoadsTheExampleAndExpandsItsTriangle) {
     EXPECT_EQ(v[2].x, 1.0f);
     EXPECT_EQ(v[2].nz, -1.0f);
 
-    fake.device.calls.clear();
-    CRenderState::Get().currentEffect = nullptr;
-    model.Render();
-    EXPECT_EQ(fake.device.calls, (Lines{"SetVertexFormat 274", "SetStreamSource 0 32", "DrawPrimitive list 0 1"}));
-    ASSERT_TRUE(CRenderState::Get().currentColour);
-    EXPECT_EQ(*CRenderState::Get().currentColour, glm::vec4(0.8f, 0.2f, 0.2f, 1.0f));
+    TestDevice().ClearCalls();
+    TestState().currentEffect = nullptr;
+    model.Render(TestState());
+    EXPECT_EQ(CallLines(TestDevice()), (Lines{"SetVertexFormat 274", "SetStreamSource 0 32", "DrawPrimitive list 0 1"}));
+    ASSERT_TRUE(TestState().currentColour);
+    EXPECT_EQ(*TestState().currentColour, glm::vec4(0.8f, 0.2f, 0.2f, 1.0f));
 }
 
 TEST_F(ModelTest, CrLfFilesAndAnUnterminatedLastLineReadTheSame) {
@@ -106,9 +105,9 @@ TEST_F(ModelTest, CrLfFilesAndAnUnterminatedLastLineReadTheSame) {
     std::string unterminated = Example;
     unterminated.pop_back();
     ASSERT_TRUE(Load(unterminated, open, "open.txt"));
-    ASSERT_EQ(fake.device.vertexBuffers.size(), 3u);
-    EXPECT_EQ(fake.device.vertexBuffers[0]->data, fake.device.vertexBuffers[1]->data);
-    EXPECT_EQ(fake.device.vertexBuffers[0]->data, fake.device.vertexBuffers[2]->data);
+    ASSERT_EQ(MadeVertexBuffers(TestDevice()).size(), 3u);
+    EXPECT_EQ(MadeVertexBuffers(TestDevice())[0]->data, MadeVertexBuffers(TestDevice())[1]->data);
+    EXPECT_EQ(MadeVertexBuffers(TestDevice())[0]->data, MadeVertexBuffers(TestDevice())[2]->data);
 }
 
 TEST_F(ModelTest, NumbersBelowTheFloatRangeReadAsZeroAndAboveItAreRefused) {
@@ -130,7 +129,7 @@ TEST_F(ModelTest, EmptyModelIsFiveLines) {
     ASSERT_TRUE(Load("0\n0\n0\n0.5 0 0 1\n0\n", model));
     EXPECT_TRUE(model.objects.empty());
     EXPECT_EQ(model.lightSectionValues.x, 0.5f);
-    EXPECT_TRUE(fake.device.vertexBuffers.empty());
+    EXPECT_TRUE(MadeVertexBuffers(TestDevice()).empty());
 }
 
 TEST_F(ModelTest, TextureCoordinatesAreStoredAsAbsoluteValues) {
@@ -161,11 +160,11 @@ TEST_F(ModelTest, NamedMapsAreFoundOrCreatedFromBitmapsOnce) {
     ASSERT_TRUE(Load(text, second, "b.txt"));
     EXPECT_FALSE(log.Contains("Adding texture resource 'Wood'"));
     EXPECT_EQ(second.materials[0].texture, wood);
-    EXPECT_EQ(fake.device.CallsStartingWith("CreateTexture").size(), 1u);
+    EXPECT_EQ(CallLinesStartingWith(TestDevice(), "CreateTexture").size(), 1u);
 
-    fake.device.calls.clear();
-    second.Render();
-    EXPECT_EQ(fake.device.CallsStartingWith("SetTexture"), Lines{"SetTexture 0 texture"});
+    TestDevice().ClearCalls();
+    second.Render(TestState());
+    EXPECT_EQ(CallLinesStartingWith(TestDevice(), "SetTexture"), Lines{"SetTexture 0 texture"});
 }
 
 TEST_F(ModelTest, MissingMapLeavesTheMaterialUntexturedAndLoadsOn) {
@@ -205,12 +204,12 @@ TEST_F(ModelTest, UnknownCameraTypeFailsAfterTheEarlierSections) {
     EXPECT_FALSE(Load(text, model));
     EXPECT_TRUE(log.Contains("Unknown camera type 'Target'"));
     EXPECT_EQ(model.objects.size(), 1u);
-    EXPECT_TRUE(fake.device.vertexBuffers.empty());
+    EXPECT_TRUE(MadeVertexBuffers(TestDevice()).empty());
 }
 
 TEST_F(ModelTest, MissingFileFails) {
     CResourceModel model;
-    EXPECT_FALSE(model.LoadModel("nothing.txt"));
+    EXPECT_FALSE(model.LoadModel("nothing.txt", Model().resources.ModelTextures(TestDevice()), TestDevice()));
     EXPECT_EQ(log.Messages(), (Lines{"Loading model from 'nothing.txt'", "Failed to open file"}));
 }
 
@@ -245,7 +244,7 @@ TEST_F(ModelTest, MalformedFilesAreRefusedWithTheFileAndLine) {
         CResourceModel model;
         EXPECT_FALSE(Load(text, model, "bad.txt")) << where;
         EXPECT_TRUE(log.Contains("Malformed model 'bad.txt' on " + where)) << where << "\n" << log.Text();
-        EXPECT_TRUE(fake.device.vertexBuffers.empty());
+        EXPECT_TRUE(MadeVertexBuffers(TestDevice()).empty());
     }
 }
 
@@ -253,7 +252,7 @@ TEST_F(ModelTest, ModelsLoadThroughCreateAllResourcesInDeclarationOrder) {
     data.Write("one.txt", Example);
     data.Write("two.txt", "0\n0\n0\n1 1 1 1\n0\n");
     ASSERT_TRUE(LoadScript("resources { Model One one.txt Model Two two.txt } end"));
-    ASSERT_TRUE(CResourceManager::CreateAllResources());
+    ASSERT_TRUE(CreateAllResources());
     EXPECT_EQ(FindModel("one")->objects.size(), 1u);
     Lines loading;
     for (const std::string& m : log.Messages())
@@ -264,7 +263,7 @@ TEST_F(ModelTest, ModelsLoadThroughCreateAllResourcesInDeclarationOrder) {
     ResetScriptModel();
     data.Write("bad.txt", "-5\n");
     ASSERT_TRUE(LoadScript("resources { Model Bad bad.txt Model One one.txt } end"));
-    EXPECT_FALSE(CResourceManager::CreateAllResources());
+    EXPECT_FALSE(CreateAllResources());
     EXPECT_TRUE(log.Contains("Failed to create all model resources!"));
     EXPECT_TRUE(FindModel("One")->objects.empty());
 }

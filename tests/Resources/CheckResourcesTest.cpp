@@ -1,5 +1,5 @@
 // End to end: the program's Check mode over a data folder holding every resource kind.
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -33,7 +33,7 @@ std::string Bitmap() {
 
 // A data folder with two shaders, an image, a render target and a model whose map is made from
 // Wood.bmp; `image` names the image file the script declares.
-void WriteData(const TestDirectory& dir, const std::string& image) {
+void WriteData(const TempFolder& dir, const std::string& image) {
     dir.Write("data/Config.txt", "resources {\n Shader Flat \"fx/flat.fx\" Flat { Float 1 = Glow }\n"
                                  " Shader Plain \":INTERNAL\" DefaultNonTextured { }\n Texture Logo \"" +
                                      image + "\"\n RenderTarget Buffer half\n Model Box \"box.txt\"\n}\n"
@@ -52,7 +52,7 @@ struct CheckRun {
     }
 };
 
-CheckRun Check(const TestDirectory& dir, std::vector<std::string> args) {
+CheckRun Check(const TempFolder& dir, std::vector<std::string> args) {
     args.insert(args.begin(), {QV_PROGRAM, "Log", "Check", "SkipSettings", "DataPath", (dir / "data").string()});
     std::vector<char*> argv;
     for (std::string& a : args)
@@ -74,7 +74,7 @@ CheckRun Check(const TestDirectory& dir, std::vector<std::string> args) {
     int status = 0;
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
         run.status = WEXITSTATUS(status);
-    for (const std::string& line : TestDirectory::Lines(dir / "debug.log")) {
+    for (const std::string& line : TempFolder::Lines(dir / "debug.log")) {
         size_t end = line.find("] ");
         run.log.push_back(end == std::string::npos ? line : line.substr(end + 2));
     }
@@ -84,7 +84,7 @@ CheckRun Check(const TestDirectory& dir, std::vector<std::string> args) {
 } // namespace
 
 TEST(CheckResources, CreatesEveryResourceKindHeadless) {
-    TestDirectory dir;
+    TempFolder dir;
     WriteData(dir, "img/logo.bmp");
     CheckRun run = Check(dir, {});
     EXPECT_EQ(run.status, 0);
@@ -96,7 +96,7 @@ TEST(CheckResources, CreatesEveryResourceKindHeadless) {
 }
 
 TEST(CheckResources, MissingImageFailsUnlessResourceErrorsAreIgnored) {
-    TestDirectory dir;
+    TempFolder dir;
     WriteData(dir, "img/gone.png");
     CheckRun failed = Check(dir, {});
     if (!failed.Logged("Creating 7 resources.."))

@@ -7,8 +7,8 @@
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 #include "Support/LogCapture.h"
-#include "Support/ScriptModel.h"
-#include "Support/TempDataFolder.h"
+#include "Support/TestWorld.h"
+#include "Testing/TempFolder.h"
 #include "Base/CSettings.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +21,13 @@ TEST(GLResources, EveryKindIsCreatedOnTheRealDevice) {
     auto device = CreateGraphicsDevice(*window, GraphicsDeviceOptions{320, 200, 0, 256, false});
     if (!device)
         GTEST_SKIP() << "no OpenGL 3.3 context can be made here";
-    SetGraphicsDevice(device.get());
-    CRenderState::ResetForTests();
     SettingsRecord saved = Settings;
-    Settings.renderTargetSize = 256;
     ResetScriptModel();
+    Settings.renderTargetSize = 256;
+    CRenderState state(*device);
     {
         LogCapture log;
-        TempDataFolder data;
+        TempFolder data{TempFolder::Mounted};
         data.Write("flat.fx", "@common\nuniform mat4 g_mWorldViewProjection;\nuniform vec4 g_MaterialDiffuseColor;\n"
                               "@vertex VS\nlayout(location = 0) in vec3 inPosition;\n"
                               "void main() { gl_Position = g_mWorldViewProjection * vec4(inPosition, 1.0); }\n"
@@ -40,20 +39,18 @@ TEST(GLResources, EveryKindIsCreatedOnTheRealDevice) {
                               "1 0 0 0 0 -1\n0 1 0 0 0 -1\n1\n0 0\n1\n0 2 1 0 0 0\n0\n1 1 1 1\n0\n");
         ASSERT_TRUE(LoadScript("resources { Shader Flat flat.fx Flat { } Texture Image Wood.bmp "
                                "RenderTarget Target quarter Model Tri tri.txt } end"));
-        ASSERT_TRUE(CResourceManager::CreateAllResources()) << log.Text();
+        ASSERT_TRUE(Model().resources.CreateAllResources(*device)) << log.Text();
         EXPECT_TRUE(log.Contains("Creating 6 resources.."));
         for (const char* name : {"DefaultTextured", "DefaultNonTextured", "Flat"}) {
             ASSERT_TRUE(FindShader(name)->IsCreated()) << name;
-            EXPECT_GE(FindShader(name)->Begin(), 1) << name;
-            EndCurrentEffect();
+            EXPECT_GE(FindShader(name)->Begin(state), 1) << name;
+            EndCurrentEffect(state);
         }
         EXPECT_EQ(FindTexture("Image")->width, 1.0f);
         EXPECT_EQ(FindTexture("Target")->GetTexture()->Width(), 64);
         EXPECT_TRUE(FindTexture("Wood")->GetTexture());
         EXPECT_TRUE(FindModel("Tri")->objects.at(0).vertexBuffer);
     }
-    ResetScriptModel();
+    ResetScriptModel(); // the resources go before the device
     Settings = saved;
-    CRenderState::ResetForTests();
-    SetGraphicsDevice(nullptr);
 }

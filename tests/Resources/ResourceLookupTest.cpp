@@ -1,12 +1,13 @@
-// Lookups by name are remembered between frames; these show that a remembered answer is never a
-// stale one, whatever happens to the name or to the registries.
+// Resources are found by name: by the layers' resolved names, once, when layers are created, and by
+// the lookups, which always answer from the registries as they are.
+#include "Layers/CResourceName.h"
 #include "Params/CParamString.h"
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 #include "Support/LogCapture.h"
-#include "Support/ScriptModel.h"
+#include "Support/TestWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ protected:
 
     static bool Declare(const std::string& block) {
         CMemoryTokeniser tokeniser(block.data(), block.size());
-        return CResourceManager::LoadFromTokeniser(tokeniser);
+        return Model().resources.LoadFromTokeniser(tokeniser);
     }
 
     LogCapture log;
@@ -43,7 +44,22 @@ TEST_F(ResourceLookup, KeyframedNameFindsEachResourceInTurnFrameAfterFrame) {
     ASSERT_TRUE(Key(name, 1.0f, "hold SEAANDSANDINTHEEVENING\n"));
     ASSERT_TRUE(Key(name, 2.0f, "hold Nothing\n"));
     ASSERT_TRUE(Key(name, 3.0f, "hold glow\n"));
+    CResourceName<CResourceTexture> texture(&name);
+    CResourceName<CResourceTextureRenderTarget> target(&name);
+    CResourceName<CResourceModel> model(&name);
+    EXPECT_EQ(texture.At(0.5f), nullptr) << "nothing is found before the names are resolved";
+    texture.Resolve(Model().resources);
+    target.Resolve(Model().resources);
+    model.Resolve(Model().resources);
     for (int frame = 0; frame < 3; ++frame) {
+        EXPECT_EQ(texture.At(0.5f), sky);
+        EXPECT_EQ(texture.At(1.5f), sea);
+        EXPECT_EQ(texture.At(2.5f), nullptr);
+        EXPECT_EQ(texture.At(3.5f), glow);
+        EXPECT_EQ(target.At(3.5f), FindRenderTarget("GLOW"));
+        EXPECT_EQ(target.At(0.5f), nullptr); // an image is no render target
+        // The same text resolved in another registry answers for that registry.
+        EXPECT_EQ(model.At(1.5f), nullptr);
         EXPECT_EQ(FindTexture(name.GetValue(0.5f)), sky);
         EXPECT_EQ(FindTexture(name.GetValue(1.5f)), sea);
         EXPECT_EQ(FindTexture(name.GetValue(2.5f)), nullptr);
@@ -79,7 +95,7 @@ TEST_F(ResourceLookup, ARemovedResourceIsNotFoundAndARedeclaredOneIsTheNewObject
     const std::string ship = "Ship", glow = "Glow";
     ASSERT_NE(FindModel(ship), nullptr);
     ASSERT_NE(FindShader(glow), nullptr);
-    CResourceManager::Clear();
+    ResetScriptModel();
     EXPECT_EQ(FindModel(ship), nullptr);
     EXPECT_EQ(FindShader(glow), nullptr);
     ASSERT_TRUE(Declare("{ Model Ship other.txt }\n"));

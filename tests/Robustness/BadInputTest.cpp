@@ -110,7 +110,7 @@ const std::string Effect = "@common\nuniform mat4 g_mWorldViewProjection;\n"
                            "@technique Flat\n@pass vertex=VS fragment=PS\n";
 
 std::string Fixture(const std::string& name) {
-    return TestDirectory::Read(std::string(QV_SOURCE_DIR) + "/tests/data/hostile/" + name);
+    return TempFolder::Read(std::string(QV_SOURCE_DIR) + "/tests/data/hostile/" + name);
 }
 
 // A PNG signature and header chunk claiming the given size, and no pixels.
@@ -226,7 +226,7 @@ class BadInputTest : public ::testing::TestWithParam<BadInput> {};
 
 TEST_P(BadInputTest, TellsTheUserAndFails) {
     const BadInput& c = GetParam();
-    TestDirectory dir;
+    TempFolder dir;
     for (const auto& [name, content] : c.files)
         dir.Write(name, content);
     // A sparse file: large to the file system, nothing on the disk.

@@ -3,10 +3,11 @@
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceTexture.h"
 #include "Resources/ImageScreen.h"
-#include "Support/FakeDevice.h"
+#include "Support/CallLines.h"
+#include "Support/TestWorld.h"
 #include "Support/LogCapture.h"
-#include "Support/TempDataFolder.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -50,23 +51,22 @@ std::string PngHeader(uint32_t w, uint32_t h) {
 std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 std::string Fixture(const std::string& name) {
-    return TestDirectory::Read(std::string(QV_SOURCE_DIR) + "/tests/data/hostile/" + name);
+    return TempFolder::Read(std::string(QV_SOURCE_DIR) + "/tests/data/hostile/" + name);
 }
 
 class HostileImageTest : public ::testing::Test {
 protected:
-    void SetUp() override { CResourceManager::Clear(); }
-    void TearDown() override { CResourceManager::Clear(); }
+    void SetUp() override { ResetScriptModel(); }
+    void TearDown() override { ResetScriptModel(); }
 
     bool Create(const std::string& name, const std::string& content) {
         data.Write(name, content);
         CResourceTextureImage texture(name);
-        return texture.Create();
+        return texture.Create(TestDevice());
     }
 
     LogCapture log;
-    TempDataFolder data;
-    ScopedFakeDevice fake;
+    TempFolder data{TempFolder::Mounted};
 };
 
 TEST_F(HostileImageTest, HugeHeadersAreRefusedBeforeDecoding) {
@@ -80,11 +80,11 @@ TEST_F(HostileImageTest, HugeHeadersAreRefusedBeforeDecoding) {
     EXPECT_FALSE(Create("square.png", PngHeader(9000, 9000)));
     EXPECT_TRUE(log.Contains("Error creating texture 'square.png': the image is 9000 x 9000 pixels, more than a "
                              "texture may hold"));
-    EXPECT_TRUE(fake.device.CallsStartingWith("CreateTexture").empty());
+    EXPECT_TRUE(CallLinesStartingWith(TestDevice(), "CreateTexture").empty());
 
     // A long thin image is within the limits.
     EXPECT_TRUE(Create("strip.png", Encode(WritePng, 16384, 1)));
-    EXPECT_EQ(fake.device.CallsStartingWith("CreateTexture"), (std::vector<std::string>{"CreateTexture 16384x1 levels 2"}));
+    EXPECT_EQ(CallLinesStartingWith(TestDevice(), "CreateTexture"), (std::vector<std::string>{"CreateTexture 16384x1 levels 2"}));
 }
 
 TEST_F(HostileImageTest, FormatsTexturesDoNotUseAreRefused) {
@@ -100,7 +100,7 @@ TEST_F(HostileImageTest, FormatsTexturesDoNotUseAreRefused) {
     EXPECT_TRUE(Create("a.tga", Encode(WriteTga, 3, 2)));
     EXPECT_TRUE(Create("a.png", Encode(WritePng, 3, 2)));
     EXPECT_TRUE(Create("a.jpg", Encode(WriteJpeg, 3, 2)));
-    EXPECT_EQ(fake.device.CallsStartingWith("CreateTexture").size(), 3u);
+    EXPECT_EQ(CallLinesStartingWith(TestDevice(), "CreateTexture").size(), 3u);
 }
 
 TEST_F(HostileImageTest, JpegHuffmanTablesLargerThanTheDecoderHoldsAreRefused) {

@@ -2,7 +2,7 @@
 // always lies in -1..1, so the spectrum stays finite.
 #include "Platform/CAudioDecoder.h"
 #include "Platform/CSpectrumAnalyser.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ TEST(HostileMusic, OutOfRangeAndNotANumberSamplesAreClippedOrSilenced) {
 }
 
 TEST(HostileMusic, FuzzedFileOfHugeFloatsGivesAFiniteSpectrum) {
-    std::string file = TestDirectory::Read(std::string(QV_SOURCE_DIR) + "/tests/data/hostile/huge-float.au");
+    std::string file = TempFolder::Read(std::string(QV_SOURCE_DIR) + "/tests/data/hostile/huge-float.au");
     CAudioDecoder decoder;
     int error = -1;
     ASSERT_TRUE(decoder.Decode(file.data(), file.size(), error));

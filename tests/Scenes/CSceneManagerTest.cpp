@@ -1,8 +1,8 @@
 #include "Layers/CLayer.h"
 #include "Params/CParamBool.h"
-#include "Support/FakeDevice.h"
+#include "Support/CallLines.h"
 #include "Support/LogCapture.h"
-#include "Support/ScriptModel.h"
+#include "Support/TestWorld.h"
 #include "Support/TestLayers.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +19,11 @@ protected:
 
     // Runs the scenes at t and returns the tags of the layers that ran.
     std::vector<std::string> RunAt(float t, float delta = 0.04f) {
+        if (!created)
+            created = CreateAllScenes();
+        EXPECT_TRUE(created);
         ProbeLayer::runs.clear();
-        CSceneManager::RenderScenes(t, delta);
+        RenderScenes(t, delta);
         std::vector<std::string> tags;
         for (const ProbeRun& run : ProbeLayer::runs)
             tags.push_back(run.tag);
@@ -28,7 +31,7 @@ protected:
     }
 
     LogCapture log;
-    ScopedFakeDevice fake;
+    bool created = false;
 };
 
 using Tags = std::vector<std::string>;
@@ -38,7 +41,7 @@ using Tags = std::vector<std::string>;
 TEST_F(SceneManagerTest, RunsOnlyInsideItsHalfOpenRange) {
     // With 120 beats per minute and four beats a bar, 1:0:0 is 2 s and 2:2:0 is 5 s.
     ASSERT_TRUE(LoadScript("scene Intro 1:0:0 2:2:0 { layers { A TestProbe { Tag = a } } } end"));
-    const Scene& scene = CSceneManager::GetScenes().at(0);
+    const Scene& scene = GetScenes().at(0);
     EXPECT_EQ(scene.startTime, 2.0f);
     EXPECT_EQ(scene.endTime, 5.0f);
 
@@ -82,17 +85,17 @@ TEST_F(SceneManagerTest, KeyframeTimesAreMeasuredFromTheSceneStart) {
 
 TEST_F(SceneManagerTest, SceneTimesUseTheTempoInForceWhenRead) {
     ASSERT_TRUE(LoadScript("system { Bpm = 60 Beats = 3 }\nscene S 1:1:0 2:0:0 { } end"));
-    EXPECT_EQ(CSceneManager::GetScenes()[0].startTime, 4.0f);
-    EXPECT_EQ(CSceneManager::GetScenes()[0].endTime, 6.0f);
+    EXPECT_EQ(GetScenes()[0].startTime, 4.0f);
+    EXPECT_EQ(GetScenes()[0].endTime, 6.0f);
 }
 
 TEST_F(SceneManagerTest, DuplicateSceneNameIsReportedBeforeItsTimes) {
     EXPECT_FALSE(LoadScript("scene INTRO 0:0:0 1:0:0 { }\nscene Intro nonsense { } end"));
     EXPECT_EQ(log.Messages(), Tags{"Scene name 'Intro' already exists"});
     EXPECT_NE(log.Text().find("CSceneManager::LoadFromTokeniser] Scene name"), std::string::npos);
-    EXPECT_EQ(CSceneManager::GetScenes().size(), 1u);
-    EXPECT_EQ(CSceneManager::FindScene("intro"), &CSceneManager::GetScenes()[0]);
-    EXPECT_EQ(CSceneManager::FindScene("Outro"), nullptr);
+    EXPECT_EQ(GetScenes().size(), 1u);
+    EXPECT_EQ(Model().scenes.FindScene("intro"), &GetScenes()[0]);
+    EXPECT_EQ(Model().scenes.FindScene("Outro"), nullptr);
 }
 
 TEST_F(SceneManagerTest, MalformedScenesFailSilently) {
@@ -112,14 +115,14 @@ TEST_F(SceneManagerTest, MalformedScenesFailSilently) {
     for (const char* script : scripts) {
         ResetScriptModel();
         EXPECT_FALSE(LoadScript(script)) << script;
-        EXPECT_TRUE(CSceneManager::GetScenes().empty()) << script;
+        EXPECT_TRUE(GetScenes().empty()) << script;
     }
     EXPECT_TRUE(log.Messages().empty());
 }
 
 TEST_F(SceneManagerTest, SubBlockWordsIgnoreLetterCase) {
     EXPECT_TRUE(LoadScript("SCENE S 0:0:0 1:0:0 { Layers { A TestProbe { } } KEYFRAMES { } layers { } } end"));
-    EXPECT_EQ(CSceneManager::GetScenes()[0].layers.GetLayers().size(), 1u);
+    EXPECT_EQ(GetScenes()[0].layers.GetLayers().size(), 1u);
 }
 
 TEST_F(SceneManagerTest, CreateAllScenesStopsAtTheFirstFailingScene) {
@@ -128,8 +131,8 @@ TEST_F(SceneManagerTest, CreateAllScenesStopsAtTheFirstFailingScene) {
     ASSERT_TRUE(LoadScript("scene A 0:0:0 1:0:0 { layers { P TestProbe { Tag = one } } }\n"
                            "scene B 0:0:0 1:0:0 { layers { F TestFailCreate { } } }\n"
                            "scene C 0:0:0 1:0:0 { layers { P TestProbe { Tag = three } } } end"));
-    EXPECT_FALSE(CSceneManager::CreateAllScenes());
+    EXPECT_FALSE(CreateAllScenes());
     EXPECT_EQ(ProbeLayer::created, Tags{"one"});
     ResetScriptModel();
-    EXPECT_TRUE(CSceneManager::CreateAllScenes());
+    EXPECT_TRUE(CreateAllScenes());
 }

@@ -3,7 +3,7 @@
 // status, standard output and error and, with the Log option, debug.log.
 #pragma once
 
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ struct ProgramResult {
 };
 
 // A hang is a failure too: the program is killed after `limitSeconds`.
-inline ProgramResult RunProgram(const TestDirectory& dir, const std::vector<std::string>& args,
+inline ProgramResult RunProgram(const TempFolder& dir, const std::vector<std::string>& args,
                                 int limitSeconds = 60) {
     std::vector<std::string> all = {QV_PROGRAM};
     all.insert(all.end(), args.begin(), args.end());
@@ -89,13 +89,13 @@ inline ProgramResult RunProgram(const TestDirectory& dir, const std::vector<std:
         run.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status))
         run.signal = WTERMSIG(status);
-    run.out = TestDirectory::Read(outPath);
-    run.err = TestDirectory::Read(errPath);
-    run.errLines = TestDirectory::Lines(errPath);
+    run.out = TempFolder::Read(outPath);
+    run.err = TempFolder::Read(errPath);
+    run.errLines = TempFolder::Lines(errPath);
     const std::filesystem::path log = dir / "debug.log";
     run.logExists = std::filesystem::exists(log);
-    run.logText = TestDirectory::Read(log);
-    for (const std::string& line : TestDirectory::Lines(log)) {
+    run.logText = TempFolder::Read(log);
+    for (const std::string& line : TempFolder::Lines(log)) {
         size_t end = line.find("] ");
         run.log.push_back(end == std::string::npos ? line : line.substr(end + 2));
     }

@@ -26,7 +26,7 @@ struct ProbeRun {
 class ProbeLayer : public CLayer {
 public:
     ProbeLayer();
-    bool Create() override;
+    bool OnCreate(const CResourceManager& resources) override;
     void Render(float time, float delta) override;
 
     CParamString* tag;
@@ -39,7 +39,7 @@ public:
 
 class FailCreateLayer : public CLayer {
 public:
-    bool Create() override;
+    bool OnCreate(const CResourceManager& resources) override;
     void Render(float, float) override {}
     static int attempts;
 };

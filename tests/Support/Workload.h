@@ -284,8 +284,9 @@ inline std::string LargeScript(size_t bytes) {
 // does it; the folder stays mounted while the object lives.
 class Presentation {
 public:
-    // `script` empty: the folder's Config.txt.
-    Presentation(const std::filesystem::path& folder, std::string script = std::string()) : folder(folder) {
+    // `script` empty: the folder's Config.txt. Resources and scenes are made on `device`.
+    Presentation(CGraphicsDevice& device, const std::filesystem::path& folder, std::string script = std::string())
+        : folder(folder) {
         if (!PHYSFS_isInit())
             PHYSFS_init(nullptr);
         PHYSFS_mount(folder.c_str(), nullptr, 0);
@@ -294,34 +295,28 @@ public:
             script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }
         text = std::move(script);
-        CSceneManager::Clear();
-        CResourceManager::Clear();
-        System.Reset();
         Options = CommandLineOptions();
-        CRenderState::ResetForTests();
         CMemoryTokeniser tokeniser(text.data(), text.size());
-        if (!System.LoadFromTokeniser(tokeniser))
+        if (!system.LoadFromTokeniser(tokeniser))
             error = "the script did not parse";
-        else if (!CResourceManager::CreateAllResources())
+        else if (!system.CreateAllResources(device))
             error = "the resources were not created";
-        else if (!CSceneManager::CreateAllScenes())
+        else if (!system.CreateAllScenes())
             error = "the scenes were not created";
     }
-    ~Presentation() {
-        CSceneManager::Clear();
-        CResourceManager::Clear();
-        CRenderState::ResetForTests();
-        PHYSFS_unmount(folder.c_str());
-    }
+    ~Presentation() { PHYSFS_unmount(folder.c_str()); }
     Presentation(const Presentation&) = delete;
     Presentation& operator=(const Presentation&) = delete;
 
     // What the main loop does for one frame at `time`, short of presenting it.
-    static void Frame(float time, float delta) {
-        CRenderState::Get().BeginFrame();
-        CSceneManager::RenderScenes(time, delta);
+    void Frame(float time, float delta) {
+        if (CRenderState* state = system.GetRenderState()) {
+            state->BeginFrame();
+            system.RenderScenes(time, delta);
+        }
     }
 
+    CSystem system;
     std::filesystem::path folder;
     std::string text;
     std::string error; // empty when everything was made

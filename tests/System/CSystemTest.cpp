@@ -2,54 +2,41 @@
 #include "Scenes/CSceneManager.h"
 #include "System/CSystem.h"
 
-#include "Base/CSettings.h"
 #include "Base/CTokeniser.h"
 #include "Support/LogCapture.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
 
 class SystemScript : public testing::Test {
 protected:
-    void SetUp() override {
-        System.Reset();
-        Settings = SettingsRecord{};
-    }
-    void TearDown() override {
-        System.Reset();
-        Settings = SettingsRecord{};
-    }
-
     bool Load(const std::string& text) {
         CMemoryTokeniser t(text.data(), text.size());
-        return System.LoadFromTokeniser(t);
+        return system->LoadFromTokeniser(t);
     }
+    void Reset() { system = std::make_unique<CSystem>(); }
 
     LogCapture log;
+    std::unique_ptr<CSystem> system = std::make_unique<CSystem>();
 };
-
-float Seconds(int bar, int beat, int tick) {
-    float seconds = -1.0f;
-    EXPECT_TRUE(MusicalTimeToSeconds(bar, beat, tick, seconds)) << bar << ":" << beat << ":" << tick;
-    return seconds;
-}
 
 } // namespace
 
 TEST_F(SystemScript, EndAloneKeepsEveryDefaultAndNothingAfterItIsRead) {
     EXPECT_TRUE(Load("end"));
     EXPECT_TRUE(Load("END { } \" unterminated"));
-    EXPECT_EQ(System.AppName, "Test");
-    EXPECT_EQ(System.Music, "");
-    EXPECT_FALSE(System.SpectrumEnabled);
-    EXPECT_EQ(System.Bpm, 120.0f);
-    EXPECT_EQ(System.Beats, 4);
-    EXPECT_EQ(System.Ticks, 96);
-    EXPECT_EQ(System.DebugStartTime, 0.0f);
+    EXPECT_EQ(system->AppName, "Test");
+    EXPECT_EQ(system->Music, "");
+    EXPECT_FALSE(system->SpectrumEnabled);
+    EXPECT_EQ(system->tempo.Bpm, 120.0f);
+    EXPECT_EQ(system->tempo.Beats, 4);
+    EXPECT_EQ(system->tempo.Ticks, 96);
+    EXPECT_EQ(system->DebugStartTime, 0.0f);
     EXPECT_TRUE(log.Messages().empty());
 }
 
@@ -74,24 +61,24 @@ TEST_F(SystemScript, SystemBlockStoresEveryKey) {
                      "  Bpm = 140.5 Beats = 3.9 Ticks = 48\n"
                      "  DebugStartTime = 1:2:24\n"
                      "}\nend\n"));
-    EXPECT_EQ(System.AppName, "My Demo");
-    EXPECT_EQ(Settings.title, "Pick one");
-    EXPECT_EQ(Settings.okText, "Go");
-    EXPECT_EQ(Settings.cancelText, "Stop");
-    EXPECT_EQ(System.Music, "./music/track one.ogg");
-    EXPECT_TRUE(System.SpectrumEnabled);
-    EXPECT_EQ(System.Bpm, 140.5f);
-    EXPECT_EQ(System.Beats, 3);
-    EXPECT_EQ(System.Ticks, 48);
+    EXPECT_EQ(system->AppName, "My Demo");
+    EXPECT_EQ(system->SettingsTitle, "Pick one");
+    EXPECT_EQ(system->SettingsOk, "Go");
+    EXPECT_EQ(system->SettingsCancel, "Stop");
+    EXPECT_EQ(system->Music, "./music/track one.ogg");
+    EXPECT_TRUE(system->SpectrumEnabled);
+    EXPECT_EQ(system->tempo.Bpm, 140.5f);
+    EXPECT_EQ(system->tempo.Beats, 3);
+    EXPECT_EQ(system->tempo.Ticks, 48);
     // Converted with the tempo in force when it was read: (1 * 3 + 2 + 24 / 48) * 60 / 140.5.
-    EXPECT_FLOAT_EQ(System.DebugStartTime, static_cast<float>(5.5 * 60.0 / 140.5));
+    EXPECT_FLOAT_EQ(system->DebugStartTime, static_cast<float>(5.5 * 60.0 / 140.5));
 }
 
 TEST_F(SystemScript, LaterBlocksOverrideKeyByKeyAndEmptyBlocksChangeNothing) {
     EXPECT_TRUE(Load("system { AppName = First Bpm = 100 } system { } system { Bpm = 90 SpectrumEnabled = false } end"));
-    EXPECT_EQ(System.AppName, "First");
-    EXPECT_EQ(System.Bpm, 90.0f);
-    EXPECT_FALSE(System.SpectrumEnabled);
+    EXPECT_EQ(system->AppName, "First");
+    EXPECT_EQ(system->tempo.Bpm, 90.0f);
+    EXPECT_FALSE(system->SpectrumEnabled);
 }
 
 TEST_F(SystemScript, MalformedBlocksFailWithoutAMessage) {
@@ -108,7 +95,7 @@ TEST_F(SystemScript, MalformedBlocksFailWithoutAMessage) {
         "system { AppName = x ",             // block never closed
     };
     for (const char* script : scripts) {
-        System.Reset();
+        Reset();
         EXPECT_FALSE(Load(script)) << script;
     }
     EXPECT_TRUE(log.Messages().empty());
@@ -120,11 +107,11 @@ TEST_F(SystemScript, TempoOfZeroOrBelowIsRefusedNamingKeyAndLine) {
                              "system {\n Bpm = 9999999999999999999999999999999999999999999999 }\nend"};
     const char* keys[] = {"Bpm", "Beats", "Ticks", "Bpm"};
     for (int i = 0; i < 4; ++i) {
-        System.Reset();
+        Reset();
         EXPECT_FALSE(Load(scripts[i])) << scripts[i];
-        EXPECT_EQ(System.Bpm, 120.0f);
-        EXPECT_EQ(System.Beats, 4);
-        EXPECT_EQ(System.Ticks, 96);
+        EXPECT_EQ(system->tempo.Bpm, 120.0f);
+        EXPECT_EQ(system->tempo.Beats, 4);
+        EXPECT_EQ(system->tempo.Ticks, 96);
     }
     std::vector<std::string> messages = log.Messages();
     ASSERT_EQ(messages.size(), 4u);
@@ -135,48 +122,24 @@ TEST_F(SystemScript, TempoOfZeroOrBelowIsRefusedNamingKeyAndLine) {
 }
 
 TEST_F(SystemScript, ResourcesAndScenesAreDispatchedAsBlocks) {
-    CResourceManager::Clear();
-    CSceneManager::Clear();
     EXPECT_TRUE(Load("RESOURCES { Texture Sky sky.png } Scene x 0:0:0 1:0:0 { } end"));
-    EXPECT_TRUE(FindTexture("sky"));
-    EXPECT_EQ(CSceneManager::GetScenes().size(), 1u);
+    EXPECT_TRUE(system->resources.FindTexture("sky"));
+    EXPECT_EQ(system->scenes.GetScenes().size(), 1u);
     // A malformed block fails the script, and is not taken for an unknown one.
     EXPECT_FALSE(Load("scene y { } end"));
     for (const std::string& message : log.Messages())
         EXPECT_EQ(message.find("Unknown block"), std::string::npos) << message;
-    CResourceManager::Clear();
-    CSceneManager::Clear();
 }
 
-TEST(MusicalTime, DefaultTempoGivesTheWorkedValues) {
-    System.Reset();
-    EXPECT_FLOAT_EQ(Seconds(0, 0, 0), 0.0f);
-    EXPECT_FLOAT_EQ(Seconds(1, 0, 0), 2.0f);
-    EXPECT_FLOAT_EQ(Seconds(0, 1, 0), 0.5f);
-    EXPECT_FLOAT_EQ(Seconds(0, 0, 48), 0.25f);
-    EXPECT_EQ(Seconds(2, 3, 95), static_cast<float>(5.994791666666667));
-    // Negative parts pass the range check.
-    EXPECT_FLOAT_EQ(Seconds(-1, 0, 0), -2.0f);
-    EXPECT_FLOAT_EQ(Seconds(0, -1, 0), -0.5f);
+TEST_F(SystemScript, TimesFollowTheTempoInForceWhereTheyAreRead) {
+    ASSERT_TRUE(Load("scene A 1:0:0 2:0:0 { }\nsystem { Bpm = 60 Beats = 3 }\nscene B 1:0:0 2:0:0 { }\nend"));
+    const std::vector<Scene>& scenes = system->scenes.GetScenes();
+    ASSERT_EQ(scenes.size(), 2u);
+    EXPECT_FLOAT_EQ(scenes[0].startTime, 2.0f);
+    EXPECT_FLOAT_EQ(scenes[1].startTime, 3.0f);
+    // A second presentation starts from the default tempo, whatever the first one set.
+    Reset();
+    ASSERT_TRUE(Load("scene C 1:0:0 2:0:0 { }\nend"));
+    EXPECT_FLOAT_EQ(system->scenes.GetScenes()[0].startTime, 2.0f);
 }
 
-TEST(MusicalTime, BeatOrTickOutsideItsRangeIsRefused) {
-    System.Reset();
-    float seconds = 7.0f;
-    EXPECT_FALSE(MusicalTimeToSeconds(0, 4, 0, seconds));
-    EXPECT_FALSE(MusicalTimeToSeconds(0, 0, 96, seconds));
-    EXPECT_EQ(seconds, 7.0f);
-    EXPECT_TRUE(MusicalTimeToSeconds(0, 3, 95, seconds));
-}
-
-TEST(MusicalTime, FollowsTheTempoInForce) {
-    System.Reset();
-    System.Bpm = 60.0f;
-    System.Beats = 3;
-    System.Ticks = 10;
-    EXPECT_FLOAT_EQ(Seconds(1, 0, 0), 3.0f);
-    EXPECT_FLOAT_EQ(Seconds(0, 2, 5), 2.5f);
-    float seconds;
-    EXPECT_FALSE(MusicalTimeToSeconds(0, 3, 0, seconds));
-    System.Reset();
-}

@@ -23,7 +23,8 @@ bool CRecordingEffect::SetTechnique(const std::string& t) {
     c.effect = this;
     device.Record(c);
     const auto& missing = device.missingTechniques;
-    if (std::find(missing.begin(), missing.end(), t) != missing.end()) {
+    if (std::find(missing.begin(), missing.end(), t) != missing.end() ||
+        (device.techniquesFromSource && source.find("@technique " + t) == std::string::npos)) {
         technique.clear();
         return false;
     }
@@ -135,12 +136,14 @@ void CRecordingDevice::SetSamplerState(int stage, TextureAddress address, Textur
 
 std::unique_ptr<CVertexBuffer> CRecordingDevice::CreateVertexBuffer(size_t bytes) {
     auto buffer = std::make_unique<CRecordingVertexBuffer>(bytes);
+    buffer->live.Attach(liveObjects);
     Record(Call("CreateVertexBuffer", {static_cast<int>(bytes)}, {}, buffer.get()));
     return buffer;
 }
 
 std::unique_ptr<CIndexBuffer> CRecordingDevice::CreateIndexBuffer(size_t count) {
     auto buffer = std::make_unique<CRecordingIndexBuffer>(count);
+    buffer->live.Attach(liveObjects);
     Record(Call("CreateIndexBuffer", {static_cast<int>(count)}, {}, buffer.get()));
     return buffer;
 }
@@ -151,6 +154,7 @@ std::unique_ptr<CTexture> CRecordingDevice::CreateTexture(int w, int h, const ui
         return nullptr;
     }
     auto texture = std::make_unique<CRecordingTexture>(w, h, false);
+    texture->live.Attach(liveObjects);
     texture->levels = levels;
     if (rgba)
         texture->pixels.assign(rgba, rgba + static_cast<size_t>(w) * h * 4);
@@ -164,6 +168,7 @@ std::unique_ptr<CTexture> CRecordingDevice::CreateRenderTarget(int size) {
         return nullptr;
     }
     auto texture = std::make_unique<CRecordingTexture>(size, size, true);
+    texture->live.Attach(liveObjects);
     Record(Call("CreateRenderTarget", {size}, {}, texture.get()));
     return texture;
 }
@@ -181,12 +186,14 @@ std::unique_ptr<CEffect> CRecordingDevice::CreateEffect(const std::string& sourc
     effectSources.push_back(source);
     RecordedCall c = Call("CreateEffect");
     c.text = name;
-    if (failCreateEffect) {
+    if (failCreateEffect || (!failEffectsContaining.empty() && source.find(failEffectsContaining) != std::string::npos)) {
         Record(c);
         errors = createEffectErrors;
         return nullptr;
     }
     auto effect = std::make_unique<CRecordingEffect>(*this, name);
+    effect->source = source;
+    effect->live.Attach(liveObjects);
     c.object = effect.get();
     Record(c);
     return effect;

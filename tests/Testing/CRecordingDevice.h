@@ -10,8 +10,29 @@
 #include <glm/vec4.hpp>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+// Counts the device objects alive: every object the device makes holds one, so a test can check
+// that destroying what made them released them all.
+class CLiveCount {
+public:
+    CLiveCount() = default;
+    CLiveCount(const CLiveCount&) = delete;
+    CLiveCount& operator=(const CLiveCount&) = delete;
+    ~CLiveCount() {
+        if (count)
+            --*count;
+    }
+    void Attach(std::shared_ptr<int> counter) {
+        count = std::move(counter);
+        ++*count;
+    }
+
+private:
+    std::shared_ptr<int> count;
+};
 
 struct RecordedCall {
     std::string name;          // the method's name: "DrawPrimitive", "SetMatrix", ...
@@ -35,6 +56,7 @@ public:
     bool renderTarget;
     int levels = 1;
     std::vector<uint8_t> pixels; // a copy of the level-0 RGBA8 pixels an image texture was made from
+    CLiveCount live;
 };
 
 class CRecordingVertexBuffer : public CVertexBuffer {
@@ -46,6 +68,7 @@ public:
 
     std::vector<uint8_t> data;
     int unlockCount = 0;
+    CLiveCount live;
 };
 
 class CRecordingIndexBuffer : public CIndexBuffer {
@@ -57,6 +80,7 @@ public:
 
     std::vector<uint32_t> data;
     int unlockCount = 0;
+    CLiveCount live;
 };
 
 class CRecordingDevice;
@@ -76,9 +100,11 @@ public:
 
     CRecordingDevice& device;
     std::string name;
+    std::string source;
     std::string technique; // the selected one, empty when none
     bool begun = false;
     int openPass = -1;
+    CLiveCount live;
 };
 
 class CRecordingDevice : public CGraphicsDevice {
@@ -138,6 +164,8 @@ public:
     float LastFloat(const std::string& param) const;
     bool WasSet(const std::string& param) const;
     void ClearCalls() { calls.clear(); }
+    // Buffers, textures, render targets and effects made and not yet destroyed.
+    int LiveObjects() const { return *liveObjects; }
 
     void Record(RecordedCall call) { calls.push_back(std::move(call)); }
 
@@ -145,6 +173,8 @@ public:
     int defaultPasses = 1;                         // passes of every technique not listed below
     std::map<std::string, int> techniquePasses;    // passes by technique name
     std::vector<std::string> missingTechniques;    // names SetTechnique rejects
+    bool techniquesFromSource = false;             // SetTechnique accepts only "@technique <name>" lines
+    std::string failEffectsContaining;             // CreateEffect fails for sources holding this text
     bool failCreateEffect = false;                 // CreateEffect returns null with createEffectErrors
     std::string createEffectErrors = "0(1) : error C0000: syntax error";
     bool failCreateTexture = false;
@@ -159,4 +189,5 @@ public:
     bool inScene = false;
     int width;
     int height;
+    std::shared_ptr<int> liveObjects = std::make_shared<int>(0);
 };

@@ -10,20 +10,18 @@ namespace {
 
 // Counts the heap allocations of frames at every time of Workload::FrameTimes, after one earlier
 // frame at each (anything made once, on first use, belongs to start-up).
-std::size_t AllocationsOverFrames(const std::vector<float>& times) {
+std::size_t AllocationsOverFrames(Workload::Presentation& presentation, const std::vector<float>& times) {
     for (float t : times)
-        Workload::Presentation::Frame(t, 1.0f / 60.0f);
+        presentation.Frame(t, 1.0f / 60.0f);
     const std::size_t before = AllocationCount();
     for (int pass = 0; pass < 3; ++pass)
         for (float t : times)
-            Workload::Presentation::Frame(t, 1.0f / 60.0f);
+            presentation.Frame(t, 1.0f / 60.0f);
     return AllocationCount() - before;
 }
 
 class FrameAllocation : public ::testing::Test {
 protected:
-    void SetUp() override { SetGraphicsDevice(&device); }
-    void TearDown() override { SetGraphicsDevice(nullptr); }
     CNullDevice device;
 };
 
@@ -33,17 +31,17 @@ TEST_F(FrameAllocation, EveryLayerTypeDrawsFramesWithoutAllocating) {
     for (int band = 0; band < SpectrumBands; ++band)
         SpectrumBuffer[band] = static_cast<float>(band % 7) / 10.0f;
     Workload::GeneratedData data("alloc");
-    Workload::Presentation presentation(data.path, Workload::EveryLayerScript());
+    Workload::Presentation presentation(device, data.path, Workload::EveryLayerScript());
     ASSERT_EQ(presentation.error, "");
     // The frames must draw something, or counting their allocations proves nothing.
-    Workload::Presentation::Frame(1.3f, 0.0f);
+    presentation.Frame(1.3f, 0.0f);
     ASSERT_GT(device.counters.draws, 40);
-    EXPECT_EQ(AllocationsOverFrames(Workload::FrameTimes()), 0u);
+    EXPECT_EQ(AllocationsOverFrames(presentation, Workload::FrameTimes()), 0u);
     // Any time in the presentation, also between the chosen ones.
     std::vector<float> sweep;
     for (float t = -1.0f; t < 42.0f; t += 0.37f)
         sweep.push_back(t);
-    EXPECT_EQ(AllocationsOverFrames(sweep), 0u);
+    EXPECT_EQ(AllocationsOverFrames(presentation, sweep), 0u);
 }
 
 TEST_F(FrameAllocation, TheExampleDrawsFramesWithoutAllocating) {
@@ -53,10 +51,10 @@ TEST_F(FrameAllocation, TheExampleDrawsFramesWithoutAllocating) {
             folder = root;
     if (folder.empty())
         GTEST_SKIP() << "the example has not been built";
-    Workload::Presentation presentation(folder);
+    Workload::Presentation presentation(device, folder);
     ASSERT_EQ(presentation.error, "");
     std::vector<float> sweep;
     for (float t = 0.0f; t < 76.0f; t += 0.23f)
         sweep.push_back(t);
-    EXPECT_EQ(AllocationsOverFrames(sweep), 0u);
+    EXPECT_EQ(AllocationsOverFrames(presentation, sweep), 0u);
 }

@@ -1,6 +1,9 @@
 #include "AllocationCounter.h"
 
 #include "Render/CRenderState.h"
+#include "Resources/CResourceManager.h"
+
+#include "Render/CRenderState.h"
 #include "Layers/CLayer_3DCameraOrbit.h"
 #include "Layers/CLayer_Wire.h"
 #include "Testing/CRecordingDevice.h"
@@ -37,18 +40,17 @@ TEST(Layer3DAllocation, WireRebuildWritesIntoItsBufferWithoutAllocating) {
 
 TEST(Layer3DAllocation, OrbitCameraFrameAllocatesNothing) {
     CRecordingDevice device;
-    SetGraphicsDevice(&device);
-    CRenderState::ResetForTests();
-    CRenderState::Get().SetMode(RenderMode::Mode3D); // the device's own recording is not the camera's
+    CRenderState state(device);
+    CResourceManager resources;
+    state.SetMode(RenderMode::Mode3D); // the device's own recording is not the camera's
     CLayer_3DCameraOrbit camera;
     Key(camera, 0.0f, "Rotation linear 0");
     Key(camera, 4.0f, "Rotation linear 360");
     Key(camera, 0.0f, "From smooth 0 0 -100");
     Key(camera, 4.0f, "From smooth 0 50 -200");
+    ASSERT_TRUE(camera.Create(state, resources));
     const std::size_t before = AllocationCount();
     for (float t : {0.0f, 1.0f, 2.5f, 9.0f})
         camera.Render(t, 0.0f);
     EXPECT_EQ(AllocationCount() - before, 0u);
-    CRenderState::ResetForTests();
-    SetGraphicsDevice(nullptr);
 }

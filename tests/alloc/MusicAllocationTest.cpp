@@ -2,6 +2,7 @@
 
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
+#include "Platform/Platform.h"
 
 #include <gtest/gtest.h>
 #include <physfs.h>
@@ -62,7 +63,7 @@ TEST(MusicAllocation, PerFrameCallsAllocateNothing) {
     ASSERT_TRUE(silent.Init(0.0f));
     auto capture = std::make_unique<CMusicStreamBass>("tone.wav", 1.0f, CreateCaptureAudioOutput());
     ASSERT_TRUE(capture->Init(0.0f));
-    auto live = std::make_unique<CMusicStreamBass>("tone.wav", 1.0f);
+    auto live = std::make_unique<CMusicStreamBass>("tone.wav", 1.0f, CreateAudioOutput());
     ASSERT_TRUE(live->Init(0.0f));
 
     std::size_t before = AllocationCount();

@@ -1,0 +1,84 @@
+// A fresh temporary folder for one test (or one fuzzing process), removed with everything in it
+// afterwards, with helpers to write and read files there; optionally mounted as a PhysicsFS search
+// path for its lifetime, so the code under test reads it as a presentation's data.
+#pragma once
+
+#include <physfs.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+class TempFolder {
+public:
+    enum Mount { NotMounted, Mounted };
+
+    explicit TempFolder(Mount mount = NotMounted) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qv-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()))
+            path = pattern;
+        if (mount == Mounted && !path.empty()) {
+            if (!PHYSFS_isInit())
+                PHYSFS_init(nullptr);
+            mounted = PHYSFS_mount(path.c_str(), nullptr, 1) != 0;
+        }
+    }
+    ~TempFolder() {
+        if (mounted)
+            PHYSFS_unmount(path.c_str());
+        std::error_code ignored;
+        if (!path.empty())
+            std::filesystem::remove_all(path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    bool Ready() const { return !path.empty(); }
+    std::filesystem::path operator/(const std::string& name) const { return path / name; }
+    std::string PathOf(const std::string& name) const { return (path / name).string(); }
+
+    // Writes a file (folders on the way are made); false when it cannot be written.
+    bool Write(const std::string& name, const void* data, size_t size) const {
+        std::error_code ignored;
+        std::filesystem::create_directories((path / name).parent_path(), ignored);
+        std::ofstream out(path / name, std::ios::binary | std::ios::trunc);
+        out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+        return static_cast<bool>(out);
+    }
+    bool Write(const std::string& name, const std::string& content) const {
+        return Write(name, content.data(), content.size());
+    }
+    bool WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        return Write(name, bytes.data(), bytes.size());
+    }
+    std::vector<uint8_t> ReadBytes(const std::string& name) const {
+        std::ifstream in(path / name, std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    static std::string Read(const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    static std::vector<std::string> Lines(const std::filesystem::path& file) {
+        std::vector<std::string> lines;
+        std::ifstream in(file);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    std::filesystem::path path;
+
+private:
+    bool mounted = false;
+};
