@@ -26,7 +26,6 @@ const std::vector<float> ExampleTimes = {2.0f, 13.0f, 20.0f, 30.5f, 36.0f, 44.0f
 // The example's music is of no interest here: the frame is drawn at given times.
 template <class Device> void Frames(benchmark::State& state, bool example) {
     Device device;
-    SetGraphicsDevice(&device);
     std::unique_ptr<Workload::GeneratedData> data;
     std::filesystem::path folder;
     std::string script;
@@ -34,7 +33,6 @@ template <class Device> void Frames(benchmark::State& state, bool example) {
         folder = ExampleFolder();
         if (folder.empty()) {
             state.SkipWithError("the example has not been built");
-            SetGraphicsDevice(nullptr);
             return;
         }
     } else {
@@ -43,7 +41,7 @@ template <class Device> void Frames(benchmark::State& state, bool example) {
         script = Workload::EveryLayerScript();
     }
     {
-        Workload::Presentation presentation(folder, script);
+        Workload::Presentation presentation(device, folder, script);
         if (!presentation.error.empty()) {
             state.SkipWithError(presentation.error.c_str());
         } else {
@@ -51,13 +49,12 @@ template <class Device> void Frames(benchmark::State& state, bool example) {
             const float time = times[static_cast<size_t>(state.range(0))];
             state.SetLabel("t=" + std::to_string(time).substr(0, 5));
             for (auto _ : state) {
-                Workload::Presentation::Frame(time, 1.0f / 60.0f);
+                presentation.Frame(time, 1.0f / 60.0f);
                 if constexpr (std::is_same_v<Device, CRecordingDevice>)
                     device.ClearCalls();
             }
         }
     }
-    SetGraphicsDevice(nullptr);
 }
 
 void GeneratedFrameRecording(benchmark::State& state) { Frames<CRecordingDevice>(state, false); }

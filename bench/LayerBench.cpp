@@ -43,15 +43,9 @@ void Animate(CLayer_Wire &wire) {
 }
 
 struct RecordingSetup {
-    RecordingSetup() {
-        SetGraphicsDevice(&device);
-        CRenderState::ResetForTests();
-    }
-    ~RecordingSetup() {
-        CRenderState::ResetForTests();
-        SetGraphicsDevice(nullptr);
-    }
     CRecordingDevice device;
+    CRenderState state{device};
+    CResourceManager resources;
 };
 
 void WireRebuild(benchmark::State &state) {
@@ -70,18 +64,16 @@ BENCHMARK(WireRebuild)->Unit(benchmark::kMicrosecond);
 
 void WireFrame(benchmark::State &state) {
     RecordingSetup setup;
-    CResourceManager::Clear();
-    CResourceManager::CreateAllResources(); // the built-in shaders
+    setup.resources.CreateAllResources(setup.device); // the built-in shaders
     CLayer_Wire wire;
     Animate(wire);
-    wire.Create();
+    wire.Create(setup.state, setup.resources);
     float t = 0.0f;
     for (auto _ : state) {
         wire.Render(t, 1.0f / 60.0f);
         setup.device.ClearCalls();
         t += 1.0f / 60.0f;
     }
-    CResourceManager::Clear();
 }
 BENCHMARK(WireFrame)->Unit(benchmark::kMicrosecond);
 
@@ -102,10 +94,9 @@ void TunnelFrame(benchmark::State &state) {
     if (!PHYSFS_isInit())
         PHYSFS_init(nullptr);
     PHYSFS_mount(folder.c_str(), nullptr, 1);
-    CResourceManager::Clear();
     const std::string text = "{ Model Ring \"ring.txt\" }\n";
     CMemoryTokeniser tokeniser(text.data(), text.size());
-    if (!CResourceManager::LoadFromTokeniser(tokeniser) || !CResourceManager::CreateAllResources()) {
+    if (!setup.resources.LoadFromTokeniser(tokeniser) || !setup.resources.CreateAllResources(setup.device)) {
         state.SkipWithError("the tunnel's model did not load");
         return;
     }
@@ -116,13 +107,13 @@ void TunnelFrame(benchmark::State &state) {
     Key(tunnel, 60.0f, "Position linear 6000");
     Key(tunnel, 0.0f, "Rotation smooth 0");
     Key(tunnel, 30.0f, "Rotation smooth 3");
+    tunnel.Create(setup.state, setup.resources);
     float t = 0.0f;
     for (auto _ : state) {
         tunnel.Render(t, 1.0f / 60.0f);
         setup.device.ClearCalls();
         t += 1.0f / 60.0f;
     }
-    CResourceManager::Clear();
     PHYSFS_unmount(folder.c_str());
     std::filesystem::remove_all(folder);
 }

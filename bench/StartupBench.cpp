@@ -7,34 +7,31 @@
 
 namespace {
 
-void ResetModel() {
-    CSceneManager::Clear();
-    CResourceManager::Clear();
-    System.Reset();
-    Options = CommandLineOptions();
-}
 
 void ParseLargeScript(benchmark::State& state) {
     const std::string text = Workload::LargeScript(static_cast<size_t>(state.range(0)) * 1024);
+    Options = CommandLineOptions();
     for (auto _ : state) {
         state.PauseTiming();
-        ResetModel();
+        auto system = std::make_unique<CSystem>();
         state.ResumeTiming();
         CMemoryTokeniser tokeniser(text.data(), text.size());
-        if (!System.LoadFromTokeniser(tokeniser)) {
+        if (!system->LoadFromTokeniser(tokeniser)) {
             state.SkipWithError("the generated script did not parse");
             break;
         }
+        state.PauseTiming();
+        system.reset();
+        state.ResumeTiming();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
-    ResetModel();
 }
 BENCHMARK(ParseLargeScript)->Arg(1024)->Unit(benchmark::kMillisecond);
 
 // Declares the folder's resources once per iteration (not timed), then creates them all.
 void CreateResources(benchmark::State& state, const std::filesystem::path& folder, std::string script) {
     CRecordingDevice device;
-    SetGraphicsDevice(&device);
+    Options = CommandLineOptions();
     if (!PHYSFS_isInit())
         PHYSFS_init(nullptr);
     PHYSFS_mount(folder.c_str(), nullptr, 0);
@@ -44,19 +41,20 @@ void CreateResources(benchmark::State& state, const std::filesystem::path& folde
     }
     for (auto _ : state) {
         state.PauseTiming();
-        ResetModel();
+        auto system = std::make_unique<CSystem>();
         device.ClearCalls();
         CMemoryTokeniser tokeniser(script.data(), script.size());
-        const bool parsed = System.LoadFromTokeniser(tokeniser);
+        const bool parsed = system->LoadFromTokeniser(tokeniser);
         state.ResumeTiming();
-        if (!parsed || !CResourceManager::CreateAllResources()) {
+        if (!parsed || !system->resources.CreateAllResources(device)) {
             state.SkipWithError("the resources were not created");
             break;
         }
+        state.PauseTiming();
+        system.reset();
+        state.ResumeTiming();
     }
-    ResetModel();
     PHYSFS_unmount(folder.c_str());
-    SetGraphicsDevice(nullptr);
 }
 
 void CreateAllResourcesGenerated(benchmark::State& state) {

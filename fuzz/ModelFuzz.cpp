@@ -1,8 +1,8 @@
-// Feeds arbitrary bytes to the model loader as a model file in the data folder, then builds its
-// vertex buffers and draws it on a recording device. A model that loads must have every index
-// inside its arrays, since drawing trusts them.
+// Feeds arbitrary bytes to the model parser, then builds the model's vertex buffers and draws it on
+// a recording device. A model that parses must have every index inside its arrays, since drawing
+// trusts them.
 #include "Render/CRenderState.h"
-#include "FuzzDataFolder.h"
+#include "Base/Log.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Testing/CRecordingDevice.h"
 #include "Resources/CResourceManager.h"
@@ -33,23 +33,17 @@ void CheckIndices(const CResourceModel& model) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzDataFolder& folder = FuzzDataFolder::Get();
-    if (!folder.Write("model.txt", data, size))
-        std::abort();
     static CRecordingDevice device;
-    SetGraphicsDevice(&device);
-    CRenderState::ResetForTests();
+    static CRenderState state(device);
     device.ClearCalls();
-    CResourceManager::Clear();
-    {
-        CResourceModel model;
-        if (model.LoadModel("model.txt")) {
-            CheckIndices(model);
-            CRenderState::Get().SetMode(RenderMode::Mode3D);
-            model.Render();
-        }
+    // Materials name textures: they are looked up (and found missing) in a registry of the model's own.
+    CResourceManager resources;
+    CResourceModel model;
+    if (model.Parse(data, size, "model.txt", resources.ModelTextures(device))) {
+        CheckIndices(model);
+        model.CreateVertexBuffers(device);
+        state.SetMode(RenderMode::Mode3D);
+        model.Render(state);
     }
-    CResourceManager::Clear();
-    CRenderState::ResetForTests();
     return 0;
 }

@@ -16,44 +16,29 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
-
-void ForgetScript() {
-    CSceneManager::Clear();
-    CResourceManager::Clear();
-    System.Reset();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Textures and models the script names are looked up in an empty data folder.
-    FuzzDataFolder::Get();
+    FuzzDataFolder();
     static CRecordingDevice device;
-    SetGraphicsDevice(&device);
-    CRenderState::ResetForTests();
     device.ClearCalls();
     Options = CommandLineOptions();
     Options.IgnoreResourceErrors = true;
-    ForgetScript();
 
+    CSystem system;
     CMemoryTokeniser tokeniser(reinterpret_cast<const char*>(data), size);
-    if (System.LoadFromTokeniser(tokeniser) && CResourceManager::CreateAllResources() &&
-        CSceneManager::CreateAllScenes()) {
+    if (system.LoadFromTokeniser(tokeniser) && system.CreateAllResources(device) && system.CreateAllScenes()) {
         // Spectrum keyframes read the shared spectrum: give them something other than zeros.
         for (int i = 0; i < SpectrumBands; ++i)
             SpectrumBuffer[i] = static_cast<float>(i % 7) / 7.0f;
         const float times[] = {0.0f, 0.25f, 1.0f, 2.5f, 7.75f, 31.0f, 1000.0f, -1.0f};
         float previous = 0.0f;
         for (float t : times) {
-            CRenderState::Get().BeginFrame();
-            CSceneManager::RenderScenes(t, t - previous);
+            system.GetRenderState()->BeginFrame();
+            system.RenderScenes(t, t - previous);
             previous = t;
             device.ClearCalls();
         }
         std::memset(SpectrumBuffer, 0, sizeof SpectrumBuffer);
     }
-    ForgetScript();
-    CRenderState::ResetForTests();
     return 0;
 }

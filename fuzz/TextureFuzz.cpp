@@ -27,14 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         stbi_info_from_memory(data, static_cast<int>(size), &width, &height, &channels) &&
         static_cast<int64_t>(width) * height > 1024 * 1024)
         return 0;
-    FuzzDataFolder& folder = FuzzDataFolder::Get();
-    if (!folder.Write("image", data, size))
+    if (!FuzzDataFolder().Write("image", data, size))
         std::abort();
     static CRecordingDevice device;
-    SetGraphicsDevice(&device);
     device.ClearCalls();
     CResourceTextureImage texture("image");
-    if (texture.Create()) {
+    if (texture.Create(device)) {
         CTexture* created = texture.GetTexture();
         if (!created || texture.width < 1 || texture.height < 1 || created->Width() < texture.width ||
             created->Height() < texture.height)

@@ -11,55 +11,59 @@
 // against it so that nothing is read outside a buffer.
 class CGLVertexBuffer : public CVertexBuffer {
 public:
-    CGLVertexBuffer(std::shared_ptr<bool> alive, size_t bytes) : alive(std::move(alive)), data(bytes) {
+    CGLVertexBuffer(std::shared_ptr<GLContextLink> link, size_t bytes) : link(std::move(link)), data(bytes) {
         glGenBuffers(1, &id);
         glBindBuffer(GL_ARRAY_BUFFER, id);
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_DYNAMIC_DRAW);
     }
     ~CGLVertexBuffer() override {
-        if (*alive)
+        if (link->Use())
             glDeleteBuffers(1, &id);
     }
     void* Lock() override { return data.data(); }
     void Unlock() override {
+        if (!link->Use())
+            return;
         glBindBuffer(GL_ARRAY_BUFFER, id);
         glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(data.size()), data.data());
     }
     size_t Size() const override { return data.size(); }
 
-    std::shared_ptr<bool> alive;
+    std::shared_ptr<GLContextLink> link;
     std::vector<uint8_t> data;
     GLuint id = 0;
 };
 
 class CGLIndexBuffer : public CIndexBuffer {
 public:
-    CGLIndexBuffer(std::shared_ptr<bool> alive, size_t count) : alive(std::move(alive)), data(count) {
+    CGLIndexBuffer(std::shared_ptr<GLContextLink> link, size_t count) : link(std::move(link)), data(count) {
         glGenBuffers(1, &id);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, id);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * 4), nullptr, GL_DYNAMIC_DRAW);
     }
     ~CGLIndexBuffer() override {
-        if (*alive)
+        if (link->Use())
             glDeleteBuffers(1, &id);
     }
     uint32_t* Lock() override { return data.data(); }
     void Unlock() override {
+        if (!link->Use())
+            return;
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, id);
         glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(data.size() * 4), data.data());
     }
     size_t Count() const override { return data.size(); }
 
-    std::shared_ptr<bool> alive;
+    std::shared_ptr<GLContextLink> link;
     std::vector<uint32_t> data;
     GLuint id = 0;
 };
 
 class CGLTexture : public CTexture {
 public:
-    CGLTexture(std::shared_ptr<bool> alive, int w, int h) : alive(std::move(alive)), width(w), height(h) {}
+    CGLTexture(std::shared_ptr<GLContextLink> link, int w, int h) : link(std::move(link)), width(w), height(h) {}
     ~CGLTexture() override {
-        if (!*alive)
+        if (!link->Use())
             return;
         if (fbo)
             glDeleteFramebuffers(1, &fbo);
@@ -69,7 +73,7 @@ public:
     int Height() const override { return height; }
     bool IsRenderTarget() const override { return fbo != 0; }
 
-    std::shared_ptr<bool> alive;
+    std::shared_ptr<GLContextLink> link;
     int width, height;
     GLuint id = 0;
     GLuint fbo = 0;
@@ -135,6 +139,8 @@ bool CGLDevice::Init(SDL_Window* win, int w, int h, int wantedSamples, int wante
         return false;
     }
     context = ctx;
+    link->window = window;
+    link->context = ctx;
     if (epoxy_gl_version() < 33) {
         LOG("InitD3D", "OpenGL 3.3 is needed, the driver offers %d.%d", epoxy_gl_version() / 10,
             epoxy_gl_version() % 10);
@@ -249,6 +255,7 @@ bool CGLDevice::Init(SDL_Window* win, int w, int h, int wantedSamples, int wante
 CGLDevice::~CGLDevice() {
     if (!context)
         return;
+    link->Use();
     plainEffect.reset();
     glDeleteSamplers(4, samplerObjects);
     glDeleteVertexArrays(1, &vao);
@@ -258,7 +265,7 @@ CGLDevice::~CGLDevice() {
     glDeleteRenderbuffers(3, renderbuffers);
     GLuint framebuffers[] = {backFbo, resolveFbo, targetDepthFbo};
     glDeleteFramebuffers(3, framebuffers);
-    *alive = false;
+    link->alive = false;
     SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context));
 }
 
@@ -266,7 +273,16 @@ GLuint CGLDevice::SamplerFor(TextureFilter filter, TextureAddress address) const
     return samplerObjects[(filter == TextureFilter::Linear ? 2 : 0) + (address == TextureAddress::Wrap ? 1 : 0)];
 }
 
+bool GLContextLink::Use() const {
+    if (!alive)
+        return false;
+    if (SDL_GL_GetCurrentContext() != context)
+        SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(context));
+    return true;
+}
+
 void CGLDevice::Clear(uint32_t flags, uint32_t argb, float depth) {
+    link->Use();
     GLbitfield mask = 0;
     if (flags & ClearTarget) {
         glClearColor(static_cast<float>((argb >> 16) & 0xFF) / 255.0f, static_cast<float>((argb >> 8) & 0xFF) / 255.0f,
@@ -356,23 +372,26 @@ void CGLDevice::SetSamplerState(int stage, TextureAddress address, TextureFilter
 }
 
 std::unique_ptr<CVertexBuffer> CGLDevice::CreateVertexBuffer(size_t bytes) {
+    link->Use();
     if (bytes == 0)
         return nullptr;
-    return std::make_unique<CGLVertexBuffer>(alive, bytes);
+    return std::make_unique<CGLVertexBuffer>(link, bytes);
 }
 
 std::unique_ptr<CIndexBuffer> CGLDevice::CreateIndexBuffer(size_t count) {
+    link->Use();
     if (count == 0)
         return nullptr;
-    return std::make_unique<CGLIndexBuffer>(alive, count);
+    return std::make_unique<CGLIndexBuffer>(link, count);
 }
 
 std::unique_ptr<CTexture> CGLDevice::CreateTexture(int w, int h, const uint8_t* rgba, int levels) {
+    link->Use();
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (w <= 0 || h <= 0 || w > maxSize || h > maxSize)
         return nullptr;
-    auto texture = std::make_unique<CGLTexture>(alive, w, h);
+    auto texture = std::make_unique<CGLTexture>(link, w, h);
     glGenTextures(1, &texture->id);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture->id);
@@ -388,11 +407,12 @@ std::unique_ptr<CTexture> CGLDevice::CreateTexture(int w, int h, const uint8_t* 
 }
 
 std::unique_ptr<CTexture> CGLDevice::CreateRenderTarget(int size) {
+    link->Use();
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (size <= 0 || size > maxSize)
         return nullptr;
-    auto texture = std::make_unique<CGLTexture>(alive, size, size);
+    auto texture = std::make_unique<CGLTexture>(link, size, size);
     glGenTextures(1, &texture->id);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture->id);
@@ -413,6 +433,7 @@ std::unique_ptr<CTexture> CGLDevice::CreateRenderTarget(int size) {
 }
 
 bool CGLDevice::SetColourTarget(CTexture* t) {
+    link->Use();
     CGLTexture* texture = static_cast<CGLTexture*>(t);
     if (texture && !texture->fbo)
         return false;
@@ -428,6 +449,7 @@ bool CGLDevice::SetColourTarget(CTexture* t) {
 
 std::unique_ptr<CEffect> CGLDevice::CreateEffect(const std::string& source, const std::string& name,
                                                  std::string& errors) {
+    link->Use();
     return CGLEffect::Create(*this, source, name, errors);
 }
 
@@ -551,6 +573,7 @@ void CGLDevice::ResolveBackBuffer() {
 }
 
 void CGLDevice::Present() {
+    link->Use();
     ResolveBackBuffer();
     int drawableWidth = width, drawableHeight = height;
     SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
@@ -563,6 +586,7 @@ void CGLDevice::Present() {
 }
 
 bool CGLDevice::ReadBackBuffer(std::vector<uint8_t>& rgba, int& w, int& h) {
+    link->Use();
     ResolveBackBuffer();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, samples ? resolveFbo : backFbo);
     w = width;

@@ -17,6 +17,17 @@ class CGLVertexBuffer;
 class CGLIndexBuffer;
 class CGLTexture;
 
+// What the device's objects need of it, also after it is gone: whether its context still exists,
+// and a way to make that context current before they touch GL, since several devices (each with a
+// context of its own) can live in one process.
+struct GLContextLink {
+    bool alive = true;
+    SDL_Window* window = nullptr;
+    void* context = nullptr;
+    // False once the device is gone; otherwise makes its context current where it is not.
+    bool Use() const;
+};
+
 class CGLDevice : public CGraphicsDevice {
 public:
     // Makes the context on the window and the device's framebuffers; null with a log line on failure.
@@ -27,7 +38,7 @@ public:
     int BackBufferWidth() const override { return width; }
     int BackBufferHeight() const override { return height; }
 
-    void BeginScene() override {}
+    void BeginScene() override { link->Use(); }
     void EndScene() override {}
     void Clear(uint32_t flags, uint32_t argb, float depth) override;
 
@@ -64,7 +75,7 @@ public:
     // For effects: the pass program that draws until it ends, or null for the plain program.
     void SetOpenProgram(const GLProgram* program) { openProgram = program; }
     const GLProgram* OpenProgram() const { return openProgram; }
-    const std::shared_ptr<bool>& Alive() const { return alive; }
+    const std::shared_ptr<GLContextLink>& Link() const { return link; }
     bool RemapsDepth() const { return !clipControl; }
 
 private:
@@ -82,7 +93,7 @@ private:
 
     SDL_Window* window = nullptr;
     void* context = nullptr;
-    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    std::shared_ptr<GLContextLink> link = std::make_shared<GLContextLink>();
     int width = 0, height = 0, samples = 0, depthSize = 0;
     bool clipControl = false;
 

@@ -94,7 +94,7 @@ std::unique_ptr<CGLEffect> CGLEffect::Create(CGLDevice& device, const std::strin
         return nullptr;
     }
     std::unique_ptr<CGLEffect> effect(new CGLEffect(device));
-    effect->deviceAlive = device.Alive();
+    effect->deviceLink = device.Link();
     if (!effect->Build(source, name, errors))
         return nullptr;
     return effect;
@@ -205,7 +205,7 @@ bool CGLEffect::Build(const CEffectSource& source, const std::string& name, std:
 }
 
 CGLEffect::~CGLEffect() {
-    if (!deviceAlive || !*deviceAlive)
+    if (!deviceLink || !deviceLink->Use())
         return;
     if (const GLProgram* open = device.OpenProgram())
         for (const auto& p : programs)

@@ -36,6 +36,8 @@ struct GLProgram {
     EffectSampler samplers[2];
 };
 
+struct GLContextLink;
+
 class CGLEffect : public CEffect {
 public:
     // Compiles every pass of `source`; null with the compiler's message in `errors` on failure.
@@ -74,7 +76,7 @@ private:
     Param* FindParam(const char* name);
 
     CGLDevice& device;
-    std::shared_ptr<bool> deviceAlive;
+    std::shared_ptr<GLContextLink> deviceLink;
     std::vector<GLProgram> programs;
     std::vector<Technique> techniques;
     std::vector<Param> params;

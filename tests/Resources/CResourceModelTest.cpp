@@ -124,6 +124,32 @@ TEST_F(ModelTest, NumbersBelowTheFloatRangeReadAsZeroAndAboveItAreRefused) {
     EXPECT_TRUE(log.Contains("Malformed model 'huge.txt' on line 14: a vertex normal is out of range")) << log.Text();
 }
 
+TEST_F(ModelTest, BytesParseWithoutTheDataFolderAndMaterialsAskTheResolverForTextures) {
+    std::string text = Example;
+    text.replace(text.find("nomap"), 5, "Stone");
+    std::vector<std::string> asked;
+    CResourceTexture* made = reinterpret_cast<CResourceTexture*>(&asked); // only compared, never used
+    const ModelTextureResolver resolver{[&](const std::string& name) {
+                                            asked.push_back("find " + name);
+                                            return nullptr;
+                                        },
+                                        [&](const std::string& name, const std::string& file) {
+                                            asked.push_back("create " + name + " " + file);
+                                            return made;
+                                        }};
+    CResourceModel model;
+    const std::string crlf = WithCrLf(text);
+    ASSERT_TRUE(model.Parse(reinterpret_cast<const uint8_t*>(crlf.data()), crlf.size(), "mem.txt", resolver));
+    EXPECT_EQ(asked, (Lines{"find Stone", "create Stone Stone.bmp"}));
+    EXPECT_EQ(model.materials[0].texture, made);
+    EXPECT_EQ(model.objects.at(0).vertexIndices.size(), 1u);
+    EXPECT_FALSE(model.objects[0].vertexBuffer) << "parsing makes no device objects";
+
+    CResourceModel cut;
+    EXPECT_FALSE(cut.Parse(reinterpret_cast<const uint8_t*>(text.data()), 40, "cut.txt", resolver));
+    EXPECT_TRUE(log.Contains("Malformed model 'cut.txt' on line 5: the file ends where a colour is expected"));
+}
+
 TEST_F(ModelTest, EmptyModelIsFiveLines) {
     CResourceModel model;
     ASSERT_TRUE(Load("0\n0\n0\n0.5 0 0 1\n0\n", model));
