@@ -4,8 +4,9 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 DEMO       ?= examples/neon-drift
 RUNS       ?= 5
+PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize clean
+.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package clean
 
 all: build
 
@@ -50,6 +51,14 @@ sanitize: deps
 	@# and unloads its drivers before the check, so their reports cannot be told apart; the parsers'
 	@# leaks are checked by the fuzz targets.
 	@cd build-sanitize && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
+
+# The program, its documentation and the bundled presentation under PREFIX (bin/, share/).
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package in the build folder: install it with `sudo dpkg -i build/quorin-vanto_*.deb`.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) build-bench build-fuzz build-sanitize
