@@ -164,6 +164,12 @@ TEST(ImageDecoderTest, FilesLackingNothingButTrailingBytesStillLoad) {
     EXPECT_EQ(Refusal(progressive.substr(0, progressive.size() - 2)).reason, "the file ends before its pixels do");
 }
 
+TEST(ImageDecoderTest, PngWhoseChecksumDoesNotMatchIsRefused) {
+    std::string png = Read("palette-trns.png");
+    png[29] ^= 1; // the header chunk's checksum
+    EXPECT_EQ(Refusal(png).fault, ImageFault::Corrupt);
+}
+
 TEST(ImageDecoderTest, BmpPixelsNamingColoursBeyondThePaletteAreRefused) {
     // Two pixels of eight bits and a palette of two entries; the second pixel names entry 5, which
     // the file never defines.
