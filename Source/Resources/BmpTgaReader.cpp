@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
-#include <cstring>
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
@@ -29,7 +27,7 @@ namespace {
 
 // Little-endian fields; the caller has checked that they lie inside the file.
 unsigned U16(const uint8_t* p) { return p[0] | p[1] << 8; }
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t U32(const uint8_t* p) { return U16(p) | uint32_t(U16(p + 2)) << 16; }
 
 const char* const EndsEarly = "the file ends before its pixels do";
 
@@ -251,8 +249,9 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& image, ImageError
     TgaLayout layout;
     if (!ReadTgaLayout(data, size, layout, error))
         return false;
+    const int64_t pixels = int64_t(layout.width) * layout.height;
     const int64_t end = layout.runLength ? TgaRunLengthEnd(data, size, layout)
-                                         : layout.pixelStart + int64_t(layout.width) * layout.height * layout.pixelBytes;
+                                         : layout.pixelStart + pixels * layout.pixelBytes;
     if (end < 0 || end > static_cast<int64_t>(size))
         return Truncated(error);
     return DecodeWithStb(data, size, layout.width, layout.height, image, error);

@@ -100,7 +100,8 @@ bool CResourceTextureImage::CreateImage() {
     std::vector<uint8_t> scaled;
     if (textureWidth != width || textureHeight != height) {
         scaled.resize(static_cast<size_t>(textureWidth) * textureHeight * 4);
-        if (!stbir_resize_uint8(image.rgba.data(), width, height, 0, scaled.data(), textureWidth, textureHeight, 0, 4)) {
+        if (!stbir_resize_uint8(image.rgba.data(), width, height, 0, scaled.data(), textureWidth, textureHeight, 0,
+                                4)) {
             LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
             return false;
         }
