@@ -36,6 +36,8 @@ measure: build
 
 fuzz:
 	@scripts/install-deps fuzz
+	@scripts/fetch-fuzz-sources build-fuzz/decoder-sources || \
+		echo "Could not fetch the decoders' sources: fuzzing with the system's, uninstrumented"
 	@cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON -DQV_TESTS=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target qv_fuzz

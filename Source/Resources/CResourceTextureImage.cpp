@@ -2,10 +2,9 @@
 #include "Platform/CGraphicsDevice.h"
 #include "Resources/CResourceTexture.h"
 #include "Base/DataFile.h"
-#include "Resources/ImageScreen.h"
+#include "Resources/ImageDecoder.h"
 #include "Base/CTokeniser.h"
 
-#include <stb_image.h>
 #include <stb_image_resize.h>
 
 #include <cstring>
@@ -26,10 +25,6 @@ int NextPowerOfTwo(int value) {
         result <<= 1;
     return result;
 }
-
-struct StbImageFree {
-    void operator()(unsigned char* pixels) const { stbi_image_free(pixels); }
-};
 
 } // namespace
 
@@ -55,22 +50,11 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
         return false;
     }
 
-    // The decoder is not safe on everything it accepts (see ImageScreen.h).
-    switch (ScreenImage(bytes)) {
-    case ImageScreenResult::Accepted:
-        break;
-    case ImageScreenResult::UnsupportedFormat:
-        LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s': not a BMP, PNG, JPEG or TGA image",
-            fileName.c_str());
-        return false;
-    case ImageScreenResult::CorruptJpeg:
-        LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s': corrupt JPEG Huffman table",
-            fileName.c_str());
-        return false;
-    }
-    int width = 0, height = 0, channels = 0;
-    std::unique_ptr<unsigned char, StbImageFree> pixels;
-    if (stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels)) {
+    // The size comes from the header alone, so that an image too large is refused before decoding.
+    int width = 0, height = 0;
+    ImageError error;
+    DecodedImage image;
+    if (ReadImageSize(bytes.data(), bytes.size(), width, height, error)) {
         if (width < 1 || height < 1 || width > MaxImageEdge || height > MaxImageEdge ||
             int64_t(NextPowerOfTwo(width)) * NextPowerOfTwo(height) > MaxTexturePixels) {
             LOG("CResourceTextureImage::CreateImage",
@@ -78,19 +62,31 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
                 fileName.c_str(), width, height);
             return false;
         }
-        pixels.reset(stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels,
-                                           4));
+        DecodeImage(bytes.data(), bytes.size(), image, error);
+    }
+    switch (error.fault) {
+    case ImageFault::None:
+        break;
+    case ImageFault::UnsupportedFormat:
+        LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s': not a BMP, PNG, JPEG or TGA image",
+            fileName.c_str());
+        return false;
+    case ImageFault::CorruptHuffmanTable:
+        LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s': corrupt JPEG Huffman table",
+            fileName.c_str());
+        return false;
+    case ImageFault::Corrupt:
+        break; // the plain message below
     }
     // The header may understate what the decoder then produced.
-    if (pixels && (width < 1 || height < 1 || width > MaxImageEdge || height > MaxImageEdge))
-        pixels.reset();
-    if (!pixels) {
+    const bool decoded = error.fault == ImageFault::None && image.width == width && image.height == height;
+    if (!decoded) {
         LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
         return false;
     }
 
     // Opaque magenta is the colour key: those pixels become transparent black.
-    unsigned char* p = pixels.get();
+    uint8_t* p = image.rgba.data();
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     for (size_t i = 0; i < count; ++i, p += 4) {
         if (p[0] == 255 && p[1] == 0 && p[2] == 255 && p[3] == 255)
@@ -99,11 +95,12 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
 
     const int textureWidth = NextPowerOfTwo(width);
     const int textureHeight = NextPowerOfTwo(height);
-    const uint8_t* upload = pixels.get();
+    const uint8_t* upload = image.rgba.data();
     std::vector<uint8_t> scaled;
     if (textureWidth != width || textureHeight != height) {
         scaled.resize(static_cast<size_t>(textureWidth) * textureHeight * 4);
-        if (!stbir_resize_uint8(pixels.get(), width, height, 0, scaled.data(), textureWidth, textureHeight, 0, 4)) {
+        if (!stbir_resize_uint8(image.rgba.data(), width, height, 0, scaled.data(), textureWidth, textureHeight, 0,
+                                4)) {
             LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
             return false;
         }

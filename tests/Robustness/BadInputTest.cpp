@@ -1,6 +1,7 @@
 // Every kind of bad input a user can hand the program, run end to end: what the user is told on
 // standard error (the error box's text), the detail in debug.log with the Log option, and the exit
 // status. docs/bad-input.md lists the same rows; a row there without a test here is a bug.
+#include "Support/PngHeader.h"
 #include "Support/ProgramRun.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,13 @@ struct BadInput {
     std::string userLine;                                  // a whole line of standard error
     std::string logStart;                                  // the start of a debug.log message; empty: none
     int status = 1;
+    bool wholeMessage = false;                             // logStart is the whole message
 };
+
+BadInput WholeMessage(BadInput c) {
+    c.wholeMessage = true;
+    return c;
+}
 
 void PrintTo(const BadInput& c, std::ostream* os) { *os << c.name; }
 
@@ -113,13 +120,9 @@ std::string Fixture(const std::string& name) {
     return TempFolder::Read(std::string(QV_SOURCE_DIR) + "/tests/data/hostile/" + name);
 }
 
-// A PNG signature and header chunk claiming the given size, and no pixels.
-std::string PngHeader(uint32_t w, uint32_t h) {
-    std::string s("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
-    for (uint32_t v : {w, h})
-        for (int shift = 24; shift >= 0; shift -= 8)
-            s += static_cast<char>((v >> shift) & 0xFF);
-    return s + std::string("\x08\x02\0\0\0\0\0\0\0", 9);
+// The first `keep` bytes of one of the test images.
+std::string Cut(const std::string& name, size_t keep) {
+    return TempFolder::Read(std::string(QV_SOURCE_DIR) + "/tests/data/images/" + name).substr(0, keep);
 }
 
 BadInput ModelCase(const char* name, const std::string& model, const std::string& log) {
@@ -162,7 +165,10 @@ std::vector<BadInput> ImageCases() {
                   "Error creating texture 'img.png': corrupt JPEG Huffman table"),
         ImageCase("ImageTooLarge", PngHeader(16385, 16),
                   "Error creating texture 'img.png': the image is 16385 x 16 pixels, more than a texture may hold"),
-        ImageCase("ImageHundredThousandSquare", PngHeader(100000, 100000), "Error creating texture 'img.png'"),
+        ImageCase("ImageHundredThousandSquare", PngHeader(100000, 100000),
+                  "Error creating texture 'img.png': the image is 100000 x 100000 pixels, more than a texture may hold"),
+        WholeMessage(ImageCase("ImageTruncatedBmp", Cut("palette8.bmp", 1400), "Error creating texture 'img.png'")),
+        WholeMessage(ImageCase("ImageTruncatedTga", Cut("rgba-rle.tga", 1500), "Error creating texture 'img.png'")),
         {"ImageMissingButIgnored", {{"data/Config.txt", "resources { Texture T img.png }\nend\n"}},
          {"Log", "Check", "SkipSettings", "IgnoreResourceErrors"}, "", "Failed to load texture 'img.png'", 0},
     };
@@ -245,6 +251,9 @@ TEST_P(BadInputTest, TellsTheUserAndFails) {
     if (!c.logStart.empty()) {
         EXPECT_TRUE(logged.LoggedStart(c.logStart)) << "debug.log lacks '" << c.logStart << "'; standard error:\n"
                                                     << logged.err;
+        if (c.wholeMessage) {
+            EXPECT_TRUE(logged.Logged(c.logStart)) << logged.logText;
+        }
     }
 
     // Without the Log option the user still gets the box text and the same status, and no log file.

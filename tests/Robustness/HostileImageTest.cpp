@@ -1,12 +1,12 @@
-// Image files that would make the decoder write out of bounds or allocate without limit are refused
-// from their first bytes, with a message, before any decoding; the formats textures use still load.
+// Image files that would make a decoder write out of bounds, allocate without limit or make up pixels
+// are refused with a message; the formats textures use still load.
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceTexture.h"
-#include "Resources/ImageScreen.h"
+#include "Resources/ImageDecoder.h"
 #include "Support/CallLines.h"
-#include "Support/TestWorld.h"
 #include "Support/LogCapture.h"
-#include "Testing/TempFolder.h"
+#include "Support/PngHeader.h"
+#include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -38,17 +38,12 @@ void WriteTga(std::string& out, int w, int h, const std::vector<uint8_t>& rgb) {
     stbi_write_tga_to_func(Append, &out, w, h, 3, rgb.data());
 }
 
-// A PNG signature and header chunk claiming the given size, with no pixel data after it.
-std::string PngHeader(uint32_t w, uint32_t h) {
-    std::string s("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
-    for (uint32_t v : {w, h})
-        for (int shift = 24; shift >= 0; shift -= 8)
-            s += static_cast<char>((v >> shift) & 0xFF);
-    s += std::string("\x08\x02\0\0\0\0\0\0\0", 9); // 8-bit RGB, then a CRC the decoder does not check
-    return s;
+ImageFault Decode(const std::string& file) {
+    DecodedImage image;
+    ImageError error;
+    DecodeImage(reinterpret_cast<const uint8_t*>(file.data()), file.size(), image, error);
+    return error.fault;
 }
-
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
 std::string Fixture(const std::string& name) {
     return TempFolder::Read(std::string(QV_SOURCE_DIR) + "/tests/data/hostile/" + name);
@@ -70,9 +65,9 @@ protected:
 };
 
 TEST_F(HostileImageTest, HugeHeadersAreRefusedBeforeDecoding) {
-    // The decoder's own header check already turns this one away.
     EXPECT_FALSE(Create("huge.png", PngHeader(100000, 100000)));
-    EXPECT_TRUE(log.Contains("Error creating texture 'huge.png'"));
+    EXPECT_TRUE(log.Contains("Error creating texture 'huge.png': the image is 100000 x 100000 pixels, more than a "
+                             "texture may hold"));
     EXPECT_FALSE(Create("wide.png", PngHeader(16385, 16)));
     EXPECT_TRUE(log.Contains("Error creating texture 'wide.png': the image is 16385 x 16 pixels, more than a "
                              "texture may hold"));
@@ -94,7 +89,7 @@ TEST_F(HostileImageTest, FormatsTexturesDoNotUseAreRefused) {
     EXPECT_FALSE(Create("anim.gif", "GIF89a\x01\0\x01\0\0\0\0;"));
     EXPECT_TRUE(log.Contains("Error creating texture 'anim.gif': not a BMP, PNG, JPEG or TGA image"));
     for (const char* prefix : {"8BPS", "#?RADIANCE\n", "P5 1 1 255 ", "\x53\x80\xf6\x34"})
-        EXPECT_EQ(ScreenImage(Bytes(prefix)), ImageScreenResult::UnsupportedFormat) << prefix;
+        EXPECT_EQ(Decode(prefix), ImageFault::UnsupportedFormat) << prefix;
 
     // TGA has no signature and still loads; so do the other three.
     EXPECT_TRUE(Create("a.tga", Encode(WriteTga, 3, 2)));
@@ -111,19 +106,31 @@ TEST_F(HostileImageTest, JpegHuffmanTablesLargerThanTheDecoderHoldsAreRefused) {
     EXPECT_FALSE(Create("filled.jpg", Fixture("huffman-overflow-fill-bytes.jpg")));
     EXPECT_TRUE(log.Contains("Error creating texture 'filled.jpg': corrupt JPEG Huffman table"));
 
-    // The same table in a segment between scans, where progressive files put theirs.
+    // The same table in a segment after the scan, read once the pixels are decoded.
     std::string valid = Encode(WriteJpeg, 8, 8);
-    ASSERT_EQ(ScreenImage(Bytes(valid)), ImageScreenResult::Accepted);
+    ASSERT_EQ(Decode(valid), ImageFault::None);
     std::string table("\xff\xc4\x00\x13\x00", 5);
     table += std::string(16, '\x11'); // 16 x 17 = 272 codes
     std::string between = valid.substr(0, valid.size() - 2) + table + "\xff\xd9";
-    EXPECT_EQ(ScreenImage(Bytes(between)), ImageScreenResult::CorruptJpeg);
-    // Exactly 256 codes is what the decoder holds.
-    std::string full("\xff\xd8\xff\xc4\x01\x11\x00", 7);
+    EXPECT_EQ(Decode(between), ImageFault::CorruptHuffmanTable);
+    EXPECT_EQ(Decode("\xff\xff" + between), ImageFault::CorruptHuffmanTable);
+    // Exactly 256 codes is what a table holds: this file fails later, for want of an image.
+    std::string full("\xff\xd8\xff\xc4\x01\x13\x00", 7);
     full += std::string(16, '\x10') + std::string(256, '\0');
-    EXPECT_EQ(ScreenImage(Bytes(full)), ImageScreenResult::Accepted);
-    EXPECT_EQ(ScreenImage(Bytes("\xff\xff\xff" + full.substr(1))), ImageScreenResult::Accepted);
-    EXPECT_EQ(ScreenImage(Bytes("\xff\xff" + between)), ImageScreenResult::CorruptJpeg);
+    EXPECT_EQ(Decode(full), ImageFault::Corrupt);
+    EXPECT_EQ(Decode("\xff\xff\xff" + full.substr(1)), ImageFault::Corrupt);
+}
+
+TEST_F(HostileImageTest, ImagesCutShortAreRefusedRatherThanFilledIn) {
+    // stb filled what a BMP or TGA lacked with zeros, or left the memory as it was.
+    const std::string images = std::string(QV_SOURCE_DIR) + "/tests/data/images/";
+    for (const char* name : {"palette8.bmp", "rgba32.bmp", "grey.tga", "rgba-rle.tga", "interlaced.png",
+                             "baseline420.jpg", "progressive.jpg"}) {
+        const std::string file = TempFolder::Read(images + name);
+        EXPECT_FALSE(Create(name, file.substr(0, file.size() - 30))) << name;
+        EXPECT_TRUE(log.Contains("Error creating texture '" + std::string(name) + "'")) << name;
+    }
+    EXPECT_TRUE(CallLinesStartingWith(TestDevice(), "CreateTexture").empty());
 }
 
 } // namespace
