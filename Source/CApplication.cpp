@@ -1,5 +1,6 @@
 #include "CApplication.h"
 
+#include "Base/ZipScreen.h"
 #include "CPresentation.h"
 #include "CommandLine.h"
 #include "Log.h"
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <strings.h>
 #include <vector>
 
@@ -21,6 +23,13 @@ constexpr PHYSFS_sint64 MaxScriptBytes = PHYSFS_sint64(64) << 20;
 const char* PhysfsError() {
     const char* text = PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode());
     return text ? text : "unknown error";
+}
+
+// A missing zip keeps PhysicsFS's own message, and a folder named like a zip is mounted as a folder.
+bool IsFileToScreen(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
 } // namespace
@@ -97,6 +106,12 @@ bool CApplication::MountDataPath() {
     const std::string candidates[2] = {Options.DataPath + "/", Options.DataPath + ".zip"};
     int mounted = 0;
     for (const std::string& candidate : candidates) {
+        // A zip from someone else could cost PhysicsFS minutes and gigabytes before the script is read.
+        std::string refusal;
+        if (&candidate == &candidates[1] && IsFileToScreen(candidate) && !ScreenZipArchive(candidate, refusal)) {
+            LOG("WinMain", "Failed to add datapath '%s' to physfs: %s", candidate.c_str(), refusal.c_str());
+            continue;
+        }
         if (PHYSFS_mount(candidate.c_str(), nullptr, 1)) {
             LOG("WinMain", "Added datapath '%s' to physfs", candidate.c_str());
             ++mounted;
