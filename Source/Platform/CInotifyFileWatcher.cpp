@@ -12,9 +12,9 @@
 
 namespace {
 
-// Everything an editor's save can do to a name in a folder, plus the folder's own removal.
-constexpr uint32_t WatchMask = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
-                               IN_MOVED_TO | IN_ONLYDIR;
+// Everything an editor's save can do to a name in a folder (the folder's own removal comes as IN_IGNORED).
+constexpr uint32_t WatchMask =
+    IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
 
 bool Exists(const std::string& path) {
     struct stat info;
@@ -23,7 +23,9 @@ bool Exists(const std::string& path) {
 
 } // namespace
 
-std::unique_ptr<CFileWatcher> CreateFileWatcher() { return std::make_unique<CInotifyFileWatcher>(); }
+std::unique_ptr<CFileWatcher> CreateFileWatcher() {
+    return std::make_unique<CInotifyFileWatcher>();
+}
 
 CInotifyFileWatcher::CInotifyFileWatcher(int quietMs, int maxHoldMs)
     : quiet(std::max(quietMs, 0)), maxHold(std::max(maxHoldMs, quietMs)) {
@@ -69,7 +71,8 @@ bool CInotifyFileWatcher::Watch(const std::vector<std::string>& files) {
     for (const auto& [folder, names] : byFolder) {
         int wd = inotify_add_watch(fd, folder.c_str(), WatchMask);
         if (wd < 0) {
-            LOG("CInotifyFileWatcher::Watch", "Not watching files in '%s': %s", folder.c_str(), std::strerror(errno));
+            LOG("CInotifyFileWatcher::Watch", "Not watching files in '%s': %s", folder.c_str(),
+                std::strerror(errno));
             continue;
         }
         // Two spellings of one folder share a descriptor; the first spelling names it in the log.
@@ -84,17 +87,15 @@ bool CInotifyFileWatcher::Watch(const std::vector<std::string>& files) {
             inotify_rm_watch(fd, wd);
     folders = std::move(added);
 
-    // A change already gathered still counts when its file stays watched.
-    watched.clear();
+    // A change already gathered still counts when its file stays watched. The caller's order is kept,
+    // so that a lost event queue reports the first file asked for.
+    std::set<std::string> reachable;
     for (const auto& [wd, folder] : folders)
         for (const auto& [name, reported] : folder.names)
-            watched.push_back(reported);
-    auto unwatched = [&](const std::string& path) {
-        return std::find(watched.begin(), watched.end(), path) == watched.end();
-    };
+            reachable.insert(reported);
+    auto unwatched = [&](const std::string& path) { return !reachable.count(path); };
     std::erase_if(changedPaths, unwatched);
     std::erase_if(writing, unwatched);
-    // Keep the caller's order, so that a lost queue reports the first file asked for.
     std::erase_if(paths, unwatched);
     watched = std::move(paths);
 

@@ -111,6 +111,18 @@ TEST(CFileWatcher, FileCreatedAfterWatchIsReported) {
     EXPECT_EQ(ReportsOfOneSave(watcher), std::vector<std::string>{file});
 }
 
+TEST(CFileWatcher, SavingTheTargetOfALinkReportsTheLink) {
+    TempDataFolder folder;
+    folder.Write("elsewhere/real.txt", "old\n");
+    std::filesystem::create_directory(folder.path / "data");
+    const std::filesystem::path link = folder.path / "data" / "Config.txt";
+    std::filesystem::create_symlink(folder.path / "elsewhere" / "real.txt", link);
+    CInotifyFileWatcher watcher(QuietMs);
+    ASSERT_TRUE(watcher.Watch({link.string()}));
+    folder.Write("elsewhere/real.txt", "new\n");
+    EXPECT_EQ(ReportsOfOneSave(watcher), std::vector<std::string>{link.string()});
+}
+
 TEST(CFileWatcher, FileStillOpenForWritingIsNotReportedHalfWay) {
     TempDataFolder folder;
     folder.Write("Config.txt", "old\n");
