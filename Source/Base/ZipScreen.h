@@ -8,8 +8,8 @@
 #include <string>
 
 // Limits on what an archive may hold (docs/bad-input.md lists them).
-constexpr size_t MaxZipNameBytes = 1024;    // bytes in one entry's name
-constexpr int MaxZipFolderDepth = 32;       // folder levels above one entry
+constexpr size_t MaxZipNameBytes = 1024;       // bytes in one entry's name
+constexpr int MaxZipFolderDepth = 32;          // folder levels above one entry
 constexpr size_t MaxZipFilesAndFolders = 8192; // entries plus the folders their names imply
 
 // True when `path` is a zip archive within the limits; otherwise false with `reason`, a phrase that

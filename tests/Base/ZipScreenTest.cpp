@@ -111,7 +111,8 @@ TEST(ZipScreen, ProgramRefusesADeepArchiveBeforeMountingIt) {
     const std::string data = (dir / "deep").string();
     ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", data}, 30);
     EXPECT_EQ(run.status, 1) << run.Said();
-    EXPECT_TRUE(run.Logged("Failed to add datapath '" + data + ".zip' to physfs: entry 0's name is 64005 bytes "
+    EXPECT_TRUE(run.Logged("Failed to add datapath '" + data +
+                           ".zip' to physfs: entry 0's name is 64005 bytes "
                            "long, more than 1024"))
         << run.Said();
     EXPECT_TRUE(run.ErrLine("Failed to add any datapaths to physfs!")) << run.err;
