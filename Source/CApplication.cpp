@@ -1,5 +1,6 @@
 #include "CApplication.h"
 
+#include "Base/EscapeControlCharacters.h"
 #include "Base/ZipScreen.h"
 #include "CPresentation.h"
 #include "CommandLine.h"
@@ -77,7 +78,7 @@ bool CApplication::ParseArguments(int argc, char** argv) {
 
     std::string text, error;
     if (!BuildCommandLineText(argc, argv, text, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        std::fprintf(stderr, "%s\n", EscapeControlCharacters(error).c_str());
         LOG("WinMain", "Failed to parse the command line");
         return Fail("Failed to parse the command line");
     }
