@@ -4,7 +4,9 @@
 #include "App/LoadPresentation.h"
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
+#include "Base/EscapeControlCharacters.h"
 #include "Base/Log.h"
+#include "Base/ZipScreen.h"
 #include "Platform/MessageBox.h"
 #include "System/CSystem.h"
 
@@ -12,6 +14,18 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+
+namespace {
+
+// A missing zip keeps PhysicsFS's own message, and a folder named like a zip is mounted as a folder.
+bool IsFileToScreen(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+} // namespace
 
 int RunApplication(int argc, char** argv) {
     CApplication application;
@@ -51,7 +65,7 @@ bool CApplication::HandleInformationArguments(int argc, char** argv) {
 bool CApplication::ParseArguments(int argc, char** argv) {
     std::string text, error;
     if (!BuildCommandLineText(argc, argv, text, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        std::fprintf(stderr, "%s\n", EscapeControlCharacters(error).c_str());
         LOG("WinMain", "Failed to parse the command line");
         return Fail("Failed to parse the command line");
     }
@@ -80,6 +94,12 @@ bool CApplication::MountDataPath() {
     const std::string candidates[2] = {Options.DataPath + "/", Options.DataPath + ".zip"};
     int mounted = 0;
     for (const std::string& candidate : candidates) {
+        // A zip from someone else could cost PhysicsFS minutes and gigabytes before the script is read.
+        std::string refusal;
+        if (&candidate == &candidates[1] && IsFileToScreen(candidate) && !ScreenZipArchive(candidate, refusal)) {
+            LOG("WinMain", "Failed to add datapath '%s' to physfs: %s", candidate.c_str(), refusal.c_str());
+            continue;
+        }
         if (PHYSFS_mount(candidate.c_str(), nullptr, 1)) {
             LOG("WinMain", "Added datapath '%s' to physfs", candidate.c_str());
             ++mounted;

@@ -1,5 +1,6 @@
 #include "Base/CommandLine.h"
 
+#include "Base/EscapeControlCharacters.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
 #include "Base/CTokeniser.h"
@@ -17,8 +18,9 @@ CommandLineOptions Options;
     do {                                                                                            \
         LOG("ParseCommandLine", __VA_ARGS__);                                                       \
         if (!IsLogEnabled()) {                                                                      \
-            std::fprintf(stderr, __VA_ARGS__);                                                      \
-            std::fputc('\n', stderr);                                                               \
+            char reportText[8192];                                                                  \
+            std::snprintf(reportText, sizeof reportText, __VA_ARGS__);                              \
+            std::fprintf(stderr, "%s\n", EscapeControlCharacters(reportText).c_str());              \
         }                                                                                           \
     } while (0)
 

@@ -1,8 +1,14 @@
 #include "Base/Log.h"
 
+#include "Base/EscapeControlCharacters.h"
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,6 +28,29 @@ LogRecord& Record() {
 
 constexpr size_t MessageBytes = 10240;
 constexpr size_t FileChars = 30;
+
+// A debug.log planted as a link would have the log overwrite whatever it points at, and a pipe would
+// stop the program at its first message until someone reads it: neither is written.
+FILE* OpenLogFile() {
+    int fd = open("debug.log", O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            std::fputs("debug.log is a symbolic link: the log is not written to a file\n", stderr);
+        else if (errno == ENXIO) // a pipe nobody reads
+            std::fputs("debug.log is not a regular file: the log is not written to a file\n", stderr);
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fputs("debug.log is not a regular file: the log is not written to a file\n", stderr);
+        close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "w");
+    if (!file)
+        close(fd);
+    return file;
+}
 
 } // namespace
 
@@ -70,7 +99,7 @@ void LogMessage(const char* format, ...) {
         message[--length] = 0;
 
     if (!r.out && !r.openFailed) {
-        r.out = std::fopen("debug.log", "wt");
+        r.out = OpenLogFile();
         if (!r.out)
             r.openFailed = true;
     }
@@ -82,5 +111,6 @@ void LogMessage(const char* format, ...) {
         std::fputs("\n", r.out);
         std::fflush(r.out);
     }
-    std::fprintf(stderr, "[%s] %s\n", prefix, message);
+    // The file keeps the message as it was; the terminal must not act on control characters in it.
+    std::fprintf(stderr, "[%s] %s\n", prefix, EscapeControlCharacters(message).c_str());
 }

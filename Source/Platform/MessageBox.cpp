@@ -1,5 +1,7 @@
 #include "Platform/MessageBox.h"
 
+#include "Base/EscapeControlCharacters.h"
+
 #include <SDL.h>
 
 #include <cstdio>
@@ -16,7 +18,9 @@ bool DisplayReachable() {
 
 } // namespace
 
-void ShowErrorBox(const std::string& text, bool allowDialog) {
+void ShowErrorBox(const std::string& message, bool allowDialog) {
+    // The message may quote names from the data; neither the terminal nor the box gets control characters.
+    const std::string text = EscapeControlCharacters(message);
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
     if (!allowDialog || !DisplayReachable())

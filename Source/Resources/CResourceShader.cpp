@@ -1,5 +1,6 @@
 #include "Resources/CResourceShader.h"
 
+#include "Base/EscapeControlCharacters.h"
 #include "Render/CRenderState.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
@@ -83,7 +84,7 @@ bool CResourceShader::Create(CGraphicsDevice& device) {
             errors = program + ": " + errors;
         LOG("CResourceShader::Create", "%s", errors.c_str());
         if (!IsLogEnabled())
-            std::fprintf(stderr, "%s\n", errors.c_str());
+            std::fprintf(stderr, "%s\n", EscapeControlCharacters(errors).c_str());
         return false;
     }
     // A misspelt technique would otherwise draw nothing without a word; say so while starting.
@@ -91,7 +92,8 @@ bool CResourceShader::Create(CGraphicsDevice& device) {
         LOG("CResourceShader::Create", "Failed to find technique '%s' in shader program '%s'", technique.c_str(),
             program.c_str());
         if (!IsLogEnabled())
-            std::fprintf(stderr, "%s: no technique '%s'\n", program.c_str(), technique.c_str());
+            std::fprintf(stderr, "%s\n",
+                         EscapeControlCharacters(program + ": no technique '" + technique + "'").c_str());
         return false;
     }
     effect = std::move(compiled);

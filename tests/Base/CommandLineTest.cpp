@@ -123,6 +123,10 @@ TEST_F(CommandLine, UnknownArgumentIsReportedOnStandardErrorWhenTheLogIsOff) {
     EXPECT_FALSE(std::filesystem::exists(directory / "debug.log"));
 }
 
+TEST_F(CommandLine, ControlCharactersInAnArgumentReachTheTerminalEscaped) {
+    EXPECT_EQ(ParseFailing("\"Bo\x1b[2Jgus\""), "Unknown command line argument 'Bo\\x1b[2Jgus'\n");
+}
+
 TEST_F(CommandLine, NumericOptionsAreStored) {
     EXPECT_TRUE(Parse("Width 1920 Height \"1200\" Aspect 1.6 AntiAlias 8 Volume 0.25 CaptureFps 30 "
                       "CaptureStart 2 CaptureEnd 10.5 Capture \"./out frames\""));

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <sys/stat.h>
 
 TEST(Log, WritesLocationInBracketsThenTheMessage) {
     LogCapture log;
@@ -104,4 +106,37 @@ TEST(Log, StillReachesStandardErrorWhenTheFileCannotBeOpened) {
     SetLogLocation("f", "g", 2);
     LogMessage("two");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "[f@1 g] one\n[f@2 g] two\n");
+}
+
+TEST(Log, SymbolicLinkNamedDebugLogIsNotFollowed) {
+    LogCapture log;
+    std::ofstream(log.directory / "precious.txt") << "keep\n";
+    std::filesystem::create_symlink("precious.txt", log.directory / "debug.log");
+    testing::internal::CaptureStderr();
+    SetLogLocation("f", "g", 1);
+    LogMessage("one");
+    SetLogLocation("f", "g", 2);
+    LogMessage("two");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "debug.log is a symbolic link: the log is not written to a file\n[f@1 g] one\n[f@2 g] two\n");
+    EXPECT_EQ(TestDirectory::Read(log.directory / "precious.txt"), "keep\n");
+}
+
+TEST(Log, PipeNamedDebugLogDoesNotStopTheProgram) {
+    LogCapture log;
+    ASSERT_EQ(mkfifo((log.directory / "debug.log").c_str(), 0600), 0);
+    testing::internal::CaptureStderr();
+    SetLogLocation("f", "g", 1);
+    LogMessage("one");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "debug.log is not a regular file: the log is not written to a file\n[f@1 g] one\n");
+}
+
+TEST(Log, ControlCharactersAreEscapedOnStandardErrorButKeptInTheFile) {
+    LogCapture log;
+    testing::internal::CaptureStderr();
+    SetLogLocation("f", "g", 1);
+    LogMessage("Unknown layer type '%s'", "\x1b[2J\x1b]0;owned\a");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "[f@1 g] Unknown layer type '\\x1b[2J\\x1b]0;owned\\x07'\n");
+    EXPECT_EQ(TestDirectory::Read(log.directory / "debug.log"), "[f@1 g] Unknown layer type '\x1b[2J\x1b]0;owned\a'\n");
 }
