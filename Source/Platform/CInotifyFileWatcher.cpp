@@ -1,6 +1,6 @@
 #include "Platform/CInotifyFileWatcher.h"
 
-#include "Log.h"
+#include "Base/Log.h"
 
 #include <algorithm>
 #include <cerrno>

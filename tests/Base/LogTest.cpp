@@ -119,7 +119,7 @@ TEST(Log, SymbolicLinkNamedDebugLogIsNotFollowed) {
     LogMessage("two");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "debug.log is a symbolic link: the log is not written to a file\n[f@1 g] one\n[f@2 g] two\n");
-    EXPECT_EQ(TestDirectory::Read(log.directory / "precious.txt"), "keep\n");
+    EXPECT_EQ(TempFolder::Read(log.directory / "precious.txt"), "keep\n");
 }
 
 TEST(Log, PipeNamedDebugLogDoesNotStopTheProgram) {
@@ -138,5 +138,5 @@ TEST(Log, ControlCharactersAreEscapedOnStandardErrorButKeptInTheFile) {
     SetLogLocation("f", "g", 1);
     LogMessage("Unknown layer type '%s'", "\x1b[2J\x1b]0;owned\a");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "[f@1 g] Unknown layer type '\\x1b[2J\\x1b]0;owned\\x07'\n");
-    EXPECT_EQ(TestDirectory::Read(log.directory / "debug.log"), "[f@1 g] Unknown layer type '\x1b[2J\x1b]0;owned\a'\n");
+    EXPECT_EQ(TempFolder::Read(log.directory / "debug.log"), "[f@1 g] Unknown layer type '\x1b[2J\x1b]0;owned\a'\n");
 }

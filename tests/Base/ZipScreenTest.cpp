@@ -2,7 +2,7 @@
 // archives are refused, and the program refuses them before PhysicsFS reads them.
 #include "Base/ZipScreen.h"
 #include "Support/ProgramRun.h"
-#include "TestDirectory.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ std::string Screened(const std::filesystem::path& file) {
 } // namespace
 
 TEST(ZipScreen, ArchiveAtTheLimitsPasses) {
-    TestDirectory dir;
+    TempFolder dir;
     // 33 nodes for the deep entry (32 folders and the file), one for the long name, one for the folder
     // entry "fx/" and one for the file in it: the folder counts once. The rest are files.
     std::vector<std::string> names = {Deep(MaxZipFolderDepth), std::string(MaxZipNameBytes, 'n'), "fx/",
@@ -65,7 +65,7 @@ TEST(ZipScreen, ArchiveAtTheLimitsPasses) {
 }
 
 TEST(ZipScreen, ArchivesBeyondTheLimitsAreRefused) {
-    TestDirectory dir;
+    TempFolder dir;
     std::vector<std::string> rootFiles, ownFolders;
     for (size_t i = 0; i <= MaxZipFilesAndFolders; ++i)
         rootFiles.push_back("file" + std::to_string(i));
@@ -86,7 +86,7 @@ TEST(ZipScreen, ArchivesBeyondTheLimitsAreRefused) {
 }
 
 TEST(ZipScreen, WhatIsNotAZipArchiveIsRefused) {
-    TestDirectory dir;
+    TempFolder dir;
     dir.Write("text.zip", "PK\x03\x04 this is not an archive");
     std::filesystem::create_directory(dir / "folder.zip");
     // Opening a pipe for reading would wait for a writer for ever.
@@ -98,7 +98,7 @@ TEST(ZipScreen, WhatIsNotAZipArchiveIsRefused) {
 }
 
 TEST(ZipScreen, ProgramRefusesADeepArchiveBeforeMountingIt) {
-    TestDirectory dir;
+    TempFolder dir;
     // Three names 32000 folders deep: minutes and gigabytes inside PhysicsFS.
     std::vector<std::string> names;
     for (char top : {'a', 'b', 'c'})

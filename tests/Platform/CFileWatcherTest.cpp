@@ -2,7 +2,7 @@
 // file is whole, and files that are not watched give none.
 #include "Platform/CInotifyFileWatcher.h"
 #include "Support/LogCapture.h"
-#include "Support/TempDataFolder.h"
+#include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +54,7 @@ void WriteInPlace(const std::filesystem::path& file, const std::string& text) {
 } // namespace
 
 TEST(CFileWatcher, EverySavingStyleIsReportedOnce) {
-    TempDataFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     const std::filesystem::path file = folder.path / "Config.txt";
     const std::string name = file.filename().string();
     const std::vector<std::pair<const char*, std::function<void()>>> styles = {
@@ -87,7 +87,7 @@ TEST(CFileWatcher, EverySavingStyleIsReportedOnce) {
 }
 
 TEST(CFileWatcher, OtherFilesInTheFolderAreNotReported) {
-    TempDataFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     folder.Write("Config.txt", "watched\n");
     folder.Write("Earlier.txt", "watched before\n");
     CInotifyFileWatcher watcher(QuietMs);
@@ -102,7 +102,7 @@ TEST(CFileWatcher, OtherFilesInTheFolderAreNotReported) {
 }
 
 TEST(CFileWatcher, FileIsReportedOnceItExists) {
-    TempDataFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     folder.Write("pictures/old.png", "old\n");
     const std::string file = (folder.path / "pictures" / "new.png").string();
     CInotifyFileWatcher watcher(QuietMs);
@@ -117,7 +117,7 @@ TEST(CFileWatcher, FileIsReportedOnceItExists) {
 }
 
 TEST(CFileWatcher, SavingTheTargetOfALinkReportsTheLink) {
-    TempDataFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     folder.Write("elsewhere/real.txt", "old\n");
     std::filesystem::create_directory(folder.path / "data");
     const std::filesystem::path link = folder.path / "data" / "Config.txt";
@@ -129,7 +129,7 @@ TEST(CFileWatcher, SavingTheTargetOfALinkReportsTheLink) {
 }
 
 TEST(CFileWatcher, FileStillOpenForWritingIsNotReportedHalfWay) {
-    TempDataFolder folder;
+    TempFolder folder{TempFolder::Mounted};
     folder.Write("Config.txt", "old\n");
     const std::filesystem::path file = folder.path / "Config.txt";
     CInotifyFileWatcher watcher(QuietMs, QuietMs * 8);
