@@ -581,6 +581,8 @@ void CGLDevice::Present() {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(0, 0, width, height, 0, 0, drawableWidth, drawableHeight, GL_COLOR_BUFFER_BIT,
                       drawableWidth == width && drawableHeight == height ? GL_NEAREST : GL_LINEAR);
+    if (windowOverlay)
+        windowOverlay(drawableWidth, drawableHeight);
     SDL_GL_SwapWindow(window);
     glBindFramebuffer(GL_FRAMEBUFFER, target ? target->fbo : backFbo);
 }

@@ -9,6 +9,7 @@
 
 #include <epoxy/gl.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -76,6 +77,13 @@ public:
     void SetOpenProgram(const GLProgram* program) { openProgram = program; }
     const GLProgram* OpenProgram() const { return openProgram; }
     const std::shared_ptr<GLContextLink>& Link() const { return link; }
+
+    // Draws onto the window after Present has put the finished frame there and before it is shown
+    // (the authoring overlay), with the window's framebuffer bound for drawing. The back buffer that
+    // ReadBackBuffer and capture read is never touched by it.
+    void SetWindowOverlay(std::function<void(int drawableWidth, int drawableHeight)> draw) {
+        windowOverlay = std::move(draw);
+    }
     bool RemapsDepth() const { return !clipControl; }
 
 private:
@@ -120,4 +128,5 @@ private:
     TextureFilter stageFilter[2] = {TextureFilter::Point, TextureFilter::Point};
     TextureAddress stageAddress[2] = {TextureAddress::Wrap, TextureAddress::Wrap};
     bool loggedBadDraw = false;
+    std::function<void(int, int)> windowOverlay;
 };

@@ -74,9 +74,47 @@ void CSDLWindow::OnActivated() {
     AppActive = true;
     // Keys released while the window was away never reported their release.
     std::fill(KeyDown + 9, KeyDown + 256, false);
+    mouse.left = mouse.right = false;
+    if (SDL_GetRelativeMouseMode())
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+}
+
+MouseState CSDLWindow::TakeMouse() {
+    MouseState now = mouse;
+    mouse.lookX = mouse.lookY = mouse.wheel = 0.0f;
+    return now;
+}
+
+void CSDLWindow::OnMouseMove(int x, int y, int dx, int dy) {
+    mouse.x = x;
+    mouse.y = y;
+    if (mouse.right) {
+        mouse.lookX += static_cast<float>(dx);
+        mouse.lookY += static_cast<float>(dy);
+    }
+}
+
+void CSDLWindow::OnMouseButton(bool rightButton, bool down) {
+    if (!rightButton) {
+        mouse.left = down;
+        return;
+    }
+    mouse.right = down;
+    if (mouseLook || !down)
+        SDL_SetRelativeMouseMode(down ? SDL_TRUE : SDL_FALSE);
+}
+
+void CSDLWindow::OnWheel(float notches) { mouse.wheel += notches; }
+
+void CSDLWindow::SetMouseLook(bool enabled) {
+    mouseLook = enabled;
+    if (!enabled && SDL_GetRelativeMouseMode())
+        SDL_SetRelativeMouseMode(SDL_FALSE);
 }
 
 void CSDLWindow::HandleEvent(const SDL_Event& event) {
+    if (eventObserver)
+        eventObserver(event);
     switch (event.type) {
     case SDL_QUIT:
         OnCloseRequest();
@@ -108,6 +146,17 @@ void CSDLWindow::HandleEvent(const SDL_Event& event) {
         OnKey(KeyCodeFor(key), event.type == SDL_KEYDOWN, alt);
         break;
     }
+    case SDL_MOUSEMOTION:
+        OnMouseMove(event.motion.x, event.motion.y, event.motion.xrel, event.motion.yrel);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT || event.button.button == SDL_BUTTON_RIGHT)
+            OnMouseButton(event.button.button == SDL_BUTTON_RIGHT, event.type == SDL_MOUSEBUTTONDOWN);
+        break;
+    case SDL_MOUSEWHEEL:
+        OnWheel(static_cast<float>(event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y));
+        break;
     default:
         break;
     }
@@ -135,6 +184,9 @@ int CSDLWindow::KeyCodeFor(int sdlKey) {
     case SDLK_DOWN: return 0x28;
     case SDLK_INSERT: return 0x2D;
     case SDLK_DELETE: return 0x2E;
+    case SDLK_LEFTBRACKET: return KeyOpenBracket;
+    case SDLK_BACKSLASH: return KeyBackslash;
+    case SDLK_RIGHTBRACKET: return KeyCloseBracket;
     default: break;
     }
     if (sdlKey >= SDLK_a && sdlKey <= SDLK_z)

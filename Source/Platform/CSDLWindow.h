@@ -4,6 +4,7 @@
 
 #include "Platform/CWindow.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,8 +19,16 @@ public:
     ~CSDLWindow() override;
 
     bool PumpEvents() override;
-    // Applies one event to KeyDown, AppActive and the close request.
+    // Applies one event to KeyDown, AppActive, the mouse and the close request.
     void HandleEvent(const SDL_Event& event);
+    MouseState TakeMouse() override;
+
+    // Sees every event first (the overlay's toolkit while it is shown); the window still handles
+    // each one, so keys keep reaching KeyDown.
+    void SetEventObserver(std::function<void(const SDL_Event&)> observer) { eventObserver = std::move(observer); }
+    // While on, holding the right button captures the pointer so that looking about never stops at
+    // the screen's edge.
+    void SetMouseLook(bool enabled);
 
     // What the events come down to, by the classic key codes (0 is ignored).
     void OnKey(int keyCode, bool down, bool altHeld);
@@ -27,6 +36,9 @@ public:
     // The window came back or changed focus without being minimised: active again, held keys forgotten.
     void OnActivated();
     void OnCloseRequest() { closeRequested = true; }
+    void OnMouseMove(int x, int y, int dx, int dy);
+    void OnMouseButton(bool rightButton, bool down);
+    void OnWheel(float notches);
 
     SDL_Window* Handle() const { return window; }
     bool CloseRequested() const { return closeRequested; }
@@ -39,4 +51,7 @@ private:
 
     SDL_Window* window;
     bool closeRequested = false;
+    std::function<void(const SDL_Event&)> eventObserver;
+    MouseState mouse;
+    bool mouseLook = false;
 };

@@ -15,6 +15,30 @@ enum KeyCode : int {
     KeyUp = 0x26,
     KeyRight = 0x27,
     KeyP = 0x50,
+    // The authoring overlay's keys.
+    KeyA = 0x41,
+    KeyC = 0x43,
+    KeyD = 0x44,
+    KeyE = 0x45,
+    KeyK = 0x4B,
+    KeyQ = 0x51,
+    KeyS = 0x53,
+    KeyW = 0x57,
+    KeyF1 = 0x70,
+    KeyF5 = 0x74,
+    KeyOpenBracket = 0xDB,
+    KeyBackslash = 0xDC,
+    KeyCloseBracket = 0xDD,
+};
+
+// The mouse as the overlay and the free camera read it once per frame.
+struct MouseState {
+    int x = 0, y = 0; // pointer in window pixels
+    bool left = false, right = false;
+    // Motion in pixels while the right button was held, and wheel notches (up positive), both summed
+    // since the last TakeMouse.
+    float lookX = 0.0f, lookY = 0.0f;
+    float wheel = 0.0f;
 };
 
 // Key table: true while the key is down. Written by the window's event handling, cleared by the main
@@ -29,4 +53,6 @@ public:
     // Handles every queued event (updating KeyDown and AppActive); returns false once the user asked
     // to close the window.
     virtual bool PumpEvents() = 0;
+    // The mouse now; the summed motion and wheel start again from zero.
+    virtual MouseState TakeMouse() { return MouseState(); }
 };

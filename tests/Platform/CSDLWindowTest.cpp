@@ -78,3 +78,38 @@ TEST(Platform, VideoStartsWithoutADisplayAndOffersNoMultisamplingFirst) {
     EXPECT_EQ(counts[0], 0);
     EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
 }
+
+TEST(CSDLWindow, TheOverlaysBracketKeysHaveTheirClassicCodes) {
+    EXPECT_EQ(CSDLWindow::KeyCodeFor('['), KeyOpenBracket);
+    EXPECT_EQ(CSDLWindow::KeyCodeFor('\\'), KeyBackslash);
+    EXPECT_EQ(CSDLWindow::KeyCodeFor(']'), KeyCloseBracket);
+    EXPECT_EQ(CSDLWindow::KeyCodeFor('k'), KeyK);
+    EXPECT_EQ(CSDLWindow::KeyCodeFor((1 << 30) | 58), KeyF1);
+    EXPECT_EQ(CSDLWindow::KeyCodeFor((1 << 30) | 62), KeyF5);
+}
+
+TEST_F(WindowTest, MouseLookSumsMotionOnlyWhileTheRightButtonIsHeldUntilTaken) {
+    window->OnMouseMove(10, 20, 5, 5);
+    window->OnMouseButton(true, true);
+    window->OnMouseMove(14, 17, 4, -3);
+    window->OnMouseMove(20, 17, 6, 0);
+    window->OnWheel(2.0f);
+    MouseState mouse = window->TakeMouse();
+    EXPECT_EQ(mouse.x, 20);
+    EXPECT_EQ(mouse.y, 17);
+    EXPECT_TRUE(mouse.right);
+    EXPECT_FALSE(mouse.left);
+    EXPECT_FLOAT_EQ(mouse.lookX, 10.0f);
+    EXPECT_FLOAT_EQ(mouse.lookY, -3.0f);
+    EXPECT_FLOAT_EQ(mouse.wheel, 2.0f);
+    mouse = window->TakeMouse();
+    EXPECT_FLOAT_EQ(mouse.lookX, 0.0f) << "taken once";
+    EXPECT_FLOAT_EQ(mouse.wheel, 0.0f);
+    window->OnMouseButton(true, false);
+    window->OnMouseMove(30, 30, 10, 13);
+    EXPECT_FLOAT_EQ(window->TakeMouse().lookX, 0.0f);
+    // A button held while the window lost its focus is forgotten.
+    window->OnMouseButton(false, true);
+    window->OnActivated();
+    EXPECT_FALSE(window->TakeMouse().left);
+}

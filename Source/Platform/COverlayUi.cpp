@@ -1,0 +1,552 @@
+#include "Platform/COverlayUi.h"
+
+#include "Base/Log.h"
+#include "Platform/CGLDevice.h"
+#include "Platform/CLogFrequencyAxis.h"
+#include "Platform/CSDLWindow.h"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+#include <imgui.h>
+#include <imgui_impl_opengl3.h>
+#include <imgui_impl_sdl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+// Letters at 1024 x 768; larger windows scale them up.
+constexpr float BodyPixels = 16.0f;
+constexpr float LargeFactor = 2.0f;
+const char* const FontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+const ImU32 Accent = IM_COL32(90, 200, 255, 255);
+const ImU32 Playhead = IM_COL32(255, 80, 70, 255);
+const ImU32 LoopFill = IM_COL32(255, 210, 60, 50);
+const ImU32 LoopEdge = IM_COL32(255, 210, 60, 230);
+const ImU32 GridLine = IM_COL32(255, 255, 255, 40);
+const ImU32 BarLine = IM_COL32(255, 255, 255, 110);
+const ImU32 LabelText = IM_COL32(220, 220, 220, 255);
+const ImU32 Marker = IM_COL32(255, 170, 40, 255);
+const ImU32 MarkerLine = IM_COL32(255, 170, 40, 120);
+const ImU32 Bars = IM_COL32(80, 170, 230, 255);
+const ImVec4 ErrorRed(1.0f, 0.35f, 0.3f, 1.0f);
+const ImVec4 Dim(0.6f, 0.6f, 0.6f, 1.0f);
+
+constexpr ImGuiWindowFlags PanelFlags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
+                                        ImGuiWindowFlags_NoSavedSettings |
+                                        ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav;
+
+// The spectrum is drawn in decibels: music's levels mostly lie far below 1, where a straight scale
+// shows nothing. 1 is the top, MinDecibels the bottom.
+constexpr float MinDecibels = -60.0f;
+
+float LevelFraction(float value) {
+    if (!(value > 0.0f) || !std::isfinite(value))
+        return 0.0f;
+    return std::clamp((20.0f * std::log10(value) - MinDecibels) / -MinDecibels, 0.0f, 1.0f);
+}
+
+bool FileExists(const char* path) {
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// "440", "2.5k", "20k".
+void FrequencyText(float hz, char* text, size_t size) {
+    if (hz >= 1000.0f)
+        std::snprintf(text, size, "%gk", static_cast<double>(hz / 1000.0f));
+    else
+        std::snprintf(text, size, "%g", static_cast<double>(hz));
+}
+
+} // namespace
+
+std::unique_ptr<COverlayUi> COverlayUi::Create(CWindow& window, CGraphicsDevice& device) {
+    CGLDevice* gl = dynamic_cast<CGLDevice*>(&device);
+    CSDLWindow* sdl = dynamic_cast<CSDLWindow*>(&window);
+    if (!gl || !sdl) {
+        LOG("COverlayUi::Create", "The overlay draws only on the OpenGL device in an SDL window");
+        return nullptr;
+    }
+    std::unique_ptr<COverlayUi> overlay(new COverlayUi(*sdl, *gl));
+    if (!overlay->Init())
+        return nullptr;
+    return overlay;
+}
+
+bool COverlayUi::Init() {
+    IMGUI_CHECKVERSION();
+    context = ImGui::CreateContext();
+    ImGui::SetCurrentContext(context);
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr; // nothing is kept between runs
+    io.LogFilename = nullptr;
+    sdlBackend = ImGui_ImplSDL2_InitForOpenGL(window.Handle(), SDL_GL_GetCurrentContext());
+    glBackend = sdlBackend && ImGui_ImplOpenGL3_Init("#version 330");
+    if (!glBackend) {
+        LOG("COverlayUi::Create", "Failed to start the overlay's drawing");
+        return false;
+    }
+    window.SetEventObserver([this](const SDL_Event& event) { OnEvent(event); });
+    device.SetWindowOverlay([this](int width, int height) { RenderOverWindow(width, height); });
+    return true;
+}
+
+COverlayUi::~COverlayUi() {
+    device.SetWindowOverlay(nullptr);
+    window.SetEventObserver(nullptr);
+    if (!context)
+        return;
+    ImGui::SetCurrentContext(context);
+    if (glBackend)
+        ImGui_ImplOpenGL3_Shutdown();
+    if (sdlBackend)
+        ImGui_ImplSDL2_Shutdown();
+    ImGui::DestroyContext(context);
+    // The presentation runs without a cursor.
+    SDL_ShowCursor(SDL_DISABLE);
+}
+
+void COverlayUi::SetShown(bool show) {
+    shown = show;
+    // The toolkit shows the cursor as it draws; hiding the overlay hides it again.
+    if (!shown)
+        SDL_ShowCursor(SDL_DISABLE);
+}
+
+void COverlayUi::OnEvent(const SDL_Event& event) {
+    if (event.type == SDL_MOUSEMOTION) {
+        pointerX = static_cast<float>(event.motion.x);
+        pointerY = static_cast<float>(event.motion.y);
+        pointerSeen = true;
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_LEAVE) {
+        pointerSeen = false;
+    }
+    if (!shown)
+        return;
+    ImGui::SetCurrentContext(context);
+    ImGui_ImplSDL2_ProcessEvent(&event);
+}
+
+float COverlayUi::ScaleFor(int windowWidth, int windowHeight) {
+    const float s =
+        std::min(static_cast<float>(windowWidth) / 1024.0f, static_cast<float>(windowHeight) / 768.0f);
+    if (!(s > 0.0f))
+        return 1.0f;
+    return std::clamp(s, 0.75f, 4.0f);
+}
+
+void COverlayUi::ApplyScale(float newScale) {
+    scale = newScale;
+    ImGuiIO& io = ImGui::GetIO();
+    io.Fonts->Clear();
+    ImFontConfig config;
+    config.OversampleH = 2;
+    const float body = std::round(BodyPixels * scale), large = std::round(BodyPixels * LargeFactor * scale);
+    if (FileExists(FontFile)) {
+        bodyFont = io.Fonts->AddFontFromFileTTF(FontFile, body, &config);
+        largeFont = io.Fonts->AddFontFromFileTTF(FontFile, large, &config);
+    }
+    if (!bodyFont || !largeFont) {
+        // The toolkit's own font, where the system's is missing.
+        io.Fonts->Clear();
+        config.SizePixels = body;
+        bodyFont = io.Fonts->AddFontDefault(&config);
+        config.SizePixels = large;
+        largeFont = io.Fonts->AddFontDefault(&config);
+    }
+    io.FontDefault = bodyFont;
+    // The font texture is made again on the next frame.
+    ImGui_ImplOpenGL3_DestroyDeviceObjects();
+
+    ImGuiStyle style;
+    ImGui::StyleColorsDark(&style);
+    style.WindowRounding = 6.0f;
+    style.WindowBorderSize = 0.0f;
+    style.FrameRounding = 3.0f;
+    style.Colors[ImGuiCol_WindowBg] = ImVec4(0.05f, 0.06f, 0.08f, 0.80f);
+    style.Colors[ImGuiCol_TableRowBgAlt] = ImVec4(1.0f, 1.0f, 1.0f, 0.04f);
+    style.Colors[ImGuiCol_PlotLines] = ImVec4(0.35f, 0.78f, 1.0f, 1.0f);
+    style.ScaleAllSizes(scale);
+    ImGui::GetStyle() = style;
+}
+
+OverlayActions COverlayUi::Draw(const OverlayFrame& frame) {
+    OverlayActions actions;
+    pending = false;
+    if (!shown && !frame.error.shown)
+        return actions;
+    ImGui::SetCurrentContext(context);
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GetWindowSize(window.Handle(), &windowWidth, &windowHeight);
+    const float wanted = ScaleFor(windowWidth, windowHeight);
+    if (std::fabs(wanted - scale) > 0.01f)
+        ApplyScale(wanted);
+    // An error shown over the hidden overlay leaves the cursor as the presentation has it.
+    ImGuiIO& io = ImGui::GetIO();
+    if (shown)
+        io.ConfigFlags &= ~ImGuiConfigFlags_NoMouseCursorChange;
+    else
+        io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
+
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    // The toolkit's backend asks the desktop where the pointer is, which some X servers answer with
+    // a stale place while a button is held; the window's own motion events are always current.
+    if (pointerSeen)
+        io.MousePos = ImVec2(pointerX, pointerY);
+    ImGui::NewFrame();
+    if (shown) {
+        float statusBottom = 0.0f;
+        DrawStatus(frame, statusBottom);
+        DrawSpectrum(frame.spectrum);
+        const float margin = 8.0f * scale;
+        const float timelineTop = io.DisplaySize.y - TimelineHeight(frame.timeline) - margin;
+        DrawTimeline(frame.timeline, actions);
+        DrawScenes(frame, statusBottom + margin, timelineTop - margin);
+        DrawNotice(frame.notice, timelineTop - margin);
+    }
+    if (frame.error.shown)
+        DrawError(frame.error);
+    ImGui::Render();
+    actions.wantsMouse = shown && io.WantCaptureMouse;
+    pending = true;
+    return actions;
+}
+
+void COverlayUi::RenderOverWindow(int width, int height) {
+    if (pending) {
+        ImGui::SetCurrentContext(context);
+        ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+        pending = false;
+    }
+    if (!keepPixels || width <= 0 || height <= 0)
+        return;
+    const size_t row = static_cast<size_t>(width) * 4;
+    pixels.resize(row * static_cast<size_t>(height));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // GL rows run bottom-up.
+    std::vector<uint8_t> swap(row);
+    for (int y = 0; y < height / 2; ++y) {
+        uint8_t* a = pixels.data() + static_cast<size_t>(y) * row;
+        uint8_t* b = pixels.data() + static_cast<size_t>(height - 1 - y) * row;
+        std::memcpy(swap.data(), a, row);
+        std::memcpy(a, b, row);
+        std::memcpy(b, swap.data(), row);
+    }
+    for (size_t i = 3; i < pixels.size(); i += 4)
+        pixels[i] = 255;
+    pixelsWidth = width;
+    pixelsHeight = height;
+}
+
+bool COverlayUi::WindowPixels(std::vector<uint8_t>& rgba, int& width, int& height) const {
+    if (pixels.empty())
+        return false;
+    rgba = pixels;
+    width = pixelsWidth;
+    height = pixelsHeight;
+    return true;
+}
+
+void COverlayUi::DrawStatus(const OverlayFrame& frame, float& bottom) {
+    const OverlayStatus& status = frame.status;
+    const float margin = 8.0f * scale;
+    ImGui::SetNextWindowPos(ImVec2(margin, margin));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(22.0f * ImGui::GetFontSize(), 0.0f), ImVec2(FLT_MAX, FLT_MAX));
+    ImGui::Begin("##status", nullptr, PanelFlags | ImGuiWindowFlags_AlwaysAutoResize);
+    ImGui::PushFont(largeFont);
+    ImGui::TextUnformatted(status.position.c_str());
+    ImGui::PopFont();
+    ImGui::Text("%.2f s of %.2f s", static_cast<double>(status.seconds), static_cast<double>(status.length));
+    ImGui::SameLine();
+    if (status.paused)
+        ImGui::TextColored(ImVec4(1.0f, 0.8f, 0.3f, 1.0f), "  Paused");
+    else
+        ImGui::TextColored(ImVec4(0.5f, 1.0f, 0.5f, 1.0f), "  Playing");
+    ImGui::Text("%.0f fps   %.1f ms", static_cast<double>(status.framesPerSecond),
+                static_cast<double>(status.lastFrameMs));
+    if (status.frameTimes && status.frameTimeCount > 0) {
+        float longest = 0.0f;
+        for (int i = 0; i < status.frameTimeCount; ++i)
+            longest = std::max(longest, status.frameTimes[i]);
+        // A steady 60 Hz sits at half height; a spike stretches the scale.
+        const float top = std::max(33.4f, longest);
+        char overlay[32];
+        std::snprintf(overlay, sizeof overlay, "up to %.1f ms", static_cast<double>(longest));
+        ImGui::PlotLines("##frames", status.frameTimes, status.frameTimeCount,
+                         std::clamp(status.frameTimeOldest, 0, status.frameTimeCount - 1), overlay, 0.0f, top,
+                         ImVec2(20.0f * ImGui::GetFontSize(), 3.0f * ImGui::GetFontSize()));
+    }
+    if (!status.loop.empty())
+        ImGui::TextColored(ImVec4(1.0f, 0.82f, 0.25f, 1.0f), "Loop %s", status.loop.c_str());
+    if (!status.camera.empty())
+        ImGui::TextColored(ImGui::ColorConvertU32ToFloat4(Accent), "%s", status.camera.c_str());
+    if (!status.help.empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, Dim);
+        ImGui::TextUnformatted(status.help.c_str());
+        ImGui::PopStyleColor();
+    }
+    bottom = ImGui::GetWindowPos().y + ImGui::GetWindowSize().y;
+    ImGui::End();
+}
+
+void COverlayUi::DrawScenes(const OverlayFrame& frame, float top, float bottom) {
+    if (bottom - top < 4.0f * ImGui::GetFontSize())
+        return;
+    const float margin = 8.0f * scale;
+    ImGui::SetNextWindowPos(ImVec2(margin, top));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(22.0f * ImGui::GetFontSize(), 0.0f),
+                                        ImVec2(ImGui::GetIO().DisplaySize.x * 0.5f, bottom - top));
+    ImGui::Begin("##scenes", nullptr, PanelFlags | ImGuiWindowFlags_AlwaysAutoResize);
+    if (frame.scenes.empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, Dim);
+        ImGui::TextUnformatted("No scene runs now");
+        ImGui::PopStyleColor();
+    }
+    for (size_t i = 0; i < frame.scenes.size(); ++i) {
+        const OverlayScene& scene = frame.scenes[i];
+        ImGui::PushID(static_cast<int>(i));
+        if (i > 0)
+            ImGui::Spacing();
+        ImGui::TextColored(ImGui::ColorConvertU32ToFloat4(Accent), "%s", scene.name.c_str());
+        ImGui::SameLine();
+        ImGui::PushStyleColor(ImGuiCol_Text, Dim);
+        ImGui::Text("  %s   %.2f s", scene.localPosition.c_str(), static_cast<double>(scene.localTime));
+        ImGui::PopStyleColor();
+        if (!scene.layers.empty() &&
+            ImGui::BeginTable("##layers", 3, ImGuiTableFlags_RowBg | ImGuiTableFlags_SizingFixedFit)) {
+            for (const OverlayLayer& layer : scene.layers) {
+                ImGui::TableNextRow();
+                // A layer that is off draws nothing: it is greyed out.
+                if (!layer.active)
+                    ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled));
+                ImGui::TableNextColumn();
+                ImGui::TextUnformatted(layer.name.c_str());
+                ImGui::TableNextColumn();
+                ImGui::TextUnformatted(layer.type.c_str());
+                ImGui::TableNextColumn();
+                if (layer.renderTarget.empty())
+                    ImGui::TextDisabled("screen");
+                else
+                    ImGui::TextUnformatted(layer.renderTarget.c_str());
+                if (!layer.active)
+                    ImGui::PopStyleColor();
+            }
+            ImGui::EndTable();
+        }
+        ImGui::PopID();
+    }
+    ImGui::End();
+}
+
+void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const float margin = 8.0f * scale, font = ImGui::GetFontSize();
+    const float width = std::min(display.x * 0.42f, 40.0f * font);
+    const float height = std::min(display.y * 0.32f, width * 0.55f);
+    ImGui::SetNextWindowPos(ImVec2(display.x - margin - width, margin));
+    ImGui::SetNextWindowSize(ImVec2(width, height));
+    ImGui::Begin("##spectrum", nullptr, PanelFlags);
+    ImGui::TextUnformatted("Spectrum");
+    const CLogFrequencyAxis axis(spectrum.sampleRate);
+    const ImVec2 origin = ImGui::GetCursorScreenPos(), room = ImGui::GetContentRegionAvail();
+    // Two rows of marker labels over the plot, a row of frequencies under it, levels on the left.
+    const float labelRow = font * 1.1f;
+    const float x0 = origin.x + ImGui::CalcTextSize("-40 dB").x + 0.4f * font, x1 = origin.x + room.x;
+    const float y0 = origin.y + 2.0f * labelRow, y1 = origin.y + room.y - font * 1.3f;
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    if (y1 - y0 < font || x1 - x0 < font) {
+        ImGui::End();
+        return;
+    }
+    auto yOf = [&](float value) { return y1 - LevelFraction(value) * (y1 - y0); };
+    draw->AddRectFilled(ImVec2(x0, y0), ImVec2(x1, y1), IM_COL32(0, 0, 0, 90));
+    for (int db : {0, -20, -40}) {
+        const float y = y1 - (static_cast<float>(db) - MinDecibels) / -MinDecibels * (y1 - y0);
+        draw->AddLine(ImVec2(x0, y), ImVec2(x1, y), GridLine);
+        char text[16];
+        std::snprintf(text, sizeof text, "%d dB", db);
+        draw->AddText(ImVec2(x0 - ImGui::CalcTextSize(text).x - 0.3f * font, y - 0.5f * font), LabelText,
+                      text);
+    }
+
+    float labels[16];
+    const int labelCount = axis.Labels(labels, 16);
+    float lastRight = -FLT_MAX;
+    for (int i = 0; i < labelCount; ++i) {
+        const float x = x0 + axis.FractionOf(labels[i]) * (x1 - x0);
+        draw->AddLine(ImVec2(x, y0), ImVec2(x, y1), GridLine);
+        char text[16];
+        FrequencyText(labels[i], text, sizeof text);
+        const float textWidth = ImGui::CalcTextSize(text).x;
+        const float left = std::min(x - textWidth * 0.5f, x1 - textWidth);
+        if (left < lastRight + font * 0.5f)
+            continue;
+        draw->AddText(ImVec2(left, y1 + font * 0.15f), LabelText, text);
+        lastRight = left + textWidth;
+    }
+
+    const int count = spectrum.values ? std::clamp(spectrum.count, 0, 512) : 0;
+    for (int k = 0; k < count; ++k) {
+        const float left = x0 + axis.BandStart(k) * (x1 - x0);
+        const float right = std::max(left + 1.0f, x0 + axis.BandEnd(k) * (x1 - x0));
+        draw->AddRectFilled(ImVec2(left, yOf(spectrum.values[k])), ImVec2(std::min(right - 0.5f, x1), y1),
+                            Bars);
+    }
+
+    // The bands the keyframes follow, with their level now. Labels take the first of two rows with
+    // room; where neither has room the band number alone is tried, then nothing.
+    float rowRight[2] = {-FLT_MAX, -FLT_MAX};
+    for (int band : spectrum.markedBands) {
+        if (band < 0 || band >= 512)
+            continue;
+        const float x = x0 + 0.5f * (axis.BandStart(band) + axis.BandEnd(band)) * (x1 - x0);
+        float value = band < count ? spectrum.values[band] : 0.0f;
+        if (!std::isfinite(value))
+            value = 0.0f;
+        draw->AddLine(ImVec2(x, y0), ImVec2(x, y1), MarkerLine, std::max(1.0f, scale));
+        draw->AddCircleFilled(ImVec2(x, yOf(value)), 3.5f * scale, Marker);
+        char full[32], brief[16];
+        std::snprintf(full, sizeof full, "%d: %.3f", band, static_cast<double>(value));
+        std::snprintf(brief, sizeof brief, "%d", band);
+        bool placed = false;
+        for (const char* text : {full, brief}) {
+            const float textWidth = ImGui::CalcTextSize(text).x;
+            const float left = std::clamp(x - textWidth * 0.5f, x0, x1 - textWidth);
+            for (int row = 0; row < 2 && !placed; ++row) {
+                if (left < rowRight[row] + 0.5f * font)
+                    continue;
+                draw->AddText(ImVec2(left, origin.y + labelRow * static_cast<float>(row)), Marker, text);
+                rowRight[row] = left + textWidth;
+                placed = true;
+            }
+            if (placed)
+                break;
+        }
+    }
+    ImGui::End();
+}
+
+float COverlayUi::TimelineHeight(const OverlayTimeline& timeline) const {
+    const float font = ImGui::GetFontSize();
+    const float lanes = static_cast<float>(std::max<size_t>(timeline.scenes.size(), 1));
+    const float laneRoom = std::min(lanes * font * 1.35f, ImGui::GetIO().DisplaySize.y * 0.3f);
+    return font * 1.6f + laneRoom + ImGui::GetStyle().WindowPadding.y * 2.0f;
+}
+
+void COverlayUi::DrawTimeline(const OverlayTimeline& line, OverlayActions& actions) {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const float margin = 8.0f * scale, font = ImGui::GetFontSize();
+    const float height = TimelineHeight(line);
+    ImGui::SetNextWindowPos(ImVec2(margin, display.y - margin - height));
+    ImGui::SetNextWindowSize(ImVec2(display.x - 2.0f * margin, height));
+    ImGui::Begin("##timeline", nullptr, PanelFlags);
+    const ImVec2 origin = ImGui::GetCursorScreenPos(), room = ImGui::GetContentRegionAvail();
+    if (room.x < 2.0f || room.y < 2.0f) {
+        ImGui::End();
+        return;
+    }
+    // The widest bar number, with a gap, sets how far apart numbers must be.
+    char text[32];
+    const float bars = line.secondsPerBar > 0.0f ? std::min(line.length / line.secondsPerBar, 1e9f) : 0.0f;
+    std::snprintf(text, sizeof text, "%d", std::isfinite(bars) ? static_cast<int>(bars) : 0);
+    timeline.Build(line, origin.x, room.x, ImGui::CalcTextSize(text).x + font);
+
+    // A click seeks, and so does every move of a drag; holding still does not seek again, which
+    // would restart the sound over and over.
+    ImGui::InvisibleButton("##strip", room);
+    if (ImGui::IsItemActivated() || (ImGui::IsItemActive() && ImGui::GetIO().MouseDelta.x != 0.0f))
+        actions.seekTime = timeline.TimeOf(ImGui::GetIO().MousePos.x);
+
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const float top = origin.y, bottom = origin.y + room.y;
+    const float lanesTop = top + font * 1.3f;
+    for (const TimelineBarLine& bar : timeline.BarLines()) {
+        draw->AddLine(ImVec2(bar.x, bar.labelled ? top : lanesTop), ImVec2(bar.x, bottom),
+                      bar.labelled ? BarLine : GridLine);
+        if (bar.labelled) {
+            std::snprintf(text, sizeof text, "%d", bar.bar);
+            draw->AddText(ImVec2(bar.x + 0.25f * font, top), LabelText, text);
+        }
+    }
+
+    const size_t laneCount = std::max<size_t>(line.scenes.size(), 1);
+    const float laneHeight = (bottom - lanesTop) / static_cast<float>(laneCount);
+    for (const TimelineLane& lane : timeline.Lanes()) {
+        const float y0 = lanesTop + laneHeight * static_cast<float>(lane.scene) + 1.0f;
+        const float y1 = y0 + laneHeight - 2.0f;
+        const ImVec2 a(lane.x0, y0), b(std::max(lane.x1, lane.x0 + 1.0f), y1);
+        draw->AddRectFilled(a, b, lane.now ? IM_COL32(40, 120, 170, 235) : IM_COL32(55, 65, 80, 220),
+                            3.0f * scale);
+        if (lane.now)
+            draw->AddRect(a, b, Accent, 3.0f * scale);
+        if (laneHeight >= font) {
+            draw->PushClipRect(a, b, true);
+            const std::string& name = line.scenes[static_cast<size_t>(lane.scene)].name;
+            draw->AddText(ImVec2(a.x + 0.3f * font, y0 + (laneHeight - 2.0f - font) * 0.5f), LabelText,
+                          name.c_str());
+            draw->PopClipRect();
+        }
+    }
+
+    if (timeline.HasLoop())
+        draw->AddRectFilled(ImVec2(timeline.LoopX0(), top), ImVec2(timeline.LoopX1(), bottom), LoopFill);
+    if (line.hasLoopStart)
+        draw->AddLine(ImVec2(timeline.XOf(line.loopStart), top), ImVec2(timeline.XOf(line.loopStart), bottom),
+                      LoopEdge, 2.0f * scale);
+    if (line.hasLoopEnd)
+        draw->AddLine(ImVec2(timeline.XOf(line.loopEnd), top), ImVec2(timeline.XOf(line.loopEnd), bottom),
+                      LoopEdge, 2.0f * scale);
+
+    const float x = timeline.PlayheadX();
+    draw->AddLine(ImVec2(x, top), ImVec2(x, bottom), Playhead, 2.0f * scale);
+    const float notch = 0.45f * font;
+    draw->AddTriangleFilled(ImVec2(x - notch, top), ImVec2(x + notch, top), ImVec2(x, top + notch), Playhead);
+    ImGui::End();
+}
+
+void COverlayUi::DrawNotice(const std::string& notice, float bottom) {
+    if (notice.empty())
+        return;
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(display.x * 0.5f, bottom), ImGuiCond_Always, ImVec2(0.5f, 1.0f));
+    ImGui::Begin("##notice", nullptr, PanelFlags | ImGuiWindowFlags_AlwaysAutoResize);
+    ImGui::TextUnformatted(notice.c_str());
+    ImGui::End();
+}
+
+void COverlayUi::DrawError(const OverlayError& error) {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const float width = std::min(display.x * 0.6f, 48.0f * ImGui::GetFontSize());
+    ImGui::SetNextWindowPos(ImVec2(display.x * 0.5f, display.y * 0.3f), ImGuiCond_Always, ImVec2(0.5f, 0.0f));
+    ImGui::SetNextWindowSize(ImVec2(width, 0.0f)); // as tall as the message needs
+    ImGui::PushStyleColor(ImGuiCol_WindowBg, ImVec4(0.16f, 0.03f, 0.03f, 0.92f));
+    ImGui::PushStyleColor(ImGuiCol_Border, ErrorRed);
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, std::max(1.0f, 2.0f * scale));
+    ImGui::Begin("##error", nullptr, PanelFlags);
+    ImGui::PushFont(largeFont);
+    ImGui::TextColored(ErrorRed, "The script did not load");
+    ImGui::PopFont();
+    if (error.line > 0)
+        ImGui::Text("%s, line %d", error.file.c_str(), error.line);
+    else
+        ImGui::TextUnformatted(error.file.c_str());
+    ImGui::Spacing();
+    ImGui::PushTextWrapPos(0.0f);
+    ImGui::TextUnformatted(error.message.c_str());
+    ImGui::PopTextWrapPos();
+    ImGui::Spacing();
+    ImGui::PushStyleColor(ImGuiCol_Text, Dim);
+    ImGui::TextUnformatted("Save the file again to retry.");
+    ImGui::PopStyleColor();
+    ImGui::End();
+    ImGui::PopStyleVar();
+    ImGui::PopStyleColor(2);
+}

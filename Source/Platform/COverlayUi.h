@@ -1,0 +1,85 @@
+// The authoring overlay on screen: Dear ImGui panels over the finished frame (position and frame
+// times, the time line of scenes with the loop, the spectrum, the scenes and layers running now, a
+// script error), drawn from plain data onto the window after the device has put the frame there, so
+// that capture, which reads the device's back buffer, never sees them. Reports what the user did.
+#pragma once
+
+#include "Platform/CTimelineLayout.h"
+#include "Platform/OverlayData.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class CGLDevice;
+class CGraphicsDevice;
+class CSDLWindow;
+class CWindow;
+struct ImFont;
+struct ImGuiContext;
+union SDL_Event;
+
+struct OverlayActions {
+    std::optional<float> seekTime; // a click on the time line, or each step of a drag along it
+    bool wantsMouse = false;       // the pointer is over a panel, so it is not the free camera's
+};
+
+class COverlayUi {
+public:
+    // On the window's OpenGL device; null (with a log line) for another device or when the toolkit
+    // cannot start. Destroy it before the device and the window.
+    static std::unique_ptr<COverlayUi> Create(CWindow& window, CGraphicsDevice& device);
+    ~COverlayUi();
+
+    // Hidden at start. While shown the window's events reach the panels and the mouse cursor shows.
+    void SetShown(bool shown);
+    bool IsShown() const { return shown; }
+    void Toggle() { SetShown(!shown); }
+
+    // Builds this frame's panels; the device's next Present draws them over the window. Call it once
+    // per frame before Present. Hidden, only an error is drawn (a failed reload must be seen).
+    OverlayActions Draw(const OverlayFrame& frame);
+
+    // How much larger than at 1024 x 768 the panels and letters are drawn at the window's size.
+    float Scale() const { return scale; }
+    static float ScaleFor(int windowWidth, int windowHeight);
+
+    // For tests and screenshots: keep a copy of the window's picture as Present leaves it, overlay
+    // included (RGBA, top row first).
+    void KeepWindowPixels(bool keep) { keepPixels = keep; }
+    bool WindowPixels(std::vector<uint8_t>& rgba, int& width, int& height) const;
+
+private:
+    COverlayUi(CSDLWindow& window, CGLDevice& device) : window(window), device(device) {}
+    bool Init();
+    void OnEvent(const SDL_Event& event);
+    void RenderOverWindow(int width, int height);
+    void ApplyScale(float newScale);
+
+    void DrawStatus(const OverlayFrame& frame, float& bottom);
+    void DrawScenes(const OverlayFrame& frame, float top, float bottom);
+    void DrawSpectrum(const OverlaySpectrum& spectrum);
+    float TimelineHeight(const OverlayTimeline& timeline) const;
+    void DrawTimeline(const OverlayTimeline& timeline, OverlayActions& actions);
+    void DrawNotice(const std::string& notice, float bottom);
+    void DrawError(const OverlayError& error);
+
+    CSDLWindow& window;
+    CGLDevice& device;
+    ImGuiContext* context = nullptr;
+    bool sdlBackend = false, glBackend = false;
+    bool shown = false;
+    bool pending = false; // a frame was built and waits for Present
+    float scale = 0.0f;
+    // Where the window last saw the pointer, in window coordinates.
+    bool pointerSeen = false;
+    float pointerX = 0.0f, pointerY = 0.0f;
+    ImFont* bodyFont = nullptr;
+    ImFont* largeFont = nullptr;
+    CTimelineLayout timeline; // kept, so that laying the strip out does not allocate every frame
+
+    bool keepPixels = false;
+    std::vector<uint8_t> pixels;
+    int pixelsWidth = 0, pixelsHeight = 0;
+};
