@@ -44,7 +44,7 @@ int CApplication::Run(int argc, char** argv) {
 
     // Settings, window, device, resources, scenes, music, then the main loop, a capture or (for
     // Check) nothing more.
-    CPresentation run(std::move(presentation));
+    CPresentation run(std::move(presentation), std::move(scriptFailure));
     return run.Run();
 }
 
@@ -72,6 +72,11 @@ bool CApplication::ParseArguments(int argc, char** argv) {
     if (!ParseCommandLine(text.data(), text.size())) {
         LOG("WinMain", "Failed to parse the command line");
         return Fail("Failed to parse the command line");
+    }
+    if (Options.Watch && Unattended()) {
+        LOG("WinMain", "Watch is ignored with %s: it renders without a window to watch in",
+            Options.Check ? "Check" : "Capture");
+        Options.Watch = false;
     }
     // "demo/" from shell completion names the same data as "demo"; the candidates add "/" and ".zip".
     std::string& path = Options.DataPath;
@@ -117,8 +122,16 @@ bool CApplication::MountDataPath() {
 
 bool CApplication::LoadScript() {
     std::string failure;
+    if (!Options.Watch) {
+        presentation = LoadPresentation(Options.Config, failure);
+        return presentation ? true : Fail(failure);
+    }
+    // With Watch the window opens all the same and shows what went wrong until a save fixes it.
+    CFailureCapture capture;
     presentation = LoadPresentation(Options.Config, failure);
-    return presentation ? true : Fail(failure);
+    if (!presentation)
+        scriptFailure = capture.Failure(Options.Config);
+    return true;
 }
 
 // What the command line has said so far: a folder named Capture is not the Capture option.

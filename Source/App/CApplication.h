@@ -3,7 +3,10 @@
 // slot in after the script. Every failure logs its line, shows the error box and ends with status 1.
 #pragma once
 
+#include "App/CFailureCapture.h"
+
 #include <memory>
+#include <optional>
 #include <string>
 
 class CSystem;
@@ -33,6 +36,8 @@ private:
     bool Unattended() const;
 
     std::unique_ptr<CSystem> presentation;
+    // With Watch, a script that fails waits in the window for a fix: what went wrong.
+    std::optional<LoadFailure> scriptFailure;
 };
 
 // The program's entry point: runs one CApplication and returns the exit status.

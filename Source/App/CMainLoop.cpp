@@ -5,7 +5,7 @@
 #include "Platform/CWindow.h"
 
 CMainLoop::CMainLoop(CWindow& window, CMusicStream& stream, FrameFunction frame)
-    : window(window), stream(stream), frame(std::move(frame)) {}
+    : window(window), stream(&stream), frame(std::move(frame)) {}
 
 LoopEnd CMainLoop::Run() {
     LoopEnd end = LoopEnd::Closed;
@@ -17,11 +17,11 @@ LoopEnd CMainLoop::Run() {
 void CMainLoop::HandleDebugKeys() {
     // Each action clears its key, so one key-down acts once; auto-repeat sets it again.
     if (KeyDown[KeyUp]) {
-        stream.Restart();
+        stream->Restart();
         KeyDown[KeyUp] = false;
     }
     if (KeyDown[KeyP]) {
-        stream.SetPaused(!stream.IsPaused());
+        stream->SetPaused(!stream->IsPaused());
         KeyDown[KeyP] = false;
     }
     float step = 1.0f;
@@ -30,10 +30,10 @@ void CMainLoop::HandleDebugKeys() {
     else if (KeyDown[KeyControl])
         step = 0.01f;
     if (KeyDown[KeyLeft]) {
-        stream.SeekBy(-step);
+        stream->SeekBy(-step);
         KeyDown[KeyLeft] = false;
     } else if (KeyDown[KeyRight]) {
-        stream.SeekBy(step);
+        stream->SeekBy(step);
         KeyDown[KeyRight] = false;
     }
 }
@@ -55,14 +55,16 @@ bool CMainLoop::Step(LoopEnd& end) {
         end = LoopEnd::Escape;
         return false;
     }
-    if (stream.HasFinished()) {
+    if (beforeFrame)
+        beforeFrame();
+    if (stream->HasFinished()) {
         LOG("WinMain", "Music finished");
         end = LoopEnd::MusicFinished;
         return false;
     }
-    float t = stream.GetTime();
+    float t = stream->GetTime();
     if (spectrumEnabled)
-        stream.GetSpectrum(SpectrumBuffer);
+        stream->GetSpectrum(SpectrumBuffer);
     float delta = t - previousTime;
     if (delta < 0.0f)
         delta = 0.0f;

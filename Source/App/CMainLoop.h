@@ -26,6 +26,12 @@ public:
     bool spectrumEnabled = false; // refresh SpectrumBuffer every frame
     // Called instead of a frame while the window is minimised, so that waiting need not spin.
     std::function<void()> whileInactive;
+    // Called before each frame's time is read, after the keys: live reload and the authoring keys act
+    // here, between two frames.
+    std::function<void()> beforeFrame;
+
+    // The time source from now on (live reload may open other music).
+    void SetStream(CMusicStream& replacement) { stream = &replacement; }
 
     float previousTime = 0.0f;
     int framesRendered = 0;
@@ -36,6 +42,6 @@ private:
     void HandleDebugKeys();
 
     CWindow& window;
-    CMusicStream& stream;
+    CMusicStream* stream;
     FrameFunction frame;
 };

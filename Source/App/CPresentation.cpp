@@ -2,7 +2,9 @@
 
 #include "App/CCaptureSchedule.h"
 #include "App/CFrameWriter.h"
+#include "App/CAuthoring.h"
 #include "App/CMainLoop.h"
+#include "App/RunningShow.h"
 #include "Render/CRenderState.h"
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
@@ -27,10 +29,13 @@
 #include <unistd.h>
 #include <vector>
 
-CPresentation::CPresentation(std::unique_ptr<CSystem> presentation) : system(std::move(presentation)) {}
+CPresentation::CPresentation(std::unique_ptr<CSystem> presentation, std::optional<LoadFailure> failure)
+    : system(std::move(presentation)), startFailure(std::move(failure)) {}
 
 CPresentation::~CPresentation() {
     // The device's objects go before the device.
+    authoring.reset();
+    running.reset();
     stream.reset();
     letterboxBars.reset();
     system.reset();
@@ -51,9 +56,31 @@ int CPresentation::Run() {
         return 0; // the viewer chose Cancel
     // Decoding the music is the longest step of start-up; it runs while the window, the device and
     // the resources are made.
-    if (!system->Music.empty())
+    if (system && !system->Music.empty())
         DecodeMusicAhead(system->Music);
-    if (!OpenWindowAndDevice() || !CreateResourcesAndScenes() || !StartMusic())
+    if (!OpenWindowAndDevice())
+        return 1;
+    if ((Options.Watch || Options.DebugKeys) && !Unattended()) {
+        running.reset(new RunningShow{system, stream, *device, *window, [this](float t) { return StartMusic(t); }});
+        authoring = std::make_unique<CAuthoring>(*running);
+    }
+    if (Options.Watch) {
+        // A presentation that does not start waits on screen, over black, for a save that fixes it.
+        std::optional<LoadFailure> failed = startFailure;
+        if (system) {
+            CFailureCapture capture;
+            if (!CreateResourcesAndScenes())
+                failed = capture.Failure(Options.Config);
+        }
+        authoring->StartWatching();
+        if (failed) {
+            authoring->SetFailure(*failed);
+            system.reset();
+        }
+    } else if (!CreateResourcesAndScenes()) {
+        return 1;
+    }
+    if (!StartMusic())
         return 1;
     if (Options.Check) {
         LOG("WinMain", "Check passed");
@@ -74,9 +101,11 @@ void CPresentation::DecodeMusicAhead(const std::string& fileName) {
 
 CPresentation::Outcome CPresentation::RunSettings() {
     ApplyCommandLinePresets(Options, Settings);
-    Settings.title = system->SettingsTitle;
-    Settings.okText = system->SettingsOk;
-    Settings.cancelText = system->SettingsCancel;
+    if (system) {
+        Settings.title = system->SettingsTitle;
+        Settings.okText = system->SettingsOk;
+        Settings.cancelText = system->SettingsCancel;
+    }
     if (Options.SkipSettings || Unattended()) {
         LOG("WinMain", "Skipped settings dialog");
         return Outcome::Continue;
@@ -103,7 +132,8 @@ CPresentation::Outcome CPresentation::RunSettings() {
 bool CPresentation::OpenWindowAndDevice() {
     const int width = static_cast<int>(Settings.width), height = static_cast<int>(Settings.height);
     if (InitVideo())
-        window = CreateMainWindow(system->AppName, width, height, Settings.fullscreen && !Unattended(), Unattended());
+        window = CreateMainWindow(system ? system->AppName : CSystem().AppName, width, height,
+                                  Settings.fullscreen && !Unattended(), Unattended());
     if (!window) {
         LOG("WinMain", "Failed to create the window");
         return Fail("Failed to create the window");
@@ -129,19 +159,29 @@ bool CPresentation::OpenWindowAndDevice() {
 }
 
 bool CPresentation::CreateResourcesAndScenes() {
+    // With Watch the window shows what failed; no box waits for a click.
+    const bool box = !Options.Watch;
     if (!system->CreateAllResources(*device)) {
         LOG("WinMain", "Failed to create resources");
-        return Fail("Failed to create resources");
+        return box ? Fail("Failed to create resources") : false;
     }
     if (!system->CreateAllScenes()) {
         LOG("WinMain", "Failed to create scenes");
-        return Fail("Failed to create scenes");
+        return box ? Fail("Failed to create scenes") : false;
     }
     return true;
 }
 
 bool CPresentation::StartMusic() {
-    if (!system->Music.empty()) {
+    if (!StartMusic(Options.Capture.empty() ? 0.0f : Options.CaptureStart))
+        return Fail("Failed to initialise music stream");
+    std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
+    return true;
+}
+
+bool CPresentation::StartMusic(float start) {
+    silentMusic = nullptr;
+    if (system && !system->Music.empty()) {
         LOG("WinMain", "Creating 'Bass' music stream");
         if (Unattended()) {
             // Decoded for its length and spectrum, but nothing is played.
@@ -156,34 +196,53 @@ bool CPresentation::StartMusic() {
         LOG("WinMain", "Creating 'NoSound' music stream");
         stream = std::make_unique<CMusicStreamNoSound>();
     }
-    std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
     LOG("WinMain", "Initialising music stream..");
-    float start = Options.Capture.empty() ? 0.0f : Options.CaptureStart;
     if (!stream->Init(start)) {
         LOG("WinMain", "Failed to initialise music stream");
-        return Fail("Failed to initialise music stream");
+        // Live reload goes on with the silent clock at the same time.
+        stream = std::make_unique<CMusicStreamNoSound>();
+        stream->Init(start);
+        return false;
     }
     LOG("WinMain", "Success!");
     return true;
 }
 
 void CPresentation::RenderFrame(float time, float delta) {
-    CRenderState& state = *system->GetRenderState();
-    state.BeginFrame();
-    system->RenderScenes(time, delta);
-    DrawLetterboxBars(state, letterboxBars.get());
+    if (authoring)
+        authoring->BeforeScenes();
+    if (system) {
+        CRenderState& state = *system->GetRenderState();
+        state.BeginFrame();
+        system->RenderScenes(time, delta);
+        DrawLetterboxBars(state, letterboxBars.get());
+    } else {
+        // Waiting for a script that starts: black.
+        device->BeginScene();
+        device->Clear(ClearTarget | ClearDepth, 0xFF000000u, 1.0f);
+    }
+    if (authoring)
+        authoring->AfterFrame(time);
     device->EndScene();
     device->Present();
+    if (authoring)
+        authoring->FramePresented();
 }
 
 int CPresentation::RunMainLoop() {
     LOG("WinMain", "Entering main loop..");
-    CMainLoop loop(*window, *stream, [this](float t, float d) { RenderFrame(t, d); });
-    loop.debugKeys = Options.DebugKeys;
-    loop.spectrumEnabled = system->SpectrumEnabled;
+    CMainLoop mainLoop(*window, *stream, [this](float t, float d) { RenderFrame(t, d); });
+    mainLoop.debugKeys = Options.DebugKeys;
+    mainLoop.spectrumEnabled = system && system->SpectrumEnabled;
     // Nothing is drawn while minimised; waiting a little spares a core.
-    loop.whileInactive = [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); };
-    loop.Run();
+    mainLoop.whileInactive = [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); };
+    if (authoring)
+        mainLoop.beforeFrame = [this] { authoring->BeforeFrame(); };
+    if (running)
+        running->loop = &mainLoop;
+    mainLoop.Run();
+    if (running)
+        running->loop = nullptr;
     return 0;
 }
 

@@ -3,20 +3,28 @@
 // capture into PNG files, or (for Check) nothing more. One member per start-up stage.
 #pragma once
 
+#include "App/CFailureCapture.h"
+
 #include <memory>
+#include <optional>
 #include <string>
 
+class CAuthoring;
 class CGraphicsDevice;
+class CMainLoop;
 class CMusicStream;
 class CMusicStreamBass;
 class CSystem;
 class CVertexBuffer;
+struct RunningShow;
 class CWindow;
 
 class CPresentation {
 public:
-    // Runs the presentation parsed from the script.
-    explicit CPresentation(std::unique_ptr<CSystem> presentation);
+    // Runs the presentation parsed from the script. With Watch, a script that did not parse (null,
+    // with its failure) waits on screen for a save that fixes it.
+    explicit CPresentation(std::unique_ptr<CSystem> presentation,
+                           std::optional<LoadFailure> failure = std::nullopt);
     ~CPresentation();
 
     // Runs every stage after the script; returns the exit status (0 after a presentation that ran,
@@ -34,6 +42,8 @@ private:
     bool OpenWindowAndDevice(); // hidden for Check and Capture
     bool CreateResourcesAndScenes();
     bool StartMusic();
+    // Opens the presentation's music (or the silent clock) at `start` seconds; false with a log line.
+    bool StartMusic(float start);
     void RenderFrame(float time, float delta);
     int RunMainLoop();
     int RunCapture();
@@ -42,10 +52,14 @@ private:
     bool Fail(const std::string& boxText);
 
     std::unique_ptr<CSystem> system;
+    std::optional<LoadFailure> startFailure;
     std::unique_ptr<CWindow> window;
     std::unique_ptr<CGraphicsDevice> device;
     std::unique_ptr<CVertexBuffer> letterboxBars;
     std::unique_ptr<CMusicStream> stream;
     // The music, when unattended runs decode it without playing: capture sets its time per frame.
     CMusicStreamBass* silentMusic = nullptr;
+    // Live reload and the overlay, with Watch or DebugKeys, and what they act on.
+    std::unique_ptr<RunningShow> running;
+    std::unique_ptr<CAuthoring> authoring;
 };

@@ -150,6 +150,8 @@ bool ParseCommandLine(const char* text, size_t length) {
             Options.SkipSettings = true;
         } else if (Is(word, "DebugKeys")) {
             Options.DebugKeys = true;
+        } else if (Is(word, "Watch")) {
+            Options.Watch = true;
         } else if (Is(word, "Log")) {
             Options.Log = true;
             EnableLog();
@@ -237,6 +239,7 @@ const char* CommandLineUsage() {
            "  AntiAlias <n>          multisampling: 0, 2, 4, 8 or 16 samples (default 4)\n"
            "  Volume <n>             music volume from 0 to 1 (default 1)\n"
            "  DebugKeys              enable the debug keys while playing\n"
+           "  Watch                  reload the presentation when a file of it is saved; authoring keys\n"
            "  IgnoreResourceErrors   keep going when a resource cannot be created\n"
            "  Check                  load and check the presentation without playing it; exit 0 if all is well\n"
            "  Capture <folder>       render offline into numbered PNG files in the folder\n"

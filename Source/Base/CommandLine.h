@@ -8,6 +8,7 @@
 struct CommandLineOptions {
     bool SkipSettings = false;
     bool DebugKeys = false;
+    bool Watch = false; // live reload: the data is watched and the presentation rebuilt on a change
     bool Log = false;
     bool IgnoreResourceErrors = false;
     bool Check = false;

@@ -64,9 +64,16 @@ void ResetLogForTests() {
     r = LogRecord{};
 }
 
+LogObserver& Observer() {
+    static LogObserver observer;
+    return observer;
+}
+
+void SetLogObserver(LogObserver observer) { Observer() = std::move(observer); }
+
 void SetLogLocation(const char* file, const char* function, int line) {
     LogRecord& r = Record();
-    if (!r.enabled)
+    if (!r.enabled && !Observer())
         return;
     r.file = file ? file : "";
     r.function = function ? function : "";
@@ -75,7 +82,7 @@ void SetLogLocation(const char* file, const char* function, int line) {
 
 void LogMessage(const char* format, ...) {
     LogRecord& r = Record();
-    if (!r.enabled)
+    if (!r.enabled && !Observer())
         return;
 
     const char* file = r.file;
@@ -97,6 +104,11 @@ void LogMessage(const char* format, ...) {
     size_t length = std::strlen(message);
     while (length > 0 && (message[length - 1] == '\n' || message[length - 1] == '\r'))
         message[--length] = 0;
+
+    if (Observer())
+        Observer()(r.function, message);
+    if (!r.enabled)
+        return;
 
     if (!r.out && !r.openFailed) {
         r.out = OpenLogFile();

@@ -4,6 +4,7 @@
 // per message, to standard error.
 #pragma once
 
+#include <functional>
 #include <string>
 
 void SetLogLocation(const char* file, const char* function, int line);
@@ -12,6 +13,12 @@ void LogMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Switches the log on (the Log option). Never switched off again.
 void EnableLog();
 bool IsLogEnabled();
+
+// Receives every message as it is logged (the function's name and the formatted message), also
+// while the log is off; an empty function removes it. Live reload collects a failed reload's
+// messages this way, to show them in the window.
+using LogObserver = std::function<void(const char* function, const char* message)>;
+void SetLogObserver(LogObserver observer);
 
 // For tests: closes the log file, forgets a failed open and disables the log, so that the next
 // enabled message opens "debug.log" afresh in the current directory.

@@ -28,6 +28,8 @@ public:
     bool Create(CRenderState& state, const CResourceManager& resources);
     // Draws at the scene-local time.
     virtual void Render(float time, float delta) = 0;
+    // True once Create has bound the layer to a render state.
+    bool IsCreated() const { return state != nullptr; }
     // Finds the resources the parameters' texts name (Create does this once).
     void ResolveResourceNames(const CResourceManager& resources);
 

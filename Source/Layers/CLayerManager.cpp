@@ -24,7 +24,8 @@ bool CLayerManager::LoadFromTokeniser(CTokeniser& t) {
         }
         if (t.NextToken() != TokenType::Word)
             return false;
-        std::unique_ptr<CLayer> layer(CreateLayerByType(t.GetString()));
+        std::string type = t.GetString();
+        std::unique_ptr<CLayer> layer(CreateLayerByType(type));
         if (!layer) {
             LOG("CLayerManager::LoadFromTokeniser", "Unknown layer type '%s' found at line %d", t.GetString(),
                 t.line);
@@ -32,7 +33,7 @@ bool CLayerManager::LoadFromTokeniser(CTokeniser& t) {
         }
         if (!LoadParamBlockFromTokeniser(t, *layer))
             return false; // the half-read layer goes with the unique_ptr
-        layers.push_back(LayerEntry{std::move(name), std::move(layer)});
+        layers.push_back(LayerEntry{std::move(name), std::move(layer), std::move(type)});
         return true;
     });
 }

@@ -15,6 +15,7 @@ class CTokeniser;
 struct LayerEntry {
     std::string name;
     std::unique_ptr<CLayer> layer;
+    std::string type; // the type name as the script wrote it
 };
 
 class CLayerManager {

@@ -69,4 +69,10 @@ void CLayer_3DCameraOrbit::Render(float time, float) {
     // Turn about the world's y axis first, then look: with row vectors rotation x look-at.
     const glm::mat4 turnY = glm::rotate(glm::mat4(1.0f), turn, glm::vec3(0.0f, 1.0f, 0.0f));
     matrices.view = lastLookAt * turnY;
+
+    state.lastShot = CameraShot{this, eye, target, upValue, rotation->GetValue(time), fov->GetValue(time), far, time};
+    if (state.cameraOverride) {
+        matrices.projection = state.overrideProjection;
+        matrices.view = state.overrideView;
+    }
 }

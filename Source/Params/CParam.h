@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 class CTokeniser;
 
@@ -41,6 +42,8 @@ public:
     // Reads an interpolation word and its payload and appends one keyframe at `time` seconds. On
     // false nothing is added.
     virtual bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) = 0;
+    // Adds the spectrum bands the parameter's spectrum keyframes follow (for the authoring overlay).
+    virtual void AddSpectrumBands(std::vector<int> & /*bands*/) const {}
 
 protected:
     // Truncates toward zero into a 32-bit integer, saturating at its limits; NaN gives 0.

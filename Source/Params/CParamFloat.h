@@ -22,6 +22,11 @@ public:
 
     bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
     bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
+    void AddSpectrumBands(std::vector<int> &bands) const override {
+        for (const Keyframe &keyframe : keyframes)
+            if (keyframe.kind == InterpolationKind::Spectrum)
+                bands.push_back(keyframe.band);
+    }
 
     float GetValue(float time) const;
 

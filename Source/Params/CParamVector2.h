@@ -21,6 +21,11 @@ public:
 
     bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
     bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
+    void AddSpectrumBands(std::vector<int> &bands) const override {
+        for (const Keyframe &keyframe : keyframes)
+            if (keyframe.kind == InterpolationKind::Spectrum)
+                bands.push_back(keyframe.band);
+    }
 
     glm::vec2 GetValue(float time) const;
 

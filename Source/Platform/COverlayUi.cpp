@@ -532,7 +532,7 @@ void COverlayUi::DrawError(const OverlayError& error) {
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, std::max(1.0f, 2.0f * scale));
     ImGui::Begin("##error", nullptr, PanelFlags);
     ImGui::PushFont(largeFont);
-    ImGui::TextColored(ErrorRed, "The script did not load");
+    ImGui::TextColored(ErrorRed, "The presentation did not load");
     ImGui::PopFont();
     if (error.line > 0)
         ImGui::Text("%s, line %d", error.file.c_str(), error.line);

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 bool KeyDown[256] = {};
+bool KeyPressed[256] = {};
 bool AppActive = true;
 
 std::unique_ptr<CSDLWindow> CSDLWindow::Create(const std::string& title, int width, int height, bool fullscreen,
@@ -144,6 +145,11 @@ void CSDLWindow::HandleEvent(const SDL_Event& event) {
         const SDL_Keycode key = event.key.keysym.sym;
         const bool alt = (event.key.keysym.mod & KMOD_ALT) || key == SDLK_LALT || key == SDLK_RALT;
         OnKey(KeyCodeFor(key), event.type == SDL_KEYDOWN, alt);
+        // A press is kept until it is taken, even when the key is released in the same batch of
+        // events; holding the key down does not press it again.
+        const int code = KeyCodeFor(key);
+        if (event.type == SDL_KEYDOWN && !event.key.repeat && !alt && code > 0 && code < 256)
+            KeyPressed[code] = true;
         break;
     }
     case SDL_MOUSEMOTION:

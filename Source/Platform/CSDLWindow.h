@@ -28,7 +28,7 @@ public:
     void SetEventObserver(std::function<void(const SDL_Event&)> observer) { eventObserver = std::move(observer); }
     // While on, holding the right button captures the pointer so that looking about never stops at
     // the screen's edge.
-    void SetMouseLook(bool enabled);
+    void SetMouseLook(bool enabled) override;
 
     // What the events come down to, by the classic key codes (0 is ignored).
     void OnKey(int keyCode, bool down, bool altHeld);

@@ -44,6 +44,9 @@ struct MouseState {
 // Key table: true while the key is down. Written by the window's event handling, cleared by the main
 // loop when it consumes a key.
 extern bool KeyDown[256];
+// Key presses not yet taken: set when a key goes down (not by its auto-repeat), cleared by whoever
+// acts on the press. Unlike KeyDown, a quick tap is never missed.
+extern bool KeyPressed[256];
 // False while the window is minimised.
 extern bool AppActive;
 
@@ -55,4 +58,6 @@ public:
     virtual bool PumpEvents() = 0;
     // The mouse now; the summed motion and wheel start again from zero.
     virtual MouseState TakeMouse() { return MouseState(); }
+    // While on, the pointer is held in the window and its motion reported as look (the free camera).
+    virtual void SetMouseLook(bool /*enabled*/) {}
 };

@@ -71,6 +71,11 @@ void CRenderState::BeginFrame() {
     m3.projection = glm::perspectiveLH_ZO(glm::pi<float>() / 4, CanvasWidth / CanvasHeight, 0.1f, 1000.0f);
     m3.view = glm::mat4(1.0f);
     m3.world = glm::mat4(1.0f);
+    if (cameraOverride) {
+        m3.projection = overrideProjection;
+        m3.view = overrideView;
+    }
+    lastShot = CameraShot();
 
     mode = RenderMode::None;
     currentEffect = nullptr;

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include <glm/mat4x4.hpp>
+#include <glm/vec3.hpp>
 #include <glm/vec4.hpp>
 
 class CEffect;
@@ -25,6 +26,19 @@ struct ModeMatrixTriple {
     glm::mat4 projection{0.0f};
     glm::mat4 view{0.0f};
     glm::mat4 world{0.0f};
+};
+
+// What an orbit camera layer looked with when it ran (the authoring free camera starts from it and
+// writes keyframes for it): the layer, its values and its scene-local time.
+struct CameraShot {
+    const void* layer = nullptr; // null: no orbit camera ran this frame
+    glm::vec3 from{0.0f};
+    glm::vec3 to{0.0f, 0.0f, 100.0f};
+    glm::vec3 up{0.0f, 1.0f, 0.0f};
+    float rotation = 0.0f; // degrees
+    float fov = 45.0f;     // degrees
+    float maxZ = 50000.0f;
+    float localTime = 0.0f;
 };
 
 class CRenderState {
@@ -47,6 +61,14 @@ public:
     int currentPass = -1;
     // True while a render target is bound as the colour target.
     bool renderTargetBound = false;
+
+    // A camera standing in for the 3D camera layers' (the authoring free camera): while set, the 3D
+    // view and projection of every frame and of every camera layer are these.
+    bool cameraOverride = false;
+    glm::mat4 overrideView{1.0f};
+    glm::mat4 overrideProjection{1.0f};
+    // The last orbit camera of this frame (reset by BeginFrame).
+    CameraShot lastShot;
 
     ModeMatrixTriple& Matrices(RenderMode m) { return ModeMatrices[static_cast<int>(m)]; }
 };

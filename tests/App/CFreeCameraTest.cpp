@@ -2,9 +2,9 @@
 // and a keyframe line that, pasted into a script, gives the orbit layer the free camera's view.
 #include "App/CFreeCamera.h"
 #include "Layers/CLayer_3DCameraOrbit.h"
-#include "Layers3D/Layers3DSupport.h"
+#include "Layers/Layers3DSupport.h"
 #include "Scenes/CSceneManager.h"
-#include "Support/ScriptModel.h"
+#include "Support/TestWorld.h"
 
 #include <glm/ext/matrix_clip_space.hpp>
 #include <glm/geometric.hpp>
@@ -35,8 +35,8 @@ protected:
         ResetScriptModel();
         Layers3DTest::TearDown();
     }
-    const glm::mat4& LayerView() { return CRenderState::Get().Matrices(RenderMode::Mode3D).view; }
-    const glm::mat4& LayerProjection() { return CRenderState::Get().Matrices(RenderMode::Mode3D).projection; }
+    const glm::mat4& LayerView() { return state.Matrices(RenderMode::Mode3D).view; }
+    const glm::mat4& LayerProjection() { return state.Matrices(RenderMode::Mode3D).projection; }
 };
 
 } // namespace
@@ -142,7 +142,7 @@ TEST_F(FreeCameraTest, APastedKeyframeLineGivesTheOrbitLayerTheFreeCamerasViewAt
                    "Up = 0.1 1 0 Rotation = 25 } }\n keyframes { " +
                    line + "\n" + line + " } }\nend\n"))
         << line;
-    Scene* scene = CSceneManager::FindScene("Shot");
+    Scene* scene = Model().scenes.FindScene("Shot");
     ASSERT_TRUE(scene);
     CLayer* orbit = scene->layers.FindLayer("Cam");
     ASSERT_TRUE(orbit);

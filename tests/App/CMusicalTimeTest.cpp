@@ -1,6 +1,6 @@
 #include "App/CMusicalTime.h"
 #include "App/CFrameStats.h"
-#include "System/CSystem.h"
+#include "Base/MusicalTime.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +10,13 @@ TEST(CMusicalTime, ReadsBackEveryTickOfTheScriptsLiteralsAtAwkwardTempos) {
     // The script turns literals into float seconds; the position shown for that moment must be the
     // literal itself, never the tick before it.
     for (float bpm : {120.0f, 128.0f, 130.0f, 87.5f, 174.0f}) {
-        System.Reset();
-        System.Bpm = bpm;
-        System.Beats = 3;
-        System.Ticks = 48;
+        const MusicalTimeBase base{bpm, 3, 48};
         const CMusicalTime tempo(bpm, 3, 48);
         for (int bar : {0, 1, 7, 63, 511})
             for (int beat = 0; beat < 3; ++beat)
                 for (int tick : {0, 1, 23, 47}) {
                     float seconds = 0.0f;
-                    ASSERT_TRUE(MusicalTimeToSeconds(bar, beat, tick, seconds));
+                    ASSERT_TRUE(MusicalTimeToSeconds(base, bar, beat, tick, seconds));
                     const BarBeatTick expected{bar, beat, tick};
                     EXPECT_EQ(tempo.PositionOf(seconds), expected)
                         << bpm << " bpm " << bar << ":" << beat << ":" << tick;
@@ -27,7 +24,6 @@ TEST(CMusicalTime, ReadsBackEveryTickOfTheScriptsLiteralsAtAwkwardTempos) {
                     EXPECT_NEAR(tempo.SecondsOf(expected), seconds, 1e-4);
                 }
     }
-    System.Reset();
 }
 
 TEST(CMusicalTime, PositionIsTheTickThatHoldsTheMomentAndNearestRoundsEitherWay) {

@@ -38,19 +38,3 @@ TEST(MusicalTime, FollowsTheTempoGiven) {
     float seconds;
     EXPECT_FALSE(MusicalTimeToSeconds(tempo, 0, 3, 0, seconds));
 }
-
-TEST(MusicalTime, SecondsGoBackToTheBarBeatAndTickTheyCameFrom) {
-    for (const MusicalTimeBase& tempo : {MusicalTimeBase{}, MusicalTimeBase{140.5f, 3, 48}}) {
-        for (int bar : {0, 1, 17, 300})
-            for (int beat = 0; beat < tempo.Beats; ++beat)
-                for (int tick : {0, 1, tempo.Ticks / 2, tempo.Ticks - 1}) {
-                    const MusicalPosition p = SecondsToMusicalTime(tempo, Seconds(bar, beat, tick, tempo));
-                    EXPECT_EQ(p.bar, bar);
-                    EXPECT_EQ(p.beat, beat);
-                    EXPECT_EQ(p.tick, tick) << bar << ":" << beat << ":" << tick;
-                }
-    }
-    const MusicalPosition start = SecondsToMusicalTime(MusicalTimeBase{}, -3.0);
-    EXPECT_EQ(start.bar + start.beat + start.tick, 0);
-    EXPECT_DOUBLE_EQ(SecondsPerBar(MusicalTimeBase{}), 2.0);
-}

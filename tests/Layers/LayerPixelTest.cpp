@@ -66,8 +66,7 @@ protected:
         device->Clear(ClearTarget | ClearDepth, 0xFF000000u, 1.0f);
     }
     void Run(CLayer &layer) {
-        if (!created.count(&layer)) {
-            created.insert(&layer);
+        if (!layer.IsCreated()) {
             EXPECT_TRUE(layer.Create(*state, *resources));
         }
         layer.ResolveResourceNames(*resources);
@@ -92,7 +91,6 @@ protected:
     std::unique_ptr<CGraphicsDevice> device;
     std::unique_ptr<CRenderState> state;
     std::unique_ptr<CResourceManager> resources;
-    std::set<const CLayer *> created;
     TempFolder data{TempFolder::Mounted};
     SettingsRecord savedSettings;
     std::vector<uint8_t> pixels;
@@ -190,7 +188,6 @@ TEST_F(LayerPixelTest, WireAlongPositiveXShowsOnTheRightOnly) {
 
     CLayer_Wire wire;
     ASSERT_TRUE(wire.Create(*state, *resources));
-    created.insert(&wire);
     SetParam(wire, "Position", "28000");
     BeginFrame();
     Run(camera);

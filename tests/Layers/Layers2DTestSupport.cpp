@@ -121,8 +121,9 @@ void LayerDrawingTest::SetUp() {
 void LayerDrawingTest::TearDown() { Options = CommandLineOptions(); }
 
 void LayerDrawingTest::Render(CLayer& layer, float time, float delta) {
-    if (!created.count(&layer))
+    if (!layer.IsCreated()) {
         EXPECT_TRUE(Create(layer));
+    }
     layer.ResolveResourceNames(resources);
     layer.Render(time, delta);
 }

@@ -55,10 +55,7 @@ protected:
     std::vector<std::string> Sequence(const std::vector<std::string>& names) const;
 
     // Creates the layer on the test's render state and resources.
-    bool Create(CLayer& layer) {
-        created.insert(&layer);
-        return layer.Create(state, resources);
-    }
+    bool Create(CLayer& layer) { return layer.Create(state, resources); }
     // Draws the layer, with the resources its parameters name now found again (tests change them
     // after creating the layer).
     void Render(CLayer& layer, float time, float delta = 0.0f);
@@ -66,5 +63,4 @@ protected:
     CRecordingDevice device;
     CRenderState state{device};
     CResourceManager resources;
-    std::set<const CLayer*> created;
 };

@@ -92,7 +92,7 @@ protected:
     // The render-state reset the layer manager does before every layer, then the layer itself; the
     // device keeps only the calls the layer made.
     void RunLayer(CLayer &layer, float time) {
-        if (!created.count(&layer)) {
+        if (!layer.IsCreated()) {
             EXPECT_TRUE(Create(layer));
         }
         // Tests set names after creating the layer.
@@ -108,15 +108,11 @@ protected:
     int Count(const std::string &name) const { return device.CountCalls(name); }
 
     // Creates the layer on the test's render state and resources.
-    bool Create(CLayer &layer) {
-        created.insert(&layer);
-        return layer.Create(state, resources);
-    }
+    bool Create(CLayer &layer) { return layer.Create(state, resources); }
 
     CRecordingDevice device;
     CRenderState state{device};
     CResourceManager resources;
     TempFolder data{TempFolder::Mounted};
     SettingsRecord savedSettings;
-    std::set<const CLayer *> created;
 };

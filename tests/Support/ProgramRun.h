@@ -42,23 +42,29 @@ struct ProgramResult {
     std::string Said() const { return logText + err; }
 };
 
-// A hang is a failure too: the program is killed after `limitSeconds`.
-inline ProgramResult RunProgram(const TempFolder& dir, const std::vector<std::string>& args,
-                                int limitSeconds = 60) {
+// A run of the program started in `dir` (its current directory), not yet waited for.
+struct StartedProgram {
+    pid_t pid = -1;
+    std::string outPath, errPath;
+};
+
+inline StartedProgram StartProgram(const TempFolder& dir, const std::vector<std::string>& args) {
     std::vector<std::string> all = {QV_PROGRAM};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    const std::string outPath = (dir / "stdout.txt").string(), errPath = (dir / "stderr.txt").string();
+    StartedProgram started;
+    started.outPath = (dir / "stdout.txt").string();
+    started.errPath = (dir / "stderr.txt").string();
     std::error_code ignored;
     std::filesystem::remove(dir / "debug.log", ignored);
 
-    pid_t pid = fork();
-    if (pid == 0) {
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    started.pid = fork();
+    if (started.pid == 0) {
+        int out = open(started.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(started.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (chdir(dir.path.c_str()) != 0 || out < 0 || err < 0)
             _exit(126);
         dup2(out, 1);
@@ -69,8 +75,15 @@ inline ProgramResult RunProgram(const TempFolder& dir, const std::vector<std::st
         execv(argv[0], argv.data());
         _exit(127);
     }
+    return started;
+}
+
+// Waits for a started run to end (a hang is a failure too: it is killed after `limitSeconds`) and
+// collects what it said.
+inline ProgramResult FinishProgram(const TempFolder& dir, const StartedProgram& started, int limitSeconds = 60) {
     ProgramResult run;
     int status = 0;
+    const pid_t pid = started.pid;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
     while (pid > 0) {
         pid_t done = waitpid(pid, &status, WNOHANG);
@@ -89,9 +102,9 @@ inline ProgramResult RunProgram(const TempFolder& dir, const std::vector<std::st
         run.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status))
         run.signal = WTERMSIG(status);
-    run.out = TempFolder::Read(outPath);
-    run.err = TempFolder::Read(errPath);
-    run.errLines = TempFolder::Lines(errPath);
+    run.out = TempFolder::Read(started.outPath);
+    run.err = TempFolder::Read(started.errPath);
+    run.errLines = TempFolder::Lines(started.errPath);
     const std::filesystem::path log = dir / "debug.log";
     run.logExists = std::filesystem::exists(log);
     run.logText = TempFolder::Read(log);
@@ -100,4 +113,9 @@ inline ProgramResult RunProgram(const TempFolder& dir, const std::vector<std::st
         run.log.push_back(end == std::string::npos ? line : line.substr(end + 2));
     }
     return run;
+}
+
+inline ProgramResult RunProgram(const TempFolder& dir, const std::vector<std::string>& args,
+                                int limitSeconds = 60) {
+    return FinishProgram(dir, StartProgram(dir, args), limitSeconds);
 }

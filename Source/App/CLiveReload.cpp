@@ -1,0 +1,52 @@
+#include "App/CLiveReload.h"
+
+#include "Platform/CFileWatcher.h"
+#include "Resources/CResourceModel.h"
+#include "Resources/CResourceShader.h"
+#include "Resources/CResourceTexture.h"
+#include "System/CSystem.h"
+
+#include <algorithm>
+#include <filesystem>
+
+CLiveReload::CLiveReload(std::unique_ptr<CFileWatcher> watcher, std::string dataPath, std::string script)
+    : watcher(std::move(watcher)), dataPath(std::move(dataPath)), script(std::move(script)) {}
+
+CLiveReload::~CLiveReload() = default;
+
+std::vector<std::string> CLiveReload::FilesOf(const CSystem& system) {
+    std::vector<std::string> files;
+    for (const ResourceEntry<CResourceShader>& entry : system.resources.Shaders())
+        if (entry.resource->program != ":INTERNAL")
+            files.push_back(entry.resource->program);
+    for (const ResourceEntry<CResourceTexture>& entry : system.resources.Textures())
+        if (const auto* image = dynamic_cast<const CResourceTextureImage*>(entry.resource.get()))
+            files.push_back(image->fileName);
+    for (const ResourceEntry<CResourceModel>& entry : system.resources.Models())
+        files.push_back(entry.resource->fileName);
+    if (!system.Music.empty())
+        files.push_back(system.Music);
+    return files;
+}
+
+void CLiveReload::Watch(const CSystem* system) {
+    std::vector<std::string> names = {script};
+    if (system) {
+        const std::vector<std::string> named = FilesOf(*system);
+        names.insert(names.end(), named.begin(), named.end());
+    }
+    // A file is read from the folder or, when the folder lacks it, from the zip: both count.
+    for (const std::string& name : names) {
+        const std::string path = dataPath + "/" + name;
+        if (std::find(watched.begin(), watched.end(), path) == watched.end())
+            watched.push_back(path);
+    }
+    const std::string zip = dataPath + ".zip";
+    std::error_code error;
+    if (std::filesystem::is_regular_file(zip, error) &&
+        std::find(watched.begin(), watched.end(), zip) == watched.end())
+        watched.push_back(zip);
+    watcher->Watch(watched);
+}
+
+bool CLiveReload::Poll(std::string& changed) { return watcher->Poll(changed); }

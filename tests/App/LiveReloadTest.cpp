@@ -1,0 +1,246 @@
+// Live reload with real files: a saved script, image or effect is picked up at the same time, a broken
+// save keeps the running pictures and says why, a fixed one recovers, a start that fails waits for a
+// fix, and reloading again and again leaves no device object behind.
+#include "App/CAuthoring.h"
+#include "App/LoadPresentation.h"
+#include "App/RunningShow.h"
+#include "Music/CMusicStreamNoSound.h"
+#include "Platform/Platform.h"
+#include "Support/LogCapture.h"
+#include "Support/ProgramRun.h"
+#include "Support/TestWorld.h"
+#include "Testing/TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+namespace {
+
+// A clear from red at 0:0:0 to `end` at 4:0:0 (8 s), and an image in the middle from pic.png.
+std::string Script(const char* end) {
+    return std::string("resources { Texture Pic pic.png }\n"
+                       "scene S 0:0:0 100:0:0 {\n"
+                       " layers { C ClearRenderTarget { } P 2DImage { Texture1 = Pic Position = 960 600 "
+                       "Scale = 20 20 } }\n"
+                       " keyframes { 0:0:0 { C ClearColourValue linear 1 0 0 1 }\n"
+                       "             4:0:0 { C ClearColourValue linear ") +
+           end + " }\n }\n}\nend\n";
+}
+
+void WriteSolidPng(const std::filesystem::path& file, uint8_t r, uint8_t g, uint8_t b) {
+    std::vector<uint8_t> rgb(8 * 8 * 3);
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        rgb[i] = r;
+        rgb[i + 1] = g;
+        rgb[i + 2] = b;
+    }
+    stbi_write_png(file.c_str(), 8, 8, 3, rgb.data(), 8 * 3);
+}
+
+// Replaces a file the way many editors save: a temporary file renamed over it.
+void Save(const TempFolder& folder, const std::string& name, const std::string& content) {
+    folder.Write(name + ".swp", content);
+    std::filesystem::rename(folder / (name + ".swp"), folder / name);
+}
+
+class LiveReloadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProcessState();
+        Settings.aspect = 1.6f;
+        Options.DataPath = data.path.string();
+        Options.Config = "Config.txt";
+    }
+    void TearDown() override {
+        authoring.reset();
+        show.reset();
+        system.reset();
+        stream.reset();
+        device.reset();
+        window.reset();
+        ResetProcessState();
+    }
+
+    // The show at 4 s, paused there, on a hidden OpenGL window.
+    bool Start() {
+        window = CreateMainWindow("quorin-vanto tests", 64, 40, false, true);
+        if (window)
+            device = CreateGraphicsDevice(*window, GraphicsDeviceOptions{64, 40, 0, 256, false});
+        if (!device)
+            return false;
+        std::string failure;
+        system = LoadPresentation("Config.txt", failure);
+        if (system && !(system->CreateAllResources(*device) && system->CreateAllScenes()))
+            system.reset();
+        show.reset(new RunningShow{system, stream, *device, *window, [this](float t) {
+                                       stream = std::make_unique<CMusicStreamNoSound>();
+                                       return stream->Init(t);
+                                   }});
+        show->startMusic(4.0f);
+        stream->SetPaused(true);
+        authoring = std::make_unique<CAuthoring>(*show);
+        authoring->StartWatching();
+        return true;
+    }
+
+    // Frames until the presentation is another one or a reload failed (a few seconds at most).
+    bool WaitForReload() {
+        const CSystem* before = system.get();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < deadline) {
+            authoring->BeforeFrame();
+            if (system.get() != before || log.Contains("Reload failed: kept the running presentation"))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    // The centre and a corner of a frame at the music's time, as 0xRRGGBB.
+    std::pair<uint32_t, uint32_t> Frame() {
+        if (!system)
+            return {0, 0};
+        system->GetRenderState()->BeginFrame();
+        system->RenderScenes(stream->GetTime(), 0.0f);
+        authoring->FramePresented();
+        std::vector<uint8_t> rgba;
+        int w = 0, h = 0;
+        EXPECT_TRUE(device->ReadBackBuffer(rgba, w, h));
+        auto at = [&](int x, int y) {
+            const uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
+            return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+        };
+        return {at(w / 2, h / 2), at(1, 1)};
+    }
+
+    LogCapture log;
+    TempFolder data{TempFolder::Mounted};
+    std::unique_ptr<CWindow> window;
+    std::unique_ptr<CGraphicsDevice> device;
+    std::unique_ptr<CSystem> system;
+    std::unique_ptr<CMusicStream> stream;
+    std::unique_ptr<RunningShow> show;
+    std::unique_ptr<CAuthoring> authoring;
+};
+
+} // namespace
+
+TEST_F(LiveReloadTest, ASavedScriptIsShownAtTheSameTimeABrokenOneIsKeptOutAndAFixRecovers) {
+    data.Write("Config.txt", Script("0 0 1 1"));
+    WriteSolidPng(data / "pic.png", 255, 255, 255);
+    if (!Start())
+        GTEST_SKIP() << "no OpenGL window can be made here";
+    ASSERT_TRUE(system) << log.Text();
+    EXPECT_TRUE(log.Contains("Watching '" + data.path.string() + "' for changes"));
+    EXPECT_EQ(Frame(), std::make_pair(0xFFFFFFu, 0x7F007Fu)) << "halfway from red to blue";
+
+    // The keyframed colour goes on from the same second with the new keyframes.
+    Save(data, "Config.txt", Script("0 1 0 1"));
+    ASSERT_TRUE(WaitForReload());
+    EXPECT_NEAR(stream->GetTime(), 4.0f, 1e-3f);
+    EXPECT_EQ(Frame(), std::make_pair(0xFFFFFFu, 0x7F7F00u)) << "halfway from red to green";
+    EXPECT_TRUE(log.Contains("Reloading after a change to '" + (data / "Config.txt").string() + "'"));
+    EXPECT_TRUE(log.Has("Reloaded in "));
+
+    // A broken save: its own message, then the running presentation stays.
+    const CSystem* running = system.get();
+    Save(data, "Config.txt", "scene S 0:0:0 1:0:0 { layers { X Sparkle { } } }\nend\n");
+    ASSERT_TRUE(WaitForReload());
+    EXPECT_EQ(system.get(), running);
+    EXPECT_TRUE(log.Contains("Unknown layer type 'Sparkle' found at line 1"));
+    EXPECT_TRUE(log.Contains("Failed to parse config file!"));
+    EXPECT_TRUE(log.Contains("Reload failed: kept the running presentation"));
+    EXPECT_EQ(Frame(), std::make_pair(0xFFFFFFu, 0x7F7F00u));
+
+    // The next good save recovers; the image alone changing is picked up too.
+    log.Restart();
+    Save(data, "Config.txt", Script("0 0 1 1"));
+    ASSERT_TRUE(WaitForReload());
+    EXPECT_EQ(Frame(), std::make_pair(0xFFFFFFu, 0x7F007Fu));
+    WriteSolidPng(data / "pic.png", 0, 255, 0);
+    ASSERT_TRUE(WaitForReload());
+    EXPECT_EQ(Frame(), std::make_pair(0x00FF00u, 0x7F007Fu));
+}
+
+TEST(LiveReload, ReloadingAHundredTimesLeavesTheSameDeviceObjects) {
+    LogCapture log;
+    ResetProcessState();
+    TempFolder data(TempFolder::Mounted);
+    WriteSolidPng(data / "pic.png", 10, 20, 30);
+    data.Write("Config.txt", Script("0 0 1 1"));
+    Options.Config = "Config.txt";
+    CRecordingDevice device;
+    struct NoWindow : CWindow {
+        bool PumpEvents() override { return true; }
+    } window;
+    std::string failure;
+    std::unique_ptr<CSystem> system = LoadPresentation("Config.txt", failure);
+    ASSERT_TRUE(system && system->CreateAllResources(device) && system->CreateAllScenes());
+    std::unique_ptr<CMusicStream> stream = std::make_unique<CMusicStreamNoSound>();
+    stream->Init(0.0f);
+    RunningShow show{system, stream, device, window, [](float) { return true; }};
+    CAuthoring authoring(show);
+    const int alive = device.LiveObjects();
+    for (int reload = 0; reload < 100; ++reload)
+        authoring.Reload("Config.txt");
+    EXPECT_EQ(device.LiveObjects(), alive);
+    EXPECT_FALSE(log.Contains("Reload failed: kept the running presentation"));
+    ResetProcessState();
+}
+
+TEST(LiveReload, AStartThatFailsWaitsInTheWindowForAFix) {
+    TempFolder dir;
+    dir.Write("data/Config.txt", "scene S 0:0:0 1:0:0 { layers { X Sparkle { } } }\nend\n");
+    StartedProgram program = StartProgram(dir, {"Log", "Watch", "SkipSettings", "Windowed", "Width", "64", "Height",
+                                                "40", "DataPath", (dir / "data").string()});
+    auto logged = [&](const std::string& text) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (TempFolder::Read(dir / "debug.log").find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    };
+    EXPECT_TRUE(logged("Entering main loop.."));
+    EXPECT_TRUE(logged("Unknown layer type 'Sparkle' found at line 1"));
+    Save(dir, "data/Config.txt", "scene S 0:0:0 1000:0:0 { layers { C ClearRenderTarget { } } }\nend\n");
+    EXPECT_TRUE(logged("Reloaded in "));
+    kill(program.pid, SIGTERM); // the window closes as when its close button is pressed
+    ProgramResult run = FinishProgram(dir, program);
+    EXPECT_EQ(run.status, 0) << run.Said();
+    EXPECT_TRUE(run.Logged("Watching '" + (dir / "data").string() + "' for changes")) << run.Said();
+    EXPECT_FALSE(run.LoggedStart("Reload failed")) << run.Said();
+}
+
+TEST(LiveReload, CheckAndCaptureIgnoreWatch) {
+    TempFolder dir;
+    dir.Write("data/Config.txt", "end\n");
+    ProgramResult run = RunProgram(dir, {"Log", "Watch", "Check", "DataPath", (dir / "data").string()});
+    EXPECT_EQ(run.status, 0) << run.Said();
+    EXPECT_TRUE(run.Logged("Watch is ignored with Check: it renders without a window to watch in")) << run.Said();
+    EXPECT_FALSE(run.LoggedStart("Watching "));
+}
+
+TEST(FailureCapture, ThePanelNamesTheFileAndLineOfTheFirstTellingMessage) {
+    LogCapture log;
+    CFailureCapture capture;
+    LOG("Test", "Adding texture resource 'Sky'");
+    LOG("Test", "Malformed model 'ship.model' on line 7: expecting a vertex");
+    LOG("Test", "Failed to create all model resources!");
+    LoadFailure failure = capture.Failure("Config.txt");
+    EXPECT_EQ(failure.file, "ship.model");
+    EXPECT_EQ(failure.line, 7);
+    EXPECT_EQ(failure.message, "Malformed model 'ship.model' on line 7: expecting a vertex");
+
+    CFailureCapture shader;
+    LOG("Test", "Failed to create shader");
+    LOG("Test", "fx/glow.fx, @fragment PS: 0(12) : error C1008: undefined variable");
+    failure = shader.Failure("Config.txt");
+    EXPECT_EQ(failure.file, "fx/glow.fx");
+    EXPECT_EQ(failure.line, 12);
+}
