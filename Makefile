@@ -33,6 +33,7 @@ bench: deps
 # Start to first frame and capture throughput of the example, each the median of several runs.
 measure: build
 	@scripts/measure-startup $(BUILD) $(RUNS)
+	@scripts/measure-reload $(BUILD)
 
 fuzz:
 	@scripts/install-deps fuzz

@@ -1,5 +1,6 @@
 #include "App/CAuthoring.h"
 
+#include "App/CFrameWriter.h"
 #include "App/CLiveReload.h"
 #include "App/CMainLoop.h"
 #include "App/RunningShow.h"
@@ -23,9 +24,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <malloc.h>
+
 namespace {
 
-constexpr const char* KeysHelp = "F1 overlay   F5 reload   [ ] loop bars   \\ no loop   C free camera   K keyframe";
+constexpr const char* KeysHelp =
+    "F1 overlay  F5 reload  [ ] loop  \\ no loop  C camera  K keyframe  F12 picture";
 
 // A key press, taken once.
 bool Take(int key) {
@@ -122,6 +126,9 @@ void CAuthoring::Reload(const std::string& changed) {
     std::unique_ptr<CSystem> old = std::move(show.system);
     show.system = std::move(next);
     old.reset(); // with every device object it made
+    // The old presentation's memory goes back to the system, so that reloading all day does not grow
+    // the program by what the allocator would keep for later.
+    malloc_trim(0);
     failure.reset();
     if (musicChanged) {
         show.stream.reset();
@@ -138,6 +145,20 @@ void CAuthoring::Reload(const std::string& changed) {
 }
 
 void CAuthoring::FramePresented() {
+    if (screenshotPending && overlay) {
+        std::vector<uint8_t> rgba;
+        int width = 0, height = 0;
+        if (overlay->WindowPixels(rgba, width, height)) {
+            char name[64];
+            std::snprintf(name, sizeof name, "screenshot-%03d.png", ++screenshots);
+            if (CFrameWriter::SavePng(name, rgba, width, height)) {
+                LOG("WinMain", "Saved the window as '%s'", name);
+                Notify(std::string("Saved ") + name);
+            }
+        }
+        overlay->KeepWindowPixels(false);
+        screenshotPending = false;
+    }
     if (!reloadNoticed)
         return;
     const auto took = std::chrono::steady_clock::now() - *reloadNoticed;
@@ -183,6 +204,11 @@ void CAuthoring::HandleOverlayKeys(float time) {
         ToggleCamera();
     if (Take(KeyK))
         WriteKeyframeLine();
+    if (Take(KeyF12)) {
+        // The window as the author sees it, overlay included (capture never has the overlay).
+        overlay->KeepWindowPixels(true);
+        screenshotPending = true;
+    }
 }
 
 void CAuthoring::ToggleCamera() {

@@ -69,4 +69,6 @@ private:
     std::chrono::steady_clock::time_point lastFrame;
     std::string notice;
     std::chrono::steady_clock::time_point noticeUntil;
+    bool screenshotPending = false;
+    int screenshots = 0;
 };

@@ -14,28 +14,33 @@ LoopEnd CMainLoop::Run() {
     return end;
 }
 
+namespace {
+
+// A key-down (or a press taken since, even one already released) acts once: the action clears it;
+// auto-repeat sets it again.
+bool TakeKey(int key) {
+    if (!KeyDown[key] && !KeyPressed[key])
+        return false;
+    KeyDown[key] = KeyPressed[key] = false;
+    return true;
+}
+
+} // namespace
+
 void CMainLoop::HandleDebugKeys() {
-    // Each action clears its key, so one key-down acts once; auto-repeat sets it again.
-    if (KeyDown[KeyUp]) {
+    if (TakeKey(KeyUp))
         stream->Restart();
-        KeyDown[KeyUp] = false;
-    }
-    if (KeyDown[KeyP]) {
+    if (TakeKey(KeyP))
         stream->SetPaused(!stream->IsPaused());
-        KeyDown[KeyP] = false;
-    }
     float step = 1.0f;
     if (KeyDown[KeyShift])
         step = 5.0f;
     else if (KeyDown[KeyControl])
         step = 0.01f;
-    if (KeyDown[KeyLeft]) {
+    if (TakeKey(KeyLeft))
         stream->SeekBy(-step);
-        KeyDown[KeyLeft] = false;
-    } else if (KeyDown[KeyRight]) {
+    else if (TakeKey(KeyRight))
         stream->SeekBy(step);
-        KeyDown[KeyRight] = false;
-    }
 }
 
 bool CMainLoop::Step(LoopEnd& end) {

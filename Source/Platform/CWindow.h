@@ -26,6 +26,7 @@ enum KeyCode : int {
     KeyW = 0x57,
     KeyF1 = 0x70,
     KeyF5 = 0x74,
+    KeyF12 = 0x7B,
     KeyOpenBracket = 0xDB,
     KeyBackslash = 0xDC,
     KeyCloseBracket = 0xDD,
