@@ -39,6 +39,9 @@ public:
     float GetLength() const;
     // Puts the position at `seconds` (clamped to 0..length); the capture clock's only way forward.
     void SetTime(float seconds);
+    // The decoded samples, for a video export's sound track; false before a successful Init or
+    // where the output keeps none.
+    bool GetDecodedMusic(DecodedMusic& music) const { return loaded && output->GetDecodedMusic(music); }
 
 private:
     bool ReadFile(std::string& data);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
@@ -42,9 +43,10 @@ struct ProgramResult {
     std::string Said() const { return logText + err; }
 };
 
-// A hang is a failure too: the program is killed after `limitSeconds`.
+// A hang is a failure too: the program is killed after `limitSeconds`. `inChild` runs in the new
+// process just before the program starts (to set a resource limit, say).
 inline ProgramResult RunProgram(const TestDirectory& dir, const std::vector<std::string>& args,
-                                int limitSeconds = 60) {
+                                int limitSeconds = 60, const std::function<void()>& inChild = nullptr) {
     std::vector<std::string> all = {QV_PROGRAM};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -66,6 +68,8 @@ inline ProgramResult RunProgram(const TestDirectory& dir, const std::vector<std:
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        if (inChild)
+            inChild();
         execv(argv[0], argv.data());
         _exit(127);
     }
