@@ -167,7 +167,10 @@ void CPresentation::RenderFrame(float time, float delta) {
     CSceneManager::RenderScenes(time, delta);
     DrawLetterboxBars(letterboxBars.get());
     device->EndScene();
-    device->Present();
+    // A capture's window is never shown; its frames are read from the back buffer, and copying each
+    // to the window would cost a software renderer about a quarter of the frame.
+    if (Options.Capture.empty())
+        device->Present();
 }
 
 int CPresentation::RunMainLoop() {
