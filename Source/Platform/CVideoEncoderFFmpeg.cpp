@@ -16,8 +16,9 @@ extern "C" {
 #include <cmath>
 #include <cstring>
 
-std::unique_ptr<CVideoEncoder> CreateVideoEncoder() {
-    return std::make_unique<CVideoEncoderFFmpeg>();
+// The module's entry point (see CreateVideoEncoder): the one name it shows.
+extern "C" __attribute__((visibility("default"))) CVideoEncoder* QvCreateVideoEncoder() {
+    return new CVideoEncoderFFmpeg();
 }
 
 namespace {

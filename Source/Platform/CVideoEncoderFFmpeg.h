@@ -1,6 +1,7 @@
 // The video encoder on FFmpeg's libraries: frames converted to yuv420p (BT.709, limited range) by
 // libswscale and encoded by libx264; the music resampled to 48 kHz stereo by libswresample and encoded
-// by FFmpeg's own AAC encoder; both interleaved into MP4 or Matroska by libavformat.
+// by FFmpeg's own AAC encoder; both interleaved into MP4 or Matroska by libavformat. Built as the
+// module quorin-vanto-video.so, loaded when a video is first exported.
 #pragma once
 
 #include "Platform/CVideoEncoder.h"
