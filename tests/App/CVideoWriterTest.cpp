@@ -107,13 +107,3 @@ TEST(CVideoWriter, AFailureLeavesNothingUnderEitherName) {
     }
     EXPECT_EQ(FilesIn(dir), 0u);
 }
-
-TEST(CVideoWriter, FramesOfTheWrongSizeAreRefused) {
-    TestDirectory dir;
-    CVideoWriter writer(std::make_unique<FakeEncoder>());
-    std::string error;
-    ASSERT_TRUE(writer.Open(Settings(dir), error));
-    std::vector<uint8_t> pixels(12);
-    EXPECT_FALSE(writer.WriteFrameInBackground(pixels, 2, 2, error));
-    EXPECT_EQ(error, "a frame of 2 x 2 with 12 bytes does not fit a video of 2 x 2");
-}
