@@ -8,6 +8,11 @@
 namespace {
 // Six digits in the file names; a capture longer than that would break their order.
 constexpr int MaxFrames = 1000000;
+// Times come from decimal text held as float, so an end of 1.2 s arrives as 1.2000000477 s and the
+// frame at 1.2 s would count as before it. A frame within a microsecond of the end is taken to be at
+// the end (frames are at least a millisecond apart), so that a capture split into parts at a time
+// draws the frame at that time once, in the part that starts there.
+constexpr double EndTolerance = 1e-6;
 } // namespace
 
 bool CCaptureSchedule::IsValid(std::string& reason) const {
@@ -17,7 +22,7 @@ bool CCaptureSchedule::IsValid(std::string& reason) const {
         reason = text;
         return false;
     }
-    if (!std::isfinite(start) || !std::isfinite(end) || !(end > start)) {
+    if (!std::isfinite(start) || !std::isfinite(end) || !(end - EndTolerance > start)) {
         std::snprintf(text, sizeof text, "Nothing to capture between %g and %g seconds", start, end);
         reason = text;
         return false;
@@ -34,11 +39,12 @@ int CCaptureSchedule::FrameCount() const {
     std::string ignored;
     if (!IsValid(ignored))
         return 0;
-    // The smallest count n with start + n / fps >= end, checked against TimeOf's own arithmetic.
-    int n = static_cast<int>(std::floor((end - start) * fps));
-    while (n > 0 && start + (n - 1) / fps >= end)
+    // The smallest count n with start + n / fps at the end or after it.
+    const double last = end - EndTolerance;
+    int n = static_cast<int>(std::floor((last - start) * fps));
+    while (n > 0 && start + (n - 1) / fps >= last)
         --n;
-    while (start + n / fps < end)
+    while (start + n / fps < last)
         ++n;
     return n;
 }

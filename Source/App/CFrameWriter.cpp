@@ -1,18 +1,28 @@
 #include "App/CFrameWriter.h"
 
+#include "App/CPngEncoder.h"
 #include "Base/Log.h"
 
-// The library's own code is not held to the project's warning flags.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
-
+#include <algorithm>
 #include <cstdio>
+
+CFrameWriter::CFrameWriter(std::string folder, int threads)
+    : folder(std::move(folder)), threadCount(std::max(1, threads)) {}
+
+CFrameWriter::~CFrameWriter() {
+    FinishWriting();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    changed.notify_all();
+    for (std::thread& worker : workers)
+        worker.join();
+}
+
+int CFrameWriter::DefaultThreads() {
+    return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16);
+}
 
 std::string CFrameWriter::FramePath(int index) const {
     char name[32];
@@ -27,50 +37,128 @@ bool CFrameWriter::WriteFrame(int index, const std::vector<uint8_t>& rgba, int w
 }
 
 bool CFrameWriter::SavePng(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height) {
-    if (width <= 0 || height <= 0 || rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
-        LOG("CFrameWriter::SavePng", "Frame of %d x %d has %zu bytes of pixels, not %d x %d x 4", width, height,
-            rgba.size(), width, height);
+    if (width <= 0 || height <= 0 ||
+        rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
+        LOG("CFrameWriter::SavePng", "Frame of %d x %d has %zu bytes of pixels, not %d x %d x 4", width,
+            height, rgba.size(), width, height);
         return false;
     }
-    if (!WritePng(path, rgba, width, height)) {
+    CPngEncoder encoder;
+    if (!encoder.WriteFile(path, rgba.data(), width, height)) {
         LOG("CFrameWriter::SavePng", "Failed to write '%s'", path.c_str());
         return false;
     }
     return true;
 }
 
-bool CFrameWriter::WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height) {
-    // Trying all five row filters for every row (the library's default) costs half again the time of
-    // the "sub" filter alone, which gives files as small on rendered frames.
-    stbi_write_force_png_filter = 1;
-    return stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4) != 0;
+int CFrameWriter::FailedFrame() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return failedFrame;
 }
 
-CFrameWriter::~CFrameWriter() { FinishWriting(); }
+void CFrameWriter::NoteFailure(const Job& job) {
+    if (failedSequence < 0 || job.sequence < failedSequence) {
+        failedSequence = job.sequence;
+        failedFrame = job.index;
+    }
+}
+
+bool CFrameWriter::ReportFailure() {
+    if (!failureLogged) {
+        failureLogged = true;
+        LOG("CFrameWriter::SavePng", "Failed to write '%s'", FramePath(failedFrame).c_str());
+    }
+    return false;
+}
 
 bool CFrameWriter::FinishWriting() {
-    if (worker.joinable()) {
-        worker.join();
-        if (!inFlightWritten && failedFrame < 0) {
-            failedFrame = inFlightFrame;
-            LOG("CFrameWriter::SavePng", "Failed to write '%s'", FramePath(inFlightFrame).c_str());
-        }
-    }
-    return failedFrame < 0;
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [this] { return waiting.empty() && taken == 0; });
+    return failedSequence < 0 || ReportFailure();
 }
 
 bool CFrameWriter::WriteFrameInBackground(int index, std::vector<uint8_t>& rgba, int width, int height) {
-    if (!FinishWriting())
-        return false;
-    if (width <= 0 || height <= 0 || rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
-        failedFrame = index;
+    if (width <= 0 || height <= 0 ||
+        rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            Job refused;
+            refused.index = index;
+            refused.sequence = handedOver; // after every frame already handed over
+            NoteFailure(refused);
+            failureLogged = true;
+        }
         return SavePng(FramePath(index), rgba, width, height); // logs the mismatch
     }
-    inFlight.swap(rgba);
-    inFlightFrame = index;
-    inFlightWritten = false;
-    worker = std::thread([this, path = FramePath(index), width, height] {
-        inFlightWritten = WritePng(path, inFlight, width, height);
-    });
+    std::unique_lock<std::mutex> lock(mutex);
+    while (static_cast<int>(workers.size()) < threadCount)
+        workers.emplace_back([this] { Work(); });
+    // A thread takes a frame and creates its file in one step, so once the frame before has been
+    // taken, whether its file could be made is known.
+    changed.wait(lock, [this] { return waiting.empty(); });
+    if (failedSequence >= 0)
+        return ReportFailure();
+    Job job;
+    job.index = index;
+    job.sequence = handedOver++;
+    job.width = width;
+    job.height = height;
+    job.pixels.swap(rgba);
+    rgba.clear();
+    if (!spare.empty()) {
+        rgba.swap(spare.back());
+        spare.pop_back();
+    }
+    waiting.push_back(std::move(job));
+    changed.notify_all();
     return true;
+}
+
+void CFrameWriter::Work() {
+    CPngEncoder encoder;
+    std::vector<uint8_t> png;
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+        changed.wait(lock, [this] { return stopping || !waiting.empty(); });
+        if (waiting.empty())
+            return;
+        Job job = std::move(waiting.front());
+        waiting.pop_front();
+        ++taken;
+        const std::string path = FramePath(job.index);
+        std::FILE* file = nullptr;
+        if (failedSequence < 0) {
+            file = std::fopen(path.c_str(), "wb");
+            if (!file)
+                NoteFailure(job);
+        }
+        changed.notify_all();
+
+        lock.unlock();
+        const bool encoded = file && encoder.Encode(job.pixels.data(), job.width, job.height, png);
+        lock.lock();
+
+        // Written strictly in the order handed over; nothing after a frame that failed.
+        changed.wait(lock, [&] { return nextToWrite == job.sequence; });
+        if (file && encoded && (failedSequence < 0 || failedSequence > job.sequence)) {
+            lock.unlock();
+            bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+            written = std::fclose(file) == 0 && written;
+            file = nullptr;
+            if (!written)
+                std::remove(path.c_str()); // a truncated picture is worse than none
+            lock.lock();
+            if (!written)
+                NoteFailure(job);
+        } else if (file) {
+            std::fclose(file);
+            std::remove(path.c_str());
+            if (!encoded)
+                NoteFailure(job);
+        }
+        ++nextToWrite;
+        --taken;
+        spare.push_back(std::move(job.pixels));
+        changed.notify_all();
+    }
 }

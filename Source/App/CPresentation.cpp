@@ -1,15 +1,16 @@
 #include "App/CPresentation.h"
 
-#include "App/CCaptureSchedule.h"
-#include "App/CFrameWriter.h"
 #include "App/CAuthoring.h"
+#include "App/CCaptureOutput.h"
+#include "App/CCaptureProgress.h"
+#include "App/CCaptureSchedule.h"
 #include "App/CMainLoop.h"
+#include "App/LetterboxBars.h"
 #include "App/RunningShow.h"
-#include "Render/CRenderState.h"
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
-#include "App/LetterboxBars.h"
 #include "Base/Log.h"
+#include "Render/CRenderState.h"
 #include "Music/CMusicStream.h"
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
@@ -224,7 +225,10 @@ void CPresentation::RenderFrame(float time, float delta) {
     if (authoring)
         authoring->AfterFrame(time);
     device->EndScene();
-    device->Present();
+    // A capture's window is never shown; its frames are read from the back buffer, and copying each
+    // to the window would cost a software renderer about a quarter of the frame.
+    if (Options.Capture.empty())
+        device->Present();
     if (authoring)
         authoring->FramePresented();
 }
@@ -252,21 +256,34 @@ int CPresentation::RunCapture() {
     if (end < 0)
         end = silentMusic ? silentMusic->GetLength() : system->LastSceneEnd();
     CCaptureSchedule schedule(Options.CaptureStart, Options.CaptureFps, end);
+    CCaptureOutput output(Options.Capture);
+    DecodedMusic music;
+    const bool withMusic = silentMusic && silentMusic->GetDecodedMusic(music);
     std::string reason;
-    if (!schedule.IsValid(reason) || !CCaptureSchedule::PrepareFolder(Options.Capture, reason)) {
+    if (!schedule.IsValid(reason) || !output.Open(schedule, device->BackBufferWidth(), device->BackBufferHeight(),
+                                                  withMusic ? &music : nullptr, Options.CaptureQuality, reason)) {
         LOG("WinMain", "%s", reason.c_str());
         Fail(reason);
         return 1;
     }
 
     const int total = schedule.FrameCount();
-    CFrameWriter writer(Options.Capture);
+    CCaptureProgress progress(total, isatty(fileno(stderr)));
     std::vector<uint8_t> pixels;
+    // Frame n is fetched after frame n + 1 has been drawn, so that on a GPU its copy overlaps the
+    // drawing; its file is written while the frames after it are drawn.
+    auto deliver = [&](int index) {
+        int width = 0, height = 0;
+        if (!device->FinishReadBack(pixels, width, height)) {
+            reason = output.ReadBackFailure(index);
+            return false;
+        }
+        if (!output.Write(index, pixels, width, height, reason) || (index + 1 == total && !output.Finish(reason)))
+            return false;
+        progress.Report(index + 1, index + 1 == total);
+        return true;
+    };
     float previous = 0.0f;
-    auto began = std::chrono::steady_clock::now();
-    // A terminal gets one line rewritten in place; a log file a line about every second.
-    const bool terminal = isatty(fileno(stderr));
-    double lastReport = 0.0;
     for (int frame = 0; frame < total; ++frame) {
         float t = schedule.TimeOf(frame);
         if (silentMusic) {
@@ -278,27 +295,15 @@ int CPresentation::RunCapture() {
         previous = t;
         RenderFrame(t, delta);
 
-        int width = 0, height = 0;
-        const bool last = frame + 1 == total;
-        // The PNG is encoded while the next frame is drawn.
-        if (!device->ReadBackBuffer(pixels, width, height) ||
-            !writer.WriteFrameInBackground(frame, pixels, width, height) || (last && !writer.FinishWriting())) {
-            std::string name = writer.FramePath(writer.FailedFrame() >= 0 ? writer.FailedFrame() : frame);
-            if (terminal)
-                std::fputc('\n', stderr);
-            LOG("WinMain", "Failed to write frame '%s'", name.c_str());
-            Fail("Failed to write frame '" + name + "'");
+        if (!device->BeginReadBack())
+            reason = output.ReadBackFailure(frame);
+        if (!reason.empty() || (frame > 0 && !deliver(frame - 1)) || (frame + 1 == total && !deliver(frame))) {
+            progress.EndLine();
+            LOG("WinMain", "%s", reason.c_str());
+            Fail(reason);
             return 1;
         }
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-        if (terminal || last || seconds - lastReport >= 1.0) {
-            lastReport = seconds;
-            std::fprintf(stderr, "%sCaptured %d of %d frames (%.1f frames per second)%s", terminal ? "\r" : "",
-                         frame + 1, total, seconds > 0 ? (frame + 1) / seconds : 0.0, terminal ? "" : "\n");
-        }
     }
-    if (terminal)
-        std::fputc('\n', stderr);
     LOG("WinMain", "Captured %d frames into '%s'", total, Options.Capture.c_str());
     return 0;
 }

@@ -82,6 +82,7 @@ const NumericOption NumericOptions[] = {
     {"CaptureFps", 1, 1000, false, nullptr, "a number from 1 to 1000"},
     {"CaptureStart", 0, 1e7, false, nullptr, "a number of seconds, 0 or more"},
     {"CaptureEnd", 0, 1e7, false, nullptr, "a number of seconds, 0 or more"},
+    {"CaptureQuality", 0, 51, true, nullptr, "a whole number from 0 to 51"},
 };
 
 void Store(const char* name, double v) {
@@ -102,6 +103,8 @@ void Store(const char* name, double v) {
         Options.CaptureStart = f;
     else if (Is(name, "CaptureEnd"))
         Options.CaptureEnd = f;
+    else if (Is(name, "CaptureQuality"))
+        Options.CaptureQuality = static_cast<int>(v);
 }
 
 // Reads the value of a numeric option. A number at the very end of the text has no terminator and so
@@ -243,8 +246,10 @@ const char* CommandLineUsage() {
            "  IgnoreResourceErrors   keep going when a resource cannot be created\n"
            "  Check                  load and check the presentation without playing it; exit 0 if all is well\n"
            "  Capture <folder>       render offline into numbered PNG files in the folder\n"
+           "  Capture <name>.mp4     render offline into a video with the music (also .mkv)\n"
            "  CaptureFps <n>         frames per second of the capture (default 60)\n"
            "  CaptureStart <s>       first second to capture (default 0)\n"
            "  CaptureEnd <s>         second at which the capture stops (default: the end)\n"
+           "  CaptureQuality <n>     a video's quality, 0 (lossless) to 51 (default 18; lower is better)\n"
            "  --help, --version      print this text or the version and exit\n";
 }

@@ -23,11 +23,13 @@ struct CommandLineOptions {
     int AntiAlias = -1;
     float Volume = -1.0f;
 
-    // Offline capture into numbered PNG files; empty means no capture.
+    // Offline capture into numbered PNG files, or a video file when the name ends in .mp4 or .mkv;
+    // empty means no capture.
     std::string Capture;
     float CaptureFps = 60.0f;
     float CaptureStart = 0.0f;
     float CaptureEnd = -1.0f; // < 0: the length of the music or the end of the last scene
+    int CaptureQuality = 18;  // a video's constant rate factor: 0 (lossless) to 51
 };
 
 extern CommandLineOptions Options;

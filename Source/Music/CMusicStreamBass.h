@@ -35,6 +35,9 @@ public:
     float GetLength() const;
     // Puts the position at `seconds` (clamped to 0..length); the capture clock's only way forward.
     void SetTime(float seconds);
+    // The decoded samples, for a video export's sound track; false before a successful Init or
+    // where the output keeps none.
+    bool GetDecodedMusic(DecodedMusic& music) const { return loaded && output->GetDecodedMusic(music); }
 
     // Reads a music file whole through the data paths, within the size limit.
     static DataFileResult ReadFile(const std::string& fileName, std::vector<uint8_t>& data);

@@ -19,6 +19,15 @@ enum AudioError : int {
     AudioErrorNotLoaded = 7,   // playback was asked for before any music was loaded
 };
 
+// A view of the decoded music: interleaved float samples, `frames` frames of `channels` channels.
+// It stays valid while the output that gave it lives and loads nothing else.
+struct DecodedMusic {
+    const float* samples = nullptr;
+    int64_t frames = 0;
+    int channels = 0;
+    int sampleRate = 0;
+};
+
 class CAudioOutput {
 public:
     virtual ~CAudioOutput() = default;
@@ -48,4 +57,7 @@ public:
     virtual void GetSpectrum(float* bands) = 0;
 
     virtual int GetLastError() const = 0;
+
+    // The decoded music, for writing it into an exported video; false where the output keeps none.
+    virtual bool GetDecodedMusic(DecodedMusic& /*music*/) const { return false; }
 };

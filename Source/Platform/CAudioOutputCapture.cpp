@@ -29,3 +29,13 @@ void CAudioOutputCapture::SetPositionFrames(int64_t frame) {
 void CAudioOutputCapture::GetSpectrum(float* bands) {
     analyser.Analyse(music.Samples(), music.Frames(), music.Channels(), position, bands);
 }
+
+bool CAudioOutputCapture::GetDecodedMusic(DecodedMusic& decoded) const {
+    if (!loaded)
+        return false;
+    decoded.samples = music.Samples();
+    decoded.frames = music.Frames();
+    decoded.channels = music.Channels();
+    decoded.sampleRate = music.SampleRate();
+    return true;
+}

@@ -20,6 +20,7 @@ public:
     void SetVolume(float) override {}
     void GetSpectrum(float* bands) override;
     int GetLastError() const override { return lastError; }
+    bool GetDecodedMusic(DecodedMusic& decoded) const override;
 
 private:
     CAudioDecoder music;

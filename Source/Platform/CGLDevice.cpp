@@ -258,6 +258,8 @@ CGLDevice::~CGLDevice() {
     link->Use();
     plainEffect.reset();
     glDeleteSamplers(4, samplerObjects);
+    if (readBuffers[0])
+        glDeleteBuffers(2, readBuffers);
     glDeleteVertexArrays(1, &vao);
     if (targetDepth && targetDepth != backDepth)
         glDeleteRenderbuffers(1, &targetDepth);
@@ -611,4 +613,58 @@ bool CGLDevice::ReadBackBuffer(std::vector<uint8_t>& rgba, int& w, int& h) {
     for (size_t i = 3; i < rgba.size(); i += 4)
         rgba[i] = 255;
     return glGetError() == GL_NO_ERROR;
+}
+
+bool CGLDevice::BeginReadBack() {
+    if (readCount == 2)
+        return false;
+    const GLsizeiptr size = static_cast<GLsizeiptr>(width) * height * 4;
+    if (!readBuffers[0]) {
+        glGenBuffers(2, readBuffers);
+        for (GLuint buffer : readBuffers) {
+            glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+            glBufferData(GL_PIXEL_PACK_BUFFER, size, nullptr, GL_STREAM_READ);
+        }
+    }
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    ResolveBackBuffer();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, samples ? resolveFbo : backFbo);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, readBuffers[(readFirst + readCount) % 2]);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, target ? target->fbo : backFbo);
+    if (glGetError() != GL_NO_ERROR)
+        return false;
+    ++readCount;
+    return true;
+}
+
+bool CGLDevice::FinishReadBack(std::vector<uint8_t>& rgba, int& w, int& h) {
+    if (readCount == 0)
+        return false;
+    const GLuint buffer = readBuffers[readFirst];
+    readFirst = (readFirst + 1) % 2;
+    --readCount;
+    const size_t row = static_cast<size_t>(width) * 4;
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+    const auto* mapped = static_cast<const uint8_t*>(
+        glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, static_cast<GLsizeiptr>(row * height), GL_MAP_READ_BIT));
+    if (!mapped) {
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+        return false;
+    }
+    w = width;
+    h = height;
+    rgba.resize(row * static_cast<size_t>(height));
+    // GL rows run bottom-up; the picture on screen has no alpha.
+    for (int y = 0; y < height; ++y) {
+        uint8_t* out = rgba.data() + static_cast<size_t>(y) * row;
+        std::memcpy(out, mapped + static_cast<size_t>(height - 1 - y) * row, row);
+        for (size_t i = 3; i < row; i += 4)
+            out[i] = 255;
+    }
+    const bool intact = glUnmapBuffer(GL_PIXEL_PACK_BUFFER) == GL_TRUE;
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    return intact;
 }

@@ -72,6 +72,9 @@ public:
     void Present() override;
     // Alpha comes back as 255: the picture on screen has none.
     bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& w, int& h) override;
+    // Through pixel buffer objects: the copy runs on the GPU while the next frame is drawn.
+    bool BeginReadBack() override;
+    bool FinishReadBack(std::vector<uint8_t>& rgba, int& w, int& h) override;
 
     // For effects: the pass program that draws until it ends, or null for the plain program.
     void SetOpenProgram(const GLProgram* program) { openProgram = program; }
@@ -111,6 +114,8 @@ private:
     GLuint targetDepthFbo = 0;                // targetDepth alone, for clearing it (only with multisampling)
     GLuint vao = 0;
     GLuint samplerObjects[4] = {};            // filter x address
+    GLuint readBuffers[2] = {};               // pixel buffer objects of read-backs under way
+    int readFirst = 0, readCount = 0;
 
     std::unique_ptr<CGLEffect> plainEffect;
     const GLProgram* plainProgram = nullptr;

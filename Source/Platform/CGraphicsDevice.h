@@ -118,4 +118,39 @@ public:
     virtual void Present() = 0;
     // Reads the back buffer as RGBA8, top row first.
     virtual bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height) = 0;
+
+    // Capture's read-back in two halves, so that a device can copy a frame out while the next one is
+    // drawn: BeginReadBack takes the back buffer as it is now, and FinishReadBack hands over the
+    // oldest picture taken and not yet handed over, as ReadBackBuffer gives it. The loop draws frame
+    // n + 1 and begins its read-back before it finishes frame n's, so two may be under way. Here the
+    // picture is read at once; a device may start a copy and wait for it only in FinishReadBack.
+    virtual bool BeginReadBack() {
+        if (readBackCount == 2)
+            return false;
+        ReadBack& slot = readBacks[(readBackFirst + readBackCount) % 2];
+        if (!ReadBackBuffer(slot.rgba, slot.width, slot.height))
+            return false;
+        ++readBackCount;
+        return true;
+    }
+    // False when no read-back is under way or the picture could not be read.
+    virtual bool FinishReadBack(std::vector<uint8_t>& rgba, int& width, int& height) {
+        if (readBackCount == 0)
+            return false;
+        ReadBack& slot = readBacks[readBackFirst];
+        rgba.swap(slot.rgba);
+        width = slot.width;
+        height = slot.height;
+        readBackFirst = (readBackFirst + 1) % 2;
+        --readBackCount;
+        return true;
+    }
+
+private:
+    struct ReadBack {
+        std::vector<uint8_t> rgba;
+        int width = 0, height = 0;
+    };
+    ReadBack readBacks[2];
+    int readBackFirst = 0, readBackCount = 0;
 };

@@ -42,3 +42,12 @@ TEST(CCaptureSchedule, FolderIsCreatedWhenMissingAndAFileIsNoFolder) {
     EXPECT_NE(reason.find("not a folder"), std::string::npos);
     fs::remove_all(root);
 }
+
+TEST(CCaptureSchedule, AnEndReadAsFloatDoesNotAddTheFrameAtTheEnd) {
+    // 1.2 and 0.8 are a little more as float: the frame at exactly that time still belongs to the
+    // part that starts there, so parts split at a time join without a repeated frame.
+    EXPECT_EQ(CCaptureSchedule(0, 25, 1.2f).FrameCount(), 30);
+    EXPECT_EQ(CCaptureSchedule(1.2f, 25, 2).FrameCount(), 20);
+    EXPECT_EQ(CCaptureSchedule(0, 12.5, 0.8f).FrameCount(), 10);
+    EXPECT_EQ(CCaptureSchedule(0.1f, 30, 0.7f).FrameCount(), 18);
+}

@@ -80,3 +80,45 @@ TEST_F(FrameWriter, PixelsOfTheWrongSizeAreRefusedAtOnce) {
     EXPECT_FALSE(std::filesystem::exists(writer.FramePath(0)));
     EXPECT_EQ(log.Messages().size(), 1u);
 }
+
+TEST_F(FrameWriter, ManyThreadsWriteEveryFrameWithItsOwnPixels) {
+    CFrameWriter writer(folder.string(), 3);
+    std::vector<uint8_t> pixels;
+    for (int frame = 0; frame < 24; ++frame) {
+        pixels = Pattern(40 + frame % 3, 9, frame); // sizes vary, so a mixed-up buffer would show
+        ASSERT_TRUE(writer.WriteFrameInBackground(frame, pixels, 40 + frame % 3, 9));
+    }
+    ASSERT_TRUE(writer.FinishWriting());
+    for (int frame = 0; frame < 24; ++frame) {
+        int w = 0, h = 0;
+        EXPECT_EQ(Load(writer.FramePath(frame), w, h), Pattern(40 + frame % 3, 9, frame)) << frame;
+        EXPECT_EQ(w, 40 + frame % 3);
+    }
+}
+
+TEST_F(FrameWriter, NothingIsWrittenAfterAFrameThatFailed) {
+    LogCapture log;
+    CFrameWriter writer(folder.string(), 3);
+    std::filesystem::create_directories(writer.FramePath(4)); // a folder where frame 4's file should go
+    std::vector<uint8_t> pixels;
+    int accepted = 0;
+    for (int frame = 0; frame < 12; ++frame) {
+        pixels = Pattern(64, 64, frame);
+        if (!writer.WriteFrameInBackground(frame, pixels, 64, 64))
+            break;
+        ++accepted;
+    }
+    EXPECT_FALSE(writer.FinishWriting());
+    EXPECT_EQ(writer.FailedFrame(), 4);
+    EXPECT_LT(accepted, 12);
+    for (int frame = 0; frame < 12; ++frame) {
+        if (frame < 4) {
+            EXPECT_TRUE(std::filesystem::is_regular_file(writer.FramePath(frame))) << frame;
+        } else if (frame > 4) {
+            EXPECT_FALSE(std::filesystem::exists(writer.FramePath(frame))) << frame;
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(writer.FramePath(4)));
+    ASSERT_EQ(log.Messages().size(), 1u);
+    EXPECT_EQ(log.Messages()[0], "Failed to write '" + writer.FramePath(4) + "'");
+}

@@ -229,3 +229,17 @@ TEST_F(CommandLine, BuiltTextParsesBackToTheArguments) {
     EXPECT_EQ(Options.Width, 640.0f);
     EXPECT_EQ(Options.Capture, "./frames");
 }
+
+TEST_F(CommandLine, CaptureQualityIsAWholeNumberFrom0To51) {
+    EXPECT_EQ(Options.CaptureQuality, 18);
+    EXPECT_TRUE(Parse("capturequality 0 Capture demo.mp4"));
+    EXPECT_EQ(Options.CaptureQuality, 0);
+    EXPECT_TRUE(Parse("CaptureQuality 51"));
+    EXPECT_EQ(Options.CaptureQuality, 51);
+    for (const char* bad : {"52", "-1", "17.5", "best"}) {
+        Options = CommandLineOptions{};
+        EXPECT_EQ(ParseFailing(std::string("CaptureQuality ") + bad),
+                  std::string("Invalid value '") + bad +
+                      "' for command line option 'CaptureQuality': expected a whole number from 0 to 51\n");
+    }
+}

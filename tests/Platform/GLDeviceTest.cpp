@@ -152,6 +152,39 @@ TEST_F(GLDeviceTest, ClearColourReadsBackAndSavesAsPng) {
     device->Present();
 }
 
+TEST_F(GLDeviceTest, ReadBackInTwoHalvesGivesEachFrameAsReadBackBufferDoes) {
+    for (int samples : {0, 4}) {
+        if (samples)
+            TearDown();
+        Open(48, 30, samples);
+        // A frame with a white top half, so that rows read upside down would show.
+        auto drawFrame = [&](uint32_t argb) {
+            state->BeginFrame();
+            device->Clear(ClearTarget | ClearDepth, argb, 1.0f);
+            DrawCanvasRect(0, 600, 1920, 1200, nullptr, glm::vec4(1, 1, 1, 1));
+        };
+        drawFrame(0xFFFF0000u);
+        std::vector<uint8_t> direct;
+        int w = 0, h = 0;
+        ASSERT_TRUE(device->ReadBackBuffer(direct, w, h));
+        ASSERT_TRUE(device->BeginReadBack());
+        drawFrame(0xFF0000FFu); // the next frame is drawn before the first is fetched
+        ASSERT_TRUE(device->BeginReadBack());
+        EXPECT_FALSE(device->BeginReadBack()) << "two at a time";
+
+        ASSERT_TRUE(device->FinishReadBack(pixels, readWidth, readHeight));
+        EXPECT_EQ(readWidth, 48);
+        EXPECT_EQ(readHeight, 30);
+        EXPECT_EQ(pixels, direct) << samples;
+        EXPECT_EQ(At(10, 2), White);
+        EXPECT_EQ(At(10, 27), Red);
+        ASSERT_TRUE(device->FinishReadBack(pixels, readWidth, readHeight));
+        EXPECT_EQ(At(10, 2), White);
+        EXPECT_EQ(At(10, 27), Blue);
+        EXPECT_FALSE(device->FinishReadBack(pixels, readWidth, readHeight)) << "none left";
+    }
+}
+
 TEST_F(GLDeviceTest, MultisampledBackBufferResolvesForReading) {
     Open(32, 32, 4);
     device->Clear(ClearTarget | ClearDepth, 0xFF00FF00u, 1.0f);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
@@ -48,7 +49,9 @@ struct StartedProgram {
     std::string outPath, errPath;
 };
 
-inline StartedProgram StartProgram(const TempFolder& dir, const std::vector<std::string>& args) {
+// `inChild` runs in the new process just before the program starts (to set a resource limit, say).
+inline StartedProgram StartProgram(const TempFolder& dir, const std::vector<std::string>& args,
+                                   const std::function<void()>& inChild = nullptr) {
     std::vector<std::string> all = {QV_PROGRAM};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -72,6 +75,8 @@ inline StartedProgram StartProgram(const TempFolder& dir, const std::vector<std:
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        if (inChild)
+            inChild();
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -115,7 +120,8 @@ inline ProgramResult FinishProgram(const TempFolder& dir, const StartedProgram& 
     return run;
 }
 
+// A hang is a failure too: the program is killed after `limitSeconds`.
 inline ProgramResult RunProgram(const TempFolder& dir, const std::vector<std::string>& args,
-                                int limitSeconds = 60) {
-    return FinishProgram(dir, StartProgram(dir, args), limitSeconds);
+                                int limitSeconds = 60, const std::function<void()>& inChild = nullptr) {
+    return FinishProgram(dir, StartProgram(dir, args, inChild), limitSeconds);
 }
