@@ -2,9 +2,9 @@
 // bundled example when it has been built, each at ten representative times. On the recording device
 // the figure includes the recording of every call (strings and vectors per call); on the null device
 // it is the engine's own work alone.
+#include "Support/Workload.h"
 #include "Testing/CNullDevice.h"
 #include "Testing/CRecordingDevice.h"
-#include "Support/Workload.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,11 +1,11 @@
 // Cost of the two procedural 3D layers per frame on the recording device: the wire's CPU rebuild of
 // its 13,464 vertices (alone, and as a whole frame with the draw), and a 40-copy tunnel frame.
-#include "Render/CRenderState.h"
+#include "Base/CTokeniser.h"
 #include "Layers/CLayer_Tunnel.h"
 #include "Layers/CLayer_Wire.h"
-#include "Testing/CRecordingDevice.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceManager.h"
-#include "Base/CTokeniser.h"
+#include "Testing/CRecordingDevice.h"
 
 #include <benchmark/benchmark.h>
 #include <physfs.h>

@@ -2,10 +2,10 @@
 // created (FindTexture, in a registry of `range(0)` textures: the first declared, the last declared
 // in another letter case, a name that is not declared); every frame they only pick the resolved
 // resource for the parameter's current text (ResolvedName).
+#include "Base/CTokeniser.h"
 #include "Layers/CResourceName.h"
 #include "Params/CParamString.h"
 #include "Resources/CResourceManager.h"
-#include "Base/CTokeniser.h"
 
 #include <benchmark/benchmark.h>
 

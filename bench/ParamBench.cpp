@@ -1,9 +1,9 @@
 // Cost of one parameter evaluation, the call every layer makes for every parameter every frame.
+#include "Base/CTokeniser.h"
 #include "Music/CMusicStream.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector2.h"
-#include "Base/CTokeniser.h"
 
 #include <benchmark/benchmark.h>
 

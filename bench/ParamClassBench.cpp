@@ -1,5 +1,6 @@
 // GetValue of each of the seven parameter classes with 16 keyframes of the kinds the class takes,
 // sweeping all segments: the call every layer makes for every parameter every frame.
+#include "Base/CTokeniser.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamInt.h"
@@ -7,7 +8,6 @@
 #include "Params/CParamString.h"
 #include "Params/CParamVector2.h"
 #include "Params/CParamVector3.h"
-#include "Base/CTokeniser.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,8 +28,8 @@ template <class Param> bool Fill(Param& param, const char* const* kinds, int kin
     return true;
 }
 
-template <class Param> void Sweep(benchmark::State& state, Param& param, const char* const* kinds, int kindCount,
-                                  const char* payload) {
+template <class Param>
+void Sweep(benchmark::State& state, Param& param, const char* const* kinds, int kindCount, const char* payload) {
     if (!Fill(param, kinds, kindCount, payload)) {
         state.SkipWithError("a keyframe was refused");
         return;

@@ -1,12 +1,11 @@
 // Start-up work measured in parts: parsing a generated script of 1 MB (many scenes, layers and
 // keyframes) and creating every resource of a generated data folder and of the bundled example.
-#include "Testing/CRecordingDevice.h"
 #include "Support/Workload.h"
+#include "Testing/CRecordingDevice.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-
 
 void ParseLargeScript(benchmark::State& state) {
     const std::string text = Workload::LargeScript(static_cast<size_t>(state.range(0)) * 1024);

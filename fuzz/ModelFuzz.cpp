@@ -1,12 +1,12 @@
 // Feeds arbitrary bytes to the model parser, then builds the model's vertex buffers and draws it on
 // a recording device. A model that parses must have every index inside its arrays, since drawing
 // trusts them.
-#include "Render/CRenderState.h"
 #include "Base/Log.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Testing/CRecordingDevice.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceModel.h"
+#include "Testing/CRecordingDevice.h"
 
 #include <cstdint>
 #include <cstdlib>

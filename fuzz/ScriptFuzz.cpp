@@ -2,16 +2,16 @@
 // blocks with their layers, settings and keyframes). A script that parses is then created on a
 // recording device with resource errors ignored, and its scenes are drawn at a spread of times, so
 // that every layer's parameters are evaluated over what the fuzzer wrote.
-#include "Render/CRenderState.h"
+#include "Base/CTokeniser.h"
 #include "Base/CommandLine.h"
 #include "FuzzDataFolder.h"
 #include "Music/CMusicStream.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Testing/CRecordingDevice.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceManager.h"
 #include "Scenes/CSceneManager.h"
 #include "System/CSystem.h"
-#include "Base/CTokeniser.h"
+#include "Testing/CRecordingDevice.h"
 
 #include <cstdint>
 #include <cstring>

@@ -6,9 +6,9 @@
 // reads no file bytes, only sizes, and instrumented it took four fifths of the fuzzer's time.
 #include "FuzzDataFolder.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Testing/CRecordingDevice.h"
 #include "Resources/CResourceTexture.h"
 #include "Resources/ImageDecoder.h"
+#include "Testing/CRecordingDevice.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -169,8 +169,8 @@ private:
             if (ch != '\n' && (ch < 32 || ch > 126))
                 ch = '?'; // the glyph table covers printable ASCII only
         std::vector<char> buffer(text.size() * 2048 + 64);
-        const int count = stb_easy_font_print(0.0f, 0.0f, text.data(), nullptr, buffer.data(),
-                                              static_cast<int>(buffer.size()));
+        const int count =
+            stb_easy_font_print(0.0f, 0.0f, text.data(), nullptr, buffer.data(), static_cast<int>(buffer.size()));
         // Each rectangle is four vertices of 16 bytes: x, y, z as floats, then a colour.
         std::vector<Quad> quads(std::max(count, 0));
         for (int q = 0; q < count; ++q) {

@@ -43,8 +43,7 @@ public:
     // Each cell becomes two triangles ordered so that their face normal agrees with the surface
     // normal the function returns; the winding therefore follows the normal whatever the
     // parameterisation's handedness.
-    template <class Surface>
-    static void AddGrid(Object& o, int columns, int rows, glm::vec2 uvScale, Surface surface) {
+    template <class Surface> static void AddGrid(Object& o, int columns, int rows, glm::vec2 uvScale, Surface surface) {
         const int base = static_cast<int>(o.positions.size());
         for (int r = 0; r <= rows; ++r) {
             for (int c = 0; c <= columns; ++c) {

@@ -271,8 +271,8 @@ private:
                 const double s = double(n) / SampleRate;
                 const double env = std::min(1.0, s * 800.0) * std::exp(-s * 14.0);
                 const double osc = Saw(phase, inc) * 0.7 + Saw(sub, subInc) * 0.3;
-                const double v = f.Low(osc, 900.0 + 5000.0 * std::exp(-s * 25.0), 2.0) * env *
-                                 (breakdown ? 0.16 : 0.11);
+                const double v =
+                    f.Low(osc, 900.0 + 5000.0 * std::exp(-s * 25.0), 2.0) * env * (breakdown ? 0.16 : 0.11);
                 const size_t k = first + n;
                 AddStereo(k, v, 0.35 * ((i % 2) ? 1 : -1));
                 delayBus[k] += v * 0.6;
@@ -302,7 +302,8 @@ private:
                 phase += hz * vibrato / SampleRate;
                 phase -= std::floor(phase);
                 const double sq = phase < 0.5 ? 1.0 : -1.0;
-                const double env = std::min(1.0, s * 60.0) * std::min(1.0, (length - s) / 0.08) * (0.8 + 0.2 * std::exp(-s * 4));
+                const double env =
+                    std::min(1.0, s * 60.0) * std::min(1.0, (length - s) / 0.08) * (0.8 + 0.2 * std::exp(-s * 4));
                 const double v = f.Low(sq, 2600.0, 1.0) * env * 0.085;
                 const size_t k = first + n;
                 AddStereo(k, v, 0.0);

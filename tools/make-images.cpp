@@ -49,10 +49,10 @@ static float Random() {
 
 // Two columns by four rows of names, one per cell, as the greets layer expects.
 static void Greets() {
-    static const char* names[8] = {"QUARKBYTE", "MOLTEN HAUS", "VELVET ROM",   "ORBITAL JAM",
-                                   "NEON SIRENS", "KILOHERTZ", "POLYGON OWLS", "TAPE ECHO"};
-    static const Colour inks[8] = {{0.3f, 1, 1, 1},  {1, 0.4f, 0.9f, 1}, {1, 0.85f, 0.3f, 1}, {0.5f, 1, 0.5f, 1},
-                                   {1, 0.4f, 0.9f, 1}, {0.3f, 1, 1, 1},  {0.5f, 1, 0.5f, 1},   {1, 0.85f, 0.3f, 1}};
+    static const char* names[8] = {"QUARKBYTE",   "MOLTEN HAUS", "VELVET ROM",   "ORBITAL JAM",
+                                   "NEON SIRENS", "KILOHERTZ",   "POLYGON OWLS", "TAPE ECHO"};
+    static const Colour inks[8] = {{0.3f, 1, 1, 1},    {1, 0.4f, 0.9f, 1}, {1, 0.85f, 0.3f, 1}, {0.5f, 1, 0.5f, 1},
+                                   {1, 0.4f, 0.9f, 1}, {0.3f, 1, 1, 1},    {0.5f, 1, 0.5f, 1},  {1, 0.85f, 0.3f, 1}};
     CImageCanvas c(512, 512);
     const float cw = 256, ch = 128;
     for (int k = 0; k < 8; ++k) {
@@ -140,8 +140,9 @@ static void Block() {
 
 static void Credits() {
     CImageCanvas c(1024, 512);
-    const char* lines[] = {"NEON DRIFT", "", "code, music, pictures and models", "all made by the player's own tools",
-                           "", "thanks for watching"};
+    const char* lines[] = {
+        "NEON DRIFT",         "", "code, music, pictures and models", "all made by the player's own tools", "",
+        "thanks for watching"};
     float y = 70;
     for (const char* line : lines) {
         const bool title = y < 100;
@@ -173,7 +174,8 @@ static void TorusSkin() {
 // The tunnel wall: dark panels framed by cyan lines with magenta studs at the corners.
 static void TunnelGrid() {
     CImageCanvas c(128, 128);
-    c.VerticalGradient({{0.0f, {0.16f, 0.05f, 0.30f, 1}}, {0.5f, {0.07f, 0.02f, 0.16f, 1}}, {1.0f, {0.16f, 0.05f, 0.30f, 1}}});
+    c.VerticalGradient(
+        {{0.0f, {0.16f, 0.05f, 0.30f, 1}}, {0.5f, {0.07f, 0.02f, 0.16f, 1}}, {1.0f, {0.16f, 0.05f, 0.30f, 1}}});
     c.Rect(0, 0, 128, 5, {0.2f, 0.95f, 1.0f, 1});
     c.Rect(0, 0, 5, 128, {0.2f, 0.95f, 1.0f, 1});
     c.Rect(0, 62, 128, 64, {0.1f, 0.4f, 0.6f, 1});

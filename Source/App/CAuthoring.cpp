@@ -3,8 +3,8 @@
 #include "App/CFrameWriter.h"
 #include "App/CLiveReload.h"
 #include "App/CMainLoop.h"
-#include "App/RunningShow.h"
 #include "App/LoadPresentation.h"
+#include "App/RunningShow.h"
 #include "Base/CSettings.h"
 #include "Base/CommandLine.h"
 #include "Base/Log.h"
@@ -28,8 +28,7 @@
 
 namespace {
 
-constexpr const char* KeysHelp =
-    "F1 overlay  F5 reload  [ ] loop  \\ no loop  C camera  K keyframe  F12 picture";
+constexpr const char* KeysHelp = "F1 overlay  F5 reload  [ ] loop  \\ no loop  C camera  K keyframe  F12 picture";
 
 // A key press, taken once.
 bool Take(int key) {
@@ -117,10 +116,10 @@ void CAuthoring::Reload(const std::string& changed) {
 
     // The time goes on: the same second of the music, even where the tempo changed.
     const bool wasRunning = show.system != nullptr;
-    const bool musicChanged = !wasRunning || next->Music != show.system->Music ||
-                              (!next->Music.empty() && changed.size() >= next->Music.size() + 1 &&
-                               changed.compare(changed.size() - next->Music.size() - 1, std::string::npos,
-                                               "/" + next->Music) == 0);
+    const bool musicChanged =
+        !wasRunning || next->Music != show.system->Music ||
+        (!next->Music.empty() && changed.size() >= next->Music.size() + 1 &&
+         changed.compare(changed.size() - next->Music.size() - 1, std::string::npos, "/" + next->Music) == 0);
     const float time = wasRunning ? show.stream->GetTime() : 0.0f;
     const bool paused = show.stream->IsPaused();
     std::unique_ptr<CSystem> old = std::move(show.system);

@@ -72,8 +72,7 @@ bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int heigh
     return true;
 }
 
-bool CCaptureOutput::Write(int index, std::vector<uint8_t>& rgba, int width, int height,
-                           std::string& message) {
+bool CCaptureOutput::Write(int index, std::vector<uint8_t>& rgba, int width, int height, std::string& message) {
     if (IsVideo()) {
         std::string reason = "the video is not open";
         if (video && video->WriteFrameInBackground(rgba, width, height, reason))

@@ -29,8 +29,8 @@ std::string CCaptureProgress::Line(int done, int total, double seconds) {
         }
     }
     char text[160];
-    std::snprintf(text, sizeof text, "Capturing: %d%% | frame %d of %d | %.1f frames/s | %s left", percent,
-                  done, total, rate, left);
+    std::snprintf(text, sizeof text, "Capturing: %d%% | frame %d of %d | %.1f frames/s | %s left", percent, done, total,
+                  rate, left);
     return text;
 }
 

@@ -10,11 +10,19 @@ namespace {
 
 // Messages that only report progress, or say that a stage failed after the message that says why.
 bool IsSummary(const std::string& message) {
-    static const char* const starts[] = {"Failed to parse config file!", "Failed to create resources",
-                                         "Failed to create scenes", "Failed to create shader",
-                                         "Failed to create all ", "Adding ", "Creating ", "Loading ",
-                                         "Found ", "Reloading after", "Model loaded successfully",
-                                         "Created resources successfully!", "Config file loaded ok!"};
+    static const char* const starts[] = {"Failed to parse config file!",
+                                         "Failed to create resources",
+                                         "Failed to create scenes",
+                                         "Failed to create shader",
+                                         "Failed to create all ",
+                                         "Adding ",
+                                         "Creating ",
+                                         "Loading ",
+                                         "Found ",
+                                         "Reloading after",
+                                         "Model loaded successfully",
+                                         "Created resources successfully!",
+                                         "Config file loaded ok!"};
     for (const char* start : starts)
         if (message.rfind(start, 0) == 0)
             return true;

@@ -20,9 +20,7 @@ CFrameWriter::~CFrameWriter() {
         worker.join();
 }
 
-int CFrameWriter::DefaultThreads() {
-    return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16);
-}
+int CFrameWriter::DefaultThreads() { return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16); }
 
 std::string CFrameWriter::FramePath(int index) const {
     char name[32];
@@ -37,10 +35,9 @@ bool CFrameWriter::WriteFrame(int index, const std::vector<uint8_t>& rgba, int w
 }
 
 bool CFrameWriter::SavePng(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height) {
-    if (width <= 0 || height <= 0 ||
-        rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
-        LOG("CFrameWriter::SavePng", "Frame of %d x %d has %zu bytes of pixels, not %d x %d x 4", width,
-            height, rgba.size(), width, height);
+    if (width <= 0 || height <= 0 || rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
+        LOG("CFrameWriter::SavePng", "Frame of %d x %d has %zu bytes of pixels, not %d x %d x 4", width, height,
+            rgba.size(), width, height);
         return false;
     }
     CPngEncoder encoder;
@@ -78,8 +75,7 @@ bool CFrameWriter::FinishWriting() {
 }
 
 bool CFrameWriter::WriteFrameInBackground(int index, std::vector<uint8_t>& rgba, int width, int height) {
-    if (width <= 0 || height <= 0 ||
-        rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
+    if (width <= 0 || height <= 0 || rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
         {
             std::lock_guard<std::mutex> lock(mutex);
             Job refused;

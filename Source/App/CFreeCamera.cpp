@@ -15,9 +15,7 @@ constexpr float Pi = 3.1415927f;
 // defined left and right.
 constexpr float MinAngleToUp = Pi / 180.0f;
 
-bool IsFinite(const glm::vec3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
+bool IsFinite(const glm::vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 bool IsFinite(const glm::mat4& m) {
     for (int c = 0; c < 4; ++c)
@@ -32,12 +30,8 @@ glm::mat4 TurnY(float degrees) {
     return glm::rotate(glm::mat4(1.0f), degrees * Pi / 180.0f, glm::vec3(0.0f, 1.0f, 0.0f));
 }
 
-glm::vec3 Point(const glm::mat4& m, const glm::vec3& p) {
-    return glm::vec3(m * glm::vec4(p, 1.0f));
-}
-glm::vec3 Direction(const glm::mat4& m, const glm::vec3& d) {
-    return glm::vec3(m * glm::vec4(d, 0.0f));
-}
+glm::vec3 Point(const glm::mat4& m, const glm::vec3& p) { return glm::vec3(m * glm::vec4(p, 1.0f)); }
+glm::vec3 Direction(const glm::mat4& m, const glm::vec3& d) { return glm::vec3(m * glm::vec4(d, 0.0f)); }
 
 // Any unit vector at right angles to `v` (unit length).
 glm::vec3 Perpendicular(const glm::vec3& v) {
@@ -56,8 +50,7 @@ std::string Decimal(float value) {
 
 // A layer name as the script reads it back: a bare word when it is one, else in double quotes.
 std::string ScriptName(const std::string& name) {
-    const bool word = !name.empty() &&
-                      ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')) &&
+    const bool word = !name.empty() && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')) &&
                       name.find_first_of(" \t\r\n;") == std::string::npos;
     return word ? name : "\"" + name + "\"";
 }
@@ -140,16 +133,16 @@ void CFreeCamera::ToOrbit(float rotationDegrees, glm::vec3& from, glm::vec3& to)
     to = Point(turn, Target());
 }
 
-std::string CFreeCamera::OrbitKeyframeLine(const std::string& layer, const BarBeatTick& at,
-                                           const glm::vec3& from, const glm::vec3& to) {
+std::string CFreeCamera::OrbitKeyframeLine(const std::string& layer, const BarBeatTick& at, const glm::vec3& from,
+                                           const glm::vec3& to) {
     const std::string name = ScriptName(layer);
-    return CMusicalTime::Format(at) + " { " + name + " From linear " + Decimal(from.x) + " " +
-           Decimal(from.y) + " " + Decimal(from.z) + " " + name + " To linear " + Decimal(to.x) + " " +
-           Decimal(to.y) + " " + Decimal(to.z) + " }";
+    return CMusicalTime::Format(at) + " { " + name + " From linear " + Decimal(from.x) + " " + Decimal(from.y) + " " +
+           Decimal(from.z) + " " + name + " To linear " + Decimal(to.x) + " " + Decimal(to.y) + " " + Decimal(to.z) +
+           " }";
 }
 
-std::string CFreeCamera::OrbitKeyframeLine(const std::string& layer, float rotationDegrees,
-                                           double sceneSeconds, const CMusicalTime& tempo) const {
+std::string CFreeCamera::OrbitKeyframeLine(const std::string& layer, float rotationDegrees, double sceneSeconds,
+                                           const CMusicalTime& tempo) const {
     glm::vec3 from, to;
     ToOrbit(rotationDegrees, from, to);
     return OrbitKeyframeLine(layer, tempo.NearestTick(std::max(0.0, sceneSeconds)), from, to);

@@ -29,8 +29,7 @@ public:
     // Where the orbit camera layer looks from with these values of From, To, Up and Rotation (degrees
     // about y): the layer turns the world by Rotation before it looks, which is the same view as
     // looking from From, To and Up turned back by it. A zero-length Up counts as the world's y axis.
-    void StartFromOrbit(const glm::vec3& from, const glm::vec3& to, const glm::vec3& up,
-                        float rotationDegrees);
+    void StartFromOrbit(const glm::vec3& from, const glm::vec3& to, const glm::vec3& up, float rotationDegrees);
     // A plain start: an eye looking at a target with an up direction.
     void Start(const glm::vec3& eye, const glm::vec3& target, const glm::vec3& up);
 
@@ -55,8 +54,8 @@ public:
 
     // A keyframe group that sets the orbit layer `layer` to From and To at `at` (scene-local):
     // `<bar:beat:tick> { <layer> From linear x y z <layer> To linear x y z }`, three decimals.
-    static std::string OrbitKeyframeLine(const std::string& layer, const BarBeatTick& at,
-                                         const glm::vec3& from, const glm::vec3& to);
+    static std::string OrbitKeyframeLine(const std::string& layer, const BarBeatTick& at, const glm::vec3& from,
+                                         const glm::vec3& to);
     // The same line for this camera, at `sceneSeconds` since the scene started (to the nearest tick).
     std::string OrbitKeyframeLine(const std::string& layer, float rotationDegrees, double sceneSeconds,
                                   const CMusicalTime& tempo) const;

@@ -43,8 +43,7 @@ void CLiveReload::Watch(const CSystem* system) {
     }
     const std::string zip = dataPath + ".zip";
     std::error_code error;
-    if (std::filesystem::is_regular_file(zip, error) &&
-        std::find(watched.begin(), watched.end(), zip) == watched.end())
+    if (std::filesystem::is_regular_file(zip, error) && std::find(watched.begin(), watched.end(), zip) == watched.end())
         watched.push_back(zip);
     watcher->Watch(watched);
 }

@@ -38,8 +38,7 @@ BarBeatTick CMusicalTime::FromTicks(int64_t total) const {
     const int64_t perBar = static_cast<int64_t>(beats) * ticks;
     const int64_t bar = FloorDiv(total, perBar);
     const int64_t inBar = total - bar * perBar;
-    return BarBeatTick{static_cast<int>(bar), static_cast<int>(inBar / ticks),
-                       static_cast<int>(inBar % ticks)};
+    return BarBeatTick{static_cast<int>(bar), static_cast<int>(inBar / ticks), static_cast<int>(inBar % ticks)};
 }
 
 BarBeatTick CMusicalTime::PositionOf(double seconds) const {

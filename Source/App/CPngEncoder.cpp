@@ -16,8 +16,7 @@ constexpr size_t MaxChunk = size_t(1) << 30;
 constexpr int MaxSide = 1 << 16;
 
 void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
-    const uint8_t bytes[4] = {uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8),
-                              uint8_t(value)};
+    const uint8_t bytes[4] = {uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)};
     out.insert(out.end(), bytes, bytes + 4);
 }
 
@@ -65,8 +64,8 @@ bool CPngEncoder::Encode(const uint8_t* rgba, int width, int height, std::vector
     }
 
     compressed.resize(libdeflate_zlib_compress_bound(compressor, filtered.size()));
-    const size_t size = libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(),
-                                                 compressed.data(), compressed.size());
+    const size_t size =
+        libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(), compressed.data(), compressed.size());
     if (size == 0)
         return false;
 

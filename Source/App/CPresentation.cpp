@@ -7,20 +7,20 @@
 #include "App/CMainLoop.h"
 #include "App/LetterboxBars.h"
 #include "App/RunningShow.h"
+#include "App/SettingsDialog.h"
+#include "Base/CSettings.h"
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
 #include "Base/Log.h"
-#include "Render/CRenderState.h"
 #include "Music/CMusicStream.h"
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
-#include "App/SettingsDialog.h"
-#include "Base/CSettings.h"
 #include "Platform/CAudioOutput.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/CWindow.h"
 #include "Platform/MessageBox.h"
 #include "Platform/Platform.h"
+#include "Render/CRenderState.h"
 #include "System/CSystem.h"
 
 #include <algorithm>
@@ -186,8 +186,7 @@ bool CPresentation::StartMusic(float start) {
         LOG("WinMain", "Creating 'Bass' music stream");
         if (Unattended()) {
             // Decoded for its length and spectrum, but nothing is played.
-            auto music =
-                std::make_unique<CMusicStreamBass>(system->Music, Settings.volume, CreateCaptureAudioOutput());
+            auto music = std::make_unique<CMusicStreamBass>(system->Music, Settings.volume, CreateCaptureAudioOutput());
             silentMusic = music.get();
             stream = std::move(music);
         } else {

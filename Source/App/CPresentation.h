@@ -23,8 +23,7 @@ class CPresentation {
 public:
     // Runs the presentation parsed from the script. With Watch, a script that did not parse (null,
     // with its failure) waits on screen for a save that fixes it.
-    explicit CPresentation(std::unique_ptr<CSystem> presentation,
-                           std::optional<LoadFailure> failure = std::nullopt);
+    explicit CPresentation(std::unique_ptr<CSystem> presentation, std::optional<LoadFailure> failure = std::nullopt);
     ~CPresentation();
 
     // Runs every stage after the script; returns the exit status (0 after a presentation that ran,
@@ -38,7 +37,7 @@ public:
 private:
     enum class Outcome { Continue, Stop, Failed };
 
-    Outcome RunSettings();     // dialog, or the command line's values
+    Outcome RunSettings();      // dialog, or the command line's values
     bool OpenWindowAndDevice(); // hidden for Check and Capture
     bool CreateResourcesAndScenes();
     bool StartMusic();

@@ -77,8 +77,8 @@ bool CVideoWriter::WriteFrameInBackground(std::vector<uint8_t>& rgba, int frameW
     if (frameWidth != width || frameHeight != height ||
         rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
         error = "a frame of " + std::to_string(frameWidth) + " x " + std::to_string(frameHeight) + " with " +
-                std::to_string(rgba.size()) + " bytes does not fit a video of " + std::to_string(width) +
-                " x " + std::to_string(height);
+                std::to_string(rgba.size()) + " bytes does not fit a video of " + std::to_string(width) + " x " +
+                std::to_string(height);
         return false;
     }
     std::unique_lock<std::mutex> lock(mutex);

@@ -1,7 +1,7 @@
 #include "App/LetterboxBars.h"
 
-#include "Render/CRenderState.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Render/CRenderState.h"
 
 #include <cmath>
 #include <cstring>

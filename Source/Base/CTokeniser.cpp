@@ -123,11 +123,21 @@ TokenType CTokeniser::NextToken() {
             } else {
                 done = true;
                 switch (c) {
-                case '=': result = TokenType::Equals; break;
-                case ';': result = TokenType::Semicolon; break;
-                case '{': result = TokenType::OpenBrace; break;
-                case '}': result = TokenType::CloseBrace; break;
-                default: result = TokenType::Invalid; break;
+                case '=':
+                    result = TokenType::Equals;
+                    break;
+                case ';':
+                    result = TokenType::Semicolon;
+                    break;
+                case '{':
+                    result = TokenType::OpenBrace;
+                    break;
+                case '}':
+                    result = TokenType::CloseBrace;
+                    break;
+                default:
+                    result = TokenType::Invalid;
+                    break;
                 }
             }
             break;

@@ -1,9 +1,9 @@
 #include "Base/CommandLine.h"
 
+#include "Base/CTokeniser.h"
 #include "Base/EscapeControlCharacters.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
-#include "Base/CTokeniser.h"
 
 #include <cmath>
 #include <cstdio>
@@ -14,14 +14,14 @@ CommandLineOptions Options;
 
 // The log may still be off when the command line is wrong, so its errors also go to standard error
 // (the log writes there itself once it is on).
-#define REPORT(...)                                                                                 \
-    do {                                                                                            \
-        LOG("ParseCommandLine", __VA_ARGS__);                                                       \
-        if (!IsLogEnabled()) {                                                                      \
-            char reportText[8192];                                                                  \
-            std::snprintf(reportText, sizeof reportText, __VA_ARGS__);                              \
-            std::fprintf(stderr, "%s\n", EscapeControlCharacters(reportText).c_str());              \
-        }                                                                                           \
+#define REPORT(...)                                                                                                    \
+    do {                                                                                                               \
+        LOG("ParseCommandLine", __VA_ARGS__);                                                                          \
+        if (!IsLogEnabled()) {                                                                                         \
+            char reportText[8192];                                                                                     \
+            std::snprintf(reportText, sizeof reportText, __VA_ARGS__);                                                 \
+            std::fprintf(stderr, "%s\n", EscapeControlCharacters(reportText).c_str());                                 \
+        }                                                                                                              \
     } while (0)
 
 namespace {
@@ -128,8 +128,7 @@ bool ReadNumericOption(CTokeniser& t, const NumericOption& option) {
     bool valid = isNumber && std::isfinite(value) && value >= option.low && value <= option.high &&
                  (!option.integral || value == std::trunc(value)) && (!option.allowed || option.allowed(value));
     if (!valid) {
-        REPORT("Invalid value '%s' for command line option '%s': expected %s", text.c_str(), option.name,
-               option.rule);
+        REPORT("Invalid value '%s' for command line option '%s': expected %s", text.c_str(), option.name, option.rule);
         return false;
     }
     Store(option.name, value);
@@ -208,8 +207,8 @@ bool BuildCommandLineText(int argc, const char* const* argv, std::string& text, 
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i] ? argv[i] : "";
         if (std::strchr(arg, '"')) {
-            error = "Argument " + std::to_string(i) + " holds a double quote, which the command line cannot carry: " +
-                    arg;
+            error =
+                "Argument " + std::to_string(i) + " holds a double quote, which the command line cannot carry: " + arg;
             return false;
         }
         if (!text.empty())

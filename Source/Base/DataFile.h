@@ -11,8 +11,7 @@ enum class DataFileResult { Ok, NotFound, ReadError, TooLarge };
 // Files above this size are refused before anything is allocated for them.
 constexpr int64_t MaxDataFileBytes = int64_t(512) << 20;
 
-DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes,
-                            int64_t limit = MaxDataFileBytes);
+DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit = MaxDataFileBytes);
 
 // The virtual file system's text for its last error (never null).
 const char* LastDataError();

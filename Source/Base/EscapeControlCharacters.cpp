@@ -2,9 +2,7 @@
 
 namespace {
 
-bool IsContinuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 // The length of the valid UTF-8 sequence of two or more bytes starting at `i`; 0 when there is none.
 // Overlong forms and surrogates are not valid: a terminal might read them in other ways.

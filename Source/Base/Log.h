@@ -25,8 +25,8 @@ void SetLogObserver(LogObserver observer);
 void ResetLogForTests();
 
 // Records the call site and logs one message. `func` is the qualified function name as a string.
-#define LOG(func, ...)                                                                              \
-    do {                                                                                            \
-        SetLogLocation(__FILE__, func, __LINE__);                                                   \
-        LogMessage(__VA_ARGS__);                                                                    \
+#define LOG(func, ...)                                                                                                 \
+    do {                                                                                                               \
+        SetLogLocation(__FILE__, func, __LINE__);                                                                      \
+        LogMessage(__VA_ARGS__);                                                                                       \
     } while (0)

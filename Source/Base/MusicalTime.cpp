@@ -1,6 +1,5 @@
 #include "Base/MusicalTime.h"
 
-
 bool MusicalTimeToSeconds(const MusicalTimeBase& tempo, int bar, int beat, int tick, float& seconds) {
     if (beat >= tempo.Beats || tick >= tempo.Ticks)
         return false;

@@ -20,9 +20,7 @@ std::string ZipErrorText(int code) {
     return text;
 }
 
-std::string TooMany() {
-    return "it holds more than " + std::to_string(MaxZipFilesAndFolders) + " files and folders";
-}
+std::string TooMany() { return "it holds more than " + std::to_string(MaxZipFilesAndFolders) + " files and folders"; }
 
 } // namespace
 
@@ -39,8 +37,7 @@ bool ScreenZipArchive(const std::string& path, std::string& reason) {
     }
 
     int error = 0;
-    std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(path.c_str(), ZIP_RDONLY, &error),
-                                                           zip_discard);
+    std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(path.c_str(), ZIP_RDONLY, &error), zip_discard);
     if (!archive) {
         reason = ZipErrorText(error);
         return false;
@@ -74,8 +71,7 @@ bool ScreenZipArchive(const std::string& path, std::string& reason) {
                      " folders deep, more than " + std::to_string(MaxZipFolderDepth);
             return false;
         }
-        for (size_t slash = name.find('/'); slash != std::string_view::npos;
-             slash = name.find('/', slash + 1))
+        for (size_t slash = name.find('/'); slash != std::string_view::npos; slash = name.find('/', slash + 1))
             nodes.insert(name.substr(0, slash));
         nodes.insert(name);
         if (nodes.size() > MaxZipFilesAndFolders) {

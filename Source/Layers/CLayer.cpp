@@ -2,11 +2,10 @@
 
 #include "Layers/LayerTypes.h"
 
+#include "Base/Names.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
 #include "Render/CRenderState.h"
-#include "Base/Names.h"
-
 
 namespace {
 

@@ -1,14 +1,13 @@
 #include "Layers/CLayerManager.h"
 
-#include "Render/CRenderState.h"
-#include "Layers/CLayer.h"
+#include "Base/CTokeniser.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
+#include "Layers/CLayer.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceTexture.h"
-#include "Base/CTokeniser.h"
-
 
 CLayerManager::CLayerManager() = default;
 CLayerManager::~CLayerManager() = default;
@@ -27,8 +26,7 @@ bool CLayerManager::LoadFromTokeniser(CTokeniser& t) {
         std::string type = t.GetString();
         std::unique_ptr<CLayer> layer(CreateLayerByType(type));
         if (!layer) {
-            LOG("CLayerManager::LoadFromTokeniser", "Unknown layer type '%s' found at line %d", t.GetString(),
-                t.line);
+            LOG("CLayerManager::LoadFromTokeniser", "Unknown layer type '%s' found at line %d", t.GetString(), t.line);
             return false;
         }
         if (!LoadParamBlockFromTokeniser(t, *layer))

@@ -1,6 +1,5 @@
 #include "Layers/CLayer_2DImage.h"
 
-#include "Render/CRenderState.h"
 #include "Base/Log.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamRgba.h"
@@ -8,6 +7,7 @@
 #include "Params/CParamVector2.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 
@@ -50,8 +50,7 @@ std::unique_ptr<CVertexBuffer> CreateImageQuad(CGraphicsDevice& device, const ch
     return buffer;
 }
 
-glm::mat4 ImagePlacement(const glm::vec2& position, const glm::vec2& scale, float degrees, float w,
-                         float h) {
+glm::mat4 ImagePlacement(const glm::vec2& position, const glm::vec2& scale, float degrees, float w, float h) {
     const float width = scale.x * w;
     const float height = scale.y * h;
     const glm::mat4 identity(1.0f);

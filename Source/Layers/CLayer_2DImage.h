@@ -34,8 +34,7 @@ std::unique_ptr<CVertexBuffer> CreateImageQuad(CGraphicsDevice& device, const ch
 
 // World matrix of an image of size (w, h) canvas units centred at `position` (from the top-left, y
 // downwards), scaled by `scale` and turned clockwise by `degrees`.
-glm::mat4 ImagePlacement(const glm::vec2& position, const glm::vec2& scale, float degrees, float w,
-                         float h);
+glm::mat4 ImagePlacement(const glm::vec2& position, const glm::vec2& scale, float degrees, float w, float h);
 
 // Binds Texture2 to stage 1 and Texture1 to stage 0; a texture that names nothing (or has no device
 // texture) binds nothing. The size of the last one bound (Texture1 wins) goes to `size`; false when

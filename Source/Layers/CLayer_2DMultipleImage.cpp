@@ -1,6 +1,5 @@
 #include "Layers/CLayer_2DMultipleImage.h"
 
-#include "Render/CRenderState.h"
 #include "Layers/CLayer_2DImage.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamInt.h"
@@ -9,6 +8,7 @@
 #include "Params/CParamVector2.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 
@@ -76,8 +76,7 @@ void CLayer_2DMultipleImage::Render(float time, float /*delta*/) {
             colourValue = colour0;
             for (int copy = 0; copy < copies; ++copy) {
                 state.currentColour = &colourValue;
-                state.Matrices(RenderMode::Mode2D).world =
-                    ImagePlacement(position, factors, degrees, size.x, size.y);
+                state.Matrices(RenderMode::Mode2D).world = ImagePlacement(position, factors, degrees, size.x, size.y);
                 state.CommitMatrices();
                 device.DrawPrimitive(PrimitiveType::TriangleFan, 0, 2);
                 position += positionStep;

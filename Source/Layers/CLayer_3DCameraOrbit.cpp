@@ -1,9 +1,9 @@
 #include "Layers/CLayer_3DCameraOrbit.h"
 
-#include "Render/CRenderState.h"
+#include "Base/CSettings.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamVector3.h"
-#include "Base/CSettings.h"
+#include "Render/CRenderState.h"
 
 #include <glm/ext/matrix_clip_space.hpp>
 #include <glm/ext/matrix_transform.hpp>

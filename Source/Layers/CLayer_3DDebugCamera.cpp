@@ -10,6 +10,4 @@ CLayer_3DDebugCamera::CLayer_3DDebugCamera() {
     model = params.AddParam(new CParamString(std::string()), "Model");
 }
 
-void CLayer_3DDebugCamera::Render(float time, float) {
-    (void)fov->GetValue(time);
-}
+void CLayer_3DDebugCamera::Render(float time, float) { (void)fov->GetValue(time); }

@@ -1,8 +1,8 @@
 #include "Layers/CLayer_3DGlobalAmbient.h"
 
-#include "Render/CRenderState.h"
 #include "Params/CParamRgba.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Render/CRenderState.h"
 
 CLayer_3DGlobalAmbient::CLayer_3DGlobalAmbient() {
     colour = params.AddParam(new CParamRgba(glm::vec4(0.0f)), "Colour");

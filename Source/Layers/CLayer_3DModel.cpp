@@ -1,11 +1,11 @@
 #include "Layers/CLayer_3DModel.h"
 
-#include "Render/CRenderState.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamInt.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector3.h"
 #include "Platform/CEffect.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 

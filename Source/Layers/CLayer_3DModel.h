@@ -22,8 +22,7 @@ public:
 
     // Scale first, then roll about z, pitch about x, yaw about y (rotation = yaw, pitch, roll in
     // radians), then the translation.
-    static glm::mat4 WorldMatrix(const glm::vec3 &position, const glm::vec3 &scale,
-                                 const glm::vec3 &rotation);
+    static glm::mat4 WorldMatrix(const glm::vec3 &position, const glm::vec3 &scale, const glm::vec3 &rotation);
 
     CParamString *shader;
     CParamString *model;

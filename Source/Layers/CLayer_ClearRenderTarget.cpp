@@ -1,10 +1,10 @@
 #include "Layers/CLayer_ClearRenderTarget.h"
 
-#include "Render/CRenderState.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamRgba.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Render/CRenderState.h"
 
 #include <glm/vec4.hpp>
 

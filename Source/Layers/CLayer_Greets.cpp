@@ -1,12 +1,12 @@
 #include "Layers/CLayer_Greets.h"
 
-#include "Render/CRenderState.h"
 #include "Base/Log.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector3.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 

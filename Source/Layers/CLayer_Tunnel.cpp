@@ -1,10 +1,10 @@
 #include "Layers/CLayer_Tunnel.h"
 
-#include "Render/CRenderState.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector3.h"
 #include "Platform/CEffect.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 
@@ -38,9 +38,7 @@ float CLayer_Tunnel::CopyDepth(int j, float spacing, float position) {
     return z;
 }
 
-glm::vec4 CLayer_Tunnel::BrightnessColour(float value) {
-    return UnpackColour(PackColour(value, value, value, 1.0f));
-}
+glm::vec4 CLayer_Tunnel::BrightnessColour(float value) { return UnpackColour(PackColour(value, value, value, 1.0f)); }
 
 void CLayer_Tunnel::Render(float time, float) {
     CResourceModel *resource = modelName->At(time);
@@ -66,8 +64,7 @@ void CLayer_Tunnel::Render(float time, float) {
     effectResource->DrawPasses(state, [&](int, CEffect &effect) {
         effect.SetValue("g_Brightness", &colour[0], sizeof colour);
         for (int j = 0; j < Copies; ++j) {
-            const glm::mat4 translation =
-                glm::translate(identity, glm::vec3(0.0f, 0.0f, CopyDepth(j, gap, offset)));
+            const glm::mat4 translation = glm::translate(identity, glm::vec3(0.0f, 0.0f, CopyDepth(j, gap, offset)));
             // Scale, then twist, then move into place.
             state.Matrices(state.mode).world = translation * ((j % 2) ? twistOdd : twistEven) * scaling;
             resource->Render(state);

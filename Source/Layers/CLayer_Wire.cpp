@@ -1,12 +1,12 @@
 #include "Layers/CLayer_Wire.h"
 
-#include "Render/CRenderState.h"
 #include "Base/Log.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamString.h"
 #include "Params/CParamVector3.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 
@@ -40,9 +40,7 @@ glm::vec3 EdgeNormal(const glm::vec3 &a, const glm::vec3 &b, const glm::vec3 &ra
     return length > 0.0f ? n / length : radial;
 }
 
-void Put(CLayer_Wire::Vertex &v, const glm::vec3 &p, const glm::vec3 &n) {
-    v = {p.x, p.y, p.z, n.x, n.y, n.z};
-}
+void Put(CLayer_Wire::Vertex &v, const glm::vec3 &p, const glm::vec3 &n) { v = {p.x, p.y, p.z, n.x, n.y, n.z}; }
 
 } // namespace
 
@@ -97,8 +95,8 @@ void CLayer_Wire::BuildVertices(float time, Vertex *out) {
 
     for (int i = 0; i < Samples; ++i) {
         const float t = time + static_cast<float>(i - Lead) * SampleStep;
-        samples[i] = glm::vec3(rotation->GetValue(t) * Pi / 180.0f, distance->GetValue(t),
-                               spin->GetValue(t) * Pi / 180.0f);
+        samples[i] =
+            glm::vec3(rotation->GetValue(t) * Pi / 180.0f, distance->GetValue(t), spin->GetValue(t) * Pi / 180.0f);
     }
     for (int k = 0; k < Rings; ++k) {
         glm::vec3 sum(0.0f);

@@ -40,10 +40,12 @@ private:
     std::vector<T*> resolved;
 };
 
-template <> inline CResourceShader* CResourceName<CResourceShader>::Find(const CResourceManager& r, const std::string& n) {
+template <>
+inline CResourceShader* CResourceName<CResourceShader>::Find(const CResourceManager& r, const std::string& n) {
     return r.FindShader(n);
 }
-template <> inline CResourceTexture* CResourceName<CResourceTexture>::Find(const CResourceManager& r, const std::string& n) {
+template <>
+inline CResourceTexture* CResourceName<CResourceTexture>::Find(const CResourceManager& r, const std::string& n) {
     return r.FindTexture(n);
 }
 template <>
@@ -51,6 +53,7 @@ inline CResourceTextureRenderTarget* CResourceName<CResourceTextureRenderTarget>
                                                                                        const std::string& n) {
     return r.FindRenderTarget(n);
 }
-template <> inline CResourceModel* CResourceName<CResourceModel>::Find(const CResourceManager& r, const std::string& n) {
+template <>
+inline CResourceModel* CResourceName<CResourceModel>::Find(const CResourceManager& r, const std::string& n) {
     return r.FindModel(n);
 }

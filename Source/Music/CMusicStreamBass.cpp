@@ -5,8 +5,7 @@
 
 #include <cmath>
 
-CMusicStreamBass::CMusicStreamBass(const std::string& fileName, float volume,
-                                   std::unique_ptr<CAudioOutput> output)
+CMusicStreamBass::CMusicStreamBass(const std::string& fileName, float volume, std::unique_ptr<CAudioOutput> output)
     : fileName(fileName), volume(volume), output(std::move(output)) {}
 
 DataFileResult CMusicStreamBass::ReadFile(const std::string& fileName, std::vector<uint8_t>& data) {
@@ -52,8 +51,7 @@ bool CMusicStreamBass::Init(float startSeconds) {
 float CMusicStreamBass::GetTime() {
     if (!loaded || output->GetSampleRate() <= 0)
         return 0.0f;
-    return static_cast<float>(static_cast<double>(output->GetPositionFrames()) /
-                              output->GetSampleRate());
+    return static_cast<float>(static_cast<double>(output->GetPositionFrames()) / output->GetSampleRate());
 }
 
 void CMusicStreamBass::SetPaused(bool p) {
@@ -91,15 +89,12 @@ void CMusicStreamBass::GetSpectrum(float* buffer) {
         buffer[i] = 0.0f;
 }
 
-bool CMusicStreamBass::HasFinished() {
-    return loaded && output->GetPositionFrames() >= output->GetLengthFrames();
-}
+bool CMusicStreamBass::HasFinished() { return loaded && output->GetPositionFrames() >= output->GetLengthFrames(); }
 
 float CMusicStreamBass::GetLength() const {
     if (!loaded || output->GetSampleRate() <= 0)
         return 0.0f;
-    return static_cast<float>(static_cast<double>(output->GetLengthFrames()) /
-                              output->GetSampleRate());
+    return static_cast<float>(static_cast<double>(output->GetLengthFrames()) / output->GetSampleRate());
 }
 
 void CMusicStreamBass::SetTime(float seconds) {

@@ -43,7 +43,6 @@ public:
     static DataFileResult ReadFile(const std::string& fileName, std::vector<uint8_t>& data);
 
 private:
-
     std::string fileName;
     float volume;
     std::unique_ptr<CAudioOutput> output;

@@ -28,9 +28,7 @@ inline constexpr InterpolationKeyword InterpolationKeywords[] = {
 bool FindInterpolationKind(const char *word, InterpolationKind &kind);
 
 // A set of kinds, one bit per InterpolationKind, for the kinds a class accepts.
-constexpr unsigned KindBit(InterpolationKind kind) {
-    return 1u << static_cast<unsigned>(kind);
-}
+constexpr unsigned KindBit(InterpolationKind kind) { return 1u << static_cast<unsigned>(kind); }
 
 class CParam {
 public:

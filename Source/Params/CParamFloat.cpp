@@ -22,8 +22,7 @@ bool CParamFloat::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
     bool read;
     switch (key.kind) {
     case InterpolationKind::Spectrum:
-        read = ReadFloat(tokeniser, key.value) && ReadBand(tokeniser, key.band) &&
-               ReadFloat(tokeniser, key.scale);
+        read = ReadFloat(tokeniser, key.value) && ReadBand(tokeniser, key.band) && ReadFloat(tokeniser, key.scale);
         break;
     case InterpolationKind::Square:
         read = ReadFloat(tokeniser, key.value) && ReadFloat(tokeniser, key.secondValue) &&

@@ -11,13 +11,12 @@ bool CParamInt::SetValueFromTokeniser(CTokeniser &tokeniser) {
 }
 
 bool CParamInt::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
-    constexpr unsigned accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
-                                  KindBit(InterpolationKind::Spectrum);
+    constexpr unsigned accepted =
+        KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) | KindBit(InterpolationKind::Spectrum);
     Keyframe key{time, InterpolationKind::Hold, 0};
     if (!ReadKind(tokeniser, accepted, key.kind) || !ReadInt(tokeniser, key.value))
         return false;
-    if (key.kind == InterpolationKind::Spectrum &&
-        (!ReadBand(tokeniser, key.band) || !ReadInt(tokeniser, key.scale)))
+    if (key.kind == InterpolationKind::Spectrum && (!ReadBand(tokeniser, key.band) || !ReadInt(tokeniser, key.scale)))
         return false;
     keyframes.push_back(key);
     return true;

@@ -1,7 +1,7 @@
 #include "Params/CParamManager.h"
 
-#include "Base/Log.h"
 #include "Base/CTokeniser.h"
+#include "Base/Log.h"
 #include "Base/Names.h"
 
 CParam *CParamManager::FindParam(const std::string &name) const {
@@ -22,8 +22,8 @@ bool CParamManager::SetValueFromTokeniser(CTokeniser &tokeniser, const std::stri
     }
     if (param->SetValueFromTokeniser(tokeniser))
         return true;
-    LOG("CParamManager::SetValueFromTokeniser", "Failed to set value from tokeniser for '%s' on line %d",
-        name.c_str(), tokeniser.line);
+    LOG("CParamManager::SetValueFromTokeniser", "Failed to set value from tokeniser for '%s' on line %d", name.c_str(),
+        tokeniser.line);
     return false;
 }
 
@@ -37,7 +37,7 @@ bool CParamManager::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) 
         return false;
     if (param->AddKeyframeFromTokeniser(time, tokeniser))
         return true;
-    LOG("CParamManager::AddKeyframeFromTokeniser",
-        "Failed to add a keyframe from tokeniser for '%s' on line %d", name.c_str(), tokeniser.line);
+    LOG("CParamManager::AddKeyframeFromTokeniser", "Failed to add a keyframe from tokeniser for '%s' on line %d",
+        name.c_str(), tokeniser.line);
     return false;
 }

@@ -13,8 +13,8 @@ bool CParamRgba::SetValueFromTokeniser(CTokeniser &tokeniser) {
 }
 
 bool CParamRgba::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
-    constexpr unsigned accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
-                                  KindBit(InterpolationKind::Smooth);
+    constexpr unsigned accepted =
+        KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) | KindBit(InterpolationKind::Smooth);
     Keyframe key{time, InterpolationKind::Hold, glm::vec4(0.0f)};
     float read[4];
     if (!ReadKind(tokeniser, accepted, key.kind) || !ReadFloats(tokeniser, read, 4))

@@ -11,8 +11,7 @@ bool CParamString::SetValueFromTokeniser(CTokeniser &tokeniser) {
 
 bool CParamString::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
     InterpolationKind kind;
-    if (!ReadKind(tokeniser, KindBit(InterpolationKind::Hold), kind) ||
-        tokeniser.NextToken() != TokenType::Word)
+    if (!ReadKind(tokeniser, KindBit(InterpolationKind::Hold), kind) || tokeniser.NextToken() != TokenType::Word)
         return false;
     keyframes.push_back(Keyframe{time, kind, tokeniser.GetString()});
     return true;

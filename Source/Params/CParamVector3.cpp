@@ -11,8 +11,8 @@ bool CParamVector3::SetValueFromTokeniser(CTokeniser &tokeniser) {
 }
 
 bool CParamVector3::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
-    constexpr unsigned accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
-                                  KindBit(InterpolationKind::Smooth);
+    constexpr unsigned accepted =
+        KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) | KindBit(InterpolationKind::Smooth);
     Keyframe key{time, InterpolationKind::Hold, glm::vec3(0.0f)};
     float read[3];
     if (!ReadKind(tokeniser, accepted, key.kind) || !ReadFloats(tokeniser, read, 3))

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <thread>
-#include <cstring>
 
 namespace {
 

@@ -4,9 +4,7 @@
 
 #include <algorithm>
 
-std::unique_ptr<CAudioOutput> CreateCaptureAudioOutput() {
-    return std::make_unique<CAudioOutputCapture>();
-}
+std::unique_ptr<CAudioOutput> CreateCaptureAudioOutput() { return std::make_unique<CAudioOutputCapture>(); }
 
 bool CAudioOutputCapture::Load(const void* data, size_t size) {
     position = 0;
@@ -22,9 +20,7 @@ bool CAudioOutputCapture::Play() {
     return true;
 }
 
-void CAudioOutputCapture::SetPositionFrames(int64_t frame) {
-    position = std::clamp(frame, int64_t(0), music.Frames());
-}
+void CAudioOutputCapture::SetPositionFrames(int64_t frame) { position = std::clamp(frame, int64_t(0), music.Frames()); }
 
 void CAudioOutputCapture::GetSpectrum(float* bands) {
     analyser.Analyse(music.Samples(), music.Frames(), music.Channels(), position, bands);

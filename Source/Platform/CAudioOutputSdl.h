@@ -49,14 +49,14 @@ private:
 
     // Shared with the audio thread, which touches them only inside the callback; the main thread
     // takes the device lock around them.
-    int64_t feedFrame = 0;       // the next frame the callback hands to the device
-    int64_t anchorFrame = 0;     // the frame heard when the last callback ran
-    int64_t anchorCounter = 0;   // the counter value at that callback
-    bool anchorValid = false;    // false until a callback has run since the last start or seek
+    int64_t feedFrame = 0;     // the next frame the callback hands to the device
+    int64_t anchorFrame = 0;   // the frame heard when the last callback ran
+    int64_t anchorCounter = 0; // the counter value at that callback
+    bool anchorValid = false;  // false until a callback has run since the last start or seek
     float gain = 1.0f;
 
     // Main thread only.
     bool playing = false;
-    int64_t holdFrame = 0;       // the position while stopped, and the start after a seek
-    int64_t lastReported = 0;    // keeps the reported position from going backwards
+    int64_t holdFrame = 0;    // the position while stopped, and the start after a seek
+    int64_t lastReported = 0; // keeps the reported position from going backwards
 };

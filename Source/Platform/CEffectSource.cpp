@@ -46,7 +46,9 @@ bool KeyValue(const std::string& word, std::string& key, std::string& value) {
 
 } // namespace
 
-const EffectSection* CEffectSource::FindVertex(const std::string& name) const { return FindSection(vertexShaders, name); }
+const EffectSection* CEffectSource::FindVertex(const std::string& name) const {
+    return FindSection(vertexShaders, name);
+}
 const EffectSection* CEffectSource::FindFragment(const std::string& name) const {
     return FindSection(fragmentShaders, name);
 }
@@ -158,8 +160,7 @@ bool CEffectSource::Parse(const std::string& text, CEffectSource& out, std::stri
                     sampler.hasAddress = true;
                     sampler.address = value == "clamp" ? TextureAddress::Clamp : TextureAddress::Wrap;
                 } else {
-                    error = AtLine(lineNumber, "'" + words[i] +
-                                                   "' is not filter=point|linear or address=clamp|wrap");
+                    error = AtLine(lineNumber, "'" + words[i] + "' is not filter=point|linear or address=clamp|wrap");
                     return false;
                 }
             }

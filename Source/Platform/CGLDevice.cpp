@@ -118,11 +118,9 @@ int VertexCountOf(PrimitiveType type, int primitives) {
     return type == PrimitiveType::TriangleFan ? primitives + 2 : primitives * 3;
 }
 
-
 } // namespace
 
-std::unique_ptr<CGLDevice> CGLDevice::Create(SDL_Window* window, int w, int h, int samples, int depthSize,
-                                             bool vsync) {
+std::unique_ptr<CGLDevice> CGLDevice::Create(SDL_Window* window, int w, int h, int samples, int depthSize, bool vsync) {
     std::unique_ptr<CGLDevice> device(new CGLDevice());
     if (!device->Init(window, w, h, samples, depthSize, vsync))
         return nullptr;

@@ -32,8 +32,8 @@ struct GLContextLink {
 class CGLDevice : public CGraphicsDevice {
 public:
     // Makes the context on the window and the device's framebuffers; null with a log line on failure.
-    static std::unique_ptr<CGLDevice> Create(SDL_Window* window, int width, int height, int samples,
-                                             int depthSize, bool vsync);
+    static std::unique_ptr<CGLDevice> Create(SDL_Window* window, int width, int height, int samples, int depthSize,
+                                             bool vsync);
     ~CGLDevice() override;
 
     int BackBufferWidth() const override { return width; }
@@ -113,8 +113,8 @@ private:
     GLuint targetDepth = 0;                   // depth for render targets (backDepth without multisampling)
     GLuint targetDepthFbo = 0;                // targetDepth alone, for clearing it (only with multisampling)
     GLuint vao = 0;
-    GLuint samplerObjects[4] = {};            // filter x address
-    GLuint readBuffers[2] = {};               // pixel buffer objects of read-backs under way
+    GLuint samplerObjects[4] = {}; // filter x address
+    GLuint readBuffers[2] = {};    // pixel buffer objects of read-backs under way
     int readFirst = 0, readCount = 0;
 
     std::unique_ptr<CGLEffect> plainEffect;

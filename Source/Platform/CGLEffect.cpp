@@ -58,27 +58,33 @@ int Components(GLenum type) {
     switch (type) {
     case GL_FLOAT:
     case GL_INT:
-    case GL_BOOL: return 1;
+    case GL_BOOL:
+        return 1;
     case GL_FLOAT_VEC2:
     case GL_INT_VEC2:
-    case GL_BOOL_VEC2: return 2;
+    case GL_BOOL_VEC2:
+        return 2;
     case GL_FLOAT_VEC3:
     case GL_INT_VEC3:
-    case GL_BOOL_VEC3: return 3;
+    case GL_BOOL_VEC3:
+        return 3;
     case GL_FLOAT_VEC4:
     case GL_INT_VEC4:
     case GL_BOOL_VEC4:
-    case GL_FLOAT_MAT2: return 4;
-    case GL_FLOAT_MAT3: return 9;
-    case GL_FLOAT_MAT4: return 16;
-    default: return 0;
+    case GL_FLOAT_MAT2:
+        return 4;
+    case GL_FLOAT_MAT3:
+        return 9;
+    case GL_FLOAT_MAT4:
+        return 16;
+    default:
+        return 0;
     }
 }
 
 bool IsDeviceUniform(const std::string& name) {
-    static const char* const names[] = {"g_Ambient",      "g_LightingEnabled", "g_Light0Enabled",
-                                        "g_Light0Position", "g_Light0Diffuse", "g_Light0Specular",
-                                        "g_Light0Ambient", "g_Light0Range"};
+    static const char* const names[] = {"g_Ambient",       "g_LightingEnabled", "g_Light0Enabled", "g_Light0Position",
+                                        "g_Light0Diffuse", "g_Light0Specular",  "g_Light0Ambient", "g_Light0Range"};
     return name.compare(0, 3, "qv_") == 0 ||
            std::any_of(std::begin(names), std::end(names), [&](const char* n) { return name == n; });
 }
@@ -298,22 +304,45 @@ void CGLEffect::Upload(const GLProgram& program) const {
         const float* f = p.values.data();
         const GLint* n = reinterpret_cast<const GLint*>(f);
         switch (p.type) {
-        case GL_FLOAT: glUniform1fv(location, p.count, f); break;
-        case GL_FLOAT_VEC2: glUniform2fv(location, p.count, f); break;
-        case GL_FLOAT_VEC3: glUniform3fv(location, p.count, f); break;
-        case GL_FLOAT_VEC4: glUniform4fv(location, p.count, f); break;
-        case GL_FLOAT_MAT2: glUniformMatrix2fv(location, p.count, GL_FALSE, f); break;
-        case GL_FLOAT_MAT3: glUniformMatrix3fv(location, p.count, GL_FALSE, f); break;
-        case GL_FLOAT_MAT4: glUniformMatrix4fv(location, p.count, GL_FALSE, f); break;
+        case GL_FLOAT:
+            glUniform1fv(location, p.count, f);
+            break;
+        case GL_FLOAT_VEC2:
+            glUniform2fv(location, p.count, f);
+            break;
+        case GL_FLOAT_VEC3:
+            glUniform3fv(location, p.count, f);
+            break;
+        case GL_FLOAT_VEC4:
+            glUniform4fv(location, p.count, f);
+            break;
+        case GL_FLOAT_MAT2:
+            glUniformMatrix2fv(location, p.count, GL_FALSE, f);
+            break;
+        case GL_FLOAT_MAT3:
+            glUniformMatrix3fv(location, p.count, GL_FALSE, f);
+            break;
+        case GL_FLOAT_MAT4:
+            glUniformMatrix4fv(location, p.count, GL_FALSE, f);
+            break;
         case GL_INT:
-        case GL_BOOL: glUniform1iv(location, p.count, n); break;
+        case GL_BOOL:
+            glUniform1iv(location, p.count, n);
+            break;
         case GL_INT_VEC2:
-        case GL_BOOL_VEC2: glUniform2iv(location, p.count, n); break;
+        case GL_BOOL_VEC2:
+            glUniform2iv(location, p.count, n);
+            break;
         case GL_INT_VEC3:
-        case GL_BOOL_VEC3: glUniform3iv(location, p.count, n); break;
+        case GL_BOOL_VEC3:
+            glUniform3iv(location, p.count, n);
+            break;
         case GL_INT_VEC4:
-        case GL_BOOL_VEC4: glUniform4iv(location, p.count, n); break;
-        default: break;
+        case GL_BOOL_VEC4:
+            glUniform4iv(location, p.count, n);
+            break;
+        default:
+            break;
         }
     }
 }

@@ -61,8 +61,8 @@ private:
     struct Param {
         std::string name;
         GLenum type = 0;
-        int count = 1;              // array length
-        std::vector<float> values;  // raw 32-bit values, floats or ints
+        int count = 1;             // array length
+        std::vector<float> values; // raw 32-bit values, floats or ints
         bool set = false;
     };
     struct Technique {

@@ -92,8 +92,7 @@ public:
     virtual std::unique_ptr<CVertexBuffer> CreateVertexBuffer(size_t bytes) = 0;
     virtual std::unique_ptr<CIndexBuffer> CreateIndexBuffer(size_t count) = 0;
     // RGBA8 pixels, top row first; `levels` mip levels (1 or 2), each level half the previous one.
-    virtual std::unique_ptr<CTexture> CreateTexture(int width, int height, const uint8_t* rgba,
-                                                    int levels) = 0;
+    virtual std::unique_ptr<CTexture> CreateTexture(int width, int height, const uint8_t* rgba, int levels) = 0;
     // A square colour texture that can be drawn into.
     virtual std::unique_ptr<CTexture> CreateRenderTarget(int size) = 0;
     // Draw into the render target, or into the back buffer when `target` is null.

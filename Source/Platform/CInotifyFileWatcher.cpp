@@ -23,9 +23,7 @@ bool Exists(const std::string& path) {
 
 } // namespace
 
-std::unique_ptr<CFileWatcher> CreateFileWatcher() {
-    return std::make_unique<CInotifyFileWatcher>();
-}
+std::unique_ptr<CFileWatcher> CreateFileWatcher() { return std::make_unique<CInotifyFileWatcher>(); }
 
 CInotifyFileWatcher::CInotifyFileWatcher(int quietMs, int maxHoldMs)
     : quiet(std::max(quietMs, 0)), maxHold(std::max(maxHoldMs, quietMs)) {
@@ -71,8 +69,7 @@ bool CInotifyFileWatcher::Watch(const std::vector<std::string>& files) {
     for (const auto& [folder, names] : byFolder) {
         int wd = inotify_add_watch(fd, folder.c_str(), WatchMask);
         if (wd < 0) {
-            LOG("CInotifyFileWatcher::Watch", "Not watching files in '%s': %s", folder.c_str(),
-                std::strerror(errno));
+            LOG("CInotifyFileWatcher::Watch", "Not watching files in '%s': %s", folder.c_str(), std::strerror(errno));
             continue;
         }
         // Two spellings of one folder share a descriptor; the first spelling names it in the log.

@@ -38,8 +38,8 @@ const ImVec4 ErrorRed(1.0f, 0.35f, 0.3f, 1.0f);
 const ImVec4 Dim(0.6f, 0.6f, 0.6f, 1.0f);
 
 constexpr ImGuiWindowFlags PanelFlags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
-                                        ImGuiWindowFlags_NoSavedSettings |
-                                        ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav;
+                                        ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
+                                        ImGuiWindowFlags_NoNav;
 
 // The spectrum is drawn in decibels: music's levels mostly lie far below 1, where a straight scale
 // shows nothing. 1 is the top, MinDecibels the bottom.
@@ -134,8 +134,7 @@ void COverlayUi::OnEvent(const SDL_Event& event) {
 }
 
 float COverlayUi::ScaleFor(int windowWidth, int windowHeight) {
-    const float s =
-        std::min(static_cast<float>(windowWidth) / 1024.0f, static_cast<float>(windowHeight) / 768.0f);
+    const float s = std::min(static_cast<float>(windowWidth) / 1024.0f, static_cast<float>(windowHeight) / 768.0f);
     if (!(s > 0.0f))
         return 1.0f;
     return std::clamp(s, 0.75f, 4.0f);
@@ -373,8 +372,7 @@ void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
         draw->AddLine(ImVec2(x0, y), ImVec2(x1, y), GridLine);
         char text[16];
         std::snprintf(text, sizeof text, "%d dB", db);
-        draw->AddText(ImVec2(x0 - ImGui::CalcTextSize(text).x - 0.3f * font, y - 0.5f * font), LabelText,
-                      text);
+        draw->AddText(ImVec2(x0 - ImGui::CalcTextSize(text).x - 0.3f * font, y - 0.5f * font), LabelText, text);
     }
 
     float labels[16];
@@ -397,8 +395,7 @@ void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
     for (int k = 0; k < count; ++k) {
         const float left = x0 + axis.BandStart(k) * (x1 - x0);
         const float right = std::max(left + 1.0f, x0 + axis.BandEnd(k) * (x1 - x0));
-        draw->AddRectFilled(ImVec2(left, yOf(spectrum.values[k])), ImVec2(std::min(right - 0.5f, x1), y1),
-                            Bars);
+        draw->AddRectFilled(ImVec2(left, yOf(spectrum.values[k])), ImVec2(std::min(right - 0.5f, x1), y1), Bars);
     }
 
     // The bands the keyframes follow, with their level now. Labels take the first of two rows with
@@ -483,15 +480,13 @@ void COverlayUi::DrawTimeline(const OverlayTimeline& line, OverlayActions& actio
         const float y0 = lanesTop + laneHeight * static_cast<float>(lane.scene) + 1.0f;
         const float y1 = y0 + laneHeight - 2.0f;
         const ImVec2 a(lane.x0, y0), b(std::max(lane.x1, lane.x0 + 1.0f), y1);
-        draw->AddRectFilled(a, b, lane.now ? IM_COL32(40, 120, 170, 235) : IM_COL32(55, 65, 80, 220),
-                            3.0f * scale);
+        draw->AddRectFilled(a, b, lane.now ? IM_COL32(40, 120, 170, 235) : IM_COL32(55, 65, 80, 220), 3.0f * scale);
         if (lane.now)
             draw->AddRect(a, b, Accent, 3.0f * scale);
         if (laneHeight >= font) {
             draw->PushClipRect(a, b, true);
             const std::string& name = line.scenes[static_cast<size_t>(lane.scene)].name;
-            draw->AddText(ImVec2(a.x + 0.3f * font, y0 + (laneHeight - 2.0f - font) * 0.5f), LabelText,
-                          name.c_str());
+            draw->AddText(ImVec2(a.x + 0.3f * font, y0 + (laneHeight - 2.0f - font) * 0.5f), LabelText, name.c_str());
             draw->PopClipRect();
         }
     }
@@ -499,11 +494,11 @@ void COverlayUi::DrawTimeline(const OverlayTimeline& line, OverlayActions& actio
     if (timeline.HasLoop())
         draw->AddRectFilled(ImVec2(timeline.LoopX0(), top), ImVec2(timeline.LoopX1(), bottom), LoopFill);
     if (line.hasLoopStart)
-        draw->AddLine(ImVec2(timeline.XOf(line.loopStart), top), ImVec2(timeline.XOf(line.loopStart), bottom),
-                      LoopEdge, 2.0f * scale);
+        draw->AddLine(ImVec2(timeline.XOf(line.loopStart), top), ImVec2(timeline.XOf(line.loopStart), bottom), LoopEdge,
+                      2.0f * scale);
     if (line.hasLoopEnd)
-        draw->AddLine(ImVec2(timeline.XOf(line.loopEnd), top), ImVec2(timeline.XOf(line.loopEnd), bottom),
-                      LoopEdge, 2.0f * scale);
+        draw->AddLine(ImVec2(timeline.XOf(line.loopEnd), top), ImVec2(timeline.XOf(line.loopEnd), bottom), LoopEdge,
+                      2.0f * scale);
 
     const float x = timeline.PlayheadX();
     draw->AddLine(ImVec2(x, top), ImVec2(x, bottom), Playhead, 2.0f * scale);

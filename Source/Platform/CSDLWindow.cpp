@@ -30,8 +30,8 @@ std::unique_ptr<CSDLWindow> CSDLWindow::Create(const std::string& title, int wid
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
 
-    SDL_Window* w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                     std::max(width, 1), std::max(height, 1), flags);
+    SDL_Window* w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, std::max(width, 1),
+                                     std::max(height, 1), flags);
     if (!w) {
         LOG("CreateMainWindow", "Failed to create the window: %s", SDL_GetError());
         return nullptr;
@@ -170,30 +170,52 @@ void CSDLWindow::HandleEvent(const SDL_Event& event) {
 
 int CSDLWindow::KeyCodeFor(int sdlKey) {
     switch (sdlKey) {
-    case SDLK_BACKSPACE: return 0x08;
-    case SDLK_TAB: return 0x09;
-    case SDLK_RETURN: return 0x0D;
+    case SDLK_BACKSPACE:
+        return 0x08;
+    case SDLK_TAB:
+        return 0x09;
+    case SDLK_RETURN:
+        return 0x0D;
     case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return KeyShift;
+    case SDLK_RSHIFT:
+        return KeyShift;
     case SDLK_LCTRL:
-    case SDLK_RCTRL: return KeyControl;
-    case SDLK_PAUSE: return 0x13;
-    case SDLK_ESCAPE: return KeyEscape;
-    case SDLK_SPACE: return 0x20;
-    case SDLK_PAGEUP: return 0x21;
-    case SDLK_PAGEDOWN: return 0x22;
-    case SDLK_END: return 0x23;
-    case SDLK_HOME: return 0x24;
-    case SDLK_LEFT: return KeyLeft;
-    case SDLK_UP: return KeyUp;
-    case SDLK_RIGHT: return KeyRight;
-    case SDLK_DOWN: return 0x28;
-    case SDLK_INSERT: return 0x2D;
-    case SDLK_DELETE: return 0x2E;
-    case SDLK_LEFTBRACKET: return KeyOpenBracket;
-    case SDLK_BACKSLASH: return KeyBackslash;
-    case SDLK_RIGHTBRACKET: return KeyCloseBracket;
-    default: break;
+    case SDLK_RCTRL:
+        return KeyControl;
+    case SDLK_PAUSE:
+        return 0x13;
+    case SDLK_ESCAPE:
+        return KeyEscape;
+    case SDLK_SPACE:
+        return 0x20;
+    case SDLK_PAGEUP:
+        return 0x21;
+    case SDLK_PAGEDOWN:
+        return 0x22;
+    case SDLK_END:
+        return 0x23;
+    case SDLK_HOME:
+        return 0x24;
+    case SDLK_LEFT:
+        return KeyLeft;
+    case SDLK_UP:
+        return KeyUp;
+    case SDLK_RIGHT:
+        return KeyRight;
+    case SDLK_DOWN:
+        return 0x28;
+    case SDLK_INSERT:
+        return 0x2D;
+    case SDLK_DELETE:
+        return 0x2E;
+    case SDLK_LEFTBRACKET:
+        return KeyOpenBracket;
+    case SDLK_BACKSLASH:
+        return KeyBackslash;
+    case SDLK_RIGHTBRACKET:
+        return KeyCloseBracket;
+    default:
+        break;
     }
     if (sdlKey >= SDLK_a && sdlKey <= SDLK_z)
         return 0x41 + (sdlKey - SDLK_a);

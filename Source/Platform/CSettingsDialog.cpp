@@ -10,7 +10,6 @@
 #include <imgui_impl_opengl3.h>
 #include <imgui_impl_sdl.h>
 
-
 namespace {
 
 constexpr int DialogWidth = 400;
@@ -85,8 +84,8 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, const SettingsDialo
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
-    owned.window = SDL_CreateWindow(texts.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    DialogWidth, DialogHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    owned.window = SDL_CreateWindow(texts.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, DialogWidth,
+                                    DialogHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (owned.window)
         owned.context = SDL_GL_CreateContext(owned.window);
     if (!owned.window || !owned.context) {

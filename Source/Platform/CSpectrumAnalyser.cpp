@@ -22,8 +22,7 @@ CSpectrumAnalyser::CSpectrumAnalyser() : work(std::make_unique<Work>()) {
 
 CSpectrumAnalyser::~CSpectrumAnalyser() { kiss_fftr_free(work->config); }
 
-void CSpectrumAnalyser::Analyse(const float* samples, int64_t frames, int channels, int64_t endFrame,
-                                float* bands) {
+void CSpectrumAnalyser::Analyse(const float* samples, int64_t frames, int channels, int64_t endFrame, float* bands) {
     if (!work->config || !samples || channels < 1 || frames <= 0) {
         for (int k = 0; k < Bands; ++k)
             bands[k] = 0.0f;

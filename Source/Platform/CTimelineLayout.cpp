@@ -5,9 +5,7 @@
 
 namespace {
 
-bool Positive(float value) {
-    return value > 0.0f && std::isfinite(value);
-}
+bool Positive(float value) { return value > 0.0f && std::isfinite(value); }
 
 // The smallest power of two of bars whose spacing reaches `spacing` pixels.
 int StepFor(float pixelsPerBar, float spacing) {
@@ -19,8 +17,7 @@ int StepFor(float pixelsPerBar, float spacing) {
 
 } // namespace
 
-void CTimelineLayout::Build(const OverlayTimeline& timeline, float stripLeft, float stripWidth,
-                            float labelSpacing) {
+void CTimelineLayout::Build(const OverlayTimeline& timeline, float stripLeft, float stripWidth, float labelSpacing) {
     left = std::isfinite(stripLeft) ? stripLeft : 0.0f;
     width = Positive(stripWidth) ? stripWidth : 1.0f;
     const bool bars = Positive(timeline.secondsPerBar);

@@ -45,9 +45,7 @@ AVRational FrameRate(double fps) {
 
 } // namespace
 
-CVideoEncoderFFmpeg::~CVideoEncoderFFmpeg() {
-    Close();
-}
+CVideoEncoderFFmpeg::~CVideoEncoderFFmpeg() { Close(); }
 
 void CVideoEncoderFFmpeg::Close() {
     if (format && fileOpen)
@@ -87,8 +85,7 @@ bool CVideoEncoderFFmpeg::Open(const VideoEncoderSettings& wanted, std::string& 
     // their errors still reach standard error.
     av_log_set_level(AV_LOG_ERROR);
 
-    int result =
-        avformat_alloc_output_context2(&format, nullptr, settings.container.c_str(), settings.path.c_str());
+    int result = avformat_alloc_output_context2(&format, nullptr, settings.container.c_str(), settings.path.c_str());
     if (result < 0 || !format) {
         error = "no " + settings.container + " writer in FFmpeg's libraries: " + ErrorText(result);
         return false;
@@ -226,8 +223,8 @@ bool CVideoEncoderFFmpeg::OpenAudio(std::string& error) {
     const DecodedMusic& music = settings.music;
     AVChannelLayout layout;
     av_channel_layout_default(&layout, music.channels);
-    result = swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_FLTP, AudioRate, &layout,
-                                 AV_SAMPLE_FMT_FLT, music.sampleRate, 0, nullptr);
+    result = swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_FLTP, AudioRate, &layout, AV_SAMPLE_FMT_FLT,
+                                 music.sampleRate, 0, nullptr);
     av_channel_layout_uninit(&layout);
     if (result < 0 || swr_init(resampler) < 0) {
         error = "cannot set up the music's resampling from " + std::to_string(music.sampleRate) + " Hz";
@@ -240,12 +237,10 @@ bool CVideoEncoderFFmpeg::OpenAudio(std::string& error) {
     return true;
 }
 
-bool CVideoEncoderFFmpeg::Encode(AVCodecContext* codec, AVStream* stream, AVFrame* frame,
-                                 std::string& error) {
+bool CVideoEncoderFFmpeg::Encode(AVCodecContext* codec, AVStream* stream, AVFrame* frame, std::string& error) {
     int result = avcodec_send_frame(codec, frame);
     if (result < 0) {
-        error = std::string("cannot encode the ") + (codec == video ? "pictures" : "sound") + ": " +
-                ErrorText(result);
+        error = std::string("cannot encode the ") + (codec == video ? "pictures" : "sound") + ": " + ErrorText(result);
         return false;
     }
     for (;;) {
@@ -253,8 +248,8 @@ bool CVideoEncoderFFmpeg::Encode(AVCodecContext* codec, AVStream* stream, AVFram
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return true;
         if (result < 0) {
-            error = std::string("cannot encode the ") + (codec == video ? "pictures" : "sound") + ": " +
-                    ErrorText(result);
+            error =
+                std::string("cannot encode the ") + (codec == video ? "pictures" : "sound") + ": " + ErrorText(result);
             return false;
         }
         // Every picture lasts one frame, the last one included, so the video is frames / fps long.
@@ -286,8 +281,7 @@ bool CVideoEncoderFFmpeg::WriteFrame(const uint8_t* rgba, std::string& error) {
     if (!Encode(video, videoStream, picture, error))
         return false;
     ++framesWritten;
-    return !audio ||
-           WriteAudioUntil(av_rescale_q(framesWritten, video->time_base, audio->time_base), false, error);
+    return !audio || WriteAudioUntil(av_rescale_q(framesWritten, video->time_base, audio->time_base), false, error);
 }
 
 bool CVideoEncoderFFmpeg::ResampleMore() {
@@ -353,8 +347,7 @@ bool CVideoEncoderFFmpeg::WriteAudioUntil(int64_t end, bool final, std::string& 
         const int samples = count < blockSize && !smallLast ? blockSize : count;
         for (int channel = 0; channel < 2; ++channel) {
             float* target = reinterpret_cast<float*>(sound->data[channel]);
-            std::memcpy(target, resampled[channel].data() + consumed,
-                        static_cast<size_t>(count) * sizeof(float));
+            std::memcpy(target, resampled[channel].data() + consumed, static_cast<size_t>(count) * sizeof(float));
             std::fill(target + count, target + samples, 0.0f);
         }
         sound->nb_samples = samples;

@@ -57,8 +57,8 @@ std::unique_ptr<CWindow> CreateMainWindow(const std::string& title, int width, i
 
 std::unique_ptr<CGraphicsDevice> CreateGraphicsDevice(CWindow& window, const GraphicsDeviceOptions& options) {
     // Every window comes from CreateMainWindow.
-    return CGLDevice::Create(static_cast<CSDLWindow&>(window).Handle(), options.width, options.height,
-                             options.AAType, options.renderTargetSize, options.vsync);
+    return CGLDevice::Create(static_cast<CSDLWindow&>(window).Handle(), options.width, options.height, options.AAType,
+                             options.renderTargetSize, options.vsync);
 }
 
 void DecodeMusicAhead(std::string bytes) { CAudioDecoder::DecodeAhead(std::move(bytes)); }

@@ -14,9 +14,9 @@
 #include <vector>
 
 struct GraphicsDeviceOptions {
-    int width = 1024;  // back buffer size in pixels
+    int width = 1024; // back buffer size in pixels
     int height = 768;
-    int AAType = 0;    // samples per pixel; 0 or 1 for none
+    int AAType = 0;              // samples per pixel; 0 or 1 for none
     int renderTargetSize = 1024; // edge of the square depth buffer shared with render targets
     bool vsync = true;
 };

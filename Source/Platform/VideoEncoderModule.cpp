@@ -61,8 +61,8 @@ std::unique_ptr<CVideoEncoder> CreateVideoEncoder() {
             factory = reinterpret_cast<Factory>(dlsym(module, "QvCreateVideoEncoder"));
         // dlerror's text names the file.
         if (!factory)
-            failure = "cannot load the video encoder: " +
-                      (error ? std::string(error) : "'" + path + "' has no entry point");
+            failure =
+                "cannot load the video encoder: " + (error ? std::string(error) : "'" + path + "' has no entry point");
     });
     if (!factory)
         return std::make_unique<CMissingVideoEncoder>(failure);

@@ -1,8 +1,8 @@
 #include "Render/CRenderState.h"
 
+#include "Base/CSettings.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Base/CSettings.h"
 
 #include <glm/ext/matrix_clip_space.hpp>
 #include <glm/ext/matrix_transform.hpp>
@@ -63,7 +63,8 @@ void CRenderState::BeginFrame() {
     device.SetAmbient(0);
 
     ModeMatrixTriple& m2 = Matrices(RenderMode::Mode2D);
-    m2.projection = glm::orthoLH_ZO(-CanvasWidth / 2, CanvasWidth / 2, -CanvasHeight / 2, CanvasHeight / 2, 1.0f, 10.0f);
+    m2.projection =
+        glm::orthoLH_ZO(-CanvasWidth / 2, CanvasWidth / 2, -CanvasHeight / 2, CanvasHeight / 2, 1.0f, 10.0f);
     m2.view = glm::translate(glm::mat4(1.0f), glm::vec3(-CanvasWidth / 2, -CanvasHeight / 2, 0.0f));
     m2.world = glm::mat4(1.0f);
 

@@ -37,9 +37,9 @@ bool Truncated(ImageError& error) { return Refuse(error, ImageFault::Corrupt, En
 struct BmpLayout {
     int width = 0, height = 0;
     int bitsPerPixel = 0;
-    int paletteSize = 0;     // entries, for 1, 4 and 8 bits per pixel
-    int64_t pixelStart = 0;  // the file offset of the first row
-    int64_t rowBytes = 0;    // without the padding to four bytes
+    int paletteSize = 0;    // entries, for 1, 4 and 8 bits per pixel
+    int64_t pixelStart = 0; // the file offset of the first row
+    int64_t rowBytes = 0;   // without the padding to four bytes
 };
 
 bool ReadBmpLayout(const uint8_t* data, size_t size, BmpLayout& layout, ImageError& error) {
@@ -80,13 +80,26 @@ bool ReadBmpLayout(const uint8_t* data, size_t size, BmpLayout& layout, ImageErr
     const int64_t width = layout.width;
     int64_t consumed = headerEnd; // what stb has read when it skips to the offset
     switch (layout.bitsPerPixel) {
-    case 1: layout.rowBytes = (width + 7) / 8; break;
-    case 4: layout.rowBytes = (width + 1) / 2; break;
-    case 8: layout.rowBytes = width; break;
-    case 16: layout.rowBytes = 2 * width; break;
-    case 24: layout.rowBytes = 3 * width; break;
-    case 32: layout.rowBytes = 4 * width; break;
-    default: return Refuse(error, ImageFault::Corrupt, "unsupported BMP pixel size");
+    case 1:
+        layout.rowBytes = (width + 7) / 8;
+        break;
+    case 4:
+        layout.rowBytes = (width + 1) / 2;
+        break;
+    case 8:
+        layout.rowBytes = width;
+        break;
+    case 16:
+        layout.rowBytes = 2 * width;
+        break;
+    case 24:
+        layout.rowBytes = 3 * width;
+        break;
+    case 32:
+        layout.rowBytes = 4 * width;
+        break;
+    default:
+        return Refuse(error, ImageFault::Corrupt, "unsupported BMP pixel size");
     }
     if (layout.bitsPerPixel < 16) {
         // stb sizes the palette from the gap between header and pixels, with its own sum for the
@@ -143,9 +156,9 @@ bool ReadTgaLayout(const uint8_t* data, size_t size, TgaLayout& layout, ImageErr
     bool headerOk = mapType <= 1 && width >= 1 && height >= 1 &&
                     (bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32);
     if (mapType == 1)
-        headerOk = headerOk && (type == 1 || type == 9) && (bits == 8 || bits == 16) &&
-                   (paletteBits == 8 || paletteBits == 15 || paletteBits == 16 || paletteBits == 24 ||
-                    paletteBits == 32);
+        headerOk =
+            headerOk && (type == 1 || type == 9) && (bits == 8 || bits == 16) &&
+            (paletteBits == 8 || paletteBits == 15 || paletteBits == 16 || paletteBits == 24 || paletteBits == 32);
     else
         headerOk = headerOk && (type == 2 || type == 3 || type == 10 || type == 11);
     if (!headerOk)
@@ -250,8 +263,8 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& image, ImageError
     if (!ReadTgaLayout(data, size, layout, error))
         return false;
     const int64_t pixels = int64_t(layout.width) * layout.height;
-    const int64_t end = layout.runLength ? TgaRunLengthEnd(data, size, layout)
-                                         : layout.pixelStart + pixels * layout.pixelBytes;
+    const int64_t end =
+        layout.runLength ? TgaRunLengthEnd(data, size, layout) : layout.pixelStart + pixels * layout.pixelBytes;
     if (end < 0 || end > static_cast<int64_t>(size))
         return Truncated(error);
     return DecodeWithStb(data, size, layout.width, layout.height, image, error);

@@ -1,13 +1,12 @@
 #include "Resources/CResourceManager.h"
 
+#include "Base/CTokeniser.h"
 #include "Base/CommandLine.h"
-#include "Base/Names.h"
 #include "Base/Log.h"
+#include "Base/Names.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
-#include "Base/CTokeniser.h"
-
 
 namespace {
 
@@ -116,8 +115,8 @@ bool CResourceManager::LoadRenderTargetFromTokeniser(CTokeniser& t) {
     } else if (SameName(t.GetString(), "quarter")) {
         size = RenderTargetSize::Quarter;
     } else {
-        LOG("CResourceManager::LoadRenderTargetFromTokeniser", "Unknown render target size '%s' line %d",
-            t.GetString(), t.line);
+        LOG("CResourceManager::LoadRenderTargetFromTokeniser", "Unknown render target size '%s' line %d", t.GetString(),
+            t.line);
         return false;
     }
     if (FindTexture(name)) {
@@ -137,8 +136,8 @@ bool CResourceManager::LoadRenderTargetFromTokeniser(CTokeniser& t) {
 
 bool CResourceManager::LoadModelFromTokeniser(CTokeniser& t) {
     if (t.NextToken() != TokenType::Word) {
-        LOG("CResourceManager::LoadModelFromTokeniser",
-            "Expecting model resource name but didn't find one on line %d", t.line);
+        LOG("CResourceManager::LoadModelFromTokeniser", "Expecting model resource name but didn't find one on line %d",
+            t.line);
         return false;
     }
     std::string name = t.GetString();

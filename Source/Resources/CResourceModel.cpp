@@ -1,10 +1,10 @@
 #include "Resources/CResourceModel.h"
 
-#include "Render/CRenderState.h"
 #include "Base/DataFile.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceTexture.h"
 
 #include <cfloat>
@@ -21,7 +21,7 @@ namespace {
 constexpr size_t LineBytes = 1024; // a line holds at most 1,023 characters
 constexpr size_t MaxWordLength = 255;
 // Sane limits, checked before anything is stored, so that a hostile count cannot exhaust memory.
-constexpr int MaxSectionCount = 65536;        // materials, objects, lights, cameras
+constexpr int MaxSectionCount = 65536;         // materials, objects, lights, cameras
 constexpr int MaxObjectElements = 4 * 1048576; // vertices, texture coordinates, faces of one object
 constexpr uint32_t ModelVertexFormat = VertexPosition | VertexNormal | VertexTex1;
 
@@ -31,7 +31,8 @@ static_assert(sizeof(ModelVertex) == 32, "ModelVertex must stay 32 bytes");
 // returns are dropped wherever they occur, so LF and CR LF files read the same.
 class ModelReader {
 public:
-    ModelReader(const uint8_t* bytes, size_t size, const std::string& name) : bytes(bytes), size(size), fileName(name) {}
+    ModelReader(const uint8_t* bytes, size_t size, const std::string& name)
+        : bytes(bytes), size(size), fileName(name) {}
 
     // Reads the next line into `line`; false (logged) at the end of the file or on a line too long.
     bool ReadModelLine(const char* expecting) {
@@ -330,8 +331,7 @@ bool ReadCamera(ModelReader& r, ModelCamera& camera) {
 CResourceModel::CResourceModel() = default;
 CResourceModel::~CResourceModel() = default;
 
-bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolver& textures,
-                               CGraphicsDevice& device) {
+bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolver& textures, CGraphicsDevice& device) {
     LOG("CResourceModel::LoadModel", "Loading model from '%s'", file.c_str());
     std::vector<uint8_t> bytes;
     const DataFileResult read = ReadDataFile(file, bytes);

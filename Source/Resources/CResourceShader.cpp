@@ -1,13 +1,13 @@
 #include "Resources/CResourceShader.h"
 
+#include "Base/CTokeniser.h"
+#include "Base/DataFile.h"
 #include "Base/EscapeControlCharacters.h"
-#include "Render/CRenderState.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
-#include "Base/DataFile.h"
-#include "Base/CTokeniser.h"
+#include "Render/CRenderState.h"
 
 #include <cmath>
 #include <cstdio>

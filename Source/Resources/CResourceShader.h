@@ -39,9 +39,11 @@ public:
     // pass still open, opens the next (keeping currentPass) and runs `drawPass(pass, effect)`, and at
     // last ends the effect, on every path. With an effect that was never created only prepare and
     // the end run.
-    template <class Prepare, class DrawPass> void DrawPasses(CRenderState& state, Prepare&& prepare, DrawPass&& drawPass);
+    template <class Prepare, class DrawPass>
+    void DrawPasses(CRenderState& state, Prepare&& prepare, DrawPass&& drawPass);
     template <class DrawPass> void DrawPasses(CRenderState& state, DrawPass&& drawPass) {
-        DrawPasses(state, [] {}, drawPass);
+        DrawPasses(
+            state, [] {}, drawPass);
     }
 
     bool IsCreated() const { return effect != nullptr; }

@@ -1,9 +1,9 @@
+#include "Base/CTokeniser.h"
+#include "Base/DataFile.h"
 #include "Base/Log.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Resources/CResourceTexture.h"
-#include "Base/DataFile.h"
 #include "Resources/ImageDecoder.h"
-#include "Base/CTokeniser.h"
 
 #include <stb_image_resize.h>
 

@@ -1,8 +1,8 @@
-#include "Render/CRenderState.h"
+#include "Base/CSettings.h"
 #include "Base/Log.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceTexture.h"
-#include "Base/CSettings.h"
 
 bool CResourceTextureRenderTarget::Create(CGraphicsDevice& device) {
     const int edge = Settings.renderTargetSize >> static_cast<int>(size);

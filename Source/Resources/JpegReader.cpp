@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
-// jerror.h lists its codes by the configuration that jpeglib.h brings in.
+// jerror.h lists its codes by the configuration that jpeglib.h brings in, so it comes second.
+// clang-format off
 #include <jpeglib.h>
 #include <jerror.h>
+// clang-format on
 
 namespace {
 
@@ -49,15 +51,15 @@ void EmitMessage(j_common_ptr cinfo, int level) {
     if (level >= 0)
         return; // trace messages
     switch (cinfo->err->msg_code) {
-    case JWRN_HIT_MARKER:     // the data of a scan ended early: the rest of it would be grey
-    case JWRN_JPEG_EOF:       // the file ended early
-    case JWRN_HUFF_BAD_CODE:  // from here on the scan's data is lost
+    case JWRN_HIT_MARKER:    // the data of a scan ended early: the rest of it would be grey
+    case JWRN_JPEG_EOF:      // the file ended early
+    case JWRN_HUFF_BAD_CODE: // from here on the scan's data is lost
 #if JPEG_LIB_VERSION >= 70 || defined(D_ARITH_CODING_SUPPORTED)
     case JWRN_ARITH_BAD_CODE:
 #endif
-    case JWRN_MUST_RESYNC:    // a restart interval is missing
+    case JWRN_MUST_RESYNC: // a restart interval is missing
         ErrorExit(cinfo);
-    default:                  // stray bytes between segments, unknown versions: every pixel is still there
+    default: // stray bytes between segments, unknown versions: every pixel is still there
         cinfo->err->num_warnings++;
     }
 }

@@ -1,8 +1,8 @@
 #include "Scenes/CSceneManager.h"
 
+#include "Base/CTokeniser.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
-#include "Base/CTokeniser.h"
 
 #include <algorithm>
 

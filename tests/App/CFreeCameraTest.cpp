@@ -107,8 +107,8 @@ TEST(FreeCamera, FliesAlongItsOwnAxesAndLooksWithTheMouseWithoutTurningOver) {
 }
 
 TEST(FreeCamera, KeyframeLineHasThreeDecimalsAndQuotesNamesThatAreNotWords) {
-    EXPECT_EQ(CFreeCamera::OrbitKeyframeLine("Cam", BarBeatTick{2, 1, 48},
-                                             glm::vec3(1.23456f, -0.0001f, -300), glm::vec3(0, 1e5f, 0.5f)),
+    EXPECT_EQ(CFreeCamera::OrbitKeyframeLine("Cam", BarBeatTick{2, 1, 48}, glm::vec3(1.23456f, -0.0001f, -300),
+                                             glm::vec3(0, 1e5f, 0.5f)),
               "2:1:48 { Cam From linear 1.235 0.000 -300.000 Cam To linear 0.000 100000.000 0.500 }");
     EXPECT_EQ(CFreeCamera::OrbitKeyframeLine("Main camera", BarBeatTick{}, glm::vec3(NAN), glm::vec3(0)),
               "0:0:0 { \"Main camera\" From linear 0.000 0.000 0.000 \"Main camera\" To linear 0.000 0.000 "
@@ -136,11 +136,10 @@ TEST_F(FreeCameraTest, APastedKeyframeLineGivesTheOrbitLayerTheFreeCamerasViewAt
     ASSERT_EQ(line.substr(0, 8), "2:1:48 {");
 
     // Pasted twice (two keyframes, so that the value takes effect) into the scene's keyframes.
-    ASSERT_TRUE(
-        LoadScript("system { Bpm = 128 }\n"
-                   "scene Shot 4:0:0 40:0:0 { layers { Cam 3DCameraOrbit { From = 0 50 -300 To = 0 0 0 "
-                   "Up = 0.1 1 0 Rotation = 25 } }\n keyframes { " +
-                   line + "\n" + line + " } }\nend\n"))
+    ASSERT_TRUE(LoadScript("system { Bpm = 128 }\n"
+                           "scene Shot 4:0:0 40:0:0 { layers { Cam 3DCameraOrbit { From = 0 50 -300 To = 0 0 0 "
+                           "Up = 0.1 1 0 Rotation = 25 } }\n keyframes { " +
+                           line + "\n" + line + " } }\nend\n"))
         << line;
     Scene* scene = Model().scenes.FindScene("Shot");
     ASSERT_TRUE(scene);

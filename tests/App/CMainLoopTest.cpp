@@ -127,7 +127,8 @@ TEST_F(MainLoopTest, LeftBeatsRightAndRightFollowsOnTheNextFrame) {
 }
 
 TEST_F(MainLoopTest, ShiftAndCtrlChooseTheStepAndStayDown) {
-    window.script = {Press({KeyShift, KeyRight}), Press({KeyControl, KeyLeft}, {KeyShift}), Press({KeyLeft}, {KeyControl})};
+    window.script = {Press({KeyShift, KeyRight}), Press({KeyControl, KeyLeft}, {KeyShift}),
+                     Press({KeyLeft}, {KeyControl})};
     stream.time = 10;
     CMainLoop loop = MakeLoop(true);
     loop.Run();
@@ -199,7 +200,8 @@ TEST_F(MainLoopTest, ClosingEndsWithoutAMessageAndWithoutAFrame) {
 }
 
 TEST_F(MainLoopTest, NoFramesWhileMinimised) {
-    window.script = {Flag(&ScriptedWindow::Events::minimise), {}, Press({KeyEscape}), Flag(&ScriptedWindow::Events::restore), {}};
+    window.script = {
+        Flag(&ScriptedWindow::Events::minimise), {}, Press({KeyEscape}), Flag(&ScriptedWindow::Events::restore), {}};
     int waits = 0;
     CMainLoop loop = MakeLoop(false);
     loop.whileInactive = [&] { ++waits; };

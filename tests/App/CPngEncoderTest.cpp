@@ -21,8 +21,7 @@ std::vector<uint8_t> Picture(int width, int height, unsigned seed) {
         for (int x = 0; x < width; ++x) {
             uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
             const bool noisy = (y / 4) % 3 == 0;
-            p[0] = noisy ? static_cast<uint8_t>(random())
-                         : static_cast<uint8_t>(x * 255 / std::max(1, width - 1));
+            p[0] = noisy ? static_cast<uint8_t>(random()) : static_cast<uint8_t>(x * 255 / std::max(1, width - 1));
             p[1] = noisy ? static_cast<uint8_t>(random()) : static_cast<uint8_t>(y * 3);
             p[2] = x % 7 < 3 ? 0 : 255;
             p[3] = static_cast<uint8_t>(random());
@@ -41,8 +40,7 @@ TEST(CPngEncoder, DecodesToTheSamePixelsAsOpaqueRgbOfAnySize) {
         ASSERT_TRUE(encoder.Encode(rgba.data(), width, height, png)) << width << " x " << height;
 
         int w = 0, h = 0, channels = 0;
-        stbi_uc* decoded =
-            stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &w, &h, &channels, 4);
+        stbi_uc* decoded = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &w, &h, &channels, 4);
         ASSERT_TRUE(decoded) << stbi_failure_reason();
         EXPECT_EQ(w, width);
         EXPECT_EQ(h, height);

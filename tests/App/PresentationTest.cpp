@@ -89,8 +89,8 @@ constexpr uint32_t Black = 0x000000, Red = 0xFF0000;
 
 // The pixel fixtures clear the screen with the ClearRenderTarget layer; a program built without the
 // layer types cannot read them.
-#define SKIP_WITHOUT_LAYER_TYPES(run)                                                                  \
-    if ((run).err.find("Unknown layer type 'ClearRenderTarget'") != std::string::npos)                \
+#define SKIP_WITHOUT_LAYER_TYPES(run)                                                                                  \
+    if ((run).err.find("Unknown layer type 'ClearRenderTarget'") != std::string::npos)                                 \
     GTEST_SKIP() << "the program has no layer types registered"
 
 } // namespace
@@ -98,8 +98,8 @@ constexpr uint32_t Black = 0x000000, Red = 0xFF0000;
 TEST(Presentation, CaptureWritesEveryFrameWithTheKeyframedColour) {
     TempFolder dir;
     fs::path out = dir / "out/nested";
-    ProgramResult run = RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-fade").string(), "Capture", out.string(),
-                               "CaptureFps", "10", "Width", "320", "Height", "200"});
+    ProgramResult run = RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-fade").string(), "Capture",
+                                         out.string(), "CaptureFps", "10", "Width", "320", "Height", "200"});
     SKIP_WITHOUT_LAYER_TYPES(run);
     ASSERT_EQ(run.status, 0) << run.Said();
     // Two seconds at 10 frames per second: times 0.0 to 1.9.
@@ -125,9 +125,9 @@ TEST(Presentation, CaptureWritesEveryFrameWithTheKeyframedColour) {
 TEST(Presentation, CaptureRangeStartsAndEndsWhereAsked) {
     TempFolder dir;
     fs::path out = dir / "out";
-    ProgramResult run = RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-fade").string(), "Capture", out.string(),
-                               "CaptureFps", "10", "CaptureStart", "1", "CaptureEnd", "1.5", "Width", "64",
-                               "Height", "40"});
+    ProgramResult run =
+        RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-fade").string(), "Capture", out.string(), "CaptureFps",
+                         "10", "CaptureStart", "1", "CaptureEnd", "1.5", "Width", "64", "Height", "40"});
     SKIP_WITHOUT_LAYER_TYPES(run);
     ASSERT_EQ(run.status, 0) << run.Said();
     EXPECT_EQ(CountFrames(out), 5);
@@ -137,8 +137,8 @@ TEST(Presentation, CaptureRangeStartsAndEndsWhereAsked) {
 TEST(Presentation, CaptureDrawsTheLetterboxBars) {
     TempFolder dir;
     // 4:3: a bar of one twelfth of the height above and below the picture.
-    ProgramResult run = RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-red").string(), "Capture", (dir / "tall").string(),
-                               "CaptureFps", "4", "Width", "320", "Height", "240"});
+    ProgramResult run = RunProgram(dir, {"Log", "DataPath", (Fixtures / "present-red").string(), "Capture",
+                                         (dir / "tall").string(), "CaptureFps", "4", "Width", "320", "Height", "240"});
     SKIP_WITHOUT_LAYER_TYPES(run);
     ASSERT_EQ(run.status, 0) << run.Said();
     EXPECT_EQ(CountFrames(dir / "tall"), 2);
@@ -167,7 +167,8 @@ TEST(Presentation, CaptureFailsClearlyWhenAFrameCannotBeWritten) {
     dir.Write("data/Config.txt", "scene Empty 0:0:0 0:1:0 { }\nend\n");
     const std::string data = (dir / "data").string();
     fs::create_directories(dir / "out/frame_000000.png"); // a folder where the file should go
-    ProgramResult run = RunProgram(dir, {"DataPath", data, "Capture", (dir / "out").string(), "Width", "32", "Height", "20"});
+    ProgramResult run =
+        RunProgram(dir, {"DataPath", data, "Capture", (dir / "out").string(), "Width", "32", "Height", "20"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Failed to write frame '"), std::string::npos) << run.err;
 
@@ -186,7 +187,8 @@ TEST(Presentation, CaptureFailsClearlyWhenAFrameCannotBeWritten) {
 TEST(Presentation, AResourceFailureStopsStartUp) {
     TempFolder dir;
     dir.Write("data/Config.txt", "resources {\n Texture Logo \"gone.png\"\n}\nscene Empty 0:0:0 0:1:0 { }\nend\n");
-    ProgramResult run = RunProgram(dir, {"Log", "DataPath", (dir / "data").string(), "Capture", (dir / "out").string()});
+    ProgramResult run =
+        RunProgram(dir, {"Log", "DataPath", (dir / "data").string(), "Capture", (dir / "out").string()});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.Logged("Failed to create resources")) << run.Said();
     EXPECT_NE(run.err.find("Failed to create resources\n"), std::string::npos) << run.err;
@@ -217,16 +219,21 @@ TEST(Presentation, PlaysHeadlessUntilTheMusicHasFinished) {
     TempFolder dir;
     fs::path data = dir / "data";
     TempFolder::Read(Fixtures / "present-red/Config.txt");
-    dir.Write("data/Config.txt", "system { Music = \"tone.wav\" }\n" +
-                                     TempFolder::Read(Fixtures / "present-red/Config.txt"));
+    dir.Write("data/Config.txt",
+              "system { Music = \"tone.wav\" }\n" + TempFolder::Read(Fixtures / "present-red/Config.txt"));
     WriteWav(data / "tone.wav", 0.3f);
-    ProgramResult run = RunProgram(dir, {"Log", "SkipSettings", "Width", "64", "Height", "40", "DataPath", data.string()}, 30);
+    ProgramResult run =
+        RunProgram(dir, {"Log", "SkipSettings", "Width", "64", "Height", "40", "DataPath", data.string()}, 30);
     SKIP_WITHOUT_LAYER_TYPES(run);
     EXPECT_EQ(run.status, 0) << run.Said();
-    std::vector<std::string> expected = {"Skipped settings dialog",    "Creating 'Bass' music stream",
-                                         "Initialising music stream..", "Success!",
-                                         "Entering main loop..",        "Music finished",
-                                         "Ended main loop",             "End..."};
+    std::vector<std::string> expected = {"Skipped settings dialog",
+                                         "Creating 'Bass' music stream",
+                                         "Initialising music stream..",
+                                         "Success!",
+                                         "Entering main loop..",
+                                         "Music finished",
+                                         "Ended main loop",
+                                         "End..."};
     auto at = run.log.begin();
     for (const std::string& line : expected) {
         at = std::find(at, run.log.end(), line);

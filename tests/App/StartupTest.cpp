@@ -127,7 +127,8 @@ TEST(Startup, UnknownBlockIsReportedWithItsLine) {
 
 TEST(Startup, MissingScriptFails) {
     TempFolder dir;
-    ProgramResult run = RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / "valid").string(), "Config", "Missing.txt"});
+    ProgramResult run =
+        RunProgram(dir, {"Log", "Check", "DataPath", (Fixtures / "valid").string(), "Config", "Missing.txt"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Has(run.log, "Loading config file 'Missing.txt'"));
     ASSERT_FALSE(run.log.empty());
@@ -148,8 +149,8 @@ TEST(Startup, BadCommandLineFails) {
     TempFolder dir;
     ProgramResult run = RunProgram(dir, {"Log", "Check", "Bogus"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.log, (std::vector<std::string>{"Unknown command line argument 'Bogus'",
-                                                 "Failed to parse the command line"}));
+    EXPECT_EQ(run.log,
+              (std::vector<std::string>{"Unknown command line argument 'Bogus'", "Failed to parse the command line"}));
     EXPECT_NE(run.err.find("\nFailed to parse the command line\n"), std::string::npos) << run.err;
 
     // Before Log nothing reaches the log, but standard error still says what went wrong.

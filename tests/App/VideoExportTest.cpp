@@ -73,8 +73,7 @@ std::string RampTga(int width, int height) {
 void WriteData(const TempFolder& dir, const std::string& music = std::string()) {
     dir.Write("data/ramp.tga", RampTga(128, 80));
     dir.Write("data/Config.txt",
-              "system { AppName = \"Export\" " +
-                  (music.empty() ? std::string() : "Music = \"" + music + "\" ") +
+              "system { AppName = \"Export\" " + (music.empty() ? std::string() : "Music = \"" + music + "\" ") +
                   "}\n"
                   "resources { Texture Ramp \"ramp.tga\" }\n"
                   "scene Ramp 0:0:0 1:0:0 {\n"
@@ -89,11 +88,9 @@ void WriteData(const TempFolder& dir, const std::string& music = std::string()) 
                   "}\nend\n");
 }
 
-std::vector<std::string> Args(const TempFolder& dir, const fs::path& target,
-                              std::vector<std::string> more) {
-    std::vector<std::string> args = {"Log",     "DataPath",      (dir / "data").string(),
-                                     "Capture", target.string(), "Width",
-                                     "160",     "Height",        "100"};
+std::vector<std::string> Args(const TempFolder& dir, const fs::path& target, std::vector<std::string> more) {
+    std::vector<std::string> args = {
+        "Log", "DataPath", (dir / "data").string(), "Capture", target.string(), "Width", "160", "Height", "100"};
     args.insert(args.end(), more.begin(), more.end());
     return args;
 }
@@ -106,8 +103,8 @@ int PartFiles(const fs::path& folder) {
     return n;
 }
 
-#define SKIP_WITHOUT_LAYER_TYPES(run)                                                                        \
-    if ((run).err.find("Unknown layer type 'ClearRenderTarget'") != std::string::npos)                       \
+#define SKIP_WITHOUT_LAYER_TYPES(run)                                                                                  \
+    if ((run).err.find("Unknown layer type 'ClearRenderTarget'") != std::string::npos)                                 \
     GTEST_SKIP() << "the program has no layer types registered"
 
 } // namespace
@@ -198,9 +195,8 @@ TEST(VideoExport, AClickInTheMusicIsHeardWithTheFrameShowingItsTime) {
     WriteData(dir, "click.wav");
     WriteWav(dir / "data/click.wav", 2.0, 2, 1.0);
     // The capture starts at 0.25 s, so the click at 1 s of the music comes 0.75 s into the video.
-    ProgramResult run =
-        RunProgram(dir, Args(dir, dir / "click.mp4",
-                             {"CaptureFps", "29.97", "CaptureStart", "0.25", "CaptureEnd", "1.75"}));
+    ProgramResult run = RunProgram(
+        dir, Args(dir, dir / "click.mp4", {"CaptureFps", "29.97", "CaptureStart", "0.25", "CaptureEnd", "1.75"}));
     SKIP_WITHOUT_LAYER_TYPES(run);
     ASSERT_EQ(run.status, 0) << run.Said();
     const VideoFile video = ReadVideoFile((dir / "click.mp4").string());
@@ -229,15 +225,14 @@ TEST(VideoExport, AFailedExportLeavesNoFileUnderEitherName) {
     });
     SKIP_WITHOUT_LAYER_TYPES(run);
     EXPECT_EQ(run.status, 1) << run.Said();
-    EXPECT_NE(run.err.find("Failed to write the video '" + full.string() + "': "), std::string::npos)
-        << run.err;
+    EXPECT_NE(run.err.find("Failed to write the video '" + full.string() + "': "), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(full));
     EXPECT_EQ(PartFiles(dir / "out"), 0);
 
     // A size H.264 in 4:2:0 cannot take is refused before anything is drawn.
     const fs::path odd = dir / "out/odd.mp4";
-    run = RunProgram(
-        dir, {"DataPath", (dir / "data").string(), "Capture", odd.string(), "Width", "161", "Height", "100"});
+    run = RunProgram(dir,
+                     {"DataPath", (dir / "data").string(), "Capture", odd.string(), "Width", "161", "Height", "100"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Failed to write the video '" + odd.string() +
                            "': a video needs an even width and height, not 161 x 100"),
@@ -255,8 +250,7 @@ TEST(VideoExport, AFailedExportLeavesNoFileUnderEitherName) {
     if (geteuid() != 0) {
         fs::create_directories(dir / "locked");
         fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-        run = RunProgram(dir,
-                         {"DataPath", (dir / "data").string(), "Capture", (dir / "locked/out.mp4").string()});
+        run = RunProgram(dir, {"DataPath", (dir / "data").string(), "Capture", (dir / "locked/out.mp4").string()});
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.err.find("cannot create"), std::string::npos) << run.err;
         fs::permissions(dir / "locked", fs::perms::owner_all);
@@ -270,8 +264,8 @@ TEST(VideoExport, PartsCapturedApartJoinIntoTheWholeWithoutReencoding) {
     WriteWav(dir / "data/music.wav", 2.0, 2);
     for (auto [name, start, end] :
          {std::tuple{"whole.mp4", "0", "2"}, {"part1.mp4", "0", "1.2"}, {"part2.mp4", "1.2", "2"}}) {
-        ProgramResult run = RunProgram(
-            dir, Args(dir, dir / name, {"CaptureFps", "25", "CaptureStart", start, "CaptureEnd", end}));
+        ProgramResult run =
+            RunProgram(dir, Args(dir, dir / name, {"CaptureFps", "25", "CaptureStart", start, "CaptureEnd", end}));
         SKIP_WITHOUT_LAYER_TYPES(run);
         ASSERT_EQ(run.status, 0) << run.Said();
     }

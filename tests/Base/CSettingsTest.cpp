@@ -1,5 +1,5 @@
-#include "Base/CommandLine.h"
 #include "Base/CSettings.h"
+#include "Base/CommandLine.h"
 
 #include "Support/LogCapture.h"
 
@@ -8,8 +8,8 @@
 namespace {
 
 const std::vector<DisplayMode> Modes = {
-    {640, 480, 60}, {800, 600, 60}, {800, 600, 75}, {1024, 768, 60}, {1280, 1024, 60}, {1280, 1024, 75},
-    {1920, 1080, 60},
+    {640, 480, 60},   {800, 600, 60},   {800, 600, 75},   {1024, 768, 60},
+    {1280, 1024, 60}, {1280, 1024, 75}, {1920, 1080, 60},
 };
 
 CSettings MakeDialog(const SettingsRecord& record, const CommandLineOptions& options = {},
@@ -106,9 +106,14 @@ TEST(CSettings, AcceptReadsEveryChoiceAndLogsIt) {
     EXPECT_FLOAT_EQ(record.volume, 0.75f);
 
     const char* lines[] = {
-        "Finished settings dialog with OK button", "Video res: 1920x1080", "Fullscreen: No",
-        "Automatic screen aspect of 1920x1080 is 1.78", "Aspect: 1.777778", "AAType: 8",
-        "Render target size: 2048x2048", "Volume: 0.75",
+        "Finished settings dialog with OK button",
+        "Video res: 1920x1080",
+        "Fullscreen: No",
+        "Automatic screen aspect of 1920x1080 is 1.78",
+        "Aspect: 1.777778",
+        "AAType: 8",
+        "Render target size: 2048x2048",
+        "Volume: 0.75",
     };
     std::string text = log.Text();
     size_t at = 0;
@@ -127,7 +132,7 @@ TEST(CSettings, RenderTargetSizeAndAspectFollowTheResolution) {
     };
     const Row rows[] = {
         {"1920x1080", 1.7777778f, 2048}, {"1024x768", 1.3333334f, 1024}, {"800x600", 1.3333334f, 1024},
-        {"320x240", 1.3333334f, 512},   {"256x192", 1.3333334f, 256},
+        {"320x240", 1.3333334f, 512},    {"256x192", 1.3333334f, 256},
     };
     for (const Row& row : rows) {
         SettingsRecord record;

@@ -152,9 +152,9 @@ TEST(CTokeniser, TimeLiteralsReadBarBeatAndTick) {
 
 TEST(CTokeniser, TimePartThatDoesNotFitIsInvalid) {
     LogCapture log;
-    ExpectTokens("2147483647:0:0 -2147483648:0:0 99999999999:0:0 0:4294967296:0 x",
-                 {{T, "2147483647:0:0"}, {T, "-2147483648:0:0"}, {I, "99999999999:0:0"}, {I, "0:4294967296:0"},
-                  {W, "x"}});
+    ExpectTokens(
+        "2147483647:0:0 -2147483648:0:0 99999999999:0:0 0:4294967296:0 x",
+        {{T, "2147483647:0:0"}, {T, "-2147483648:0:0"}, {I, "99999999999:0:0"}, {I, "0:4294967296:0"}, {W, "x"}});
     std::vector<std::string> messages = log.Messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], "Time literal '99999999999:0:0' out of range on line 1");

@@ -13,8 +13,7 @@ TEST(EscapeControlCharacters, ControlCharactersBecomeHexEscapes) {
 }
 
 TEST(EscapeControlCharacters, TabsNewlinesAndOtherTextAreKept) {
-    const std::string text =
-        "a\tb\nc 'd:\\e' caf\xc3\xa9 \xe2\x86\x92 \xe6\x97\xa5 \xf0\x9f\x98\x80 \xc2\xa0";
+    const std::string text = "a\tb\nc 'd:\\e' caf\xc3\xa9 \xe2\x86\x92 \xe6\x97\xa5 \xf0\x9f\x98\x80 \xc2\xa0";
     EXPECT_EQ(EscapeControlCharacters(text), text);
 }
 

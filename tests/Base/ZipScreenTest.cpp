@@ -56,8 +56,7 @@ TEST(ZipScreen, ArchiveAtTheLimitsPasses) {
     TempFolder dir;
     // 33 nodes for the deep entry (32 folders and the file), one for the long name, one for the folder
     // entry "fx/" and one for the file in it: the folder counts once. The rest are files.
-    std::vector<std::string> names = {Deep(MaxZipFolderDepth), std::string(MaxZipNameBytes, 'n'), "fx/",
-                                      "fx/s.fx"};
+    std::vector<std::string> names = {Deep(MaxZipFolderDepth), std::string(MaxZipNameBytes, 'n'), "fx/", "fx/s.fx"};
     for (size_t i = names.size() + MaxZipFolderDepth; i < MaxZipFilesAndFolders; ++i)
         names.push_back("file" + std::to_string(i));
     WriteZip(dir / "full.zip", names);

@@ -22,9 +22,11 @@ TEST(NeonDriftEffects, EveryEffectCompilesWithTheTechniquesTheScriptUses) {
     if (!device)
         GTEST_SKIP() << "no OpenGL 3.3 context can be made here";
 
-    const std::pair<const char*, std::vector<const char*>> effects[] = {
-        {"glow.fx", {"Glow"}},     {"tunnel.fx", {"Tunnel"}}, {"lit.fx", {"LitTextured", "Lit"}},
-        {"wire.fx", {"Wire"}},     {"crt.fx", {"Crt"}}};
+    const std::pair<const char*, std::vector<const char*>> effects[] = {{"glow.fx", {"Glow"}},
+                                                                        {"tunnel.fx", {"Tunnel"}},
+                                                                        {"lit.fx", {"LitTextured", "Lit"}},
+                                                                        {"wire.fx", {"Wire"}},
+                                                                        {"crt.fx", {"Crt"}}};
     for (const auto& [file, techniques] : effects) {
         std::ifstream in(Example / file);
         ASSERT_TRUE(in) << file;

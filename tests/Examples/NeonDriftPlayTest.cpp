@@ -33,9 +33,9 @@ const std::filesystem::path BuiltZip = std::filesystem::path(QV_BINARY_DIR) / "e
 
 // The player's parts land one by one; until every layer type is registered the example cannot run.
 bool EngineComplete(std::string& missing) {
-    for (const char* type : {"2DImage", "2DMultipleImage", "3DCameraOrbit", "3DDebugCamera", "3DGlobalAmbient",
-                             "3DModel", "3DSimpleLightRig", "ClearRenderTarget", "SpectrumAnalyser", "ViewParam",
-                             "Greets", "Tunnel", "Wire"}) {
+    for (const char* type :
+         {"2DImage", "2DMultipleImage", "3DCameraOrbit", "3DDebugCamera", "3DGlobalAmbient", "3DModel",
+          "3DSimpleLightRig", "ClearRenderTarget", "SpectrumAnalyser", "ViewParam", "Greets", "Tunnel", "Wire"}) {
         CLayer* layer = CreateLayerByType(type);
         delete layer;
         if (!layer) {
@@ -46,22 +46,22 @@ bool EngineComplete(std::string& missing) {
     return true;
 }
 
-#define REQUIRE_EXAMPLE()                                                                           \
-    do {                                                                                            \
-        std::string missing;                                                                        \
-        if (!EngineComplete(missing))                                                               \
-            GTEST_SKIP() << "layer type " << missing << " is not built yet";                        \
-        if (!std::filesystem::exists(Built / "Config.txt"))                                         \
-            GTEST_SKIP() << "the example has not been built";                                       \
+#define REQUIRE_EXAMPLE()                                                                                              \
+    do {                                                                                                               \
+        std::string missing;                                                                                           \
+        if (!EngineComplete(missing))                                                                                  \
+            GTEST_SKIP() << "layer type " << missing << " is not built yet";                                           \
+        if (!std::filesystem::exists(Built / "Config.txt"))                                                            \
+            GTEST_SKIP() << "the example has not been built";                                                          \
     } while (0)
 
 bool CaptureModeBuilt();
 
-#define REQUIRE_CAPTURE()                                                                           \
-    do {                                                                                            \
-        REQUIRE_EXAMPLE();                                                                          \
-        if (!CaptureModeBuilt())                                                                    \
-            GTEST_SKIP() << "the player does not capture frames yet";                               \
+#define REQUIRE_CAPTURE()                                                                                              \
+    do {                                                                                                               \
+        REQUIRE_EXAMPLE();                                                                                             \
+        if (!CaptureModeBuilt())                                                                                       \
+            GTEST_SKIP() << "the player does not capture frames yet";                                                  \
     } while (0)
 
 struct Image {
@@ -106,10 +106,10 @@ Image Capture(double seconds, const std::string& data = Built.string(), int widt
     std::snprintf(start, sizeof(start), "%.4f", seconds);
     std::snprintf(end, sizeof(end), "%.4f", seconds + 0.05);
     std::snprintf(aspect, sizeof(aspect), "%.4f", double(width) / height);
-    const ProgramResult run = RunProgram(dir, {"Log", "DataPath", data, "Capture", (dir / "frames").string(), "CaptureFps",
-                                     "10", "CaptureStart", start, "CaptureEnd", end, "Width",
-                                     std::to_string(width), "Height", std::to_string(height), "Aspect", aspect,
-                                     "AntiAlias", "0"});
+    const ProgramResult run =
+        RunProgram(dir, {"Log", "DataPath", data, "Capture", (dir / "frames").string(), "CaptureFps", "10",
+                         "CaptureStart", start, "CaptureEnd", end, "Width", std::to_string(width), "Height",
+                         std::to_string(height), "Aspect", aspect, "AntiAlias", "0"});
     if (logOut)
         *logOut = run.logText;
     Image image;
@@ -138,9 +138,9 @@ Image Capture(double seconds, const std::string& data = Built.string(), int widt
 bool CaptureModeBuilt() {
     static const bool built = [] {
         TempFolder dir;
-        const ProgramResult run = RunProgram(dir, {"DataPath", Built.string(), "Capture", (dir / "frames").string(),
-                                                   "CaptureFps", "10", "CaptureEnd", "0.05", "Width", "64",
-                                                   "Height", "40"});
+        const ProgramResult run =
+            RunProgram(dir, {"DataPath", Built.string(), "Capture", (dir / "frames").string(), "CaptureFps", "10",
+                             "CaptureEnd", "0.05", "Width", "64", "Height", "40"});
         const bool frames = std::filesystem::exists(dir / "frames") && !std::filesystem::is_empty(dir / "frames");
         return frames || run.status != 0;
     }();

@@ -1,12 +1,12 @@
-#include "Layers/CLayer.h"
 #include "Layers/CLayerManager.h"
+#include "Layers/CLayer.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
 #include "Resources/CResourceTexture.h"
 #include "Support/CallLines.h"
 #include "Support/LogCapture.h"
-#include "Support/TestWorld.h"
 #include "Support/TestLayers.h"
+#include "Support/TestWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -93,7 +93,8 @@ TEST_F(LayerManagerTest, DuplicateNameInOneSceneFailsButOtherScenesMayReuseIt) {
     EXPECT_TRUE(LoadScript("scene One 0:0:0 1:0:0 { layers { Logo TestProbe { } } }\n"
                            "scene Two 0:0:0 1:0:0 { layers { logo TestProbe { } } } end"));
     ResetScriptModel();
-    EXPECT_FALSE(LoadScript("scene One 0:0:0 1:0:0 { layers { Logo TestProbe { } } layers { logo TestProbe { } } } end"));
+    EXPECT_FALSE(
+        LoadScript("scene One 0:0:0 1:0:0 { layers { Logo TestProbe { } } layers { logo TestProbe { } } } end"));
     EXPECT_EQ(log.Messages(), std::vector<std::string>{"Layer name 'logo' already exists"});
     EXPECT_NE(log.Text().find("CLayerManager::LoadFromTokeniser] Layer name"), std::string::npos);
 }
@@ -110,12 +111,12 @@ TEST_F(LayerManagerTest, UnknownTypeNamesTheWordAndItsLine) {
 
 TEST_F(LayerManagerTest, MalformedBlocksFailWithoutAMessage) {
     const char* scripts[] = {
-        "scene S 0:0:0 1:0:0 { layers Logo } end",                        // no opening brace
-        "scene S 0:0:0 1:0:0 { layers { Logo 12 { } } } end",             // type is not a word
-        "scene S 0:0:0 1:0:0 { layers { Logo TestProbe Tag = x } } end",  // parameters without braces
-        "scene S 0:0:0 1:0:0 { layers { Logo TestProbe { 5 } } } end",    // a number where a name is due
-        "scene S 0:0:0 1:0:0 { layers { 5 } } end",                       // a number where a layer is due
-        "scene S 0:0:0 1:0:0 { layers { Logo TestProbe { }",              // the text ends
+        "scene S 0:0:0 1:0:0 { layers Logo } end",                       // no opening brace
+        "scene S 0:0:0 1:0:0 { layers { Logo 12 { } } } end",            // type is not a word
+        "scene S 0:0:0 1:0:0 { layers { Logo TestProbe Tag = x } } end", // parameters without braces
+        "scene S 0:0:0 1:0:0 { layers { Logo TestProbe { 5 } } } end",   // a number where a name is due
+        "scene S 0:0:0 1:0:0 { layers { 5 } } end",                      // a number where a layer is due
+        "scene S 0:0:0 1:0:0 { layers { Logo TestProbe { }",             // the text ends
     };
     for (const char* script : scripts) {
         ResetScriptModel();

@@ -24,8 +24,8 @@ protected:
         const std::string wide = WriteTestImage("wide", 256, 128);
         const std::string square = WriteTestImage("square", 100, 100);
         const std::string small = WriteTestImage("small", 64, 32);
-        ASSERT_TRUE(LoadResources("Texture Wide \"" + wide + "\" Texture Square \"" + square +
-                                  "\" Texture Small \"" + small + "\""));
+        ASSERT_TRUE(LoadResources("Texture Wide \"" + wide + "\" Texture Square \"" + square + "\" Texture Small \"" +
+                                  small + "\""));
         ASSERT_TRUE(Create(layer));
         device.ClearCalls();
     }
@@ -48,8 +48,8 @@ TEST(CLayer_2DImage, RegistersItsParametersInOrderAfterTheCommonOnes) {
     std::vector<std::string> names;
     for (const ParamEntry& entry : layer.params.GetEntries())
         names.push_back(entry.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"Active", "RenderTarget", "Shader", "Texture1", "Texture2",
-                                               "Position", "Scale", "Rotation", "Colour", "ShaderValue"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Active", "RenderTarget", "Shader", "Texture1", "Texture2", "Position",
+                                               "Scale", "Rotation", "Colour", "ShaderValue"}));
     EXPECT_EQ(layer.shader->GetValue(0.0f), "DefaultTextured");
     EXPECT_EQ(layer.texture1->GetValue(0.0f), "");
 }
@@ -117,7 +117,10 @@ TEST_F(CLayer_2DImageTest, RotationTurnsClockwiseAboutTheCentre) {
     // The turn keeps the image exactly on the near plane; a hair in front of it would be clipped.
     for (float degrees : {90.0f, 33.0f, -170.0f}) {
         EXPECT_EQ((ImagePlacement(glm::vec2(960, 600), glm::vec2(1, 1), degrees, 256, 128) *
-                   glm::vec4(1.0f, -1.0f, 1.0f, 1.0f)).z, 1.0f) << degrees;
+                   glm::vec4(1.0f, -1.0f, 1.0f, 1.0f))
+                      .z,
+                  1.0f)
+            << degrees;
     }
 }
 
@@ -181,8 +184,8 @@ TEST_F(CLayer_2DImageTest, EveryPassOfTheEffectDrawsAndTheEffectIsEndedOnce) {
     ASSERT_TRUE(SetParam(layer, "Texture1 = Wide"));
     Render(layer, 0.0f, 0.0f);
     EXPECT_EQ(Sequence({"Begin", "BeginPass", "EndPass", "DrawPrimitive", "End"}),
-              (std::vector<std::string>{"Begin", "BeginPass", "DrawPrimitive", "EndPass", "BeginPass",
-                                        "DrawPrimitive", "End"}));
+              (std::vector<std::string>{"Begin", "BeginPass", "DrawPrimitive", "EndPass", "BeginPass", "DrawPrimitive",
+                                        "End"}));
     EXPECT_EQ(state.currentPass, 1);
     EXPECT_EQ(state.currentEffect, nullptr);
 }

@@ -31,8 +31,7 @@ TEST(CLayer_2DMultipleImage, RegistersItsParametersInOrderWithTenRepeats) {
         names.push_back(entry.name);
     EXPECT_EQ(names, (std::vector<std::string>{"Active", "RenderTarget", "Shader", "Texture1", "Texture2",
                                                "StartPosition", "StartScale", "StartRotation", "StartColour",
-                                               "StepPosition", "StepScale", "StepRotation", "StepColour",
-                                               "Repeats"}));
+                                               "StepPosition", "StepScale", "StepRotation", "StepColour", "Repeats"}));
     EXPECT_EQ(layer.repeats->GetValue(0.0f), 10);
     EXPECT_EQ(layer.params.FindParam("ShaderValue"), nullptr);
 }

@@ -3,9 +3,9 @@
 #include "Layers/CLayer_ViewParam.h"
 #include "Layers/Layers2DTestSupport.h"
 
+#include "Base/CTokeniser.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamInt.h"
-#include "Base/CTokeniser.h"
 
 namespace {
 
@@ -103,8 +103,8 @@ TEST(CLayer_SpectrumAnalyser, HoldsThreeBandsAcrossTheSpectrumAndDrawsNothing) {
     CRenderState state(device);
     CResourceManager resources;
     CLayer_SpectrumAnalyser layer;
-    EXPECT_EQ(Names(layer), (std::vector<std::string>{"Active", "RenderTarget", "HighlightBand", "FirstBand",
-                                                      "LastBand"}));
+    EXPECT_EQ(Names(layer),
+              (std::vector<std::string>{"Active", "RenderTarget", "HighlightBand", "FirstBand", "LastBand"}));
     EXPECT_EQ(layer.lastBand->GetValue(0.0f), 511.0f);
     ASSERT_TRUE(SetParam(layer, "FirstBand = 3"));
     EXPECT_EQ(layer.firstBand->GetValue(0.0f), 3.0f);

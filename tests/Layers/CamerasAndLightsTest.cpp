@@ -50,15 +50,13 @@ TEST(Layers3DParams, EveryTypeListsItsParametersAfterTheCommonOnesInScriptOrder)
     EXPECT_EQ(ParamNames(CLayer_3DCameraOrbit()), with({"MaxZ", "From", "To", "Up", "Rotation", "Fov"}));
     EXPECT_EQ(ParamNames(CLayer_3DDebugCamera()), with({"Fov", "Model"}));
     EXPECT_EQ(ParamNames(CLayer_3DGlobalAmbient()), with({"Colour"}));
-    EXPECT_EQ(ParamNames(CLayer_3DSimpleLightRig()),
-              with({"Position", "Ambient", "Diffuse", "Specular", "Range"}));
-    EXPECT_EQ(ParamNames(CLayer_3DModel()),
-              with({"Shader", "Model", "Position", "Scale", "Rotation", "EnableCameras", "EnableLights",
-                    "EnableGeometry", "CameraID"}));
+    EXPECT_EQ(ParamNames(CLayer_3DSimpleLightRig()), with({"Position", "Ambient", "Diffuse", "Specular", "Range"}));
+    EXPECT_EQ(ParamNames(CLayer_3DModel()), with({"Shader", "Model", "Position", "Scale", "Rotation", "EnableCameras",
+                                                  "EnableLights", "EnableGeometry", "CameraID"}));
     EXPECT_EQ(ParamNames(CLayer_Tunnel()),
               with({"Brightness", "Shader", "Model1", "Position", "Rotation", "Spacing", "Scale"}));
-    EXPECT_EQ(ParamNames(CLayer_Wire()), with({"Shader", "Texture", "Distance", "Rotation", "Spin",
-                                               "Thickness1", "Thickness2", "Position", "Scale"}));
+    EXPECT_EQ(ParamNames(CLayer_Wire()), with({"Shader", "Texture", "Distance", "Rotation", "Spin", "Thickness1",
+                                               "Thickness2", "Position", "Scale"}));
 }
 
 TEST_F(CameraTest, DefaultsLookAlongPositiveZWithAFortyFiveDegreeLensAndFarPlaneAt50000) {
@@ -179,8 +177,7 @@ TEST_F(Layers3DTest, LightRigSetsAndEnablesAPointLightFromItsParameters) {
     const RecordedCall *light = device.LastCall("SetLight0");
     EXPECT_EQ(light->ints, std::vector<int>{1});
     // Position, diffuse, specular (default white), ambient, range.
-    const std::vector<float> expected = {1, 2, 3, 0.5f, 0.6f, 0.7f, 0.8f, 1,
-                                         1, 1, 1, 0.1f, 0.2f, 0.3f, 0.4f, 250};
+    const std::vector<float> expected = {1, 2, 3, 0.5f, 0.6f, 0.7f, 0.8f, 1, 1, 1, 1, 0.1f, 0.2f, 0.3f, 0.4f, 250};
     EXPECT_EQ(light->floats, expected);
     EXPECT_EQ(state.mode, RenderMode::None);
 }

@@ -45,8 +45,7 @@ protected:
         resources = std::make_unique<CResourceManager>();
         data.Write("tri.txt", TriangleModel());
         data.Write("back.txt", TriangleModel(true));
-        data.Write("lit.fx",
-                   TempFolder::Read(std::string(QV_SOURCE_DIR) + "/docs/effects-lit-example.fx"));
+        data.Write("lit.fx", TempFolder::Read(std::string(QV_SOURCE_DIR) + "/docs/effects-lit-example.fx"));
         const std::string text =
             "{ Model Tri \"tri.txt\" Model Back \"back.txt\" Shader Lit \"lit.fx\" LitNonTextured {} }\n";
         CMemoryTokeniser tokeniser(text.data(), text.size());

@@ -1,9 +1,9 @@
 #include "Layers/CLayer.h"
+#include "Params/CParamBool.h"
+#include "Params/CParamString.h"
 #include "Render/CRenderState.h"
 #include "Resources/CResourceManager.h"
 #include "Testing/CRecordingDevice.h"
-#include "Params/CParamBool.h"
-#include "Params/CParamString.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,19 @@
 
 namespace {
 
-const std::vector<std::string> kStandardTypes = {
-    "2DImage",         "2DMultipleImage",   "3DCameraOrbit", "3DDebugCamera",    "3DGlobalAmbient",
-    "3DModel",         "3DSimpleLightRig",  "ClearRenderTarget", "SpectrumAnalyser", "ViewParam",
-    "Greets",          "Tunnel",            "Wire"};
+const std::vector<std::string> kStandardTypes = {"2DImage",
+                                                 "2DMultipleImage",
+                                                 "3DCameraOrbit",
+                                                 "3DDebugCamera",
+                                                 "3DGlobalAmbient",
+                                                 "3DModel",
+                                                 "3DSimpleLightRig",
+                                                 "ClearRenderTarget",
+                                                 "SpectrumAnalyser",
+                                                 "ViewParam",
+                                                 "Greets",
+                                                 "Tunnel",
+                                                 "Wire"};
 
 } // namespace
 

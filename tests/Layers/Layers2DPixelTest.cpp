@@ -5,12 +5,12 @@
 #include "Layers/CLayer_ClearRenderTarget.h"
 #include "Layers/Layers2DTestSupport.h"
 
+#include "Base/CSettings.h"
+#include "Base/CTokeniser.h"
 #include "Params/CParamString.h"
 #include "Platform/Platform.h"
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceTexture.h"
-#include "Base/CSettings.h"
-#include "Base/CTokeniser.h"
 
 #include <memory>
 
@@ -92,8 +92,8 @@ protected:
         const uint32_t got = (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | 0xFFu;
         if (got == colour)
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << got
-                                             << ", expected " << colour;
+        return ::testing::AssertionFailure()
+               << "pixel (" << x << ", " << y << ") is " << std::hex << got << ", expected " << colour;
     }
 
     std::unique_ptr<CWindow> window;

@@ -1,10 +1,10 @@
 #include "Layers/Layers2DTestSupport.h"
 
+#include "Base/CSettings.h"
+#include "Base/CTokeniser.h"
 #include "Base/CommandLine.h"
 #include "Layers/CLayer.h"
 #include "Resources/CResourceManager.h"
-#include "Base/CSettings.h"
-#include "Base/CTokeniser.h"
 
 #include <physfs.h>
 

@@ -3,9 +3,9 @@
 // the world matrix and colour in force when it was made.
 #pragma once
 
+#include "Layers/CLayer.h"
 #include "Render/CRenderState.h"
 #include "Resources/CResourceManager.h"
-#include "Layers/CLayer.h"
 #include "Testing/CRecordingDevice.h"
 
 #include <gtest/gtest.h>

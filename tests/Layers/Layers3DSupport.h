@@ -3,12 +3,12 @@
 // script text, and one layer run the way the layer manager runs it.
 #pragma once
 
-#include "Render/CRenderState.h"
-#include "Layers/CLayer.h"
-#include "Testing/CRecordingDevice.h"
-#include "Resources/CResourceManager.h"
 #include "Base/CSettings.h"
 #include "Base/CTokeniser.h"
+#include "Layers/CLayer.h"
+#include "Render/CRenderState.h"
+#include "Resources/CResourceManager.h"
+#include "Testing/CRecordingDevice.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +23,7 @@
 // the middle of the default camera's view. Its corners run clockwise on screen seen from the origin
 // looking along +z, so it is drawn; reversed, they run counter-clockwise and it is culled.
 inline std::string TriangleModel(bool reversed = false) {
-    const std::string material =
-        "1\nStandardMaterial\n0.1 0.1 0.1\n0.8 0.2 0.2\n0.9 0.9 0.9\n10\nnomap\n0\n0\n";
+    const std::string material = "1\nStandardMaterial\n0.1 0.1 0.1\n0.8 0.2 0.2\n0.9 0.9 0.9\n10\nnomap\n0\n0\n";
     const std::string corners = "3\n-10 -10 10 0 0 -1\n30 -10 10 0 0 -1\n-10 30 10 0 0 -1\n1\n0 0\n";
     const std::string face = reversed ? "0 1 2 0 0 0\n" : "0 2 1 0 0 0\n";
     return material + "1\n0\n" + corners + "1\n" + face + "0\n1 1 1 1\n0\n";

@@ -37,16 +37,15 @@ TEST_F(ModelLayerTest, DrawsTheModelInOnePassOfItsShaderAndEndsTheEffect) {
     EXPECT_EQ(device.LastCall("DrawPrimitive")->ints, (std::vector<int>{0, 0, 1}));
     EXPECT_EQ(state.currentEffect, nullptr);
     EXPECT_EQ(state.mode, RenderMode::Mode3D);
-    EXPECT_EQ(device.LastCall("SetCullMode")->ints,
-              std::vector<int>{static_cast<int>(CullMode::CounterClockwise)});
+    EXPECT_EQ(device.LastCall("SetCullMode")->ints, std::vector<int>{static_cast<int>(CullMode::CounterClockwise)});
 }
 
 TEST_F(ModelLayerTest, EveryPassDrawsAndOnlyTheEarlierPassesAreEndedByTheLoop) {
     device.techniquePasses["DefaultNonTextured"] = 3;
     SetParam(layer, "Shader", "defaultnontextured");
     RunLayer(layer, 0.0f);
-    EXPECT_EQ(DrawSequence(), (Names{"Begin", "BeginPass", "DrawPrimitive", "EndPass", "BeginPass",
-                                     "DrawPrimitive", "EndPass", "BeginPass", "DrawPrimitive", "End"}));
+    EXPECT_EQ(DrawSequence(), (Names{"Begin", "BeginPass", "DrawPrimitive", "EndPass", "BeginPass", "DrawPrimitive",
+                                     "EndPass", "BeginPass", "DrawPrimitive", "End"}));
     EXPECT_EQ(state.currentPass, 2);
 }
 
@@ -109,8 +108,7 @@ TEST_F(ModelLayerTest, WorldIsScaleThenRollPitchYawThenTranslation) {
     EXPECT_NEAR(p.x, 10.0f, 1e-5f);
     EXPECT_NEAR(p.y, 16.0f, 1e-5f);
     EXPECT_NEAR(p.z, 30.0f, 1e-5f);
-    EXPECT_EQ(world,
-              CLayer_3DModel::WorldMatrix(glm::vec3(10, 20, 30), glm::vec3(2, 3, 4), glm::vec3(1.5707964f)));
+    EXPECT_EQ(world, CLayer_3DModel::WorldMatrix(glm::vec3(10, 20, 30), glm::vec3(2, 3, 4), glm::vec3(1.5707964f)));
 }
 
 TEST_F(ModelLayerTest, ParametersThatDoNotDrawAcceptKeyframesAndChangeNothing) {

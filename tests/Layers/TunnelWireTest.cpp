@@ -59,9 +59,7 @@ protected:
     static glm::vec3 At(const CLayer_Wire::Vertex &v) { return {v.x, v.y, v.z}; }
     static glm::vec3 Normal(const CLayer_Wire::Vertex &v) { return {v.nx, v.ny, v.nz}; }
     // Distance of a vertex from a point of the x-y plane.
-    static float Radius(const CLayer_Wire::Vertex &v, float cx, float cy) {
-        return std::hypot(v.x - cx, v.y - cy);
-    }
+    static float Radius(const CLayer_Wire::Vertex &v, float cx, float cy) { return std::hypot(v.x - cx, v.y - cy); }
 
     CLayer_Wire wire;
 };
@@ -226,8 +224,8 @@ TEST_F(WireTest, ConstantParametersMakeAStraightTwelveSidedTubeAlongPositiveX) {
     EXPECT_NEAR(glm::length(Normal(v[0])), 1.0f, 1e-5f);
     EXPECT_NEAR(std::fabs(glm::dot(Normal(v[0]), At(v[1]) - At(v[0]))), 0.0f, 1e-3f);
     // The scale reaches the effect through the world matrix alone.
-    EXPECT_EQ(device.LastMatrix("g_mWorld"), glm::mat4(glm::vec4(2, 0, 0, 0), glm::vec4(0, 2, 0, 0),
-                                                       glm::vec4(0, 0, 2, 0), glm::vec4(0, 0, 0, 1)));
+    EXPECT_EQ(device.LastMatrix("g_mWorld"),
+              glm::mat4(glm::vec4(2, 0, 0, 0), glm::vec4(0, 2, 0, 0), glm::vec4(0, 0, 2, 0), glm::vec4(0, 0, 0, 1)));
 }
 
 TEST_F(WireTest, DifferentThicknessesMakeASixPointedStar) {
@@ -253,10 +251,8 @@ TEST_F(WireTest, DifferentThicknessesMakeASixPointedStar) {
     // Normals worked out by hand for the first point: P to Q's edge normal; at Q the average of it
     // with Q's radial direction; the normal of P to R (not Q to R), which here is that radial
     // direction itself, at Q's second copy and at R.
-    const glm::vec3 expected[4] = {{0.9150021f, 0.4034491f, 0},
-                                   {0.7075010f, 0.6347373f, 0},
-                                   {0.5f, 0.8660254f, 0},
-                                   {0.5f, 0.8660254f, 0}};
+    const glm::vec3 expected[4] = {
+        {0.9150021f, 0.4034491f, 0}, {0.7075010f, 0.6347373f, 0}, {0.5f, 0.8660254f, 0}, {0.5f, 0.8660254f, 0}};
     for (int i = 0; i < 4; ++i)
         for (int c = 0; c < 3; ++c)
             EXPECT_NEAR(Normal(v[i])[c], expected[i][c], 1e-5f) << "vertex " << i << " component " << c;

@@ -1,6 +1,6 @@
 #include "Music/CMusicStreamBass.h"
-#include "Platform/Platform.h"
 #include "Platform/CAudioOutputSdl.h"
+#include "Platform/Platform.h"
 
 #include "MusicTestFiles.h"
 
@@ -119,8 +119,7 @@ TEST_F(LiveStream, WithoutAnAudioDriverInitFailsWithItsLine) {
     bool ok = true;
     std::string log = CaptureLog([&] { ok = stream.Init(0.0f); });
     EXPECT_FALSE(ok);
-    EXPECT_NE(log.find("CMusicStreamBass::Init] Failed to initialise Bass: '1'"), std::string::npos)
-        << log;
+    EXPECT_NE(log.find("CMusicStreamBass::Init] Failed to initialise Bass: '1'"), std::string::npos) << log;
 }
 
 TEST_F(LiveStream, VolumeScalesTheSamplesTheDeviceReceives) {

@@ -9,13 +9,9 @@
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-int PeakBand(const float* bands) {
-    return static_cast<int>(std::max_element(bands, bands + SpectrumBands) - bands);
-}
+int PeakBand(const float* bands) { return static_cast<int>(std::max_element(bands, bands + SpectrumBands) - bands); }
 
 // The capture clock: the same decoding and spectrum as live playback, no device.
 struct CaptureStream : testing::Test {

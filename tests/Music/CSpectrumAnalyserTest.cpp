@@ -9,8 +9,7 @@
 
 namespace {
 
-std::vector<float> Sine(int frames, int channels, double cyclesPerFrame, float amplitude,
-                        bool invertSecond = false) {
+std::vector<float> Sine(int frames, int channels, double cyclesPerFrame, float amplitude, bool invertSecond = false) {
     std::vector<float> s(static_cast<size_t>(frames * channels));
     for (int i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c) {

@@ -1,8 +1,8 @@
 #include "App/CPresentation.h"
 #include "Music/CMusicStreamBass.h"
-#include "Platform/Platform.h"
 #include "Platform/CAudioDecoder.h"
 #include "Platform/CAudioOutput.h"
+#include "Platform/Platform.h"
 
 #include "MusicTestFiles.h"
 

@@ -14,17 +14,27 @@
 
 double BinFrequency(int bin) { return bin * 44100.0 / 1024.0; }
 
-bool WriteSineFile(const std::string& path, double seconds, double frequency, double amplitude,
-                   int channels, int sampleRate, SineFormat format) {
+bool WriteSineFile(const std::string& path, double seconds, double frequency, double amplitude, int channels,
+                   int sampleRate, SineFormat format) {
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
     switch (format) {
-    case SineFormat::WavFloat: info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT; break;
-    case SineFormat::Flac: info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16; break;
-    case SineFormat::OggVorbis: info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; break;
-    case SineFormat::Opus: info.format = SF_FORMAT_OGG | SF_FORMAT_OPUS; break;
-    case SineFormat::Mp3: info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III; break;
+    case SineFormat::WavFloat:
+        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+        break;
+    case SineFormat::Flac:
+        info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+        break;
+    case SineFormat::OggVorbis:
+        info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        break;
+    case SineFormat::Opus:
+        info.format = SF_FORMAT_OGG | SF_FORMAT_OPUS;
+        break;
+    case SineFormat::Mp3:
+        info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+        break;
     }
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file)
@@ -32,8 +42,7 @@ bool WriteSineFile(const std::string& path, double seconds, double frequency, do
     sf_count_t frames = static_cast<sf_count_t>(std::llround(seconds * sampleRate));
     std::vector<float> samples(static_cast<size_t>(frames * channels));
     for (sf_count_t i = 0; i < frames; ++i) {
-        float v = static_cast<float>(amplitude *
-                                     std::sin(2.0 * std::numbers::pi * frequency * i / sampleRate));
+        float v = static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * frequency * i / sampleRate));
         for (int c = 0; c < channels; ++c)
             samples[static_cast<size_t>(i * channels + c)] = v;
     }

@@ -16,8 +16,8 @@ enum class SineFormat { WavFloat, Flac, OggVorbis, Opus, Mp3 };
 
 // Writes a sine of `frequency` Hz and peak `amplitude` (0 for silence) to `path`; all channels
 // carry the same signal. False also where libsndfile cannot write that format.
-bool WriteSineFile(const std::string& path, double seconds, double frequency, double amplitude,
-                   int channels = 1, int sampleRate = 44100, SineFormat format = SineFormat::WavFloat);
+bool WriteSineFile(const std::string& path, double seconds, double frequency, double amplitude, int channels = 1,
+                   int sampleRate = 44100, SineFormat format = SineFormat::WavFloat);
 
 // Runs `body` with the log enabled and returns what it wrote to standard error.
 std::string CaptureLog(const std::function<void()>& body);

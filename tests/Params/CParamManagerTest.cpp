@@ -76,15 +76,13 @@ TEST_F(ParamManager, SettingFailuresLogTheirLinesAndAMissingEqualsLogsNothing) {
     EXPECT_EQ(colour->GetBaseValue(), glm::vec4(1));
 
     printed = Logged([&] { EXPECT_FALSE(Set("Colr", "\n\n= 1 1 1 1")); });
-    EXPECT_NE(
-        printed.find("CParamManager::SetValueFromTokeniser] Failed to find variable 'Colr' on line 3\n"),
-        std::string::npos)
+    EXPECT_NE(printed.find("CParamManager::SetValueFromTokeniser] Failed to find variable 'Colr' on line 3\n"),
+              std::string::npos)
         << printed;
     EXPECT_NE(printed.find("CParamManager.cpp@"), std::string::npos) << printed;
 
     printed = Logged([&] { EXPECT_FALSE(Set("Colour", "=\nred")); });
-    EXPECT_NE(printed.find("] Failed to set value from tokeniser for 'Colour' on line 2\n"),
-              std::string::npos)
+    EXPECT_NE(printed.find("] Failed to set value from tokeniser for 'Colour' on line 2\n"), std::string::npos)
         << printed;
     EXPECT_EQ(colour->GetBaseValue(), glm::vec4(1));
 }
@@ -107,10 +105,9 @@ TEST_F(ParamManager, KeyframeFailuresLogOnlyForABadPayload) {
 
     // The name is the one written in the line, not the last token the payload reader saw.
     printed = Logged([&] { EXPECT_FALSE(Key(0.0f, "colour\nhold 1 1 oops")); });
-    EXPECT_NE(
-        printed.find("CParamManager::AddKeyframeFromTokeniser] Failed to add a keyframe from tokeniser for "
-                     "'colour' on line 2\n"),
-        std::string::npos)
+    EXPECT_NE(printed.find("CParamManager::AddKeyframeFromTokeniser] Failed to add a keyframe from tokeniser for "
+                           "'colour' on line 2\n"),
+              std::string::npos)
         << printed;
     printed = Logged([&] { EXPECT_FALSE(Key(0.0f, "Active spectrum 1 2 3")); });
     EXPECT_NE(printed.find("for 'Active' on line 1"), std::string::npos) << printed;

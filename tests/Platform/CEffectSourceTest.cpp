@@ -17,9 +17,10 @@ TEST(CEffectSource, BuiltInEffectHasBothTechniquesOfOnePass) {
 }
 
 TEST(CEffectSource, SectionsKeepTheirTextAndFirstLine) {
-    const std::string text = "// header comment-free\r\n\r\n@common\r\nuniform float a;\r\n@vertex V\r\nvoid main() {}\r\n"
-                             "@fragment F\r\nvoid main() {}\r\n@technique T\r\n@pass fragment=F vertex=V\r\n"
-                             "@pass vertex=V fragment=F\r\n";
+    const std::string text =
+        "// header comment-free\r\n\r\n@common\r\nuniform float a;\r\n@vertex V\r\nvoid main() {}\r\n"
+        "@fragment F\r\nvoid main() {}\r\n@technique T\r\n@pass fragment=F vertex=V\r\n"
+        "@pass vertex=V fragment=F\r\n";
     CEffectSource source;
     std::string error;
     EXPECT_FALSE(CEffectSource::Parse(text, source, error)) << "text before the first section";

@@ -153,8 +153,7 @@ TEST(CFileWatcher, NothingToWatchIsRefusedWithALogLine) {
     LogCapture log;
     CInotifyFileWatcher watcher(QuietMs);
     EXPECT_FALSE(watcher.Watch({"/nonexistent-qv-folder/Config.txt"}));
-    EXPECT_TRUE(log.Has("Not watching files in '/nonexistent-qv-folder': No such file or directory"))
-        << log.Text();
+    EXPECT_TRUE(log.Has("Not watching files in '/nonexistent-qv-folder': No such file or directory")) << log.Text();
     EXPECT_TRUE(log.Contains("Watching none of the 1 files asked for")) << log.Text();
     EXPECT_FALSE(watcher.Watch({}));
 }

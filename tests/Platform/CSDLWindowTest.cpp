@@ -34,8 +34,8 @@ TEST(CSDLWindow, KeysMapToTheClassicCodes) {
     EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 80), KeyLeft);
     EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 79), KeyRight);
     EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 82), KeyUp);
-    EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 225), KeyShift);  // left shift
-    EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 229), KeyShift);  // right shift
+    EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 225), KeyShift); // left shift
+    EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 229), KeyShift); // right shift
     EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 224), KeyControl);
     EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 226), 0) << "Alt has no entry";
 }

@@ -1,6 +1,6 @@
-#include "Base/CommandLine.h"
 #include "App/SettingsDialog.h"
 #include "Base/CSettings.h"
+#include "Base/CommandLine.h"
 
 #include "Support/LogCapture.h"
 

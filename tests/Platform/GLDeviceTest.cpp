@@ -1,11 +1,11 @@
 #include "App/CFrameWriter.h"
-#include "Render/CRenderState.h"
 #include "App/LetterboxBars.h"
+#include "Base/CSettings.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/Platform.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceShader.h"
-#include "Base/CSettings.h"
 
 #include <glm/ext/matrix_transform.hpp>
 
@@ -306,7 +306,7 @@ TEST_F(GLDeviceTest, RenderTargetRoundTripStaysUpright) {
 
 TEST_F(GLDeviceTest, CounterClockwiseTrianglesAreCulledOnScreenAndInRenderTargets) {
     Open(32, 32);
-    const float clockwise[6] = {-1, -1, -1, 1, 1, 1};     // as seen on screen, y up
+    const float clockwise[6] = {-1, -1, -1, 1, 1, 1}; // as seen on screen, y up
     const float counterClockwise[6] = {-1, -1, 1, 1, -1, 1};
     (*state).BeginFrame();
     for (bool intoTarget : {false, true}) {
@@ -355,8 +355,9 @@ TEST_F(GLDeviceTest, DrawsOutsideTheBuffersAreSkipped) {
 TEST_F(GLDeviceTest, EffectErrorsCarryTheCompilerMessageAndUnknownNamesAreIgnored) {
     Open(16, 16);
     std::string errors;
-    const std::string broken = "@vertex VS\nvoid main() { gl_Position = vec4(0.0); }\n@fragment FS\n"
-                               "out vec4 c;\nvoid main() { c = undeclared; }\n@technique T\n@pass vertex=VS fragment=FS\n";
+    const std::string broken =
+        "@vertex VS\nvoid main() { gl_Position = vec4(0.0); }\n@fragment FS\n"
+        "out vec4 c;\nvoid main() { c = undeclared; }\n@technique T\n@pass vertex=VS fragment=FS\n";
     EXPECT_FALSE(device->CreateEffect(broken, "broken.fx", errors));
     EXPECT_NE(errors.find("broken.fx"), std::string::npos) << errors;
     EXPECT_NE(errors.find("5"), std::string::npos) << "the line of the error: " << errors;

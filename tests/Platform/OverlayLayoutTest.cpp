@@ -15,8 +15,7 @@ OverlayTimeline Show() {
     line.length = 72.0f;
     line.secondsPerBar = 2.0f;
     line.playhead = 30.0f;
-    line.scenes = {
-        {"Intro", 0.0f, 16.0f}, {"Tunnel", 12.0f, 48.0f}, {"Never", 50.0f, 50.0f}, {"Late", 60.0f, 90.0f}};
+    line.scenes = {{"Intro", 0.0f, 16.0f}, {"Tunnel", 12.0f, 48.0f}, {"Never", 50.0f, 50.0f}, {"Late", 60.0f, 90.0f}};
     return line;
 }
 

@@ -1,7 +1,7 @@
 #include "Render/CRenderState.h"
 #include "App/LetterboxBars.h"
-#include "Testing/CRecordingDevice.h"
 #include "Base/CSettings.h"
+#include "Testing/CRecordingDevice.h"
 
 #include <glm/ext/matrix_clip_space.hpp>
 #include <glm/ext/matrix_transform.hpp>
@@ -266,8 +266,7 @@ TEST(LetterboxBars, DrawIsAFourTriangleListInTwoDimensionalModeWithoutCulling) {
     EXPECT_EQ(device.LastCall("SetVertexFormat")->ints[0], int(VertexPosition | VertexDiffuse));
     EXPECT_EQ(device.LastCall("SetStreamSource")->ints, (std::vector<int>{0, 16}));
     EXPECT_EQ(device.LastCall("SetCullMode")->ints[0], int(CullMode::None));
-    EXPECT_EQ(device.LastCall("DrawPrimitive")->ints,
-              (std::vector<int>{int(PrimitiveType::TriangleList), 0, 4}));
+    EXPECT_EQ(device.LastCall("DrawPrimitive")->ints, (std::vector<int>{int(PrimitiveType::TriangleList), 0, 4}));
     EXPECT_EQ(device.CallNames().back(), "DrawPrimitive");
     EXPECT_EQ(state.mode, RenderMode::Mode2D);
 }

@@ -1,4 +1,5 @@
 #include "Resources/CResourceManager.h"
+#include "Base/CSettings.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
@@ -6,7 +7,6 @@
 #include "Support/LogCapture.h"
 #include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
-#include "Base/CSettings.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -102,9 +102,9 @@ TEST_F(ResourceManagerTest, NamesAreUniquePerListButListsMayShareThem) {
     EXPECT_FALSE(LoadScript("resources { Texture Sky sky.png RenderTarget sky full } end"));
     EXPECT_EQ(Failures(), Lines{"Resource name already in use!"});
     EXPECT_EQ(FindRenderTarget("sky"), nullptr);
-    for (const char* script : {"resources { Shader A a.fx T { } Shader a b.fx T { } } end",
-                               "resources { Model M m.txt Model m n.txt } end",
-                               "resources { RenderTarget R full Texture r r.png } end"}) {
+    for (const char* script :
+         {"resources { Shader A a.fx T { } Shader a b.fx T { } } end", "resources { Model M m.txt Model m n.txt } end",
+          "resources { RenderTarget R full Texture r r.png } end"}) {
         ResetScriptModel();
         EXPECT_FALSE(LoadScript(script)) << script;
     }
@@ -146,25 +146,24 @@ TEST_F(ResourceManagerTest, ShaderParameterBlockRules) {
     EXPECT_EQ(FindShader("S")->paramNames[1].key, "float_2");
 
     // Bad kinds and indices fail the declaration with only the resource manager's line.
-    for (const char* script : {"resources { Shader S s.fx T { Float 0 = A } } end",
-                               "resources { Shader S s.fx T { Float 6 = A } } end",
-                               "resources { Shader S s.fx T { Vector 1 = A } } end",
-                               "resources { Shader S s.fx T { Float A } } end",
-                               "resources { Shader S s.fx { } } end",
-                               "resources { Shader S s.fx T Float } end"}) {
+    for (const char* script :
+         {"resources { Shader S s.fx T { Float 0 = A } } end", "resources { Shader S s.fx T { Float 6 = A } } end",
+          "resources { Shader S s.fx T { Vector 1 = A } } end", "resources { Shader S s.fx T { Float A } } end",
+          "resources { Shader S s.fx { } } end", "resources { Shader S s.fx T Float } end"}) {
         ResetScriptModel();
         log.Restart();
         EXPECT_FALSE(LoadScript(script)) << script;
         EXPECT_EQ(Failures(), Lines{"Failed to create shader resource 'S'!"}) << script;
         EXPECT_EQ(FindShader("S"), nullptr);
     }
-    for (const char* script : {"resources { Shader S s.fx T {\n Float 1 Glow } } end",
-                               "resources { Shader S s.fx T {\n Float 1 = 5 } } end",
-                               "resources { Shader S s.fx T { Float 1 = A\n 5 } } end"}) {
+    for (const char* script :
+         {"resources { Shader S s.fx T {\n Float 1 Glow } } end", "resources { Shader S s.fx T {\n Float 1 = 5 } } end",
+          "resources { Shader S s.fx T { Float 1 = A\n 5 } } end"}) {
         ResetScriptModel();
         log.Restart();
         EXPECT_FALSE(LoadScript(script)) << script;
-        EXPECT_EQ(Failures(), (Lines{"Error loading parameter names at line 2", "Failed to create shader resource 'S'!"}))
+        EXPECT_EQ(Failures(),
+                  (Lines{"Error loading parameter names at line 2", "Failed to create shader resource 'S'!"}))
             << script;
     }
 }
@@ -186,8 +185,9 @@ protected:
 };
 
 TEST_F(CreateResourcesTest, CountsBuiltInShadersAndCreatesInTheFixedOrder) {
-    ASSERT_TRUE(LoadScript("resources { Model Box box.txt Texture Sky \"img/sky.bmp\" RenderTarget Glow half "
-                           "Shader Box \"fx/box.fx\" Shiny { } Shader Plain \":INTERNAL\" DefaultNonTextured { } } end"));
+    ASSERT_TRUE(
+        LoadScript("resources { Model Box box.txt Texture Sky \"img/sky.bmp\" RenderTarget Glow half "
+                   "Shader Box \"fx/box.fx\" Shiny { } Shader Plain \":INTERNAL\" DefaultNonTextured { } } end"));
     ASSERT_TRUE(CreateAllResources());
     EXPECT_EQ(Failures(), (Lines{"Creating DefaultTextured shader..", "Creating DefaultNonTextured shader..",
                                  "Creating 7 resources..", "Loading model from 'box.txt'", "Found 0 material(s)",

@@ -1,5 +1,5 @@
-#include "Resources/CResourceManager.h"
 #include "Resources/CResourceModel.h"
+#include "Resources/CResourceManager.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 #include "Support/CallLines.h"
@@ -93,7 +93,8 @@ TEST_F(ModelTest, LoadsTheExampleAndExpandsItsTriangle) {
     TestDevice().ClearCalls();
     TestState().currentEffect = nullptr;
     model.Render(TestState());
-    EXPECT_EQ(CallLines(TestDevice()), (Lines{"SetVertexFormat 274", "SetStreamSource 0 32", "DrawPrimitive list 0 1"}));
+    EXPECT_EQ(CallLines(TestDevice()),
+              (Lines{"SetVertexFormat 274", "SetStreamSource 0 32", "DrawPrimitive list 0 1"}));
     ASSERT_TRUE(TestState().currentColour);
     EXPECT_EQ(*TestState().currentColour, glm::vec4(0.8f, 0.2f, 0.2f, 1.0f));
 }

@@ -32,10 +32,10 @@ TEST(DrawPasses, EveryPassOpensAfterTheLastClosesAndTheEffectEndsOnce) {
             TestDevice().DrawPrimitive(PrimitiveType::TriangleList, 0, 1);
         });
     EXPECT_EQ(drawn, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(EffectCalls(TestDevice()),
-              (std::vector<std::string>{"Begin", "SetVertexFormat", "BeginPass 0", "DrawPrimitive", "EndPass",
-                                        "BeginPass 1", "DrawPrimitive", "EndPass", "BeginPass 2", "DrawPrimitive",
-                                        "End"}));
+    EXPECT_EQ(
+        EffectCalls(TestDevice()),
+        (std::vector<std::string>{"Begin", "SetVertexFormat", "BeginPass 0", "DrawPrimitive", "EndPass", "BeginPass 1",
+                                  "DrawPrimitive", "EndPass", "BeginPass 2", "DrawPrimitive", "End"}));
     EXPECT_EQ(TestState().currentPass, 2);
     EXPECT_EQ(TestState().currentEffect, nullptr);
     ResetScriptModel();
@@ -45,7 +45,8 @@ TEST(DrawPasses, AShaderThatWasNeverCreatedDrawsNoPass) {
     ResetScriptModel();
     ASSERT_TRUE(LoadScript("resources { Shader Glow missing.fx Glow { } } end"));
     bool prepared = false, drawn = false;
-    FindShader("Glow")->DrawPasses(TestState(), [&] { prepared = true; }, [&](int, CEffect&) { drawn = true; });
+    FindShader("Glow")->DrawPasses(
+        TestState(), [&] { prepared = true; }, [&](int, CEffect&) { drawn = true; });
     EXPECT_TRUE(prepared);
     EXPECT_FALSE(drawn);
     EXPECT_EQ(TestDevice().CountCalls("Begin"), 0);

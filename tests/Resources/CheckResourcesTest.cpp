@@ -36,8 +36,9 @@ std::string Bitmap() {
 void WriteData(const TempFolder& dir, const std::string& image) {
     dir.Write("data/Config.txt", "resources {\n Shader Flat \"fx/flat.fx\" Flat { Float 1 = Glow }\n"
                                  " Shader Plain \":INTERNAL\" DefaultNonTextured { }\n Texture Logo \"" +
-                                     image + "\"\n RenderTarget Buffer half\n Model Box \"box.txt\"\n}\n"
-                                             "scene Intro 0:0:0 4:0:0 { }\nend\n");
+                                     image +
+                                     "\"\n RenderTarget Buffer half\n Model Box \"box.txt\"\n}\n"
+                                     "scene Intro 0:0:0 4:0:0 { }\nend\n");
     dir.Write("data/fx/flat.fx", Effect);
     dir.Write("data/img/logo.bmp", Bitmap());
     dir.Write("data/Wood.bmp", Bitmap());
@@ -47,9 +48,7 @@ void WriteData(const TempFolder& dir, const std::string& image) {
 struct CheckRun {
     int status = -1;
     std::vector<std::string> log;
-    bool Logged(const std::string& message) const {
-        return std::find(log.begin(), log.end(), message) != log.end();
-    }
+    bool Logged(const std::string& message) const { return std::find(log.begin(), log.end(), message) != log.end(); }
 };
 
 CheckRun Check(const TempFolder& dir, std::vector<std::string> args) {

@@ -1,15 +1,15 @@
 // Resource creation on the real OpenGL device (headless): the built-in effect's techniques, an
 // effect file, an image, a render target and a model with its vertex buffer.
-#include "Render/CRenderState.h"
+#include "Base/CSettings.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/Platform.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 #include "Support/LogCapture.h"
 #include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
-#include "Base/CSettings.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>

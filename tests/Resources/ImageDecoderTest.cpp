@@ -64,8 +64,8 @@ std::vector<uint8_t> Picture(int w, int h) {
     std::vector<uint8_t> rgba;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            rgba.insert(rgba.end(), {uint8_t(x * 255 / w), uint8_t(y * 255 / h), uint8_t((x * y) & 255),
-                                     uint8_t(255 - x * 3)});
+            rgba.insert(rgba.end(),
+                        {uint8_t(x * 255 / w), uint8_t(y * 255 / h), uint8_t((x * y) & 255), uint8_t(255 - x * 3)});
     return rgba;
 }
 
@@ -121,9 +121,9 @@ TEST(ImageDecoderTest, TheBundledPresentationKeepsItsPixels) {
 }
 
 TEST(ImageDecoderTest, ImagesWhoseDataEndsEarlyAreRefused) {
-    for (const char* name : {"palette-trns.png", "rgba16.png", "interlaced.png", "palette8.bmp", "palette4.bmp",
-                             "mono.bmp", "rgba32.bmp", "indexed.tga", "rgba-rle.tga", "grey.tga", "baseline420.jpg",
-                             "progressive.jpg", "grey.jpg", "cmyk.jpg"}) {
+    for (const char* name :
+         {"palette-trns.png", "rgba16.png", "interlaced.png", "palette8.bmp", "palette4.bmp", "mono.bmp", "rgba32.bmp",
+          "indexed.tga", "rgba-rle.tga", "grey.tga", "baseline420.jpg", "progressive.jpg", "grey.jpg", "cmyk.jpg"}) {
         // Half way, and a little before the end of the pixel data: 24 bytes is a PNG's end chunk and
         // checksums and a few bytes of compressed pixels.
         const std::string file = Read(name);

@@ -15,11 +15,11 @@ namespace {
 struct BadInput {
     const char* name;
     std::vector<std::pair<std::string, std::string>> files; // written under the test directory
-    std::vector<std::string> args;                         // the command line after the program
-    std::string userLine;                                  // a whole line of standard error
-    std::string logStart;                                  // the start of a debug.log message; empty: none
+    std::vector<std::string> args;                          // the command line after the program
+    std::string userLine;                                   // a whole line of standard error
+    std::string logStart;                                   // the start of a debug.log message; empty: none
     int status = 1;
-    bool wholeMessage = false;                             // logStart is the whole message
+    bool wholeMessage = false; // logStart is the whole message
 };
 
 BadInput WholeMessage(BadInput c) {
@@ -33,34 +33,66 @@ const std::string Script = "system { AppName = \"Bad\" }\n";
 
 std::vector<BadInput> CommandLineCases() {
     return {
-        {"UnknownOption", {}, {"Log", "Frobnicate"}, "Failed to parse the command line",
+        {"UnknownOption",
+         {},
+         {"Log", "Frobnicate"},
+         "Failed to parse the command line",
          "Unknown command line argument 'Frobnicate'"},
-        {"ValueOutOfRange", {}, {"Log", "Width", "-5"}, "Failed to parse the command line",
+        {"ValueOutOfRange",
+         {},
+         {"Log", "Width", "-5"},
+         "Failed to parse the command line",
          "Invalid value '-5' for command line option 'Width': expected a number from 1 to 16384"},
-        {"ValueNotANumber", {}, {"Log", "Volume", "loud"}, "Failed to parse the command line",
+        {"ValueNotANumber",
+         {},
+         {"Log", "Volume", "loud"},
+         "Failed to parse the command line",
          "Invalid value 'loud' for command line option 'Volume': expected a number from 0 to 1"},
-        {"MissingValue", {}, {"Log", "AntiAlias"}, "Failed to parse the command line",
+        {"MissingValue",
+         {},
+         {"Log", "AntiAlias"},
+         "Failed to parse the command line",
          "Missing value for command line option 'AntiAlias'"},
-        {"CaptureEndBeforeStart", {}, {"Log", "Check", "CaptureStart", "5", "CaptureEnd", "2"},
+        {"CaptureEndBeforeStart",
+         {},
+         {"Log", "Check", "CaptureStart", "5", "CaptureEnd", "2"},
          "Failed to parse the command line",
          "Invalid value for command line option 'CaptureEnd': it must be later than CaptureStart"},
         {"ArgumentWithQuote", {}, {"Config", "a\"b.txt"}, "Failed to parse the command line", ""},
-        {"ArgumentLongerThanAToken", {}, {"Log", "Config", std::string(3000, 'c')}, "Failed to parse the command line",
+        {"ArgumentLongerThanAToken",
+         {},
+         {"Log", "Config", std::string(3000, 'c')},
+         "Failed to parse the command line",
          "Token longer than 2047 characters on line 1"},
     };
 }
 
 std::vector<BadInput> DataPathCases() {
     return {
-        {"DataPathMissing", {}, {"Log", "Check", "DataPath", "nowhere"}, "Failed to add any datapaths to physfs!",
+        {"DataPathMissing",
+         {},
+         {"Log", "Check", "DataPath", "nowhere"},
+         "Failed to add any datapaths to physfs!",
          "Failed to add any datapaths to physfs (tried 'nowhere/' and 'nowhere.zip')"},
-        {"DataZipCorrupt", {{"broken.zip", "PK\x03\x04 this is not an archive"}}, {"Log", "Check", "DataPath", "broken"},
-         "Failed to add any datapaths to physfs!", "Failed to add any datapaths to physfs"},
-        {"ScriptMissing", {{"data/readme.txt", "no script here"}}, {"Log", "Check"}, "Couldn't find config file",
+        {"DataZipCorrupt",
+         {{"broken.zip", "PK\x03\x04 this is not an archive"}},
+         {"Log", "Check", "DataPath", "broken"},
+         "Failed to add any datapaths to physfs!",
+         "Failed to add any datapaths to physfs"},
+        {"ScriptMissing",
+         {{"data/readme.txt", "no script here"}},
+         {"Log", "Check"},
+         "Couldn't find config file",
          "Couldn't find config file: "},
-        {"ScriptTooLarge", {{"data/Config.txt", ""}}, {"Log", "Check"}, "Couldn't read config file",
+        {"ScriptTooLarge",
+         {{"data/Config.txt", ""}},
+         {"Log", "Check"},
+         "Couldn't read config file",
          "Couldn't read config file 'Config.txt': it is larger than 64 MiB"},
-        {"ScriptIsAFolder", {{"data/Config.txt/inside.txt", ""}}, {"Log", "Check"}, "Couldn't read config file",
+        {"ScriptIsAFolder",
+         {{"data/Config.txt/inside.txt", ""}},
+         {"Log", "Check"},
+         "Couldn't read config file",
          "Couldn't read config file 'Config.txt'"},
     };
 }
@@ -68,46 +100,87 @@ std::vector<BadInput> DataPathCases() {
 std::vector<BadInput> ScriptCases() {
     const std::string longWord(3000, 'w');
     return {
-        {"ScriptUnknownBlock", {{"data/Config.txt", Script + "sound { }\nend\n"}}, {"Log", "Check"},
-         "Failed to parse config file!", "Unknown block 'sound' in system config on line 2"},
-        {"ScriptWithoutEnd", {{"data/Config.txt", Script}}, {"Log", "Check"}, "Failed to parse config file!",
+        {"ScriptUnknownBlock",
+         {{"data/Config.txt", Script + "sound { }\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Unknown block 'sound' in system config on line 2"},
+        {"ScriptWithoutEnd",
+         {{"data/Config.txt", Script}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
          "Failed to parse config file!"},
-        {"ScriptEmpty", {{"data/Config.txt", ""}}, {"Log", "Check"}, "Failed to parse config file!",
+        {"ScriptEmpty",
+         {{"data/Config.txt", ""}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
          "Failed to parse config file!"},
-        {"ScriptBinary", {{"data/Config.txt", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe{}=;", 16)}},
-         {"Log", "Check"}, "Failed to parse config file!", "Failed to parse config file!"},
-        {"ScriptTokenTooLong", {{"data/Config.txt", Script + "scene " + longWord + " 0:0:0 1:0:0 { }\nend\n"}},
-         {"Log", "Check"}, "Failed to parse config file!", "Token longer than 2047 characters on line 2"},
-        {"ScriptTimeOutOfRange", {{"data/Config.txt", Script + "scene S 99999999999:0:0 1:0:0 { }\nend\n"}},
-         {"Log", "Check"}, "Failed to parse config file!", "Time literal '99999999999:0:0' out of range on line 2"},
-        {"ScriptZeroTempo", {{"data/Config.txt", "system { Bpm = 0 }\nend\n"}}, {"Log", "Check"},
-         "Failed to parse config file!", "Invalid value for 'Bpm' on line 1: it must be a number greater than zero"},
-        {"ScriptFractionalBeats", {{"data/Config.txt", "system { Beats = 0.5 }\nend\n"}}, {"Log", "Check"},
+        {"ScriptBinary",
+         {{"data/Config.txt", std::string("\x7f"
+                                          "ELF\x02\x01\x01\0\0\0\xff\xfe{}=;",
+                                          16)}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Failed to parse config file!"},
+        {"ScriptTokenTooLong",
+         {{"data/Config.txt", Script + "scene " + longWord + " 0:0:0 1:0:0 { }\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Token longer than 2047 characters on line 2"},
+        {"ScriptTimeOutOfRange",
+         {{"data/Config.txt", Script + "scene S 99999999999:0:0 1:0:0 { }\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Time literal '99999999999:0:0' out of range on line 2"},
+        {"ScriptZeroTempo",
+         {{"data/Config.txt", "system { Bpm = 0 }\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Invalid value for 'Bpm' on line 1: it must be a number greater than zero"},
+        {"ScriptFractionalBeats",
+         {{"data/Config.txt", "system { Beats = 0.5 }\nend\n"}},
+         {"Log", "Check"},
          "Failed to parse config file!",
          "Invalid value for 'Beats' on line 1: it must be a whole number from 1 to 2147483647"},
-        {"ScriptBeatOutOfRange", {{"data/Config.txt", Script + "scene S 0:4:0 1:0:0 { }\nend\n"}}, {"Log", "Check"},
-         "Failed to parse config file!", "Failed to parse config file!"},
-        {"ScriptDuplicateScene", {{"data/Config.txt", Script + "scene S 0:0:0 1:0:0 { }\nscene s 0:0:0 1:0:0 { }\nend\n"}},
-         {"Log", "Check"}, "Failed to parse config file!", "Scene name 's' already exists"},
+        {"ScriptBeatOutOfRange",
+         {{"data/Config.txt", Script + "scene S 0:4:0 1:0:0 { }\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Failed to parse config file!"},
+        {"ScriptDuplicateScene",
+         {{"data/Config.txt", Script + "scene S 0:0:0 1:0:0 { }\nscene s 0:0:0 1:0:0 { }\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Scene name 's' already exists"},
         {"ScriptUnknownLayerType",
          {{"data/Config.txt", Script + "scene S 0:0:0 1:0:0 {\n layers {\n A Sparkle { }\n }\n}\nend\n"}},
-         {"Log", "Check"}, "Failed to parse config file!", "Unknown layer type 'Sparkle' found at line 4"},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Unknown layer type 'Sparkle' found at line 4"},
         {"ScriptKeyframeForUnknownLayer",
-         {{"data/Config.txt", Script + "scene S 0:0:0 1:0:0 {\n keyframes { 0:0:0 { Ghost Active hold true } }\n}\nend\n"}},
-         {"Log", "Check"}, "Failed to parse config file!", "Couldn't load keyframe for unknown layer 'Ghost' on line 3"},
+         {{"data/Config.txt",
+           Script + "scene S 0:0:0 1:0:0 {\n keyframes { 0:0:0 { Ghost Active hold true } }\n}\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Couldn't load keyframe for unknown layer 'Ghost' on line 3"},
         {"ScriptDuplicateResource",
-         {{"data/Config.txt", Script + "resources { Texture A a.png Texture a b.png }\nend\n"}}, {"Log", "Check"},
-         "Failed to parse config file!", "Resource name already in use!"},
+         {{"data/Config.txt", Script + "resources { Texture A a.png Texture a b.png }\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Resource name already in use!"},
         {"ScriptBadRenderTargetSize",
-         {{"data/Config.txt", Script + "resources { RenderTarget R huge }\nend\n"}}, {"Log", "Check"},
-         "Failed to parse config file!", "Unknown render target size 'huge' line 2"},
+         {{"data/Config.txt", Script + "resources { RenderTarget R huge }\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Unknown render target size 'huge' line 2"},
     };
 }
 
 // One material, one triangle, no lights and no cameras; `tail` replaces the camera count.
 std::string Model(const std::string& faces = "0 2 1 0 0 0", const std::string& tail = "0\n") {
     return "1\nStandardMaterial\n0 0 0\n1 1 1\n0 0 0\n0\nnomap\n0\n0\n1\n0\n3\n0 0 0 0 0 -1\n1 0 0 0 0 -1\n"
-           "0 1 0 0 0 -1\n1\n0 0\n1\n" + faces + "\n0\n1 1 1 1\n" + tail;
+           "0 1 0 0 0 -1\n1\n0 0\n1\n" +
+           faces + "\n0\n1 1 1 1\n" + tail;
 }
 
 const std::string Effect = "@common\nuniform mat4 g_mWorldViewProjection;\n"
@@ -126,20 +199,28 @@ std::string Cut(const std::string& name, size_t keep) {
 }
 
 BadInput ModelCase(const char* name, const std::string& model, const std::string& log) {
-    return {name, {{"data/Config.txt", "resources { Model M m.txt }\nend\n"}, {"data/m.txt", model}},
-            {"Log", "Check", "SkipSettings"}, "Failed to create resources", log};
+    return {name,
+            {{"data/Config.txt", "resources { Model M m.txt }\nend\n"}, {"data/m.txt", model}},
+            {"Log", "Check", "SkipSettings"},
+            "Failed to create resources",
+            log};
 }
 
 std::vector<BadInput> ModelCases() {
     const std::string prefix = "Malformed model 'm.txt' on line ";
     return {
-        {"ModelMissing", {{"data/Config.txt", "resources { Model M m.txt }\nend\n"}}, {"Log", "Check", "SkipSettings"},
-         "Failed to create resources", "Failed to open file"},
-        ModelCase("ModelTruncated", "1\nStandardMaterial\n0 0 0\n", prefix + "4: the file ends where a colour is expected"),
+        {"ModelMissing",
+         {{"data/Config.txt", "resources { Model M m.txt }\nend\n"}},
+         {"Log", "Check", "SkipSettings"},
+         "Failed to create resources",
+         "Failed to open file"},
+        ModelCase("ModelTruncated", "1\nStandardMaterial\n0 0 0\n",
+                  prefix + "4: the file ends where a colour is expected"),
         ModelCase("ModelNegativeCount", "-1\n", prefix + "1: a material count -1 is outside 0..65536"),
         ModelCase("ModelTwoBillionVertices", Model().substr(0, Model().find("3\n0 0 0 0")) + "2000000000\n",
                   prefix + "12: a vertex count 2000000000 is outside 0..4194304"),
-        ModelCase("ModelIndexOutOfRange", Model("0 5 1 0 0 0"), prefix + "19: vertex index 5 is outside the 3 vertices"),
+        ModelCase("ModelIndexOutOfRange", Model("0 5 1 0 0 0"),
+                  prefix + "19: vertex index 5 is outside the 3 vertices"),
         ModelCase("ModelTextureIndexOutOfRange", Model("0 2 1 0 0 -1"),
                   prefix + "19: texture coordinate index -1 is outside the 1 texture coordinates"),
         ModelCase("ModelLineTooLong", "1\nStandardMaterial\n" + std::string(2000, '0') + "\n",
@@ -150,14 +231,20 @@ std::vector<BadInput> ModelCases() {
 }
 
 BadInput ImageCase(const char* name, const std::string& image, const std::string& log) {
-    return {name, {{"data/Config.txt", "resources { Texture T img.png }\nend\n"}, {"data/img.png", image}},
-            {"Log", "Check", "SkipSettings"}, "Failed to create resources", log};
+    return {name,
+            {{"data/Config.txt", "resources { Texture T img.png }\nend\n"}, {"data/img.png", image}},
+            {"Log", "Check", "SkipSettings"},
+            "Failed to create resources",
+            log};
 }
 
 std::vector<BadInput> ImageCases() {
     return {
-        {"ImageMissing", {{"data/Config.txt", "resources { Texture T img.png }\nend\n"}}, {"Log", "Check", "SkipSettings"},
-         "Failed to create resources", "Failed to load texture 'img.png'"},
+        {"ImageMissing",
+         {{"data/Config.txt", "resources { Texture T img.png }\nend\n"}},
+         {"Log", "Check", "SkipSettings"},
+         "Failed to create resources",
+         "Failed to load texture 'img.png'"},
         ImageCase("ImageNotAnImage", "GIF? no, plain text", "Error creating texture 'img.png'"),
         ImageCase("ImageUnsupportedFormat", Fixture("sixteen-bit.ppm"),
                   "Error creating texture 'img.png': not a BMP, PNG, JPEG or TGA image"),
@@ -165,12 +252,17 @@ std::vector<BadInput> ImageCases() {
                   "Error creating texture 'img.png': corrupt JPEG Huffman table"),
         ImageCase("ImageTooLarge", PngHeader(16385, 16),
                   "Error creating texture 'img.png': the image is 16385 x 16 pixels, more than a texture may hold"),
-        ImageCase("ImageHundredThousandSquare", PngHeader(100000, 100000),
-                  "Error creating texture 'img.png': the image is 100000 x 100000 pixels, more than a texture may hold"),
+        ImageCase(
+            "ImageHundredThousandSquare", PngHeader(100000, 100000),
+            "Error creating texture 'img.png': the image is 100000 x 100000 pixels, more than a texture may hold"),
         WholeMessage(ImageCase("ImageTruncatedBmp", Cut("palette8.bmp", 1400), "Error creating texture 'img.png'")),
         WholeMessage(ImageCase("ImageTruncatedTga", Cut("rgba-rle.tga", 1500), "Error creating texture 'img.png'")),
-        {"ImageMissingButIgnored", {{"data/Config.txt", "resources { Texture T img.png }\nend\n"}},
-         {"Log", "Check", "SkipSettings", "IgnoreResourceErrors"}, "", "Failed to load texture 'img.png'", 0},
+        {"ImageMissingButIgnored",
+         {{"data/Config.txt", "resources { Texture T img.png }\nend\n"}},
+         {"Log", "Check", "SkipSettings", "IgnoreResourceErrors"},
+         "",
+         "Failed to load texture 'img.png'",
+         0},
     };
 }
 
@@ -179,21 +271,28 @@ BadInput EffectCase(const char* name, const std::string& effect, const std::stri
     return {name,
             {{"data/Config.txt", "resources { Shader S \"fx/s.fx\" " + technique + " { } }\nend\n"},
              {"data/fx/s.fx", effect}},
-            {"Log", "Check", "SkipSettings"}, "Failed to create resources", log};
+            {"Log", "Check", "SkipSettings"},
+            "Failed to create resources",
+            log};
 }
 
 std::vector<BadInput> EffectCases() {
     std::string broken = Effect;
     broken.replace(broken.find("vec4(1.0)"), 9, "undeclared_name");
     return {
-        {"EffectMissing", {{"data/Config.txt", "resources { Shader S \"fx/s.fx\" Flat { } }\nend\n"}},
-         {"Log", "Check", "SkipSettings"}, "Failed to create resources", "Failed to find shader program 'fx/s.fx'"},
-        EffectCase("EffectWithoutSections", "void main() {}\n", "fx/s.fx: line 1: text outside a @common, @vertex or "
-                                                                 "@fragment section"),
+        {"EffectMissing",
+         {{"data/Config.txt", "resources { Shader S \"fx/s.fx\" Flat { } }\nend\n"}},
+         {"Log", "Check", "SkipSettings"},
+         "Failed to create resources",
+         "Failed to find shader program 'fx/s.fx'"},
+        EffectCase("EffectWithoutSections", "void main() {}\n",
+                   "fx/s.fx: line 1: text outside a @common, @vertex or "
+                   "@fragment section"),
         EffectCase("EffectPassNamesNoSection", "@vertex VS\nvoid main(){}\n@technique T\n@pass vertex=VS fragment=PS\n",
                    "fx/s.fx: line 4: no @fragment section named 'PS'", "T"),
         EffectCase("EffectCompileError", broken, "Failed to create shader"),
-        EffectCase("EffectUnknownTechnique", Effect, "Failed to find technique 'Glow' in shader program 'fx/s.fx'", "Glow"),
+        EffectCase("EffectUnknownTechnique", Effect, "Failed to find technique 'Glow' in shader program 'fx/s.fx'",
+                   "Glow"),
     };
 }
 
@@ -207,7 +306,8 @@ BadInput MusicCase(const char* name, const std::string& music, const std::string
 
 std::vector<BadInput> MusicCases() {
     // A WAV header for one channel at 10 Hz, a rate no output plays.
-    std::string slow("RIFF\x26\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x0a\0\0\0\x14\0\0\0\x02\0\x10\0data\x02\0\0\0\0\0", 46);
+    std::string slow("RIFF\x26\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x0a\0\0\0\x14\0\0\0\x02\0\x10\0data\x02\0\0\0\0\0",
+                     46);
     return {
         MusicCase("MusicMissing", "", "Failed to find music file 'song.ogg'"),
         MusicCase("MusicNotAudio", "OggS but really just text", "Failed to create Bass stream: '3'"),
@@ -219,12 +319,21 @@ std::vector<BadInput> MusicCases() {
 std::vector<BadInput> LayerCases() {
     const std::string scene = "scene A 0:0:0 1:0:0 {\n layers {\n";
     return {
-        {"LayerValueOfWrongKind", {{"data/Config.txt", scene + "  I 2DImage { Position = left }\n }\n}\nend\n"}},
-         {"Log", "Check"}, "Failed to parse config file!", "Failed to set value from tokeniser for 'Position' on line 3"},
-        {"LayerUnknownParameter", {{"data/Config.txt", scene + "  I 2DImage { Size = 3 }\n }\n}\nend\n"}},
-         {"Log", "Check"}, "Failed to parse config file!", "Failed to find variable 'Size' on line 3"},
-        {"LayerDuplicateName", {{"data/Config.txt", scene + "  I 2DImage { }\n  i Tunnel { }\n }\n}\nend\n"}},
-         {"Log", "Check"}, "Failed to parse config file!", "Layer name 'i' already exists"},
+        {"LayerValueOfWrongKind",
+         {{"data/Config.txt", scene + "  I 2DImage { Position = left }\n }\n}\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Failed to set value from tokeniser for 'Position' on line 3"},
+        {"LayerUnknownParameter",
+         {{"data/Config.txt", scene + "  I 2DImage { Size = 3 }\n }\n}\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Failed to find variable 'Size' on line 3"},
+        {"LayerDuplicateName",
+         {{"data/Config.txt", scene + "  I 2DImage { }\n  i Tunnel { }\n }\n}\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Layer name 'i' already exists"},
     };
 }
 

@@ -79,7 +79,8 @@ TEST_F(HostileImageTest, HugeHeadersAreRefusedBeforeDecoding) {
 
     // A long thin image is within the limits.
     EXPECT_TRUE(Create("strip.png", Encode(WritePng, 16384, 1)));
-    EXPECT_EQ(CallLinesStartingWith(TestDevice(), "CreateTexture"), (std::vector<std::string>{"CreateTexture 16384x1 levels 2"}));
+    EXPECT_EQ(CallLinesStartingWith(TestDevice(), "CreateTexture"),
+              (std::vector<std::string>{"CreateTexture 16384x1 levels 2"}));
 }
 
 TEST_F(HostileImageTest, FormatsTexturesDoNotUseAreRefused) {

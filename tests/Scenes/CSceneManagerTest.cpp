@@ -2,8 +2,8 @@
 #include "Params/CParamBool.h"
 #include "Support/CallLines.h"
 #include "Support/LogCapture.h"
-#include "Support/TestWorld.h"
 #include "Support/TestLayers.h"
+#include "Support/TestWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -100,17 +100,17 @@ TEST_F(SceneManagerTest, DuplicateSceneNameIsReportedBeforeItsTimes) {
 
 TEST_F(SceneManagerTest, MalformedScenesFailSilently) {
     const char* scripts[] = {
-        "scene 12 0:0:0 1:0:0 { } end",                               // name is not a word
-        "scene S 0:0:0 { } end",                                      // end time missing
-        "scene S 1:4:0 2:0:0 { } end",                                // beat out of range
-        "scene S 0:0:0 1:0:96 { } end",                               // tick out of range
-        "scene S 0:0:0 1:0:0 layers { } end",                         // no body brace
-        "scene S 0:0:0 1:0:0 { sprites { } } end",                    // unknown sub-block
-        "scene S 0:0:0 1:0:0 { 5 } end",                              // a number in the body
-        "scene S 0:0:0 1:0:0 { keyframes { Logo } } end",             // a word where a time is due
-        "scene S 0:0:0 1:0:0 { keyframes { 0:4:0 { } } } end",        // refused keyframe time
-        "scene S 0:0:0 1:0:0 { keyframes 0:0:0 } end",                // no keyframes brace
-        "scene S 0:0:0 1:0:0 { layers { } ",                          // the text ends
+        "scene 12 0:0:0 1:0:0 { } end",                        // name is not a word
+        "scene S 0:0:0 { } end",                               // end time missing
+        "scene S 1:4:0 2:0:0 { } end",                         // beat out of range
+        "scene S 0:0:0 1:0:96 { } end",                        // tick out of range
+        "scene S 0:0:0 1:0:0 layers { } end",                  // no body brace
+        "scene S 0:0:0 1:0:0 { sprites { } } end",             // unknown sub-block
+        "scene S 0:0:0 1:0:0 { 5 } end",                       // a number in the body
+        "scene S 0:0:0 1:0:0 { keyframes { Logo } } end",      // a word where a time is due
+        "scene S 0:0:0 1:0:0 { keyframes { 0:4:0 { } } } end", // refused keyframe time
+        "scene S 0:0:0 1:0:0 { keyframes 0:0:0 } end",         // no keyframes brace
+        "scene S 0:0:0 1:0:0 { layers { } ",                   // the text ends
     };
     for (const char* script : scripts) {
         ResetScriptModel();

@@ -29,9 +29,7 @@ struct ProgramResult {
     std::string logText;          // debug.log as written
     std::vector<std::string> log; // its message parts, without the location prefix
 
-    bool Logged(const std::string& message) const {
-        return std::find(log.begin(), log.end(), message) != log.end();
-    }
+    bool Logged(const std::string& message) const { return std::find(log.begin(), log.end(), message) != log.end(); }
     // True when some log message starts with `prefix`.
     bool LoggedStart(const std::string& prefix) const {
         return std::any_of(log.begin(), log.end(), [&](const std::string& m) { return m.rfind(prefix, 0) == 0; });
@@ -121,7 +119,7 @@ inline ProgramResult FinishProgram(const TempFolder& dir, const StartedProgram& 
 }
 
 // A hang is a failure too: the program is killed after `limitSeconds`.
-inline ProgramResult RunProgram(const TempFolder& dir, const std::vector<std::string>& args,
-                                int limitSeconds = 60, const std::function<void()>& inChild = nullptr) {
+inline ProgramResult RunProgram(const TempFolder& dir, const std::vector<std::string>& args, int limitSeconds = 60,
+                                const std::function<void()>& inChild = nullptr) {
     return FinishProgram(dir, StartProgram(dir, args, inChild), limitSeconds);
 }

@@ -2,8 +2,8 @@
 // one whose creation fails. Registered as "TestProbe" and "TestFailCreate".
 #pragma once
 
-#include "Render/CRenderState.h"
 #include "Layers/CLayer.h"
+#include "Render/CRenderState.h"
 
 #include <glm/mat4x4.hpp>
 
@@ -18,9 +18,9 @@ struct ProbeRun {
     float time;
     float delta;
     RenderMode modeOnEntry;
-    bool colourOnEntry;      // currentColour was set when the layer started
-    glm::mat4 worldOnEntry;  // the 3D world matrix when the layer started
-    bool targetBound;        // renderTargetBound while the layer drew
+    bool colourOnEntry;     // currentColour was set when the layer started
+    glm::mat4 worldOnEntry; // the 3D world matrix when the layer started
+    bool targetBound;       // renderTargetBound while the layer drew
 };
 
 class ProbeLayer : public CLayer {

@@ -87,9 +87,8 @@ inline VideoFile ReadVideoFile(const std::string& path, int keep = -1, const cha
         AVCodecContext* decoder = decoders[index];
         const AVRational base = input->streams[index]->time_base;
         while (avcodec_receive_frame(decoder, frame) >= 0) {
-            const double time = frame->best_effort_timestamp == AV_NOPTS_VALUE
-                                    ? 0
-                                    : frame->best_effort_timestamp * av_q2d(base);
+            const double time =
+                frame->best_effort_timestamp == AV_NOPTS_VALUE ? 0 : frame->best_effort_timestamp * av_q2d(base);
             if (decoder->codec_type == AVMEDIA_TYPE_VIDEO) {
                 if (file.firstPictureTime < 0)
                     file.firstPictureTime = time;

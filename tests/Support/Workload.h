@@ -3,13 +3,13 @@
 // large scripts of many scenes for measuring the parser.
 #pragma once
 
-#include "Render/CRenderState.h"
+#include "Base/CTokeniser.h"
 #include "Base/CommandLine.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Render/CRenderState.h"
 #include "Resources/CResourceManager.h"
 #include "Scenes/CSceneManager.h"
 #include "System/CSystem.h"
-#include "Base/CTokeniser.h"
 
 #include <physfs.h>
 
@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include <unistd.h>
@@ -170,7 +170,8 @@ inline std::string EveryLayerScenes() {
            "    Rows Tunnel { Model1 = Ring Spacing = 200 }\n"
            "    Screen 2DImage { Texture1 = OffscreenBufferHalf Colour = 1 1 1 0.5 }\n"
            "    Logo 2DImage { Texture1 = Logo Position = 960 300 }\n"
-           "    Dots 2DMultipleImage { Texture1 = DotsWithALongerName Repeats = 24 StepPosition = 60 20 StepRotation = 15 }\n"
+           "    Dots 2DMultipleImage { Texture1 = DotsWithALongerName Repeats = 24 StepPosition = 60 20 StepRotation = "
+           "15 }\n"
            "    Names Greets { Texture = Font Position = 0 }\n"
            "    Bars SpectrumAnalyser { FirstBand = 0 LastBand = 127 }\n"
            "    Meter ViewParam { Param = 3 Bands = 64 }\n"
@@ -242,9 +243,7 @@ inline std::string EveryLayerScript() {
 }
 
 // Times inside both scenes, inside one, between keyframes and on them.
-inline std::vector<float> FrameTimes() {
-    return {0.0f, 1.3f, 4.0f, 7.77f, 12.5f, 16.0f, 19.2f, 25.0f, 30.1f, 39.9f};
-}
+inline std::vector<float> FrameTimes() { return {0.0f, 1.3f, 4.0f, 7.77f, 12.5f, 16.0f, 19.2f, 25.0f, 30.1f, 39.9f}; }
 
 // At least `bytes` of script: scene after scene of 2D and 3D layers, each with many keyframe groups
 // of every interpolation kind, between one system and one resources block.

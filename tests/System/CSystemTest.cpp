@@ -1,6 +1,6 @@
+#include "System/CSystem.h"
 #include "Resources/CResourceManager.h"
 #include "Scenes/CSceneManager.h"
-#include "System/CSystem.h"
 
 #include "Base/CTokeniser.h"
 #include "Support/LogCapture.h"
@@ -75,7 +75,8 @@ TEST_F(SystemScript, SystemBlockStoresEveryKey) {
 }
 
 TEST_F(SystemScript, LaterBlocksOverrideKeyByKeyAndEmptyBlocksChangeNothing) {
-    EXPECT_TRUE(Load("system { AppName = First Bpm = 100 } system { } system { Bpm = 90 SpectrumEnabled = false } end"));
+    EXPECT_TRUE(
+        Load("system { AppName = First Bpm = 100 } system { } system { Bpm = 90 SpectrumEnabled = false } end"));
     EXPECT_EQ(system->AppName, "First");
     EXPECT_EQ(system->tempo.Bpm, 90.0f);
     EXPECT_FALSE(system->SpectrumEnabled);
@@ -83,16 +84,16 @@ TEST_F(SystemScript, LaterBlocksOverrideKeyByKeyAndEmptyBlocksChangeNothing) {
 
 TEST_F(SystemScript, MalformedBlocksFailWithoutAMessage) {
     const char* scripts[] = {
-        "system AppName = x } end",          // no brace
-        "system { AppName= x } end",         // key against its '=' is one word
-        "system { AppName = x; } end",       // no ';' between pairs
-        "system { Colour = red } end",       // unknown key
-        "system { Bpm = fast } end",         // wrong value type
-        "system { AppName = 12 } end",       // a number is not a word
+        "system AppName = x } end",    // no brace
+        "system { AppName= x } end",   // key against its '=' is one word
+        "system { AppName = x; } end", // no ';' between pairs
+        "system { Colour = red } end", // unknown key
+        "system { Bpm = fast } end",   // wrong value type
+        "system { AppName = 12 } end", // a number is not a word
         "system { SpectrumEnabled = yes } end",
         "system { DebugStartTime = 12 } end",
         "system { DebugStartTime = 0:4:0 } end", // beat outside the bar
-        "system { AppName = x ",             // block never closed
+        "system { AppName = x ",                 // block never closed
     };
     for (const char* script : scripts) {
         Reset();
@@ -116,9 +117,9 @@ TEST_F(SystemScript, TempoOfZeroOrBelowIsRefusedNamingKeyAndLine) {
     std::vector<std::string> messages = log.Messages();
     ASSERT_EQ(messages.size(), 4u);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(messages[i], std::string("Invalid value for '") + keys[i] + "' on line 2: it must be " +
-                                   (i == 1 || i == 2 ? "a whole number from 1 to 2147483647"
-                                                     : "a number greater than zero"));
+        EXPECT_EQ(messages[i],
+                  std::string("Invalid value for '") + keys[i] + "' on line 2: it must be " +
+                      (i == 1 || i == 2 ? "a whole number from 1 to 2147483647" : "a number greater than zero"));
 }
 
 TEST_F(SystemScript, ResourcesAndScenesAreDispatchedAsBlocks) {
@@ -142,4 +143,3 @@ TEST_F(SystemScript, TimesFollowTheTempoInForceWhereTheyAreRead) {
     ASSERT_TRUE(Load("scene C 1:0:0 2:0:0 { }\nend"));
     EXPECT_FLOAT_EQ(system->scenes.GetScenes()[0].startTime, 2.0f);
 }
-

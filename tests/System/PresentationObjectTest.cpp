@@ -21,9 +21,12 @@ std::unique_ptr<CSystem> Parse(const std::string& text) {
 
 // A clear in one colour and, in the middle of the canvas, an image read from `image`.
 std::string Script(const char* clear, const std::string& image) {
-    return std::string("resources { Texture Pic \"") + image + "\" }\n"
+    return std::string("resources { Texture Pic \"") + image +
+           "\" }\n"
            "scene S 0:0:0 10:0:0 { layers {\n"
-           "  Back ClearRenderTarget { ClearColourValue = " + clear + " }\n"
+           "  Back ClearRenderTarget { ClearColourValue = " +
+           clear +
+           " }\n"
            "  Pic 2DImage { Texture1 = Pic Position = 960 600 Scale = 20 20 }\n"
            "} }\nend\n";
 }

@@ -186,7 +186,8 @@ std::unique_ptr<CEffect> CRecordingDevice::CreateEffect(const std::string& sourc
     effectSources.push_back(source);
     RecordedCall c = Call("CreateEffect");
     c.text = name;
-    if (failCreateEffect || (!failEffectsContaining.empty() && source.find(failEffectsContaining) != std::string::npos)) {
+    if (failCreateEffect ||
+        (!failEffectsContaining.empty() && source.find(failEffectsContaining) != std::string::npos)) {
         Record(c);
         errors = createEffectErrors;
         return nullptr;
@@ -221,8 +222,7 @@ void CRecordingDevice::DrawPrimitive(PrimitiveType type, int startVertex, int pr
 
 void CRecordingDevice::DrawIndexedPrimitive(PrimitiveType type, int baseVertex, int vertexCount, int startIndex,
                                             int primitiveCount) {
-    Record(Call("DrawIndexedPrimitive",
-                {static_cast<int>(type), baseVertex, vertexCount, startIndex, primitiveCount}));
+    Record(Call("DrawIndexedPrimitive", {static_cast<int>(type), baseVertex, vertexCount, startIndex, primitiveCount}));
 }
 
 void CRecordingDevice::Present() { Record(Call("Present")); }
@@ -238,7 +238,8 @@ bool CRecordingDevice::ReadBackBuffer(std::vector<uint8_t>& rgba, int& w, int& h
 // --- queries ---
 
 int CRecordingDevice::CountCalls(const std::string& name) const {
-    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const RecordedCall& c) { return c.name == name; }));
+    return static_cast<int>(
+        std::count_if(calls.begin(), calls.end(), [&](const RecordedCall& c) { return c.name == name; }));
 }
 
 const RecordedCall* CRecordingDevice::LastCall(const std::string& name) const {

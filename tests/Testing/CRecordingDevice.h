@@ -35,10 +35,10 @@ private:
 };
 
 struct RecordedCall {
-    std::string name;          // the method's name: "DrawPrimitive", "SetMatrix", ...
-    std::string text;          // a parameter or technique name, an effect's source name
-    std::vector<int> ints;     // integer arguments (enums and bools as ints)
-    std::vector<float> floats; // float arguments, a matrix's 16 floats, a value's bytes as floats
+    std::string name;             // the method's name: "DrawPrimitive", "SetMatrix", ...
+    std::string text;             // a parameter or technique name, an effect's source name
+    std::vector<int> ints;        // integer arguments (enums and bools as ints)
+    std::vector<float> floats;    // float arguments, a matrix's 16 floats, a value's bytes as floats
     const void* object = nullptr; // the buffer, texture or effect the call names (null for none)
     const void* effect = nullptr; // for effect calls: the effect called
     uint32_t colour = 0;          // a packed ARGB argument (Clear, SetAmbient)
@@ -170,12 +170,12 @@ public:
     void Record(RecordedCall call) { calls.push_back(std::move(call)); }
 
     // Configuration.
-    int defaultPasses = 1;                         // passes of every technique not listed below
-    std::map<std::string, int> techniquePasses;    // passes by technique name
-    std::vector<std::string> missingTechniques;    // names SetTechnique rejects
-    bool techniquesFromSource = false;             // SetTechnique accepts only "@technique <name>" lines
-    std::string failEffectsContaining;             // CreateEffect fails for sources holding this text
-    bool failCreateEffect = false;                 // CreateEffect returns null with createEffectErrors
+    int defaultPasses = 1;                      // passes of every technique not listed below
+    std::map<std::string, int> techniquePasses; // passes by technique name
+    std::vector<std::string> missingTechniques; // names SetTechnique rejects
+    bool techniquesFromSource = false;          // SetTechnique accepts only "@technique <name>" lines
+    std::string failEffectsContaining;          // CreateEffect fails for sources holding this text
+    bool failCreateEffect = false;              // CreateEffect returns null with createEffectErrors
     std::string createEffectErrors = "0(1) : error C0000: syntax error";
     bool failCreateTexture = false;
     bool failCreateRenderTarget = false;

@@ -34,7 +34,8 @@ TEST(CMeshBuilder, EveryTriangleIsClockwiseSeenFromWhereItsNormalsPoint) {
                     ASSERT_GE(k, 0) << shape.name;
                     ASSERT_LT(k, int(o.positions.size())) << shape.name;
                 }
-                const glm::vec3 face = CMeshBuilder::FaceNormal(o.positions[f[0]], o.positions[f[1]], o.positions[f[2]]);
+                const glm::vec3 face =
+                    CMeshBuilder::FaceNormal(o.positions[f[0]], o.positions[f[1]], o.positions[f[2]]);
                 const glm::vec3 normal = o.normals[f[0]] + o.normals[f[1]] + o.normals[f[2]];
                 EXPECT_GT(glm::dot(face, normal), 0.0f) << shape.name << ": a triangle faces away from its normals";
             }

@@ -26,43 +26,17 @@ void *AllocateAligned(std::size_t size, std::align_val_t alignment) {
 
 } // namespace
 
-std::size_t AllocationCount() {
-    return allocations.load(std::memory_order_relaxed);
-}
+std::size_t AllocationCount() { return allocations.load(std::memory_order_relaxed); }
 
-void *operator new(std::size_t size) {
-    return Allocate(size);
-}
-void *operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void *operator new(std::size_t size, std::align_val_t alignment) {
-    return AllocateAligned(size, alignment);
-}
-void *operator new[](std::size_t size, std::align_val_t alignment) {
-    return AllocateAligned(size, alignment);
-}
-void operator delete(void *p) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
+void *operator new(std::size_t size) { return Allocate(size); }
+void *operator new[](std::size_t size) { return Allocate(size); }
+void *operator new(std::size_t size, std::align_val_t alignment) { return AllocateAligned(size, alignment); }
+void *operator new[](std::size_t size, std::align_val_t alignment) { return AllocateAligned(size, alignment); }
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete[](void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
+void operator delete(void *p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void *p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void *p, std::size_t, std::align_val_t) noexcept { std::free(p); }

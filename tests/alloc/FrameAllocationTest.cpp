@@ -1,8 +1,8 @@
 #include "AllocationCounter.h"
 
 #include "Music/CMusicStream.h"
-#include "Testing/CNullDevice.h"
 #include "Support/Workload.h"
+#include "Testing/CNullDevice.h"
 
 #include <gtest/gtest.h>
 

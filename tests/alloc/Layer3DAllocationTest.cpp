@@ -3,11 +3,11 @@
 #include "Render/CRenderState.h"
 #include "Resources/CResourceManager.h"
 
-#include "Render/CRenderState.h"
+#include "Base/CTokeniser.h"
 #include "Layers/CLayer_3DCameraOrbit.h"
 #include "Layers/CLayer_Wire.h"
+#include "Render/CRenderState.h"
 #include "Testing/CRecordingDevice.h"
-#include "Base/CTokeniser.h"
 
 #include <gtest/gtest.h>
 

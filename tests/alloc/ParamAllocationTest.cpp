@@ -1,5 +1,6 @@
 #include "AllocationCounter.h"
 
+#include "Base/CTokeniser.h"
 #include "Music/CMusicStream.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamFloat.h"
@@ -8,7 +9,6 @@
 #include "Params/CParamString.h"
 #include "Params/CParamVector2.h"
 #include "Params/CParamVector3.h"
-#include "Base/CTokeniser.h"
 
 #include <gtest/gtest.h>
 
