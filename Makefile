@@ -6,7 +6,7 @@ DEMO       ?= examples/neon-drift
 RUNS       ?= 5
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package clean
+.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package format check-format clean
 
 all: build
 
@@ -48,7 +48,7 @@ fuzz-run: fuzz
 	@scripts/run-fuzz build-fuzz $(TARGET) $(SECONDS)
 
 sanitize: deps
-	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON >/dev/null
+	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON $(CMAKE_ARGS) >/dev/null
 	@cmake --build build-sanitize -j $(JOBS)
 	@# Leaks are not checked here: the system's graphics stack keeps memory to the end of the process
 	@# and unloads its drivers before the check, so their reports cannot be told apart; the parsers'
@@ -62,6 +62,16 @@ install: build
 # A Debian package in the build folder: install it with `sudo dpkg -i build/quorin-vanto_*.deb`.
 package: build
 	@cd $(BUILD) && cpack -G DEB
+
+# Formats every C++ source with clang-format (.clang-format), or only checks it.
+format:
+	@scripts/install-deps format
+	@git ls-files 'Source/*.cpp' 'Source/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'fuzz/*.cpp' 'fuzz/*.h' \
+		'tools/*.cpp' 'tools/*.h' | xargs clang-format -i
+
+check-format:
+	@scripts/install-deps format
+	@scripts/check-format
 
 clean:
 	rm -rf $(BUILD) build-bench build-fuzz build-sanitize
