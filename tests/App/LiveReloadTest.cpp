@@ -20,12 +20,13 @@
 
 namespace {
 
-// A clear from red at 0:0:0 to `end` at 4:0:0 (8 s), and an image in the middle from pic.png.
+// A clear from red at 0:0:0 to `end` at 4:0:0 (8 s), and an image in the middle from pic.png drawn
+// through the effect in plain.fx.
 std::string Script(const char* end) {
-    return std::string("resources { Texture Pic pic.png }\n"
+    return std::string("resources { Texture Pic pic.png Shader Plain plain.fx Plain { } }\n"
                        "scene S 0:0:0 100:0:0 {\n"
-                       " layers { C ClearRenderTarget { } P 2DImage { Texture1 = Pic Position = 960 600 "
-                       "Scale = 20 20 } }\n"
+                       " layers { C ClearRenderTarget { } P 2DImage { Shader = Plain Texture1 = Pic "
+                       "Position = 960 600 Scale = 20 20 } }\n"
                        " keyframes { 0:0:0 { C ClearColourValue linear 1 0 0 1 }\n"
                        "             4:0:0 { C ClearColourValue linear ") +
            end + " }\n }\n}\nend\n";
@@ -39,6 +40,15 @@ void WriteSolidPng(const std::filesystem::path& file, uint8_t r, uint8_t g, uint
         rgb[i + 2] = b;
     }
     stbi_write_png(file.c_str(), 8, 8, 3, rgb.data(), 8 * 3);
+}
+
+// An effect that draws its texture, or, given a colour, that colour.
+std::string Effect(const char* colour = nullptr) {
+    return std::string("@common\nuniform mat4 g_mWorldViewProjection;\nuniform sampler2D g_Texture;\n"
+                       "@vertex VS\nlayout(location = 0) in vec3 inPosition;\nlayout(location = 3) in vec2 inUv;\n"
+                       "out vec2 uv;\nvoid main() { gl_Position = g_mWorldViewProjection * vec4(inPosition, 1.0); "
+                       "uv = inUv; }\n@fragment PS\nin vec2 uv;\nout vec4 colour;\nvoid main() { colour = ") +
+           (colour ? colour : "texture(g_Texture, uv)") + "; }\n@technique Plain\n@pass vertex=VS fragment=PS\n";
 }
 
 // Replaces a file the way many editors save: a temporary file renamed over it.
@@ -131,6 +141,7 @@ protected:
 
 TEST_F(LiveReloadTest, ASavedScriptIsShownAtTheSameTimeABrokenOneIsKeptOutAndAFixRecovers) {
     data.Write("Config.txt", Script("0 0 1 1"));
+    data.Write("plain.fx", Effect());
     WriteSolidPng(data / "pic.png", 255, 255, 255);
     if (!Start())
         GTEST_SKIP() << "no OpenGL window can be made here";
@@ -164,6 +175,10 @@ TEST_F(LiveReloadTest, ASavedScriptIsShownAtTheSameTimeABrokenOneIsKeptOutAndAFi
     WriteSolidPng(data / "pic.png", 0, 255, 0);
     ASSERT_TRUE(WaitForReload());
     EXPECT_EQ(Frame(), std::make_pair(0x00FF00u, 0x7F007Fu));
+    // And the effect alone.
+    Save(data, "plain.fx", Effect("vec4(1.0, 0.0, 1.0, 1.0)"));
+    ASSERT_TRUE(WaitForReload());
+    EXPECT_EQ(Frame(), std::make_pair(0xFF00FFu, 0x7F007Fu));
 }
 
 TEST(LiveReload, ReloadingAHundredTimesLeavesTheSameDeviceObjects) {
@@ -171,6 +186,7 @@ TEST(LiveReload, ReloadingAHundredTimesLeavesTheSameDeviceObjects) {
     ResetProcessState();
     TempFolder data(TempFolder::Mounted);
     WriteSolidPng(data / "pic.png", 10, 20, 30);
+    data.Write("plain.fx", Effect());
     data.Write("Config.txt", Script("0 0 1 1"));
     Options.Config = "Config.txt";
     CRecordingDevice device;
