@@ -8,11 +8,11 @@
 #include "Platform/Platform.h"
 #include "Support/LogCapture.h"
 #include "Support/ProgramRun.h"
+#include "Support/SolidImage.h"
 #include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
-#include <stb_image_write.h>
 
 #include <chrono>
 #include <csignal>
@@ -30,16 +30,6 @@ std::string Script(const char* end) {
                        " keyframes { 0:0:0 { C ClearColourValue linear 1 0 0 1 }\n"
                        "             4:0:0 { C ClearColourValue linear ") +
            end + " }\n }\n}\nend\n";
-}
-
-void WriteSolidPng(const std::filesystem::path& file, uint8_t r, uint8_t g, uint8_t b) {
-    std::vector<uint8_t> rgb(8 * 8 * 3);
-    for (size_t i = 0; i < rgb.size(); i += 3) {
-        rgb[i] = r;
-        rgb[i + 1] = g;
-        rgb[i + 2] = b;
-    }
-    stbi_write_png(file.c_str(), 8, 8, 3, rgb.data(), 8 * 3);
 }
 
 // An effect that draws its texture, or, given a colour, that colour.

@@ -2,11 +2,11 @@
 // its own device with its own resources, and destroying one releases every device object it made.
 #include "Platform/Platform.h"
 #include "Render/CRenderState.h"
+#include "Support/SolidImage.h"
 #include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
-#include <stb_image_write.h>
 
 #include <memory>
 
@@ -29,16 +29,6 @@ std::string Script(const char* clear, const std::string& image) {
            " }\n"
            "  Pic 2DImage { Texture1 = Pic Position = 960 600 Scale = 20 20 }\n"
            "} }\nend\n";
-}
-
-void WriteSolidPng(const std::filesystem::path& file, uint8_t r, uint8_t g, uint8_t b) {
-    std::vector<uint8_t> rgb(16 * 16 * 3);
-    for (size_t i = 0; i < rgb.size(); i += 3) {
-        rgb[i] = r;
-        rgb[i + 1] = g;
-        rgb[i + 2] = b;
-    }
-    stbi_write_png(file.c_str(), 16, 16, 3, rgb.data(), 16 * 3);
 }
 
 struct Screen {
@@ -66,8 +56,8 @@ TEST(PresentationObject, TwoPresentationsLiveSideBySideEachOnItsOwnDevice) {
     ResetProcessState();
     Settings.aspect = 1.6f;
     TempFolder data(TempFolder::Mounted);
-    WriteSolidPng(data / "green.png", 0, 255, 0);
-    WriteSolidPng(data / "white.png", 255, 255, 255);
+    WriteSolidPng(data / "green.png", 0, 255, 0, 16);
+    WriteSolidPng(data / "white.png", 255, 255, 255, 16);
     std::unique_ptr<CSystem> red = Parse(Script("1 0 0 1", "green.png"));
     std::unique_ptr<CSystem> blue = Parse(Script("0 0 1 1", "white.png"));
 
