@@ -2,10 +2,11 @@
 
 #include "App/CFrameWriter.h"
 #include "App/CVideoWriter.h"
+#include "Base/Names.h"
 #include "Platform/CVideoEncoder.h"
 
 #include <filesystem>
-#include <strings.h>
+#include <string_view>
 
 CCaptureOutput::CCaptureOutput(std::string target) : target(std::move(target)) {}
 
@@ -14,8 +15,8 @@ CCaptureOutput::~CCaptureOutput() = default;
 bool CCaptureOutput::IsVideoFile(const std::string& target) {
     if (target.size() <= 4)
         return false;
-    const char* ending = target.c_str() + target.size() - 4;
-    return strcasecmp(ending, ".mp4") == 0 || strcasecmp(ending, ".mkv") == 0;
+    const std::string_view ending = std::string_view(target).substr(target.size() - 4);
+    return SameName(ending, ".mp4") || SameName(ending, ".mkv");
 }
 
 std::string CCaptureOutput::FrameFailure(int index) const {
@@ -53,7 +54,7 @@ bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int heigh
 
     VideoEncoderSettings settings;
     settings.path = target;
-    settings.container = strcasecmp(target.c_str() + target.size() - 4, ".mkv") == 0 ? "matroska" : "mp4";
+    settings.container = SameName(std::string_view(target).substr(target.size() - 4), ".mkv") ? "matroska" : "mp4";
     settings.width = width;
     settings.height = height;
     settings.fps = schedule.fps;
