@@ -15,6 +15,7 @@
 #include "Music/CMusicStream.h"
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
+#include "Platform/CAudioDecoder.h"
 #include "Platform/CAudioOutput.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/CWindow.h"
@@ -58,7 +59,7 @@ int CPresentation::Run() {
     // Decoding the music is the longest step of start-up; it runs while the window, the device and
     // the resources are made.
     if (system && !system->Music.empty())
-        DecodeMusicAhead(system->Music);
+        musicBytes = DecodeMusicAhead(system->Music, system->budget.Limit() / int64_t(sizeof(float)));
     if (!OpenWindowAndDevice())
         return 1;
     if ((Options.Watch || Options.DebugKeys) && !Unattended()) {
@@ -94,10 +95,17 @@ int CPresentation::Run() {
     return status;
 }
 
-void CPresentation::DecodeMusicAhead(const std::string& fileName) {
-    std::vector<uint8_t> bytes;
-    if (CMusicStreamBass::ReadFile(fileName, bytes) == DataFileResult::Ok && !bytes.empty())
-        ::DecodeMusicAhead(std::string(bytes.begin(), bytes.end()));
+std::shared_ptr<const std::vector<uint8_t>> CPresentation::DecodeMusicAhead(const std::string& fileName,
+                                                                            int64_t maxSamples) {
+    auto bytes = std::make_shared<std::vector<uint8_t>>();
+    if (CMusicStreamBass::ReadFile(fileName, *bytes) != DataFileResult::Ok || bytes->empty())
+        return nullptr;
+    ::DecodeMusicAhead(bytes, std::min(maxSamples, CAudioDecoder::MaxSamples));
+    return bytes;
+}
+
+std::string CPresentation::FailureText(const std::string& otherwise) const {
+    return system && system->budget.Exceeded() ? system->budget.Failure() : otherwise;
 }
 
 CPresentation::Outcome CPresentation::RunSettings() {
@@ -164,40 +172,43 @@ bool CPresentation::CreateResourcesAndScenes() {
     const bool box = !Options.Watch;
     if (!system->CreateAllResources(*device)) {
         LOG("WinMain", "Failed to create resources");
-        return box ? Fail("Failed to create resources") : false;
+        return box ? Fail(FailureText("Failed to create resources")) : false;
     }
     if (!system->CreateAllScenes()) {
         LOG("WinMain", "Failed to create scenes");
-        return box ? Fail("Failed to create scenes") : false;
+        return box ? Fail(FailureText("Failed to create scenes")) : false;
     }
     return true;
 }
 
 bool CPresentation::StartMusic() {
     if (!StartMusic(Options.Capture.empty() ? 0.0f : Options.CaptureStart))
-        return Fail("Failed to initialise music stream");
+        return Fail(FailureText("Failed to initialise music stream"));
     std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
     return true;
 }
 
 bool CPresentation::StartMusic(float start) {
     silentMusic = nullptr;
+    CMusicStreamBass* music = nullptr;
     if (system && !system->Music.empty()) {
         LOG("WinMain", "Creating 'Bass' music stream");
-        if (Unattended()) {
-            // Decoded for its length and spectrum, but nothing is played.
-            auto music = std::make_unique<CMusicStreamBass>(system->Music, Settings.volume, CreateCaptureAudioOutput());
-            silentMusic = music.get();
-            stream = std::move(music);
-        } else {
-            stream = std::make_unique<CMusicStreamBass>(system->Music, Settings.volume, CreateAudioOutput());
-        }
+        // Decoded for its length and spectrum, but nothing is played when unattended.
+        auto made = std::make_unique<CMusicStreamBass>(
+            system->Music, Settings.volume, Unattended() ? CreateCaptureAudioOutput() : CreateAudioOutput(),
+            std::move(musicBytes));
+        music = made.get();
+        if (Unattended())
+            silentMusic = music;
+        stream = std::move(made);
     } else {
         LOG("WinMain", "Creating 'NoSound' music stream");
         stream = std::make_unique<CMusicStreamNoSound>();
     }
     LOG("WinMain", "Initialising music stream..");
-    if (!stream->Init(start)) {
+    // The decoded music is the presentation's too.
+    if (!stream->Init(start) || (music && !system->budget.Charge(music->DecodedBytes(), "music", system->Music))) {
+        silentMusic = nullptr;
         LOG("WinMain", "Failed to initialise music stream");
         // Live reload goes on with the silent clock at the same time.
         stream = std::make_unique<CMusicStreamNoSound>();

@@ -42,7 +42,8 @@ std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& 
     CMemoryTokeniser script(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (!system->LoadFromTokeniser(script)) {
         LOG("WinMain", "Failed to parse config file!");
-        failure = "Failed to parse config file!";
+        // Its layers alone may need more memory than the presentation may take: that is what to say.
+        failure = system->budget.Exceeded() ? system->budget.Failure() : "Failed to parse config file!";
         return nullptr;
     }
     LOG("WinMain", "Config file loaded ok!");

@@ -83,6 +83,7 @@ const NumericOption NumericOptions[] = {
     {"CaptureStart", 0, 1e7, false, nullptr, "a number of seconds, 0 or more"},
     {"CaptureEnd", 0, 1e7, false, nullptr, "a number of seconds, 0 or more"},
     {"CaptureQuality", 0, 51, true, nullptr, "a whole number from 0 to 51"},
+    {"MemoryLimit", 1, 1048576, true, nullptr, "a whole number of MiB from 1 to 1048576"},
 };
 
 void Store(const char* name, double v) {
@@ -105,6 +106,8 @@ void Store(const char* name, double v) {
         Options.CaptureEnd = f;
     else if (Is(name, "CaptureQuality"))
         Options.CaptureQuality = static_cast<int>(v);
+    else if (Is(name, "MemoryLimit"))
+        Options.MemoryLimit = static_cast<int>(v);
 }
 
 // Reads the value of a numeric option. A number at the very end of the text has no terminator and so
@@ -250,5 +253,6 @@ const char* CommandLineUsage() {
            "  CaptureStart <s>       first second to capture (default 0)\n"
            "  CaptureEnd <s>         second at which the capture stops (default: the end)\n"
            "  CaptureQuality <n>     a video's quality, 0 (lossless) to 51 (default 18; lower is better)\n"
+           "  MemoryLimit <n>        the memory a presentation may take, in MiB (default 2048)\n"
            "  --help, --version      print this text or the version and exit\n";
 }

@@ -30,6 +30,9 @@ struct CommandLineOptions {
     float CaptureStart = 0.0f;
     float CaptureEnd = -1.0f; // < 0: the length of the music or the end of the last scene
     int CaptureQuality = 18;  // a video's constant rate factor: 0 (lossless) to 51
+
+    // What one presentation's resources, layers and music may take, in MiB (CMemoryBudget).
+    int MemoryLimit = 2048;
 };
 
 extern CommandLineOptions Options;

@@ -12,3 +12,10 @@ bool SameName(std::string_view a, std::string_view b) {
             return false;
     return true;
 }
+
+std::string NameKey(std::string_view name) {
+    std::string key(name);
+    for (char& c : key)
+        c = LowerAscii(c);
+    return key;
+}

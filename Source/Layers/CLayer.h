@@ -39,6 +39,8 @@ public:
     CParamManager params;
     CParamBool* active;
     CParamString* renderTarget;
+    // The name the script declares it under (empty for a layer made elsewhere), for messages.
+    std::string name;
 
 protected:
     // The layer's own part of Create; layers that need device buffers make them here.

@@ -1,5 +1,6 @@
 #include "Layers/CLayerManager.h"
 
+#include "Base/CMemoryBudget.h"
 #include "Base/CTokeniser.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
@@ -29,8 +30,12 @@ bool CLayerManager::LoadFromTokeniser(CTokeniser& t) {
             LOG("CLayerManager::LoadFromTokeniser", "Unknown layer type '%s' found at line %d", t.GetString(), t.line);
             return false;
         }
+        if (budget && !budget->Charge(CMemoryBudget::LayerBytes, "layer", name))
+            return false;
+        layer->name = name;
         if (!LoadParamBlockFromTokeniser(t, *layer))
             return false; // the half-read layer goes with the unique_ptr
+        layerNames.emplace(NameKey(name), layer.get());
         layers.push_back(LayerEntry{std::move(name), std::move(layer), std::move(type)});
         return true;
     });
@@ -56,11 +61,8 @@ bool CLayerManager::AddKeyframeFromTokeniser(CTokeniser& t, float time) {
 }
 
 CLayer* CLayerManager::FindLayer(const std::string& name) const {
-    for (const LayerEntry& entry : layers) {
-        if (SameName(entry.name, name))
-            return entry.layer.get();
-    }
-    return nullptr;
+    auto found = layerNames.find(NameKey(name));
+    return found == layerNames.end() ? nullptr : found->second;
 }
 
 bool CLayerManager::CreateLayers(CRenderState& state, const CResourceManager& resources) {

@@ -5,9 +5,11 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CLayer;
+class CMemoryBudget;
 class CRenderState;
 class CResourceManager;
 class CTokeniser;
@@ -36,8 +38,13 @@ public:
 
     const std::vector<LayerEntry>& GetLayers() const { return layers; }
 
+    // Charged for each layer as it is declared; null: nothing is counted.
+    void SetBudget(CMemoryBudget* memory) { budget = memory; }
+
 private:
     bool LoadParamBlockFromTokeniser(CTokeniser& tokeniser, CLayer& layer);
 
     std::vector<LayerEntry> layers;
+    std::unordered_map<std::string, CLayer*> layerNames; // by NameKey
+    CMemoryBudget* budget = nullptr;
 };

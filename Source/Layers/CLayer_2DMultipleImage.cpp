@@ -1,5 +1,6 @@
 #include "Layers/CLayer_2DMultipleImage.h"
 
+#include "Base/Log.h"
 #include "Layers/CLayer_2DImage.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamInt.h"
@@ -48,7 +49,15 @@ void CLayer_2DMultipleImage::Render(float time, float /*delta*/) {
     const glm::vec2 scaleStep = stepScale->GetValue(time);
     const float rotationStep = stepRotation->GetValue(time);
     const glm::vec4 colourStep = stepColour->GetValue(time);
-    const int copies = repeats->GetValue(time);
+    int copies = repeats->GetValue(time);
+    if (copies > MaxRepeats) {
+        // Every copy is a draw call: two billion of them would hold the first frame for hours.
+        if (!repeatsClamped)
+            LOG("CLayer_2DMultipleImage::Render", "Repeats %d of layer '%s' is more than %d: %d copies are drawn",
+                copies, name.c_str(), MaxRepeats, MaxRepeats);
+        repeatsClamped = true;
+        copies = MaxRepeats;
+    }
 
     CResourceShader* effectShader = shaderName->At(time);
     if (!effectShader)

@@ -20,6 +20,9 @@ class CVertexBuffer;
 
 class CLayer_2DMultipleImage : public CLayer {
 public:
+    // Copies drawn at most in one frame: Repeats above it draws this many (with a log line, once).
+    static constexpr int MaxRepeats = 1024;
+
     CLayer_2DMultipleImage();
     ~CLayer_2DMultipleImage() override;
 
@@ -47,4 +50,5 @@ private:
     const CResourceName<CResourceTexture>* texture2Name;
     std::unique_ptr<CVertexBuffer> quad;
     glm::vec4 colourValue{1.0f}; // the running colour the render state points at
+    bool repeatsClamped = false;
 };

@@ -1,5 +1,6 @@
 #include "Layers/CLayer_Wire.h"
 
+#include "Base/CMemoryBudget.h"
 #include "Base/Log.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamString.h"
@@ -73,25 +74,39 @@ void CLayer_Wire::BuildIndices(uint32_t *out) {
         }
 }
 
-bool CLayer_Wire::OnCreate(const CResourceManager &) {
-    vertexBuffer = Device().CreateVertexBuffer(sizeof(Vertex) * Vertices);
-    indexBuffer = Device().CreateIndexBuffer(Indices);
-    if (!vertexBuffer || !indexBuffer || vertexBuffer->Size() < sizeof(Vertex) * Vertices ||
-        indexBuffer->Count() < static_cast<size_t>(Indices)) {
-        LOG("CLayer_Wire::Create", "Failed to create the wire's vertex and index buffers");
-        vertexBuffer.reset();
-        indexBuffer.reset();
-        return false;
+bool CLayer_Wire::OnCreate(const CResourceManager &resources) {
+    CRenderState &state = State();
+    if (!state.wireVertices || !state.wireIndices) {
+        CMemoryBudget *budget = resources.Budget();
+        const int64_t bytes = CMemoryBudget::BufferBytes(sizeof(Vertex) * Vertices + sizeof(uint32_t) * Indices);
+        if (budget && !budget->Charge(bytes, "layer", name))
+            return false;
+        std::shared_ptr<CVertexBuffer> vertices = Device().CreateVertexBuffer(sizeof(Vertex) * Vertices);
+        std::shared_ptr<CIndexBuffer> indices = Device().CreateIndexBuffer(Indices);
+        if (!vertices || !indices || vertices->Size() < sizeof(Vertex) * Vertices ||
+            indices->Count() < static_cast<size_t>(Indices)) {
+            LOG("CLayer_Wire::Create", "Failed to create the wire's vertex and index buffers");
+            if (budget)
+                budget->Refund(bytes);
+            return false;
+        }
+        if (uint32_t *written = indices->Lock()) {
+            BuildIndices(written);
+            indices->Unlock();
+        }
+        state.wireVertices = std::move(vertices);
+        state.wireIndices = std::move(indices);
     }
-    if (uint32_t *indices = indexBuffer->Lock()) {
-        BuildIndices(indices);
-        indexBuffer->Unlock();
-    }
+    vertexBuffer = state.wireVertices;
+    indexBuffer = state.wireIndices;
     return true;
 }
 
 void CLayer_Wire::BuildVertices(float time, Vertex *out) {
     const float depthBase = position->GetValue(time) - Length;
+    // The raw path samples and the smoothed path value of every ring, each (rotation, distance, spin).
+    glm::vec3 samples[Samples];
+    glm::vec3 rings[Rings];
 
     for (int i = 0; i < Samples; ++i) {
         const float t = time + static_cast<float>(i - Lead) * SampleStep;

@@ -41,7 +41,8 @@ public:
 
     void Render(float time, float delta) override;
 
-    // Writes the tube at `time` into `out` (Vertices entries). Allocates nothing.
+    // Writes the tube at `time` into `out` (Vertices entries). Allocates nothing: its scratch is on
+    // the stack.
     void BuildVertices(float time, Vertex *out);
     // The fixed triangle list joining each ring's vertices to the next ring's (Indices entries).
     static void BuildIndices(uint32_t *out);
@@ -60,17 +61,14 @@ public:
     CParamVector3 *scale;
 
 protected:
-    // Makes the vertex buffer and the index buffer and fills the indices. False (with a log line)
-    // when the device cannot make them.
+    // Takes the presentation's wire buffers, making them (and filling the indices) for the first wire.
+    // False (with a log line) when the device cannot make them or the budget refuses them.
     bool OnCreate(const CResourceManager &resources) override;
 
 private:
     const CResourceName<CResourceShader> *shaderName;
     const CResourceName<CResourceTexture> *textureName;
-    std::unique_ptr<CVertexBuffer> vertexBuffer;
-    std::unique_ptr<CIndexBuffer> indexBuffer;
-    // Per-frame scratch, kept in the layer so that the rebuild allocates nothing: the raw path
-    // samples and the smoothed path value of every ring, each (rotation, distance, spin).
-    glm::vec3 samples[Samples];
-    glm::vec3 rings[Rings];
+    // The render state's, shared with every other wire of the presentation.
+    std::shared_ptr<CVertexBuffer> vertexBuffer;
+    std::shared_ptr<CIndexBuffer> indexBuffer;
 };

@@ -5,8 +5,9 @@
 
 #include <cmath>
 
-CMusicStreamBass::CMusicStreamBass(const std::string& fileName, float volume, std::unique_ptr<CAudioOutput> output)
-    : fileName(fileName), volume(volume), output(std::move(output)) {}
+CMusicStreamBass::CMusicStreamBass(const std::string& fileName, float volume, std::unique_ptr<CAudioOutput> output,
+                                   std::shared_ptr<const std::vector<uint8_t>> bytes)
+    : fileName(fileName), volume(volume), output(std::move(output)), bytes(std::move(bytes)) {}
 
 DataFileResult CMusicStreamBass::ReadFile(const std::string& fileName, std::vector<uint8_t>& data) {
     return ReadDataFile(fileName, data, MaxFileBytes);
@@ -15,8 +16,10 @@ DataFileResult CMusicStreamBass::ReadFile(const std::string& fileName, std::vect
 bool CMusicStreamBass::Init(float startSeconds) {
     loaded = false;
     paused = false;
-    std::vector<uint8_t> data;
-    const DataFileResult read = ReadFile(fileName, data);
+    std::vector<uint8_t> fromFile;
+    const std::shared_ptr<const std::vector<uint8_t>> given = std::move(bytes);
+    const DataFileResult read = given ? DataFileResult::Ok : ReadFile(fileName, fromFile);
+    const std::vector<uint8_t>& data = given ? *given : fromFile;
     if (read == DataFileResult::NotFound) {
         LOG("CMusicStreamBass::Init", "Failed to find music file '%s'", fileName.c_str());
         return false;

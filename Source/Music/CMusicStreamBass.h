@@ -19,8 +19,10 @@ public:
     static constexpr int64_t MaxFileBytes = int64_t(512) << 20;
 
     // `volume` 0 to 1 (the settings' volume); the output plays the music (live) or stands where the
-    // capture puts it (offline), and decodes what Init hands it.
-    CMusicStreamBass(const std::string& fileName, float volume, std::unique_ptr<CAudioOutput> output);
+    // capture puts it (offline), and decodes what Init hands it: `bytes` when given (the file as it was
+    // read already, for its decoding ahead), else the file read then.
+    CMusicStreamBass(const std::string& fileName, float volume, std::unique_ptr<CAudioOutput> output,
+                     std::shared_ptr<const std::vector<uint8_t>> bytes = nullptr);
 
     bool Init(float startSeconds) override;
     float GetTime() override;
@@ -33,6 +35,8 @@ public:
 
     // The music's length in seconds; 0 before a successful Init.
     float GetLength() const;
+    // The memory the decoded music takes; 0 before a successful Init.
+    int64_t DecodedBytes() const { return loaded ? output->DecodedBytes() : 0; }
     // Puts the position at `seconds` (clamped to 0..length); the capture clock's only way forward.
     void SetTime(float seconds);
     // The decoded samples, for a video export's sound track; false before a successful Init or
@@ -46,6 +50,7 @@ private:
     std::string fileName;
     float volume;
     std::unique_ptr<CAudioOutput> output;
+    std::shared_ptr<const std::vector<uint8_t>> bytes; // let go once loaded
     bool loaded = false;
     bool paused = false;
 };

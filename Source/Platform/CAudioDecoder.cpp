@@ -52,7 +52,7 @@ sf_count_t MemoryTell(void* user) { return static_cast<MemoryFile*>(user)->posit
 
 // A decode started ahead of time. Joined before the process ends, whether or not it was used.
 struct DecodeAheadSlot {
-    std::string data;
+    std::shared_ptr<const std::vector<uint8_t>> data;
     std::thread thread;
     CAudioDecoder result;
     bool decoded = false;
@@ -72,20 +72,27 @@ std::unique_ptr<DecodeAheadSlot>& Ahead() {
 
 } // namespace
 
-void CAudioDecoder::DecodeAhead(std::string data) {
+void CAudioDecoder::DecodeAhead(std::shared_ptr<const std::vector<uint8_t>> data, int64_t maxSamples) {
     std::unique_ptr<DecodeAheadSlot>& slot = Ahead();
     if (slot)
         slot->Wait();
     slot = std::make_unique<DecodeAheadSlot>();
+    if (!data)
+        data = std::make_shared<const std::vector<uint8_t>>();
     slot->data = std::move(data);
     DecodeAheadSlot* s = slot.get();
-    s->thread = std::thread([s] { s->decoded = s->result.DecodeHere(s->data.data(), s->data.size(), s->error); });
+    s->thread = std::thread([s, maxSamples] {
+        s->decoded = s->result.DecodeHere(s->data->data(), s->data->size(), s->error, maxSamples);
+    });
 }
 
-bool CAudioDecoder::Decode(const void* data, size_t size, int& error) {
+bool CAudioDecoder::Decode(const void* data, size_t size, int& error, int64_t maxSamples) {
     if (std::unique_ptr<DecodeAheadSlot>& slot = Ahead()) {
         slot->Wait();
-        const bool same = data && slot->data.size() == size && std::memcmp(slot->data.data(), data, size) == 0;
+        const std::vector<uint8_t>& bytes = *slot->data;
+        // The same buffer handed on (the usual case) needs no comparing.
+        const bool same = data && bytes.size() == size &&
+                          (bytes.data() == data || std::memcmp(bytes.data(), data, size) == 0);
         if (same) {
             *this = std::move(slot->result);
             error = slot->error;
@@ -95,11 +102,12 @@ bool CAudioDecoder::Decode(const void* data, size_t size, int& error) {
         }
         slot.reset();
     }
-    return DecodeHere(data, size, error);
+    return DecodeHere(data, size, error, maxSamples);
 }
 
-bool CAudioDecoder::DecodeHere(const void* data, size_t size, int& error) {
-    samples.clear();
+bool CAudioDecoder::DecodeHere(const void* data, size_t size, int& error, int64_t maxSamples) {
+    maxSamples = std::clamp<int64_t>(maxSamples, 0, MaxSamples);
+    samples.reset();
     frames = 0;
     channels = 0;
     sampleRate = 0;
@@ -124,39 +132,73 @@ bool CAudioDecoder::DecodeHere(const void* data, size_t size, int& error) {
         return false;
     }
 
-    // Read in chunks until the decoder stops: a truncated file yields what it holds, and a header
-    // that claims more frames than there are allocates nothing for them.
+    // The header's frame count sizes the buffer, but is trusted no further: the decoder may yield fewer
+    // frames (a truncated file) or more (an estimate), and reading goes on in chunks until it stops.
+    const int64_t channelCount = info.channels;
+    const int64_t limit = maxSamples / channelCount * channelCount;
+    const bool claimed = info.frames > 0 && info.frames < SF_COUNT_MAX;
+    if (limit == 0 || (claimed && info.frames > limit / channelCount)) {
+        sf_close(sf);
+        error = AudioErrorTooLong;
+        return false;
+    }
     const sf_count_t chunkFrames = 16384;
-    std::vector<float> decoded;
-    for (;;) {
-        size_t used = decoded.size();
-        if (static_cast<int64_t>(used) + chunkFrames * info.channels > MaxSamples) {
-            sf_close(sf);
-            error = AudioErrorTooLong;
-            return false;
+    int64_t capacity = std::min(limit, (claimed ? info.frames : chunkFrames) * channelCount);
+    std::unique_ptr<float, FreeSamples> decoded(static_cast<float*>(std::malloc(sizeof(float) * capacity)));
+    int64_t used = 0;
+    bool tooLong = !decoded; // no memory for it is no different
+    while (!tooLong) {
+        if (capacity - used < channelCount) {
+            // Full: only a frame beyond it makes the buffer grow.
+            float frame[MaxChannels];
+            if (sf_readf_float(sf, frame, 1) <= 0)
+                break;
+            const int64_t grown = std::min(limit, std::max(capacity * 2, capacity + chunkFrames * channelCount));
+            float* moved = grown > capacity ? static_cast<float*>(std::realloc(decoded.get(), sizeof(float) * grown))
+                                            : nullptr;
+            if (!moved) {
+                tooLong = true;
+                break;
+            }
+            decoded.release();
+            decoded.reset(moved);
+            capacity = grown;
+            std::copy(frame, frame + channelCount, decoded.get() + used);
+            used += channelCount;
+            continue;
         }
-        decoded.resize(used + static_cast<size_t>(chunkFrames * info.channels));
-        sf_count_t got = sf_readf_float(sf, decoded.data() + used, chunkFrames);
-        if (got <= 0) {
-            decoded.resize(used);
+        const sf_count_t want = std::min<int64_t>(chunkFrames, (capacity - used) / channelCount);
+        const sf_count_t got = sf_readf_float(sf, decoded.get() + used, want);
+        if (got <= 0)
             break;
-        }
-        decoded.resize(used + static_cast<size_t>(got * info.channels));
+        used += got * channelCount;
+    }
+    if (tooLong) {
+        sf_close(sf);
+        error = AudioErrorTooLong;
+        return false;
     }
     sf_close(sf);
 
-    if (decoded.empty()) {
+    if (used == 0) {
         error = AudioErrorEmpty;
         return false;
     }
     // Float formats can hold any value. Output clips to -1..1 anyway, and huge or not-a-number
     // samples would turn the spectrum (and every parameter that follows it) into infinities.
-    for (float& v : decoded)
-        v = std::isnan(v) ? 0.0f : std::clamp(v, -1.0f, 1.0f);
-    decoded.shrink_to_fit();
+    float* v = decoded.get();
+    for (int64_t i = 0; i < used; ++i)
+        v[i] = std::isnan(v[i]) ? 0.0f : std::clamp(v[i], -1.0f, 1.0f);
+    if (used < capacity) {
+        // Giving back the unused end shrinks the block where it lies; where it cannot, it stays.
+        if (float* trimmed = static_cast<float*>(std::realloc(decoded.get(), sizeof(float) * used))) {
+            decoded.release();
+            decoded.reset(trimmed);
+        }
+    }
     samples = std::move(decoded);
     channels = info.channels;
     sampleRate = info.samplerate;
-    frames = static_cast<int64_t>(samples.size()) / channels;
+    frames = used / channels;
     return true;
 }

@@ -58,6 +58,9 @@ public:
 
     virtual int GetLastError() const = 0;
 
+    // The memory the decoded music takes (0 before a successful Load).
+    virtual int64_t DecodedBytes() const { return 0; }
+
     // The decoded music, for writing it into an exported video; false where the output keeps none.
     virtual bool GetDecodedMusic(DecodedMusic& /*music*/) const { return false; }
 };

@@ -20,6 +20,7 @@ public:
     void SetVolume(float) override {}
     void GetSpectrum(float* bands) override;
     int GetLastError() const override { return lastError; }
+    int64_t DecodedBytes() const override { return music.Bytes(); }
     bool GetDecodedMusic(DecodedMusic& decoded) const override;
 
 private:

@@ -30,6 +30,7 @@ public:
     void SetVolume(float gain) override;
     void GetSpectrum(float* bands) override;
     int GetLastError() const override { return lastError; }
+    int64_t DecodedBytes() const override { return music.Bytes(); }
 
 private:
     static void Callback(void* user, uint8_t* stream, int bytes);

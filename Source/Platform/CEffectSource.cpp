@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <sstream>
+#include <unordered_set>
 
 namespace {
 
@@ -63,6 +64,8 @@ bool CEffectSource::Parse(const std::string& text, CEffectSource& out, std::stri
     out = CEffectSource();
     EffectSection* section = nullptr; // where text lines go; null after a technique or sampler line
     EffectTechnique* technique = nullptr;
+    // The names so far, so that a file of many sections is read in linear time.
+    std::unordered_set<std::string> vertexNames, fragmentNames, techniqueNames;
     int lineNumber = 0;
     size_t pos = 0;
     while (pos < text.size()) {
@@ -103,7 +106,7 @@ bool CEffectSource::Parse(const std::string& text, CEffectSource& out, std::stri
                 return false;
             }
             auto& list = vertex ? out.vertexShaders : out.fragmentShaders;
-            if (FindSection(list, words[1])) {
+            if (!(vertex ? vertexNames : fragmentNames).insert(words[1]).second) {
                 error = AtLine(lineNumber, "a second " + directive + " section named '" + words[1] + "'");
                 return false;
             }
@@ -115,7 +118,7 @@ bool CEffectSource::Parse(const std::string& text, CEffectSource& out, std::stri
                 error = AtLine(lineNumber, "@technique needs one name");
                 return false;
             }
-            if (out.FindTechnique(words[1])) {
+            if (!techniqueNames.insert(words[1]).second) {
                 error = AtLine(lineNumber, "a second technique named '" + words[1] + "'");
                 return false;
             }
@@ -139,6 +142,11 @@ bool CEffectSource::Parse(const std::string& text, CEffectSource& out, std::stri
             }
             if (pass.vertex.empty() || pass.fragment.empty()) {
                 error = AtLine(lineNumber, "@pass needs both vertex= and fragment=");
+                return false;
+            }
+            if (technique->passes.size() >= static_cast<size_t>(MaxPasses)) {
+                error = AtLine(lineNumber, "technique '" + technique->name + "' has more than " +
+                                               std::to_string(MaxPasses) + " passes");
                 return false;
             }
             technique->passes.push_back(pass);
@@ -183,11 +191,11 @@ bool CEffectSource::Parse(const std::string& text, CEffectSource& out, std::stri
             return false;
         }
         for (const auto& p : t.passes) {
-            if (!out.FindVertex(p.vertex)) {
+            if (!vertexNames.count(p.vertex)) {
                 error = AtLine(p.line, "no @vertex section named '" + p.vertex + "'");
                 return false;
             }
-            if (!out.FindFragment(p.fragment)) {
+            if (!fragmentNames.count(p.fragment)) {
                 error = AtLine(p.line, "no @fragment section named '" + p.fragment + "'");
                 return false;
             }

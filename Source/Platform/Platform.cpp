@@ -61,7 +61,9 @@ std::unique_ptr<CGraphicsDevice> CreateGraphicsDevice(CWindow& window, const Gra
                              options.renderTargetSize, options.vsync);
 }
 
-void DecodeMusicAhead(std::string bytes) { CAudioDecoder::DecodeAhead(std::move(bytes)); }
+void DecodeMusicAhead(std::shared_ptr<const std::vector<uint8_t>> bytes, int64_t maxSamples) {
+    CAudioDecoder::DecodeAhead(std::move(bytes), maxSamples);
+}
 
 std::vector<DisplayMode> GetDisplayModes() {
     std::vector<DisplayMode> modes;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
@@ -16,6 +17,8 @@
 
 class CEffect;
 class CGraphicsDevice;
+class CIndexBuffer;
+class CVertexBuffer;
 
 enum class RenderMode { None = 0, Mode2D = 1, Mode3D = 2 };
 
@@ -69,6 +72,11 @@ public:
     glm::mat4 overrideProjection{1.0f};
     // The last orbit camera of this frame (reset by BeginFrame).
     CameraShot lastShot;
+
+    // The tube's buffers, which every wire layer drawing through this state rebuilds and draws in
+    // turn: made by the first wire created, so that a thousand wires cost what one does.
+    std::shared_ptr<CVertexBuffer> wireVertices;
+    std::shared_ptr<CIndexBuffer> wireIndices;
 
     ModeMatrixTriple& Matrices(RenderMode m) { return ModeMatrices[static_cast<int>(m)]; }
 };

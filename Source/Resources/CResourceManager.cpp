@@ -1,5 +1,6 @@
 #include "Resources/CResourceManager.h"
 
+#include "Base/CMemoryBudget.h"
 #include "Base/CTokeniser.h"
 #include "Base/CommandLine.h"
 #include "Base/Log.h"
@@ -10,12 +11,14 @@
 
 namespace {
 
-template <class T> T* FindIn(const std::vector<ResourceEntry<T>>& list, const std::string& name) {
-    for (const ResourceEntry<T>& entry : list) {
-        if (SameName(entry.name, name))
-            return entry.resource.get();
-    }
-    return nullptr;
+template <class T> T* FindIn(const std::unordered_map<std::string, T*>& names, const std::string& name) {
+    auto found = names.find(NameKey(name));
+    return found == names.end() ? nullptr : found->second;
+}
+
+// Keeps the first declaration of a name: later ones are refused before they get here.
+template <class T> void Index(std::unordered_map<std::string, T*>& names, const std::string& name, T* resource) {
+    names.emplace(NameKey(name), resource);
 }
 
 } // namespace
@@ -68,6 +71,7 @@ bool CResourceManager::LoadShaderFromTokeniser(CTokeniser& t) {
         LOG("CResourceManager::LoadShaderFromTokeniser", "Failed to create shader resource '%s'!", name.c_str());
         return false;
     }
+    Index(shaderNames, name, shader.get());
     shaders.push_back({std::move(name), std::move(shader)});
     return true;
 }
@@ -90,6 +94,7 @@ bool CResourceManager::LoadTextureFromTokeniser(CTokeniser& t) {
             name.c_str());
         return false;
     }
+    Index(textureNames, name, static_cast<CResourceTexture*>(texture.get()));
     textures.push_back({std::move(name), std::move(texture)});
     return true;
 }
@@ -129,7 +134,8 @@ bool CResourceManager::LoadRenderTargetFromTokeniser(CTokeniser& t) {
             name.c_str());
         return false;
     }
-    renderTargets.push_back({name, target.get()});
+    Index(renderTargetNames, name, target.get());
+    Index(textureNames, name, static_cast<CResourceTexture*>(target.get()));
     textures.push_back({std::move(name), std::move(target)});
     return true;
 }
@@ -152,6 +158,7 @@ bool CResourceManager::LoadModelFromTokeniser(CTokeniser& t) {
     }
     auto model = std::make_unique<CResourceModel>();
     model->fileName = t.GetString();
+    Index(modelNames, name, model.get());
     models.push_back({std::move(name), std::move(model)});
     return true;
 }
@@ -165,8 +172,31 @@ CResourceTexture* CResourceManager::LoadAndCreateTextureImage(const std::string&
     }
     auto texture = std::make_unique<CResourceTextureImage>(fileName);
     CResourceTextureImage* created = texture.get();
+    Index(textureNames, name, static_cast<CResourceTexture*>(created));
     textures.push_back({name, std::move(texture)});
-    return created->Create(device) ? created : nullptr;
+    return CreateTexture(textures.back(), device) ? created : nullptr;
+}
+
+bool CResourceManager::Stops() const { return !Options.IgnoreResourceErrors || (budget && budget->Exceeded()); }
+
+bool CResourceManager::CreateShader(ResourceEntry<CResourceShader>& entry, CGraphicsDevice& device) {
+    CResourceShader& shader = *entry.resource;
+    auto [found, first] = effectsByFile.try_emplace(shader.program);
+    if (first)
+        found->second = CResourceShader::Compile(device, shader.program, budget, entry.name);
+    else if (!found->second)
+        LOG("CResourceManager::CreateAllResources", "Failed to create shader '%s': its program '%s' failed before",
+            entry.name.c_str(), shader.program.c_str());
+    return shader.Use(found->second);
+}
+
+bool CResourceManager::CreateTexture(ResourceEntry<CResourceTexture>& entry, CGraphicsDevice& device) {
+    if (auto* image = dynamic_cast<CResourceTextureImage*>(entry.resource.get())) {
+        auto [found, first] = imagesByFile.try_emplace(image->fileName, image);
+        if (!first)
+            return image->Share(*found->second);
+    }
+    return entry.resource->Create(device, budget, entry.name);
 }
 
 bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
@@ -174,10 +204,9 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
         return false;
 
     LOG("CResourceManager::CreateAllResources", "Creating %d resources..", CountResources());
-    const bool ignoreErrors = Options.IgnoreResourceErrors;
 
     for (ResourceEntry<CResourceShader>& entry : shaders) {
-        if (!entry.resource->Create(target) && !ignoreErrors) {
+        if (!CreateShader(entry, target) && Stops()) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all shader resources!");
             return false;
         }
@@ -186,14 +215,14 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
     // textures declared before this step are visited here.
     const size_t declaredTextures = textures.size();
     for (size_t i = 0; i < declaredTextures; ++i) {
-        if (!textures[i].resource->Create(target) && !ignoreErrors) {
+        if (!CreateTexture(textures[i], target) && Stops()) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all texture resources!");
             return false;
         }
     }
     for (ResourceEntry<CResourceModel>& entry : models) {
         CResourceModel& model = *entry.resource;
-        if (!model.LoadModel(model.fileName, ModelTextures(target), target) && !ignoreErrors) {
+        if (!model.LoadModel(model.fileName, ModelTextures(target), target, budget, entry.name) && Stops()) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all model resources!");
             return false;
         }
@@ -213,16 +242,12 @@ int CResourceManager::CountResources() const {
     return static_cast<int>(shaders.size() + textures.size() + models.size());
 }
 
-CResourceShader* CResourceManager::FindShader(const std::string& name) const { return FindIn(shaders, name); }
+CResourceShader* CResourceManager::FindShader(const std::string& name) const { return FindIn(shaderNames, name); }
 
-CResourceTexture* CResourceManager::FindTexture(const std::string& name) const { return FindIn(textures, name); }
+CResourceTexture* CResourceManager::FindTexture(const std::string& name) const { return FindIn(textureNames, name); }
 
 CResourceTextureRenderTarget* CResourceManager::FindRenderTarget(const std::string& name) const {
-    for (const RenderTargetEntry& entry : renderTargets) {
-        if (SameName(entry.name, name))
-            return entry.target;
-    }
-    return nullptr;
+    return FindIn(renderTargetNames, name);
 }
 
-CResourceModel* CResourceManager::FindModel(const std::string& name) const { return FindIn(models, name); }
+CResourceModel* CResourceManager::FindModel(const std::string& name) const { return FindIn(modelNames, name); }

@@ -1,20 +1,24 @@
 // Every named resource of one presentation (effects, textures, render targets, models): reads the
 // script's `resources` blocks, creates everything in one pass once the device exists, and finds
-// resources by name (case-insensitive, first declared wins). Destroying it releases every device
-// object its resources made.
+// resources by name (case-insensitive, first declared wins). Declarations of the same effect file
+// share one compiled effect, and of the same image file one texture. Destroying it releases every
+// device object its resources made.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CGraphicsDevice;
+class CMemoryBudget;
 class CTokeniser;
 class CResourceShader;
 class CResourceTexture;
 class CResourceTextureImage;
 class CResourceTextureRenderTarget;
 class CResourceModel;
+class CEffect;
 struct ModelTextureResolver;
 
 template <class T> struct ResourceEntry {
@@ -55,17 +59,33 @@ public:
     // Finds the textures a model's materials name, creating those that are missing on `device`.
     ModelTextureResolver ModelTextures(CGraphicsDevice& device);
 
+    // The presentation's memory budget, which every resource is charged to as it is created (and the
+    // layers created with these resources); null: nothing is counted.
+    void SetBudget(CMemoryBudget* memory) { budget = memory; }
+    CMemoryBudget* Budget() const { return budget; }
+
 private:
     bool DeclareBuiltInShader(const char* name);
-
-    // Render targets are also in the textures list, which owns them; this list only finds them.
-    struct RenderTargetEntry {
-        std::string name;
-        CResourceTextureRenderTarget* target;
-    };
+    bool CreateShader(ResourceEntry<CResourceShader>& entry, CGraphicsDevice& device);
+    bool CreateTexture(ResourceEntry<CResourceTexture>& entry, CGraphicsDevice& device);
+    // Whether a failed creation stops the start: always when the budget is spent.
+    bool Stops() const;
 
     std::vector<ResourceEntry<CResourceShader>> shaders;
     std::vector<ResourceEntry<CResourceTexture>> textures;
-    std::vector<RenderTargetEntry> renderTargets;
     std::vector<ResourceEntry<CResourceModel>> models;
+
+    // Each list's entries by NameKey, so that a script of many names is read in linear time.
+    std::unordered_map<std::string, CResourceShader*> shaderNames;
+    std::unordered_map<std::string, CResourceTexture*> textureNames;
+    // Render targets are also in the textures list, which owns them; this index only finds them.
+    std::unordered_map<std::string, CResourceTextureRenderTarget*> renderTargetNames;
+    std::unordered_map<std::string, CResourceModel*> modelNames;
+
+    // Per file name: what the first declaration compiled (null when it failed), and the first image
+    // declaration that was created (whether or not that worked).
+    std::unordered_map<std::string, std::shared_ptr<CEffect>> effectsByFile;
+    std::unordered_map<std::string, const CResourceTextureImage*> imagesByFile;
+
+    CMemoryBudget* budget = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "Resources/CResourceModel.h"
 
+#include "Base/CMemoryBudget.h"
 #include "Base/DataFile.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
@@ -31,8 +32,12 @@ static_assert(sizeof(ModelVertex) == 32, "ModelVertex must stay 32 bytes");
 // returns are dropped wherever they occur, so LF and CR LF files read the same.
 class ModelReader {
 public:
-    ModelReader(const uint8_t* bytes, size_t size, const std::string& name)
-        : bytes(bytes), size(size), fileName(name) {}
+    ModelReader(const uint8_t* bytes, size_t size, const std::string& name, CMemoryBudget* budget,
+                const std::string& resource)
+        : bytes(bytes), size(size), fileName(name), budget(budget), resource(resource) {}
+
+    // Charges what `count` elements of `each` bytes will take, before they are stored.
+    bool Charge(int count, int64_t each) { return !budget || budget->Charge(count * each, "model", resource); }
 
     // Reads the next line into `line`; false (logged) at the end of the file or on a line too long.
     bool ReadModelLine(const char* expecting) {
@@ -176,6 +181,7 @@ public:
     }
 
     int lineNumber = 0;
+    int faces = 0; // of the objects read so far
 
 private:
     int Next() { return position < size ? bytes[position++] : -1; }
@@ -189,6 +195,8 @@ private:
     size_t size;
     size_t position = 0;
     const std::string& fileName;
+    CMemoryBudget* budget;
+    const std::string& resource;
     char line[LineBytes] = {};
     const char* cursor = line;
 };
@@ -239,7 +247,8 @@ bool ReadObject(ModelReader& r, ModelObject& o, int materialCount) {
         return r.Fail(r.lineNumber, "material index %d is outside the %d material(s)", o.materialIndex, materialCount);
 
     int vertices = 0;
-    if (!r.ReadCountLine(vertices, "a vertex count", MaxObjectElements))
+    if (!r.ReadCountLine(vertices, "a vertex count", MaxObjectElements) ||
+        !r.Charge(vertices, sizeof(glm::vec3) * 2))
         return false;
     for (int i = 0; i < vertices; ++i) {
         glm::vec3 position, normal;
@@ -251,7 +260,8 @@ bool ReadObject(ModelReader& r, ModelObject& o, int materialCount) {
     }
 
     int texCoords = 0;
-    if (!r.ReadCountLine(texCoords, "a texture coordinate count", MaxObjectElements))
+    if (!r.ReadCountLine(texCoords, "a texture coordinate count", MaxObjectElements) ||
+        !r.Charge(texCoords, sizeof(glm::vec2)))
         return false;
     for (int i = 0; i < texCoords; ++i) {
         glm::vec2 uv;
@@ -263,6 +273,11 @@ bool ReadObject(ModelReader& r, ModelObject& o, int materialCount) {
 
     int faces = 0;
     if (!r.ReadCountLine(faces, "a face count", MaxObjectElements))
+        return false;
+    if (faces > CResourceModel::MaxFaces - r.faces)
+        return r.Fail(r.lineNumber, "the model has more than %d faces in all", CResourceModel::MaxFaces);
+    r.faces += faces;
+    if (!r.Charge(faces, sizeof(std::array<int, 3>) * 2))
         return false;
     for (int i = 0; i < faces; ++i) {
         std::array<int, 3> v{}, t{};
@@ -331,7 +346,8 @@ bool ReadCamera(ModelReader& r, ModelCamera& camera) {
 CResourceModel::CResourceModel() = default;
 CResourceModel::~CResourceModel() = default;
 
-bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolver& textures, CGraphicsDevice& device) {
+bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolver& textures, CGraphicsDevice& device,
+                               CMemoryBudget* budget, const std::string& name) {
     LOG("CResourceModel::LoadModel", "Loading model from '%s'", file.c_str());
     std::vector<uint8_t> bytes;
     const DataFileResult read = ReadDataFile(file, bytes);
@@ -344,15 +360,14 @@ bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolv
             read == DataFileResult::TooLarge ? "the file is larger than 512 MiB" : "the file cannot be read whole");
         return false;
     }
-    if (!Parse(bytes.data(), bytes.size(), file, textures))
+    if (!Parse(bytes.data(), bytes.size(), file, textures, budget, name))
         return false;
-    CreateVertexBuffers(device);
-    return true;
+    return CreateVertexBuffers(device, budget, name);
 }
 
 bool CResourceModel::Parse(const uint8_t* bytes, size_t size, const std::string& file,
-                           const ModelTextureResolver& textures) {
-    ModelReader r(bytes, size, file);
+                           const ModelTextureResolver& textures, CMemoryBudget* budget, const std::string& name) {
+    ModelReader r(bytes, size, file, budget, name);
 
     int count = 0;
     if (!r.ReadCountLine(count, "a material count", MaxSectionCount))
@@ -400,12 +415,15 @@ bool CResourceModel::Parse(const uint8_t* bytes, size_t size, const std::string&
     return true;
 }
 
-void CResourceModel::CreateVertexBuffers(CGraphicsDevice& device) {
+bool CResourceModel::CreateVertexBuffers(CGraphicsDevice& device, CMemoryBudget* budget, const std::string& name) {
     for (ModelObject& o : objects) {
         o.vertexBuffer.reset();
         const size_t faces = o.vertexIndices.size();
         if (faces == 0)
             continue;
+        if (budget &&
+            !budget->Charge(CMemoryBudget::BufferBytes(int64_t(faces) * 3 * sizeof(ModelVertex)), "model", name))
+            return false;
         std::unique_ptr<CVertexBuffer> buffer = device.CreateVertexBuffer(faces * 3 * sizeof(ModelVertex));
         if (!buffer || buffer->Size() < faces * 3 * sizeof(ModelVertex))
             continue;
@@ -424,6 +442,7 @@ void CResourceModel::CreateVertexBuffers(CGraphicsDevice& device) {
         buffer->Unlock();
         o.vertexBuffer = std::move(buffer);
     }
+    return true;
 }
 
 void CResourceModel::Render(CRenderState& state) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 class CGraphicsDevice;
+class CMemoryBudget;
 class CRenderState;
 class CVertexBuffer;
 class CResourceTexture;
@@ -76,12 +77,19 @@ public:
     CResourceModel();
     ~CResourceModel();
 
+    // Faces of all objects together; a model with more is refused.
+    static constexpr int MaxFaces = 4 * 1048576;
+
     // Reads the model file through the data paths, parses it and makes its vertex buffers on `device`.
-    bool LoadModel(const std::string& file, const ModelTextureResolver& textures, CGraphicsDevice& device);
+    // With a budget, what the model keeps is charged there under `name` before it is stored.
+    bool LoadModel(const std::string& file, const ModelTextureResolver& textures, CGraphicsDevice& device,
+                   CMemoryBudget* budget = nullptr, const std::string& name = {});
     // Parses a model file's bytes; `file` names it in messages. Nothing is kept on failure but what
     // was read before it.
-    bool Parse(const uint8_t* bytes, size_t size, const std::string& file, const ModelTextureResolver& textures);
-    void CreateVertexBuffers(CGraphicsDevice& device);
+    bool Parse(const uint8_t* bytes, size_t size, const std::string& file, const ModelTextureResolver& textures,
+               CMemoryBudget* budget = nullptr, const std::string& name = {});
+    // False when the budget refuses a buffer; an object whose buffer the device cannot make is skipped.
+    bool CreateVertexBuffers(CGraphicsDevice& device, CMemoryBudget* budget = nullptr, const std::string& name = {});
     // Draws every object inside the caller's open effect pass, with the caller's world matrix.
     void Render(CRenderState& state);
 

@@ -1,5 +1,6 @@
 #include "Resources/CResourceShader.h"
 
+#include "Base/CMemoryBudget.h"
 #include "Base/CTokeniser.h"
 #include "Base/DataFile.h"
 #include "Base/EscapeControlCharacters.h"
@@ -61,7 +62,27 @@ bool CResourceShader::LoadFromTokeniser(CTokeniser& t) {
     }
 }
 
-bool CResourceShader::Create(CGraphicsDevice& device) {
+namespace {
+
+// The passes of every technique, counted from the directive lines before the effect is parsed: each
+// becomes a program of its own.
+int64_t CountPasses(const std::string& source) {
+    int64_t passes = 0;
+    for (size_t at = 0; at < source.size();) {
+        if (source.compare(at, 5, "@pass") == 0)
+            ++passes;
+        const size_t end = source.find('\n', at);
+        if (end == std::string::npos)
+            break;
+        at = end + 1;
+    }
+    return passes;
+}
+
+} // namespace
+
+std::shared_ptr<CEffect> CResourceShader::Compile(CGraphicsDevice& device, const std::string& program,
+                                                  CMemoryBudget* budget, const std::string& name) {
     std::string source;
     if (program == InternalProgram) {
         source = BuiltInEffectText;
@@ -69,14 +90,19 @@ bool CResourceShader::Create(CGraphicsDevice& device) {
         std::vector<uint8_t> bytes;
         if (ReadDataFile(program, bytes) != DataFileResult::Ok) {
             LOG("CResourceShader::Create", "Failed to find shader program '%s'", program.c_str());
-            return false;
+            return nullptr;
         }
         source.assign(bytes.begin(), bytes.end());
     }
 
+    const int64_t charged = CountPasses(source) * CMemoryBudget::ProgramBytes;
+    if (budget && !budget->Charge(charged, "shader", name))
+        return nullptr;
     std::string errors;
-    std::unique_ptr<CEffect> compiled = device.CreateEffect(source, program, errors);
+    std::shared_ptr<CEffect> compiled = device.CreateEffect(source, program, errors);
     if (!compiled) {
+        if (budget)
+            budget->Refund(charged);
         LOG("CResourceShader::Create", "Failed to create shader");
         // The compiler's own words are what a script author needs to fix the effect.
         // Devices that already name the file in their messages get no second copy of the name.
@@ -85,8 +111,16 @@ bool CResourceShader::Create(CGraphicsDevice& device) {
         LOG("CResourceShader::Create", "%s", errors.c_str());
         if (!IsLogEnabled())
             std::fprintf(stderr, "%s\n", EscapeControlCharacters(errors).c_str());
-        return false;
+        return nullptr;
     }
+    return compiled;
+}
+
+bool CResourceShader::Create(CGraphicsDevice& device) { return Use(Compile(device, program)); }
+
+bool CResourceShader::Use(std::shared_ptr<CEffect> compiled) {
+    if (!compiled)
+        return false;
     // A misspelt technique would otherwise draw nothing without a word; say so while starting.
     if (!compiled->SetTechnique(technique)) {
         LOG("CResourceShader::Create", "Failed to find technique '%s' in shader program '%s'", technique.c_str(),

@@ -10,6 +10,7 @@
 #include <vector>
 
 class CGraphicsDevice;
+class CMemoryBudget;
 class CTokeniser;
 
 enum class ShaderParamKind { Float = 0, TextureUnit = 1 };
@@ -28,8 +29,15 @@ public:
 
     // Reads program, technique and the parameter-name block after the shader's name.
     bool LoadFromTokeniser(CTokeniser& tokeniser);
-    // Compiles the effect on the device.
+    // Compiles the effect on the device and selects the technique in it.
     bool Create(CGraphicsDevice& device);
+    // Compiles the effect file `program` (or the built-in text for ":INTERNAL"), logging why it
+    // cannot be. With a budget, its programs are charged there under `name` before they are compiled.
+    static std::shared_ptr<CEffect> Compile(CGraphicsDevice& device, const std::string& program,
+                                            CMemoryBudget* budget = nullptr, const std::string& name = {});
+    // Draws with `compiled`, which this or another declaration of the same file made: false, with a
+    // log line, when it is null or lacks the technique.
+    bool Use(std::shared_ptr<CEffect> compiled);
     // Selects the technique, begins the effect, makes it the render state's current effect, sets
     // currentPass to -1 and returns the number of passes. Returns 0 (and begins nothing) when the
     // effect was never created.
@@ -54,7 +62,8 @@ public:
     std::string technique;
 
 private:
-    std::unique_ptr<CEffect> effect;
+    // Shared by the declarations that name the same effect file.
+    std::shared_ptr<CEffect> effect;
 };
 
 // The built-in effect text used for the program ":INTERNAL" (techniques DefaultTextured and

@@ -7,6 +7,7 @@
 #include <string>
 
 class CGraphicsDevice;
+class CMemoryBudget;
 class CRenderState;
 class CTexture;
 class CTokeniser;
@@ -17,7 +18,9 @@ public:
     CResourceTexture();
     virtual ~CResourceTexture();
     virtual bool LoadFromTokeniser(CTokeniser& tokeniser) = 0;
-    virtual bool Create(CGraphicsDevice& device) = 0;
+    // Makes the device texture. With a budget, its memory is charged there under `name` before it is
+    // allocated; false (nothing made) when it does not fit.
+    virtual bool Create(CGraphicsDevice& device, CMemoryBudget* budget = nullptr, const std::string& name = {}) = 0;
 
     // The device texture, or null when it was never created.
     CTexture* GetTexture() const { return texture.get(); }
@@ -26,7 +29,8 @@ public:
     float height = 0.0f;
 
 protected:
-    std::unique_ptr<CTexture> texture;
+    // Shared by the image declarations that name the same file.
+    std::shared_ptr<CTexture> texture;
 };
 
 class CResourceTextureImage : public CResourceTexture {
@@ -35,8 +39,13 @@ public:
     explicit CResourceTextureImage(std::string file) : fileName(std::move(file)) {}
 
     bool LoadFromTokeniser(CTokeniser& tokeniser) override;
-    bool Create(CGraphicsDevice& device) override { return CreateImage(device); }
-    bool CreateImage(CGraphicsDevice& device);
+    bool Create(CGraphicsDevice& device, CMemoryBudget* budget = nullptr, const std::string& name = {}) override {
+        return CreateImage(device, budget, name);
+    }
+    bool CreateImage(CGraphicsDevice& device, CMemoryBudget* budget = nullptr, const std::string& name = {});
+    // Takes the texture an earlier declaration of the same file made (nothing is read or decoded);
+    // false, with a log line, when that one failed.
+    bool Share(const CResourceTextureImage& created);
 
     std::string fileName;
 };
@@ -48,7 +57,7 @@ public:
     explicit CResourceTextureRenderTarget(RenderTargetSize s) : size(s) {}
 
     bool LoadFromTokeniser(CTokeniser&) override { return true; }
-    bool Create(CGraphicsDevice& device) override;
+    bool Create(CGraphicsDevice& device, CMemoryBudget* budget = nullptr, const std::string& name = {}) override;
 
     // Makes `target` the colour target of the state's device; a target that was never created leaves
     // the back buffer bound (with a log line).

@@ -1,3 +1,4 @@
+#include "Base/CMemoryBudget.h"
 #include "Base/CTokeniser.h"
 #include "Base/DataFile.h"
 #include "Base/Log.h"
@@ -38,7 +39,18 @@ bool CResourceTextureImage::LoadFromTokeniser(CTokeniser& t) {
     return true;
 }
 
-bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
+bool CResourceTextureImage::Share(const CResourceTextureImage& created) {
+    if (!created.texture) {
+        LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
+        return false;
+    }
+    texture = created.texture;
+    width = created.width;
+    height = created.height;
+    return true;
+}
+
+bool CResourceTextureImage::CreateImage(CGraphicsDevice& device, CMemoryBudget* budget, const std::string& name) {
     std::vector<uint8_t> bytes;
     DataFileResult result = ReadDataFile(fileName, bytes);
     if (result == DataFileResult::NotFound) {
@@ -54,6 +66,13 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
     int width = 0, height = 0;
     ImageError error;
     DecodedImage image;
+    int64_t charged = 0;
+    // Memory charged for a texture that is not made after all goes back.
+    auto Refused = [&] {
+        if (budget && charged)
+            budget->Refund(charged);
+        return false;
+    };
     if (ReadImageSize(bytes.data(), bytes.size(), width, height, error)) {
         if (width < 1 || height < 1 || width > MaxImageEdge || height > MaxImageEdge ||
             int64_t(NextPowerOfTwo(width)) * NextPowerOfTwo(height) > MaxTexturePixels) {
@@ -62,6 +81,10 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
                 fileName.c_str(), width, height);
             return false;
         }
+        // The texture's memory is known from the header: charged before anything is decoded.
+        charged = CMemoryBudget::TextureBytes(NextPowerOfTwo(width), NextPowerOfTwo(height), 2);
+        if (budget && !budget->Charge(charged, "texture", name))
+            return false;
         DecodeImage(bytes.data(), bytes.size(), image, error);
     }
     switch (error.fault) {
@@ -70,11 +93,11 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
     case ImageFault::UnsupportedFormat:
         LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s': not a BMP, PNG, JPEG or TGA image",
             fileName.c_str());
-        return false;
+        return Refused();
     case ImageFault::CorruptHuffmanTable:
         LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s': corrupt JPEG Huffman table",
             fileName.c_str());
-        return false;
+        return Refused();
     case ImageFault::Corrupt:
         break; // the plain message below
     }
@@ -82,7 +105,7 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
     const bool decoded = error.fault == ImageFault::None && image.width == width && image.height == height;
     if (!decoded) {
         LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
-        return false;
+        return Refused();
     }
 
     // Opaque magenta is the colour key: those pixels become transparent black.
@@ -102,7 +125,7 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
         if (!stbir_resize_uint8(image.rgba.data(), width, height, 0, scaled.data(), textureWidth, textureHeight, 0,
                                 4)) {
             LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
-            return false;
+            return Refused();
         }
         upload = scaled.data();
     }
@@ -110,7 +133,7 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device) {
     std::unique_ptr<CTexture> created = device.CreateTexture(textureWidth, textureHeight, upload, 2);
     if (!created) {
         LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
-        return false;
+        return Refused();
     }
     texture = std::move(created);
     this->width = static_cast<float>(width);

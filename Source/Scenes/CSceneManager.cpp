@@ -21,6 +21,7 @@ bool CSceneManager::LoadFromTokeniser(CTokeniser& t) {
         return false;
     Scene scene;
     scene.name = t.GetString();
+    scene.layers.SetBudget(budget);
     if (FindScene(scene.name)) {
         LOG("CSceneManager::LoadFromTokeniser", "Scene name '%s' already exists", scene.name.c_str());
         return false;
@@ -29,6 +30,7 @@ bool CSceneManager::LoadFromTokeniser(CTokeniser& t) {
         return false;
     if (!LoadSceneBodyFromTokeniser(t, scene))
         return false;
+    sceneNames.emplace(NameKey(scene.name), scenes.size());
     scenes.push_back(std::move(scene));
     return true;
 }
@@ -52,11 +54,8 @@ bool CSceneManager::LoadKeyframesFromTokeniser(CTokeniser& t, Scene& scene) {
 }
 
 Scene* CSceneManager::FindScene(const std::string& name) {
-    for (Scene& scene : scenes) {
-        if (SameName(scene.name, name))
-            return &scene;
-    }
-    return nullptr;
+    auto found = sceneNames.find(NameKey(name));
+    return found == sceneNames.end() ? nullptr : &scenes[found->second];
 }
 
 bool CSceneManager::CreateAllScenes(CRenderState& state, const CResourceManager& resources) {

@@ -6,8 +6,10 @@
 #include "Layers/CLayerManager.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+class CMemoryBudget;
 class CRenderState;
 class CResourceManager;
 class CTokeniser;
@@ -25,6 +27,8 @@ public:
     bool LoadFromTokeniser(CTokeniser& tokeniser);
     // Case-insensitive; null when no scene has the name.
     Scene* FindScene(const std::string& name);
+    // Charged for every layer the scenes declare; null: nothing is counted.
+    void SetBudget(CMemoryBudget* memory) { budget = memory; }
     bool CreateAllScenes(CRenderState& state, const CResourceManager& resources);
     void RenderScenes(CRenderState& state, float time, float delta);
 
@@ -35,4 +39,6 @@ private:
     bool LoadKeyframesFromTokeniser(CTokeniser& tokeniser, Scene& scene);
 
     std::vector<Scene> scenes;
+    std::unordered_map<std::string, size_t> sceneNames; // NameKey to the scene's index
+    CMemoryBudget* budget = nullptr;
 };

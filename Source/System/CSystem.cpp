@@ -1,6 +1,7 @@
 #include "System/CSystem.h"
 
 #include "Base/CTokeniser.h"
+#include "Base/CommandLine.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
 #include "Render/CRenderState.h"
@@ -28,7 +29,10 @@ bool ReadNumber(CTokeniser& t, double& value) {
 
 } // namespace
 
-CSystem::CSystem() = default;
+CSystem::CSystem() : budget(Options.MemoryLimit) {
+    resources.SetBudget(&budget);
+    scenes.SetBudget(&budget);
+}
 CSystem::~CSystem() = default;
 
 bool CSystem::LoadFromTokeniser(CTokeniser& t) {

@@ -5,6 +5,7 @@
 // built beside the running one and take its place.
 #pragma once
 
+#include "Base/CMemoryBudget.h"
 #include "Base/MusicalTime.h"
 #include "Resources/CResourceManager.h"
 #include "Scenes/CSceneManager.h"
@@ -50,6 +51,9 @@ public:
     std::string SettingsOk = "OK";
     std::string SettingsCancel = "Cancel";
 
+    // What this presentation may take and has taken (the MemoryLimit option); the resources and the
+    // layers are charged to it, and so is the decoded music. Declared first, so it goes last.
+    CMemoryBudget budget;
     CResourceManager resources;
     CSceneManager scenes;
 

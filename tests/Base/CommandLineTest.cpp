@@ -230,6 +230,18 @@ TEST_F(CommandLine, BuiltTextParsesBackToTheArguments) {
     EXPECT_EQ(Options.Capture, "./frames");
 }
 
+TEST_F(CommandLine, MemoryLimitIsAWholeNumberOfMiB) {
+    EXPECT_EQ(Options.MemoryLimit, 2048);
+    EXPECT_TRUE(Parse("memorylimit 512 Check"));
+    EXPECT_EQ(Options.MemoryLimit, 512);
+    for (const char* bad : {"0", "1048577", "1.5", "lots"}) {
+        Options = CommandLineOptions{};
+        EXPECT_EQ(ParseFailing(std::string("MemoryLimit ") + bad),
+                  std::string("Invalid value '") + bad +
+                      "' for command line option 'MemoryLimit': expected a whole number of MiB from 1 to 1048576\n");
+    }
+}
+
 TEST_F(CommandLine, CaptureQualityIsAWholeNumberFrom0To51) {
     EXPECT_EQ(Options.CaptureQuality, 18);
     EXPECT_TRUE(Parse("capturequality 0 Capture demo.mp4"));

@@ -3,6 +3,7 @@
 
 #include "Params/CParamInt.h"
 #include "Resources/CResourceShader.h"
+#include "Support/LogCapture.h"
 
 namespace {
 
@@ -110,4 +111,15 @@ TEST_F(CLayer_2DMultipleImageTest, MissingShaderOrTextureDrawsNothing) {
     EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0);
     EXPECT_EQ(device.CountCalls("End"), 1);
     EXPECT_EQ(state.currentEffect, nullptr);
+}
+
+TEST_F(CLayer_2DMultipleImageTest, RepeatsPastTheMostCopiesDrawTheMostWithOneLogLine) {
+    LogCapture log;
+    layer.name = "Trail";
+    ASSERT_TRUE(SetParam(layer, "Repeats = 2000000000"));
+    for (int frame = 0; frame < 3; ++frame)
+        Render(layer, 0.0f, 0.0f);
+    EXPECT_EQ(device.CountCalls("DrawPrimitive"), 3 * CLayer_2DMultipleImage::MaxRepeats);
+    const std::string line = "Repeats 2000000000 of layer 'Trail' is more than 1024: 1024 copies are drawn";
+    EXPECT_EQ(log.Count(line), 1) << log.Text();
 }

@@ -288,3 +288,31 @@ TEST_F(WireTest, WithoutBuffersCreationFailsWithAMessageAndRenderDrawsNothing) {
     uncreated.Render(0.0f, 0.0f);
     EXPECT_EQ(Count("DrawIndexedPrimitive"), 0);
 }
+
+TEST_F(WireTest, WiresOfOnePresentationShareOneSetOfBuffersAndEachDrawsItsOwnTube) {
+    std::vector<std::unique_ptr<CLayer_Wire>> wires;
+    for (int i = 0; i < 50; ++i) {
+        wires.push_back(std::make_unique<CLayer_Wire>());
+        ASSERT_TRUE(Create(*wires.back()));
+    }
+    EXPECT_EQ(Count("CreateVertexBuffer"), 1);
+    EXPECT_EQ(Count("CreateIndexBuffer"), 1);
+    EXPECT_EQ(wires[49]->GetVertexBuffer(), wires[0]->GetVertexBuffer());
+    // Each rebuilds the shared buffer with its own shape just before it draws.
+    SetParam(*wires[0], "Distance", "100");
+    SetParam(*wires[1], "Distance", "900");
+    auto *buffer = dynamic_cast<CRecordingVertexBuffer *>(wires[0]->GetVertexBuffer());
+    ASSERT_TRUE(buffer);
+    RunLayer(*wires[0], 0.0f);
+    const CLayer_Wire::Vertex first = reinterpret_cast<const CLayer_Wire::Vertex *>(buffer->data.data())[0];
+    RunLayer(*wires[1], 0.0f);
+    const CLayer_Wire::Vertex second = reinterpret_cast<const CLayer_Wire::Vertex *>(buffer->data.data())[0];
+    EXPECT_NE(first.x, second.x);
+    EXPECT_EQ(Count("DrawIndexedPrimitive"), 1);
+
+    // A second presentation (its own render state) makes its own.
+    CRenderState other(device);
+    CLayer_Wire elsewhere;
+    ASSERT_TRUE(elsewhere.Create(other, resources));
+    EXPECT_NE(elsewhere.GetVertexBuffer(), wires[0]->GetVertexBuffer());
+}

@@ -68,3 +68,36 @@ TEST(CAudioDecoder, TruncatedDataGivesOnlyTheFramesThatArePresent) {
     EXPECT_GT(decoder.Frames(), 3000);
     EXPECT_LT(decoder.Frames(), 4410);
 }
+
+TEST(CAudioDecoder, MusicOfMoreSamplesThanTheLimitIsRefusedAndExactlyTheLimitIsNot) {
+    TempFolder folder{TempFolder::Mounted};
+    ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 0.5, 441.0, 0.8, 2, 22050)); // 11025 frames
+    std::vector<uint8_t> bytes = folder.ReadBytes("tone.wav");
+    CAudioDecoder decoder;
+    int error = -1;
+    ASSERT_TRUE(decoder.Decode(bytes.data(), bytes.size(), error, 2 * 11025 + 1));
+    EXPECT_EQ(decoder.Frames(), 11025);
+    EXPECT_EQ(decoder.Bytes(), 2 * 11025 * 4);
+    EXPECT_FALSE(decoder.Decode(bytes.data(), bytes.size(), error, 2 * 11025 - 1));
+    EXPECT_EQ(error, AudioErrorTooLong);
+    EXPECT_EQ(decoder.Frames(), 0);
+}
+
+TEST(CAudioDecoder, AHeaderClaimingTooManySamplesIsRefusedBeforeDecoding) {
+    TempFolder folder{TempFolder::Mounted};
+    ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.flac"), 0.2, 441.0, 0.0, 1, 44100, SineFormat::Flac));
+    std::vector<uint8_t> bytes = folder.ReadBytes("tone.flac");
+    ASSERT_GE(bytes.size(), 26u);
+    ASSERT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "fLaC");
+    // The stream information's total sample count (its low 36 bits at byte 18) claims 2^29 samples.
+    uint64_t packed = 0;
+    for (int i = 18; i < 26; ++i)
+        packed = packed << 8 | bytes[i];
+    packed = (packed & ~((uint64_t(1) << 36) - 1)) | (uint64_t(1) << 29);
+    for (int i = 25; i >= 18; --i, packed >>= 8)
+        bytes[i] = static_cast<uint8_t>(packed & 0xFF);
+    CAudioDecoder decoder;
+    int error = -1;
+    EXPECT_FALSE(decoder.Decode(bytes.data(), bytes.size(), error));
+    EXPECT_EQ(error, AudioErrorTooLong);
+}

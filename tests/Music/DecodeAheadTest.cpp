@@ -8,11 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
-std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::shared_ptr<const std::vector<uint8_t>> Shared(const std::vector<uint8_t>& bytes) {
+    return std::make_shared<const std::vector<uint8_t>>(bytes);
+}
 
 } // namespace
 
@@ -24,7 +28,7 @@ TEST(DecodeAhead, TheSameBytesGiveTheSameSamplesAsDecodingThemThen) {
     int error = -1;
     ASSERT_TRUE(plain.Decode(bytes.data(), bytes.size(), error));
 
-    CAudioDecoder::DecodeAhead(Text(bytes));
+    CAudioDecoder::DecodeAhead(Shared(bytes));
     CAudioDecoder ahead;
     error = -1;
     ASSERT_TRUE(ahead.Decode(bytes.data(), bytes.size(), error));
@@ -46,7 +50,7 @@ TEST(DecodeAhead, OtherBytesAndBadBytesAreDecodedAsTheyAre) {
     ASSERT_TRUE(WriteSineFile(folder.PathOf("b.wav"), 0.5, 441.0, 0.8, 1, 44100));
     const std::vector<uint8_t> a = folder.ReadBytes("a.wav"), b = folder.ReadBytes("b.wav");
 
-    CAudioDecoder::DecodeAhead(Text(a));
+    CAudioDecoder::DecodeAhead(Shared(a));
     CAudioDecoder decoder;
     int error = -1;
     ASSERT_TRUE(decoder.Decode(b.data(), b.size(), error));
@@ -54,8 +58,8 @@ TEST(DecodeAhead, OtherBytesAndBadBytesAreDecodedAsTheyAre) {
     EXPECT_EQ(decoder.Frames(), 22050);
 
     // A failure found ahead is the failure Decode reports.
-    const std::string junk(4096, 'x');
-    CAudioDecoder::DecodeAhead(junk);
+    const std::vector<uint8_t> junk(4096, 'x');
+    CAudioDecoder::DecodeAhead(Shared(junk));
     EXPECT_FALSE(decoder.Decode(junk.data(), junk.size(), error));
     EXPECT_EQ(error, AudioErrorFormat);
     EXPECT_EQ(decoder.Frames(), 0);

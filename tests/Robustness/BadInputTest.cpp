@@ -208,6 +208,12 @@ BadInput ModelCase(const char* name, const std::string& model, const std::string
 
 std::vector<BadInput> ModelCases() {
     const std::string prefix = "Malformed model 'm.txt' on line ";
+    // A first object of one face; the second claims the most faces one object may have.
+    const std::string single = Model();
+    const std::string object = single.substr(single.find("\n0\n3\n") + 1);
+    const std::string twoObjects = single.substr(0, single.find("\n1\n0\n3\n") + 1) + "2\n" +
+                                   object.substr(0, object.find("0\n1 1 1 1")) +
+                                   object.substr(0, object.find("1\n0 2 1")) + "4194304\n";
     return {
         {"ModelMissing",
          {{"data/Config.txt", "resources { Model M m.txt }\nend\n"}},
@@ -227,6 +233,7 @@ std::vector<BadInput> ModelCases() {
                   prefix + "3: the line is longer than 1023 characters"),
         ModelCase("ModelUnknownCamera", Model("0 2 1 0 0 0", "1\nTarget\n0 0 0\n0 0 0\n1\n"),
                   "Unknown camera type 'Target'"),
+        ModelCase("ModelTooManyFacesInAll", twoObjects, prefix + "27: the model has more than 4194304 faces in all"),
     };
 }
 
@@ -279,6 +286,9 @@ BadInput EffectCase(const char* name, const std::string& effect, const std::stri
 std::vector<BadInput> EffectCases() {
     std::string broken = Effect;
     broken.replace(broken.find("vec4(1.0)"), 9, "undeclared_name");
+    std::string manyPasses = Effect;
+    for (int i = 0; i < 64; ++i)
+        manyPasses += "@pass vertex=VS fragment=PS\n";
     return {
         {"EffectMissing",
          {{"data/Config.txt", "resources { Shader S \"fx/s.fx\" Flat { } }\nend\n"}},
@@ -293,6 +303,7 @@ std::vector<BadInput> EffectCases() {
         EffectCase("EffectCompileError", broken, "Failed to create shader"),
         EffectCase("EffectUnknownTechnique", Effect, "Failed to find technique 'Glow' in shader program 'fx/s.fx'",
                    "Glow"),
+        EffectCase("EffectTooManyPasses", manyPasses, "fx/s.fx: line 74: technique 'Flat' has more than 64 passes"),
     };
 }
 
@@ -334,6 +345,48 @@ std::vector<BadInput> LayerCases() {
          {"Log", "Check"},
          "Failed to parse config file!",
          "Layer name 'i' already exists"},
+    };
+}
+
+// A mono 16-bit WAV of `frames` frames of silence at 44.1 kHz.
+std::string SilentWav(uint32_t frames) {
+    auto le = [](uint32_t v, int bytes) {
+        std::string s;
+        for (int i = 0; i < bytes; ++i)
+            s += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return s;
+    };
+    return "RIFF" + le(36 + 2 * frames, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(44100, 4) +
+           le(88200, 4) + le(2, 2) + le(16, 2) + "data" + le(2 * frames, 4) + std::string(2 * frames, '\0');
+}
+
+std::vector<BadInput> BudgetCases() {
+    auto repeated = [](int count, const std::string& before, const std::string& after) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += before + std::to_string(i) + after;
+        return text;
+    };
+    const std::string limit = "The presentation needs more memory than the limit of ";
+    return {
+        // 1 MiB for the built-in effect, then 4 MiB for each target at the default 1024 x 768.
+        {"MemoryLimitRenderTargets",
+         {{"data/Config.txt", "resources {" + repeated(20, " RenderTarget R", " full") + " }\nend\n"}},
+         {"Log", "Check", "SkipSettings", "MemoryLimit", "64"},
+         limit + "64 MiB (at render target 'R15')",
+         limit + "64 MiB (at render target 'R15')"},
+        {"MemoryLimitLayers",
+         {{"data/Config.txt",
+           "scene S 0:0:0 1:0:0 { layers {" + repeated(300, " L", " 2DImage { }") + " } }\nend\n"}},
+         {"Log", "Check", "MemoryLimit", "1"},
+         limit + "1 MiB (at layer 'L256')",
+         limit + "1 MiB (at layer 'L256')"},
+        {"MemoryLimitMusic",
+         {{"data/Config.txt", "system { Music = \"song.wav\" }\nscene A 0:0:0 1:0:0 { }\nend\n"},
+          {"data/song.wav", SilentWav(300000)}},
+         {"Log", "Check", "SkipSettings", "MemoryLimit", "2"},
+         limit + "2 MiB (at music 'song.wav')",
+         limit + "2 MiB (at music 'song.wav')"},
     };
 }
 
@@ -390,5 +443,6 @@ INSTANTIATE_TEST_SUITE_P(Model, BadInputTest, ::testing::ValuesIn(ModelCases()),
 INSTANTIATE_TEST_SUITE_P(Image, BadInputTest, ::testing::ValuesIn(ImageCases()), Name);
 INSTANTIATE_TEST_SUITE_P(Effect, BadInputTest, ::testing::ValuesIn(EffectCases()), Name);
 INSTANTIATE_TEST_SUITE_P(Music, BadInputTest, ::testing::ValuesIn(MusicCases()), Name);
+INSTANTIATE_TEST_SUITE_P(Budget, BadInputTest, ::testing::ValuesIn(BudgetCases()), Name);
 
 } // namespace

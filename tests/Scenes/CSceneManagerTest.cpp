@@ -136,3 +136,41 @@ TEST_F(SceneManagerTest, CreateAllScenesStopsAtTheFirstFailingScene) {
     ResetScriptModel();
     EXPECT_TRUE(CreateAllScenes());
 }
+
+TEST_F(SceneManagerTest, ManyScenesLayersAndKeyframeLinesAreFoundByNameInAnyLetterCase) {
+    std::string script;
+    for (int i = 0; i < 20000; ++i)
+        script += "scene Scene" + std::to_string(i) + " 0:0:0 1:0:0 { }\n";
+    script += "scene Busy 0:0:0 1:0:0 { layers {";
+    for (int i = 0; i < 5000; ++i)
+        script += " L" + std::to_string(i) + " Wire { }";
+    script += " } keyframes {";
+    for (int i = 0; i < 5000; ++i)
+        script += " 0:0:" + std::to_string(i % 10) + " { l" + std::to_string(4999 - i) + " Active hold false }";
+    script += " } }\nscene scene19999 0:0:0 1:0:0 { }\nend\n";
+    EXPECT_FALSE(LoadScript(script));
+    EXPECT_TRUE(log.Contains("Scene name 'scene19999' already exists"));
+
+    ResetScriptModel();
+    ASSERT_TRUE(LoadScript(script.substr(0, script.rfind("scene scene19999")) + "end\n"));
+    ASSERT_TRUE(Model().scenes.FindScene("SCENE12345"));
+    EXPECT_EQ(Model().scenes.FindScene("scene12345")->name, "Scene12345");
+    const Scene* busy = Model().scenes.FindScene("busy");
+    ASSERT_TRUE(busy);
+    ASSERT_TRUE(busy->layers.FindLayer("l4321"));
+    EXPECT_EQ(busy->layers.FindLayer("l4321")->name, "L4321");
+    EXPECT_EQ(busy->layers.GetLayers()[4321].layer.get(), busy->layers.FindLayer("L4321"));
+    // Every layer got its keyframe.
+    for (const char* name : {"L0", "L2500", "L4999"})
+        EXPECT_EQ(busy->layers.FindLayer(name)->active->GetKeyframes().size(), 1u) << name;
+    EXPECT_EQ(Model().budget.Used(), 5000 * CMemoryBudget::LayerBytes);
+}
+
+TEST_F(SceneManagerTest, LayersAreChargedAsTheyAreReadAndTheFirstOverTheLimitStopsTheScript) {
+    Options.MemoryLimit = 1; // room for 256 layers
+    std::string script = "scene S 0:0:0 1:0:0 { layers {";
+    for (int i = 0; i < 300; ++i)
+        script += " L" + std::to_string(i) + " 2DImage { }";
+    EXPECT_FALSE(LoadScript(script + " } }\nend\n"));
+    EXPECT_EQ(Model().budget.Failure(), "The presentation needs more memory than the limit of 1 MiB (at layer 'L256')");
+}
