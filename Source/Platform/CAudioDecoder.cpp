@@ -1,5 +1,6 @@
 #include "Platform/CAudioDecoder.h"
 
+#include "Base/StopRequest.h"
 #include "Platform/CAudioOutput.h"
 
 #include <sndfile.h>
@@ -129,6 +130,12 @@ bool CAudioDecoder::DecodeHere(const void* data, size_t size, int& error) {
     const sf_count_t chunkFrames = 16384;
     std::vector<float> decoded;
     for (;;) {
+        // Decoding a long file takes seconds; a stop request should not wait for it.
+        if (StopRequested()) {
+            sf_close(sf);
+            error = AudioErrorStopped;
+            return false;
+        }
         size_t used = decoded.size();
         if (static_cast<int64_t>(used) + chunkFrames * info.channels > MaxSamples) {
             sf_close(sf);

@@ -4,6 +4,7 @@
 #include "Base/CommandLine.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
+#include "Base/StopRequest.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
@@ -176,7 +177,10 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
     LOG("CResourceManager::CreateAllResources", "Creating %d resources..", CountResources());
     const bool ignoreErrors = Options.IgnoreResourceErrors;
 
+    // A stop request (SIGINT, SIGTERM) ends the step between two resources, unlogged: the caller says why.
     for (ResourceEntry<CResourceShader>& entry : shaders) {
+        if (StopRequested())
+            return false;
         if (!entry.resource->Create(target) && !ignoreErrors) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all shader resources!");
             return false;
@@ -186,6 +190,8 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
     // textures declared before this step are visited here.
     const size_t declaredTextures = textures.size();
     for (size_t i = 0; i < declaredTextures; ++i) {
+        if (StopRequested())
+            return false;
         if (!textures[i].resource->Create(target) && !ignoreErrors) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all texture resources!");
             return false;
@@ -193,6 +199,8 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
     }
     for (ResourceEntry<CResourceModel>& entry : models) {
         CResourceModel& model = *entry.resource;
+        if (StopRequested())
+            return false;
         if (!model.LoadModel(model.fileName, ModelTextures(target), target) && !ignoreErrors) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all model resources!");
             return false;

@@ -340,8 +340,10 @@ bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolv
         return false;
     }
     if (read != DataFileResult::Ok) {
-        LOG("CResourceModel::LoadModel", "Failed to read model '%s': %s", file.c_str(),
-            read == DataFileResult::TooLarge ? "the file is larger than 512 MiB" : "the file cannot be read whole");
+        const char* reason = NotAFileReason(read);
+        if (!reason)
+            reason = read == DataFileResult::TooLarge ? "the file is larger than 512 MiB" : "the file cannot be read whole";
+        LOG("CResourceModel::LoadModel", "Failed to read model '%s': %s", file.c_str(), reason);
         return false;
     }
     if (!Parse(bytes.data(), bytes.size(), file, textures))

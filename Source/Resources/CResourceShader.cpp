@@ -67,8 +67,17 @@ bool CResourceShader::Create(CGraphicsDevice& device) {
         source = BuiltInEffectText;
     } else {
         std::vector<uint8_t> bytes;
-        if (ReadDataFile(program, bytes) != DataFileResult::Ok) {
+        const DataFileResult read = ReadDataFile(program, bytes);
+        if (read == DataFileResult::NotFound) {
             LOG("CResourceShader::Create", "Failed to find shader program '%s'", program.c_str());
+            return false;
+        }
+        if (read != DataFileResult::Ok) {
+            const char* reason = NotAFileReason(read);
+            if (!reason)
+                reason = read == DataFileResult::TooLarge ? "the file is larger than 512 MiB"
+                                                          : "the file cannot be read whole";
+            LOG("CResourceShader::Create", "Failed to read shader program '%s': %s", program.c_str(), reason);
             return false;
         }
         source.assign(bytes.begin(), bytes.end());
