@@ -1,6 +1,7 @@
 #include "App/CApplication.h"
 
 #include "App/CPresentation.h"
+#include "App/Interruption.h"
 #include "App/LoadPresentation.h"
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
@@ -36,10 +37,11 @@ int CApplication::Run(int argc, char** argv) {
     if (HandleInformationArguments(argc, argv))
         return 0;
 
+    InstallStopSignalHandlers();
     if (!ParseArguments(argc, argv))
         return 1;
     LogVersion();
-    if (!InitFileSystem() || !MountDataPath() || !LoadScript())
+    if (!InitFileSystem() || !MountDataPath() || !LoadScript() || ReportIfInterrupted())
         return 1;
 
     // Settings, window, device, resources, scenes, music, then the main loop, a capture or (for

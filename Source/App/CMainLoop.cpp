@@ -1,6 +1,7 @@
 #include "App/CMainLoop.h"
 
 #include "Base/Log.h"
+#include "Base/StopRequest.h"
 #include "Music/CMusicStream.h"
 #include "Platform/CWindow.h"
 
@@ -44,7 +45,8 @@ void CMainLoop::HandleDebugKeys() {
 }
 
 bool CMainLoop::Step(LoopEnd& end) {
-    if (!window.PumpEvents()) {
+    // SIGINT or SIGTERM closes a playing window, as the video system would do with its own handlers.
+    if (!window.PumpEvents() || StopRequested()) {
         end = LoopEnd::Closed;
         return false;
     }

@@ -5,6 +5,7 @@
 #include "App/CCaptureProgress.h"
 #include "App/CCaptureSchedule.h"
 #include "App/CMainLoop.h"
+#include "App/Interruption.h"
 #include "App/LetterboxBars.h"
 #include "App/RunningShow.h"
 #include "App/SettingsDialog.h"
@@ -12,6 +13,7 @@
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
 #include "Base/Log.h"
+#include "Base/StopRequest.h"
 #include "Music/CMusicStream.h"
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
@@ -56,11 +58,13 @@ int CPresentation::Run() {
         return 1;
     if (settings == Outcome::Stop)
         return 0; // the viewer chose Cancel
+    if (ReportIfInterrupted())
+        return 1;
     // Decoding the music is the longest step of start-up; it runs while the window, the device and
     // the resources are made.
     if (system && !system->Music.empty())
         musicBytes = DecodeMusicAhead(system->Music, system->budget.Limit() / int64_t(sizeof(float)));
-    if (!OpenWindowAndDevice())
+    if (!OpenWindowAndDevice() || ReportIfInterrupted())
         return 1;
     if ((Options.Watch || Options.DebugKeys) && !Unattended()) {
         running.reset(new RunningShow{system, stream, *device, *window, [this](float t) { return StartMusic(t); }});
@@ -82,7 +86,7 @@ int CPresentation::Run() {
     } else if (!CreateResourcesAndScenes()) {
         return 1;
     }
-    if (!StartMusic())
+    if (ReportIfInterrupted() || !StartMusic() || ReportIfInterrupted())
         return 1;
     if (Options.Check) {
         LOG("WinMain", "Check passed");
@@ -130,6 +134,9 @@ CPresentation::Outcome CPresentation::RunSettings() {
     case SettingsDialogResult::NoDisplay:
         LOG("WinMain", "No display for the settings dialog, using the settings of the command line");
         return Outcome::Continue;
+    case SettingsDialogResult::Interrupted:
+        ReportIfInterrupted();
+        return Outcome::Failed;
     case SettingsDialogResult::Failed:
         break;
     }
@@ -171,6 +178,9 @@ bool CPresentation::CreateResourcesAndScenes() {
     // With Watch the window shows what failed; no box waits for a click.
     const bool box = !Options.Watch;
     if (!system->CreateAllResources(*device)) {
+        // A stop request ends resource creation early; that is no fault of the presentation.
+        if (ReportIfInterrupted())
+            return false;
         LOG("WinMain", "Failed to create resources");
         return box ? Fail(FailureText("Failed to create resources")) : false;
     }
@@ -183,7 +193,7 @@ bool CPresentation::CreateResourcesAndScenes() {
 
 bool CPresentation::StartMusic() {
     if (!StartMusic(Options.Capture.empty() ? 0.0f : Options.CaptureStart))
-        return Fail(FailureText("Failed to initialise music stream"));
+        return ReportIfInterrupted() ? false : Fail(FailureText("Failed to initialise music stream"));
     std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
     return true;
 }
@@ -209,7 +219,8 @@ bool CPresentation::StartMusic(float start) {
     // The decoded music is the presentation's too.
     if (!stream->Init(start) || (music && !system->budget.Charge(music->DecodedBytes(), "music", system->Music))) {
         silentMusic = nullptr;
-        LOG("WinMain", "Failed to initialise music stream");
+        if (!StopRequested())
+            LOG("WinMain", "Failed to initialise music stream");
         // Live reload goes on with the silent clock at the same time.
         stream = std::make_unique<CMusicStreamNoSound>();
         stream->Init(start);
@@ -295,6 +306,12 @@ int CPresentation::RunCapture() {
     };
     float previous = 0.0f;
     for (int frame = 0; frame < total; ++frame) {
+        // Frames handed over are still written whole; an unfinished video is removed with `output`.
+        if (StopRequested()) {
+            progress.EndLine();
+            ReportIfInterrupted();
+            return 1;
+        }
         float t = schedule.TimeOf(frame);
         if (silentMusic) {
             silentMusic->SetTime(t);

@@ -20,11 +20,12 @@ std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& 
         failure = "Couldn't find config file";
         return nullptr;
     }
-    // A directory of that name, or a read that stops short, is not a script: parsing whatever was
+    // A folder, a FIFO of that name, or a read that stops short, is not a script: parsing whatever was
     // read would report a misleading syntax error, or none. The size is bounded before anything is
     // allocated (the tokeniser keeps a second copy).
     std::vector<uint8_t> bytes;
-    switch (ReadDataFile(name, bytes, MaxScriptBytes)) {
+    const DataFileResult read = ReadDataFile(name, bytes, MaxScriptBytes);
+    switch (read) {
     case DataFileResult::Ok:
         break;
     case DataFileResult::TooLarge:
@@ -33,7 +34,8 @@ std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& 
         failure = "Couldn't read config file";
         return nullptr;
     default:
-        LOG("WinMain", "Couldn't read config file '%s': %s", name.c_str(), LastDataError());
+        LOG("WinMain", "Couldn't read config file '%s': %s", name.c_str(),
+            NotAFileReason(read) ? NotAFileReason(read) : LastDataError());
         failure = "Couldn't read config file";
         return nullptr;
     }

@@ -80,8 +80,8 @@ const NumericOption NumericOptions[] = {
     {"AntiAlias", 0, 16, true, IsAntiAliasLevel, "one of 0, 2, 4, 8 or 16"},
     {"Volume", 0, 1, false, nullptr, "a number from 0 to 1"},
     {"CaptureFps", 1, 1000, false, nullptr, "a number from 1 to 1000"},
-    {"CaptureStart", 0, 1e7, false, nullptr, "a number of seconds, 0 or more"},
-    {"CaptureEnd", 0, 1e7, false, nullptr, "a number of seconds, 0 or more"},
+    {"CaptureStart", 0, 1e7, false, nullptr, "a number of seconds from 0 to 10000000"},
+    {"CaptureEnd", 0, 1e7, false, nullptr, "a number of seconds from 0 to 10000000"},
     {"CaptureQuality", 0, 51, true, nullptr, "a whole number from 0 to 51"},
     {"MemoryLimit", 1, 1048576, true, nullptr, "a whole number of MiB from 1 to 1048576"},
 };

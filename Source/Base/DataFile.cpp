@@ -7,10 +7,54 @@ const char* LastDataError() {
     return text ? text : "unknown error";
 }
 
-DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit) {
-    bytes.clear();
+DataFileResult StatDataFile(const std::string& name) {
     if (!PHYSFS_isInit())
         return DataFileResult::NotFound;
+    PHYSFS_Stat stat;
+    if (!PHYSFS_stat(name.c_str(), &stat)) {
+        // Symlinks are not followed, and a symlink is reported as missing with this error.
+        return PHYSFS_getLastErrorCode() == PHYSFS_ERR_SYMLINK_FORBIDDEN ? DataFileResult::Symlink
+                                                                         : DataFileResult::NotFound;
+    }
+    switch (stat.filetype) {
+    case PHYSFS_FILETYPE_REGULAR:
+        return DataFileResult::Ok;
+    case PHYSFS_FILETYPE_DIRECTORY:
+        return DataFileResult::Folder;
+    case PHYSFS_FILETYPE_SYMLINK:
+        return DataFileResult::Symlink;
+    default:
+        return DataFileResult::NotRegular;
+    }
+}
+
+const char* NotAFileReason(DataFileResult result) {
+    switch (result) {
+    case DataFileResult::Folder:
+        return "it is a folder, not a file";
+    case DataFileResult::NotRegular:
+        return "it is not a regular file";
+    case DataFileResult::Symlink:
+        // The file system's own words, which the script's message has always shown.
+        return "symlinks are forbidden";
+    default:
+        return nullptr;
+    }
+}
+
+const char* ReadFailureReason(DataFileResult result) {
+    if (const char* reason = NotAFileReason(result))
+        return reason;
+    return result == DataFileResult::TooLarge ? "the file is larger than 512 MiB" : "the file cannot be read whole";
+}
+
+DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit) {
+    bytes.clear();
+    // Opening a FIFO or a device named in the data would wait for a writer, or read forever; a folder
+    // opens but reads nothing. Only regular files are opened.
+    const DataFileResult kind = StatDataFile(name);
+    if (kind != DataFileResult::Ok)
+        return kind;
     PHYSFS_File* file = PHYSFS_openRead(name.c_str());
     if (!file)
         return DataFileResult::NotFound;

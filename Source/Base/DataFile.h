@@ -1,17 +1,38 @@
 // Reads a whole file of the data paths (folder or archive) into memory through PhysicsFS, telling
-// a file that is missing apart from one that could not be read whole or is larger than the limit.
+// a file that is missing apart from one that could not be read whole or is larger than the limit,
+// and refusing anything that is not a regular file (a folder, a FIFO or device, a symlink).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-enum class DataFileResult { Ok, NotFound, ReadError, TooLarge };
+enum class DataFileResult {
+    Ok,
+    NotFound,
+    ReadError,
+    TooLarge,
+    Folder,     // the name is a folder
+    NotRegular, // a FIFO, socket or device: opening one could wait forever or never end
+    Symlink,    // the name (or a folder on its way) is a symlink, which the file system refuses
+};
 
 // Files above this size are refused before anything is allocated for them.
 constexpr int64_t MaxDataFileBytes = int64_t(512) << 20;
 
 DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit = MaxDataFileBytes);
+
+// What a file of the data paths is, without opening it: Ok for a regular file, else NotFound,
+// Folder, NotRegular or Symlink.
+DataFileResult StatDataFile(const std::string& name);
+
+// Why a name that exists is not a file, as the end of a message ("it is a folder, not a file");
+// null for the other results, whose words each caller has.
+const char* NotAFileReason(DataFileResult result);
+
+// Why a file read with the default limit was not read, as the end of a message: NotAFileReason's
+// words, or the limit, or a read that came up short.
+const char* ReadFailureReason(DataFileResult result);
 
 // The virtual file system's text for its last error (never null).
 const char* LastDataError();

@@ -24,6 +24,10 @@ bool CMusicStreamBass::Init(float startSeconds) {
         LOG("CMusicStreamBass::Init", "Failed to find music file '%s'", fileName.c_str());
         return false;
     }
+    if (const char* reason = NotAFileReason(read)) {
+        LOG("CMusicStreamBass::Init", "Failed to read music file '%s': %s", fileName.c_str(), reason);
+        return false;
+    }
     if (!output || !output->Init()) {
         LOG("CMusicStreamBass::Init", "Failed to initialise Bass: '%d'",
             output ? output->GetLastError() : int(AudioErrorDriver));
@@ -36,6 +40,8 @@ bool CMusicStreamBass::Init(float startSeconds) {
         return false;
     }
     if (!output->Load(data.data(), data.size())) {
+        if (output->GetLastError() == AudioErrorStopped)
+            return false; // the run is ending; the caller says so
         LOG("CMusicStreamBass::Init", "Failed to create Bass stream: '%d'", output->GetLastError());
         return false;
     }

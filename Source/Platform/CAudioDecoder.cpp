@@ -1,5 +1,6 @@
 #include "Platform/CAudioDecoder.h"
 
+#include "Base/StopRequest.h"
 #include "Platform/CAudioOutput.h"
 
 #include <sndfile.h>
@@ -148,6 +149,12 @@ bool CAudioDecoder::DecodeHere(const void* data, size_t size, int& error, int64_
     int64_t used = 0;
     bool tooLong = !decoded; // no memory for it is no different
     while (!tooLong) {
+        // Decoding a long file takes seconds; a stop request should not wait for it.
+        if (StopRequested()) {
+            sf_close(sf);
+            error = AudioErrorStopped;
+            return false;
+        }
         if (capacity - used < channelCount) {
             // Full: only a frame beyond it makes the buffer grow.
             float frame[MaxChannels];

@@ -17,6 +17,7 @@ enum AudioError : int {
     AudioErrorUnsupported = 5, // channel count or sample rate outside what is played
     AudioErrorTooLong = 6,     // the decoded music would exceed the memory limit
     AudioErrorNotLoaded = 7,   // playback was asked for before any music was loaded
+    AudioErrorStopped = 8,     // decoding gave up because the run was asked to stop
 };
 
 // A view of the decoded music: interleaved float samples, `frames` frames of `channels` channels.

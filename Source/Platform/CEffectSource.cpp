@@ -1,5 +1,7 @@
 #include "Platform/CEffectSource.h"
 
+#include "Platform/CMacroExpansionBound.h"
+
 #include <cstdio>
 #include <sstream>
 #include <unordered_set>
@@ -43,6 +45,48 @@ bool KeyValue(const std::string& word, std::string& key, std::string& value) {
     key = word.substr(0, eq);
     value = word.substr(eq + 1);
     return true;
+}
+
+// True when `text` names `main` outside its comments (or pastes tokens, which could make the name).
+// A stage without it fails to compile or link with words about names the effect never wrote.
+bool MentionsMain(const std::string& text) {
+    const size_t n = text.size();
+    size_t pos = 0;
+    while (pos < n) {
+        const char c = text[pos];
+        if (c == '/' && pos + 1 < n && text[pos + 1] == '/') {
+            pos = text.find('\n', pos);
+            if (pos == std::string::npos)
+                return false;
+        } else if (c == '/' && pos + 1 < n && text[pos + 1] == '*') {
+            pos = text.find("*/", pos + 2);
+            if (pos == std::string::npos)
+                return false;
+            pos += 2;
+        } else if (c == '#' && pos + 1 < n && text[pos + 1] == '#') {
+            return true;
+        } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_') {
+            size_t end = pos + 1;
+            while (end < n && ((text[end] >= 'a' && text[end] <= 'z') || (text[end] >= 'A' && text[end] <= 'Z') ||
+                               (text[end] >= '0' && text[end] <= '9') || text[end] == '_'))
+                ++end;
+            if (text.compare(pos, end - pos, "main") == 0)
+                return true;
+            pos = end;
+        } else {
+            ++pos;
+        }
+    }
+    return false;
+}
+
+bool StageMentionsMain(const CEffectSource& source, const EffectSection& stage) {
+    if (MentionsMain(stage.text))
+        return true;
+    for (const auto& c : source.common)
+        if (MentionsMain(c.text))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -191,15 +235,27 @@ bool CEffectSource::Parse(const std::string& text, CEffectSource& out, std::stri
             return false;
         }
         for (const auto& p : t.passes) {
-            if (!vertexNames.count(p.vertex)) {
+            const EffectSection* vertex = out.FindVertex(p.vertex);
+            if (!vertex) {
                 error = AtLine(p.line, "no @vertex section named '" + p.vertex + "'");
                 return false;
             }
-            if (!fragmentNames.count(p.fragment)) {
+            const EffectSection* fragment = out.FindFragment(p.fragment);
+            if (!fragment) {
                 error = AtLine(p.line, "no @fragment section named '" + p.fragment + "'");
+                return false;
+            }
+            if (!StageMentionsMain(out, *vertex)) {
+                error = AtLine(vertex->firstLine - 1, "the @vertex section '" + p.vertex + "' has no main function");
+                return false;
+            }
+            if (!StageMentionsMain(out, *fragment)) {
+                error =
+                    AtLine(fragment->firstLine - 1, "the @fragment section '" + p.fragment + "' has no main function");
                 return false;
             }
         }
     }
-    return true;
+    // Self-doubling #defines in a kilobyte would make the compiler expand gigabytes.
+    return CMacroExpansionBound::Check(text, error);
 }

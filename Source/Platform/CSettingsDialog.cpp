@@ -2,6 +2,7 @@
 
 #include "Base/CSettings.h"
 #include "Base/Log.h"
+#include "Base/StopRequest.h"
 #include "Platform/Platform.h"
 
 #include <SDL.h>
@@ -107,11 +108,15 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, const SettingsDialo
         return SettingsDialogResult::Failed;
     }
 
-    enum class Choice { None, Ok, Cancel } choice = Choice::None;
+    enum class Choice { None, Ok, Cancel, Stop } choice = Choice::None;
     bool popupOpen = false;
     for (int frame = 0; choice == Choice::None; ++frame) {
         if (onFrame)
             onFrame(frame);
+        if (StopRequested()) {
+            choice = Choice::Stop;
+            break;
+        }
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
             ImGui_ImplSDL2_ProcessEvent(&event);
@@ -169,5 +174,7 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, const SettingsDialo
         SDL_GL_SwapWindow(owned.window);
     }
 
+    if (choice == Choice::Stop)
+        return SettingsDialogResult::Interrupted;
     return choice == Choice::Ok ? SettingsDialogResult::Accepted : SettingsDialogResult::Cancelled;
 }

@@ -1,7 +1,8 @@
 // The settings dialog on screen: a small window of its own, shown before the presentation's window
 // exists, drawing CSettings' lists with Dear ImGui and letting the viewer change the selections. It
 // only draws and says what the viewer chose: filling the lists and reading the choices into the
-// settings record are the caller's. Enter is OK, Escape (or closing it) is Cancel.
+// settings record are the caller's. Enter is OK, Escape (or closing it) is Cancel; a stop request
+// (Base/StopRequest.h) ends it at the next frame.
 #pragma once
 
 #include <functional>
@@ -20,7 +21,8 @@ enum class SettingsDialogResult {
     Accepted,  // OK
     Cancelled, // Cancel
     NoDisplay, // nothing to show it on
-    Failed,    // the window or its drawing could not be made (logged)
+    Failed,      // the window or its drawing could not be made (logged)
+    Interrupted, // SIGINT or SIGTERM arrived while it was shown
 };
 
 class CSettingsDialog {

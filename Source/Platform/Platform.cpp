@@ -29,6 +29,9 @@ bool InitVideo() {
     SDL_SetHint("SDL_VIDEO_X11_WMCLASS", "quorin-vanto");
     SDL_SetHint(SDL_HINT_APP_NAME, "quorin-vanto");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    // SIGINT and SIGTERM are the app's (a stop request every loop checks); SDL would turn them into a
+    // quit event that Check and Capture never read.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 
     const char* chosen = std::getenv("SDL_VIDEODRIVER");
     const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");

@@ -5,6 +5,7 @@
 #include "Base/CommandLine.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
+#include "Base/StopRequest.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
@@ -205,7 +206,10 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
 
     LOG("CResourceManager::CreateAllResources", "Creating %d resources..", CountResources());
 
+    // A stop request (SIGINT, SIGTERM) ends the step between two resources, unlogged: the caller says why.
     for (ResourceEntry<CResourceShader>& entry : shaders) {
+        if (StopRequested())
+            return false;
         if (!CreateShader(entry, target) && Stops()) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all shader resources!");
             return false;
@@ -215,6 +219,8 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
     // textures declared before this step are visited here.
     const size_t declaredTextures = textures.size();
     for (size_t i = 0; i < declaredTextures; ++i) {
+        if (StopRequested())
+            return false;
         if (!CreateTexture(textures[i], target) && Stops()) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all texture resources!");
             return false;
@@ -222,6 +228,8 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
     }
     for (ResourceEntry<CResourceModel>& entry : models) {
         CResourceModel& model = *entry.resource;
+        if (StopRequested())
+            return false;
         if (!model.LoadModel(model.fileName, ModelTextures(target), target, budget, entry.name) && Stops()) {
             LOG("CResourceManager::CreateAllResources", "Failed to create all model resources!");
             return false;

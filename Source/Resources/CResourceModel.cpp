@@ -356,8 +356,7 @@ bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolv
         return false;
     }
     if (read != DataFileResult::Ok) {
-        LOG("CResourceModel::LoadModel", "Failed to read model '%s': %s", file.c_str(),
-            read == DataFileResult::TooLarge ? "the file is larger than 512 MiB" : "the file cannot be read whole");
+        LOG("CResourceModel::LoadModel", "Failed to read model '%s': %s", file.c_str(), ReadFailureReason(read));
         return false;
     }
     if (!Parse(bytes.data(), bytes.size(), file, textures, budget, name))

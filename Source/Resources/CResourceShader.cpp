@@ -88,8 +88,14 @@ std::shared_ptr<CEffect> CResourceShader::Compile(CGraphicsDevice& device, const
         source = BuiltInEffectText;
     } else {
         std::vector<uint8_t> bytes;
-        if (ReadDataFile(program, bytes) != DataFileResult::Ok) {
+        const DataFileResult read = ReadDataFile(program, bytes);
+        if (read == DataFileResult::NotFound) {
             LOG("CResourceShader::Create", "Failed to find shader program '%s'", program.c_str());
+            return nullptr;
+        }
+        if (read != DataFileResult::Ok) {
+            LOG("CResourceShader::Create", "Failed to read shader program '%s': %s", program.c_str(),
+                ReadFailureReason(read));
             return nullptr;
         }
         source.assign(bytes.begin(), bytes.end());

@@ -57,6 +57,10 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device, CMemoryBudget* 
         LOG("CResourceTextureImage::CreateImage", "Failed to load texture '%s'", fileName.c_str());
         return false;
     }
+    if (const char* reason = NotAFileReason(result)) {
+        LOG("CResourceTextureImage::CreateImage", "Failed to load texture '%s': %s", fileName.c_str(), reason);
+        return false;
+    }
     if (result != DataFileResult::Ok || bytes.size() > static_cast<size_t>(INT32_MAX)) {
         LOG("CResourceTextureImage::CreateImage", "Error loading texture '%s' into memory", fileName.c_str());
         return false;

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -20,9 +22,38 @@ struct BadInput {
     std::string logStart;                                   // the start of a debug.log message; empty: none
     int status = 1;
     bool wholeMessage = false; // logStart is the whole message
+    // What plain files cannot say: a FIFO, a symlink (`path` names it, under the test directory).
+    std::function<void(const TempFolder& dir)> prepare = nullptr;
 };
 
 BadInput WholeMessage(BadInput c) {
+    c.wholeMessage = true;
+    return c;
+}
+
+// `c` with its data file `path` made a FIFO: opening one waits for a writer that never comes.
+BadInput AsFifo(BadInput c, const std::string& path) {
+    c.prepare = [path](const TempFolder& dir) {
+        std::filesystem::create_directories((dir / path).parent_path());
+        ASSERT_EQ(mkfifo((dir / path).c_str(), 0600), 0);
+    };
+    c.wholeMessage = true;
+    return c;
+}
+
+// `c` with its data file `path` a symlink to a regular file beside it.
+BadInput AsSymlink(BadInput c, const std::string& path) {
+    c.prepare = [path](const TempFolder& dir) {
+        ASSERT_TRUE(dir.Write(path + ".real", "whatever it holds"));
+        std::filesystem::create_symlink(std::filesystem::path(path).filename().string() + ".real", dir / path);
+    };
+    c.wholeMessage = true;
+    return c;
+}
+
+// `c` with a folder where its data file `path` should be.
+BadInput AsFolder(BadInput c, const std::string& path) {
+    c.files.push_back({path + "/inside.txt", ""});
     c.wholeMessage = true;
     return c;
 }
@@ -58,6 +89,12 @@ std::vector<BadInput> CommandLineCases() {
          {"Log", "Check", "CaptureStart", "5", "CaptureEnd", "2"},
          "Failed to parse the command line",
          "Invalid value for command line option 'CaptureEnd': it must be later than CaptureStart"},
+        {"CaptureStartOutOfRange",
+         {},
+         {"Log", "Check", "CaptureStart", "20000000"},
+         "Failed to parse the command line",
+         "Invalid value '20000000' for command line option 'CaptureStart': expected a number of seconds from 0 to "
+         "10000000"},
         {"ArgumentWithQuote", {}, {"Config", "a\"b.txt"}, "Failed to parse the command line", ""},
         {"ArgumentLongerThanAToken",
          {},
@@ -89,11 +126,24 @@ std::vector<BadInput> DataPathCases() {
          {"Log", "Check"},
          "Couldn't read config file",
          "Couldn't read config file 'Config.txt': it is larger than 64 MiB"},
-        {"ScriptIsAFolder",
-         {{"data/Config.txt/inside.txt", ""}},
-         {"Log", "Check"},
-         "Couldn't read config file",
-         "Couldn't read config file 'Config.txt'"},
+        AsFolder({"ScriptIsAFolder",
+                  {},
+                  {"Log", "Check"},
+                  "Couldn't read config file",
+                  "Couldn't read config file 'Config.txt': it is a folder, not a file"},
+                 "data/Config.txt"),
+        AsFifo({"ScriptIsAFifo",
+                {},
+                {"Log", "Check"},
+                "Couldn't read config file",
+                "Couldn't read config file 'Config.txt': it is not a regular file"},
+               "data/Config.txt"),
+        AsSymlink({"ScriptIsASymlink",
+                   {},
+                   {"Log", "Check"},
+                   "Couldn't find config file",
+                   "Couldn't find config file: symlinks are forbidden"},
+                  "data/Config.txt"),
     };
 }
 
@@ -206,6 +256,15 @@ BadInput ModelCase(const char* name, const std::string& model, const std::string
             log};
 }
 
+// A script naming model m.txt, which the case makes something other than a file.
+BadInput NamedModel(const char* name, const std::string& reason) {
+    return {name,
+            {{"data/Config.txt", "resources { Model M m.txt }\nend\n"}},
+            {"Log", "Check", "SkipSettings"},
+            "Failed to create resources",
+            "Failed to read model 'm.txt': " + reason};
+}
+
 std::vector<BadInput> ModelCases() {
     const std::string prefix = "Malformed model 'm.txt' on line ";
     // A first object of one face; the second claims the most faces one object may have.
@@ -234,6 +293,9 @@ std::vector<BadInput> ModelCases() {
         ModelCase("ModelUnknownCamera", Model("0 2 1 0 0 0", "1\nTarget\n0 0 0\n0 0 0\n1\n"),
                   "Unknown camera type 'Target'"),
         ModelCase("ModelTooManyFacesInAll", twoObjects, prefix + "27: the model has more than 4194304 faces in all"),
+        AsFolder(NamedModel("ModelIsAFolder", "it is a folder, not a file"), "data/m.txt"),
+        AsFifo(NamedModel("ModelIsAFifo", "it is not a regular file"), "data/m.txt"),
+        AsSymlink(NamedModel("ModelIsASymlink", "symlinks are forbidden"), "data/m.txt"),
     };
 }
 
@@ -243,6 +305,14 @@ BadInput ImageCase(const char* name, const std::string& image, const std::string
             {"Log", "Check", "SkipSettings"},
             "Failed to create resources",
             log};
+}
+
+BadInput NamedImage(const char* name, const std::string& reason) {
+    return {name,
+            {{"data/Config.txt", "resources { Texture T img.png }\nend\n"}},
+            {"Log", "Check", "SkipSettings"},
+            "Failed to create resources",
+            "Failed to load texture 'img.png': " + reason};
 }
 
 std::vector<BadInput> ImageCases() {
@@ -270,6 +340,9 @@ std::vector<BadInput> ImageCases() {
          "",
          "Failed to load texture 'img.png'",
          0},
+        AsFolder(NamedImage("ImageIsAFolder", "it is a folder, not a file"), "data/img.png"),
+        AsFifo(NamedImage("ImageIsAFifo", "it is not a regular file"), "data/img.png"),
+        AsSymlink(NamedImage("ImageIsASymlink", "symlinks are forbidden"), "data/img.png"),
     };
 }
 
@@ -283,12 +356,28 @@ BadInput EffectCase(const char* name, const std::string& effect, const std::stri
             log};
 }
 
+BadInput NamedEffect(const char* name, const std::string& reason) {
+    return {name,
+            {{"data/Config.txt", "resources { Shader S \"fx/s.fx\" Flat { } }\nend\n"}},
+            {"Log", "Check", "SkipSettings"},
+            "Failed to create resources",
+            "Failed to read shader program 'fx/s.fx': " + reason};
+}
+
 std::vector<BadInput> EffectCases() {
     std::string broken = Effect;
     broken.replace(broken.find("vec4(1.0)"), 9, "undeclared_name");
     std::string manyPasses = Effect;
     for (int i = 0; i < 64; ++i)
         manyPasses += "@pass vertex=VS fragment=PS\n";
+    std::string withoutMain[2] = {Effect, Effect};
+    withoutMain[0].replace(withoutMain[0].find("void main()"), 11, "void vs()");
+    withoutMain[1].replace(withoutMain[1].rfind("void main()"), 11, "void ps()");
+    // A kilobyte of self-doubling macros: the GLSL compiler would take gigabytes.
+    std::string bomb = "@common\n#define D0 x\n";
+    for (int i = 1; i <= 40; ++i)
+        bomb += "#define D" + std::to_string(i) + " D" + std::to_string(i - 1) + " D" + std::to_string(i - 1) + "\n";
+    bomb += Effect.substr(Effect.find('\n') + 1);
     return {
         {"EffectMissing",
          {{"data/Config.txt", "resources { Shader S \"fx/s.fx\" Flat { } }\nend\n"}},
@@ -304,6 +393,16 @@ std::vector<BadInput> EffectCases() {
         EffectCase("EffectUnknownTechnique", Effect, "Failed to find technique 'Glow' in shader program 'fx/s.fx'",
                    "Glow"),
         EffectCase("EffectTooManyPasses", manyPasses, "fx/s.fx: line 74: technique 'Flat' has more than 64 passes"),
+        WholeMessage(EffectCase("EffectVertexWithoutMain", withoutMain[0],
+                                "fx/s.fx: line 3: the @vertex section 'VS' has no main function")),
+        WholeMessage(EffectCase("EffectFragmentWithoutMain", withoutMain[1],
+                                "fx/s.fx: line 6: the @fragment section 'PS' has no main function")),
+        WholeMessage(EffectCase("EffectMacroBomb", bomb,
+                                "fx/s.fx: line 24: the macro 'D22' would expand to more than 4 MiB of text")),
+        WholeMessage(NamedEffect("EffectTooLarge", "the file is larger than 512 MiB")),
+        AsFolder(NamedEffect("EffectIsAFolder", "it is a folder, not a file"), "data/fx/s.fx"),
+        AsFifo(NamedEffect("EffectIsAFifo", "it is not a regular file"), "data/fx/s.fx"),
+        AsSymlink(NamedEffect("EffectIsASymlink", "symlinks are forbidden"), "data/fx/s.fx"),
     };
 }
 
@@ -324,6 +423,12 @@ std::vector<BadInput> MusicCases() {
         MusicCase("MusicNotAudio", "OggS but really just text", "Failed to create Bass stream: '3'"),
         MusicCase("MusicUnplayableRate", slow, "Failed to create Bass stream: '5'"),
         MusicCase("MusicTooLarge", "OggS", "Failed to create Bass stream: '6'"),
+        AsFolder(MusicCase("MusicIsAFolder", "", "Failed to read music file 'song.ogg': it is a folder, not a file"),
+                 "data/song.ogg"),
+        AsFifo(MusicCase("MusicIsAFifo", "", "Failed to read music file 'song.ogg': it is not a regular file"),
+               "data/song.ogg"),
+        AsSymlink(MusicCase("MusicIsASymlink", "", "Failed to read music file 'song.ogg': symlinks are forbidden"),
+                  "data/song.ogg"),
     };
 }
 
@@ -397,11 +502,17 @@ TEST_P(BadInputTest, TellsTheUserAndFails) {
     TempFolder dir;
     for (const auto& [name, content] : c.files)
         dir.Write(name, content);
+    if (c.prepare)
+        c.prepare(dir);
     // A sparse file: large to the file system, nothing on the disk.
     if (std::string(c.name) == "ScriptTooLarge")
         std::filesystem::resize_file(dir / "data/Config.txt", (std::uintmax_t(64) << 20) + 1);
     if (std::string(c.name) == "MusicTooLarge")
         std::filesystem::resize_file(dir / "data/song.ogg", (std::uintmax_t(512) << 20) + 1);
+    if (std::string(c.name) == "EffectTooLarge") {
+        dir.Write("data/fx/s.fx", Effect);
+        std::filesystem::resize_file(dir / "data/fx/s.fx", (std::uintmax_t(512) << 20) + 1);
+    }
 
     ProgramResult logged = RunProgram(dir, c.args);
     EXPECT_FALSE(logged.timedOut);
