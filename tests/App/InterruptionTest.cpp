@@ -1,0 +1,133 @@
+// SIGINT and SIGTERM sent to unattended runs of the built program: each stops at its next step with
+// "Interrupted" and status 1, keeps the PNG frames it wrote (whole) and leaves no part of a video.
+#include "Support/ProgramRun.h"
+#include "Testing/TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <stb_image.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <signal.h>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A long scene (a hundred bars at 120 beats a minute: 200 s) of a clear colour fading.
+void WriteLongShow(const TempFolder& dir) {
+    dir.Write("data/Config.txt", "scene Long 0:0:0 100:0:0 {\n"
+                                 "  layers { Background ClearRenderTarget { ClearColourValue = 0 0 0 1 } }\n"
+                                 "  keyframes {\n"
+                                 "    0:0:0 { Background ClearColourValue linear 0 0 0 1 }\n"
+                                 "    100:0:0 { Background ClearColourValue linear 0 0 1 1 }\n"
+                                 "  }\n"
+                                 "}\nend\n");
+}
+
+bool WaitUntil(const std::function<bool()>& done, int seconds = 30) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+int FilesEndingIn(const fs::path& folder, const std::string& ending) {
+    int n = 0;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(folder, ignored)) {
+        const std::string name = entry.path().filename().string();
+        n += name.size() >= ending.size() && name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+    }
+    return n;
+}
+
+std::vector<std::string> CaptureArgs(const TempFolder& dir, const fs::path& target) {
+    return {
+        "Log",        "DataPath", (dir / "data").string(), "Capture", target.string(), "Width", "64", "Height", "40",
+        "CaptureFps", "30"};
+}
+
+} // namespace
+
+TEST(Interruption, ACaptureStopsWithStatusOneAndKeepsTheFramesItWroteWhole) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        TempFolder dir;
+        WriteLongShow(dir);
+        const fs::path frames = dir / "frames";
+        StartedProgram program = StartProgram(dir, CaptureArgs(dir, frames));
+        EXPECT_TRUE(WaitUntil([&] { return FilesEndingIn(frames, ".png") >= 3; }));
+        kill(program.pid, signal);
+        ProgramResult run = FinishProgram(dir, program);
+
+        EXPECT_EQ(run.status, 1) << run.Said();
+        EXPECT_TRUE(run.Logged("Interrupted")) << run.Said();
+        const int written = FilesEndingIn(frames, ".png");
+        EXPECT_GE(written, 3);
+        EXPECT_LT(written, 6000) << "the capture ran to its end";
+        for (const auto& entry : fs::directory_iterator(frames)) {
+            int width = 0, height = 0, channels = 0;
+            EXPECT_TRUE(stbi_info(entry.path().c_str(), &width, &height, &channels)) << entry.path();
+            stbi_uc* pixels = stbi_load(entry.path().c_str(), &width, &height, &channels, 4);
+            EXPECT_NE(pixels, nullptr) << entry.path() << " is not a whole PNG";
+            stbi_image_free(pixels);
+        }
+    }
+}
+
+TEST(Interruption, AVideoExportStopsAndLeavesNoFileUnderEitherName) {
+    TempFolder dir;
+    WriteLongShow(dir);
+    const fs::path video = dir / "show.mp4";
+    StartedProgram program = StartProgram(dir, CaptureArgs(dir, video));
+    EXPECT_TRUE(WaitUntil([&] { return FilesEndingIn(dir.path, ".part") > 0; }));
+    kill(program.pid, SIGTERM);
+    ProgramResult run = FinishProgram(dir, program);
+
+    if (run.LoggedStart("Video export is not available"))
+        GTEST_SKIP() << "this build has no video export";
+    EXPECT_EQ(run.status, 1) << run.Said();
+    EXPECT_TRUE(run.Logged("Interrupted")) << run.Said();
+    EXPECT_FALSE(fs::exists(video));
+    EXPECT_EQ(FilesEndingIn(dir.path, ".part"), 0);
+}
+
+TEST(Interruption, ACheckStopsWhileItsResourcesAreMade) {
+    // Effects of long arithmetic, each its own file and text (no compiler cache knows them), take a
+    // good part of a second each to compile: the signal arrives while they are being made.
+    TempFolder dir;
+    std::mt19937 random(std::random_device{}());
+    auto number = [&] { return std::to_string(random() % 100000) + ".0 / 100000.0"; };
+    std::string resources = "resources {\n";
+    const int effects = 300;
+    for (int i = 0; i < effects; ++i) {
+        std::string body;
+        for (int line = 0; line < 200; ++line)
+            body += "v = sin(v * (" + number() + ") + vec4(" + number() + "));\n";
+        const std::string file = "fx" + std::to_string(i) + ".fx";
+        dir.Write("data/" + file, "@vertex VS\nvoid main() { gl_Position = vec4(0.0); }\n@fragment PS\nout vec4 c;\n"
+                                  "void main() { vec4 v = gl_FragCoord;\n" +
+                                      body + "c = v; }\n@technique T\n@pass vertex=VS fragment=PS\n");
+        resources += "  Shader S" + std::to_string(i) + " \"" + file + "\" T { }\n";
+    }
+    dir.Write("data/Config.txt", resources + "}\nend\n");
+    StartedProgram program = StartProgram(
+        dir, {"Log", "Check", "SkipSettings", "MemoryLimit", "65536", "DataPath", (dir / "data").string()});
+    const std::string creating = "Creating " + std::to_string(effects + 2) + " resources..";
+    EXPECT_TRUE(WaitUntil([&] { return TempFolder::Read(dir / "debug.log").find(creating) != std::string::npos; }));
+    kill(program.pid, SIGTERM);
+    ProgramResult run = FinishProgram(dir, program);
+
+    EXPECT_EQ(run.status, 1) << run.Said();
+    EXPECT_TRUE(run.Logged("Interrupted")) << run.Said();
+    EXPECT_FALSE(run.Logged("Check passed"));
+    // The stop is no failure of the presentation's: nothing says so.
+    EXPECT_FALSE(run.Logged("Failed to create resources")) << run.Said();
+}
