@@ -32,8 +32,10 @@ bench: deps
 
 # Start to first frame and capture throughput of the example, each the median of several runs.
 measure: build
+	@scripts/install-deps measure
 	@scripts/measure-startup $(BUILD) $(RUNS)
 	@scripts/measure-reload $(BUILD)
+	@scripts/measure-budget $(BUILD)
 
 fuzz:
 	@scripts/install-deps fuzz

@@ -7,6 +7,9 @@
 
 class CEffect {
 public:
+    // Passes one technique may have: each is a program of its own, and real effects use a handful.
+    static constexpr int MaxPasses = 64;
+
     virtual ~CEffect() = default;
 
     // Selects the technique by name; false (and nothing selected) when the effect has no such one.

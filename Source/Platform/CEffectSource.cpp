@@ -1,5 +1,6 @@
 #include "Platform/CEffectSource.h"
 
+#include "Platform/CEffect.h"
 #include "Platform/CMacroExpansionBound.h"
 
 #include <cstdio>
@@ -188,9 +189,9 @@ bool CEffectSource::Parse(const std::string& text, CEffectSource& out, std::stri
                 error = AtLine(lineNumber, "@pass needs both vertex= and fragment=");
                 return false;
             }
-            if (technique->passes.size() >= static_cast<size_t>(MaxPasses)) {
+            if (technique->passes.size() >= static_cast<size_t>(CEffect::MaxPasses)) {
                 error = AtLine(lineNumber, "technique '" + technique->name + "' has more than " +
-                                               std::to_string(MaxPasses) + " passes");
+                                               std::to_string(CEffect::MaxPasses) + " passes");
                 return false;
             }
             technique->passes.push_back(pass);

@@ -35,11 +35,8 @@ struct EffectSampler {
 
 class CEffectSource {
 public:
-    // Every pass is a program of its own; real effects use a handful.
-    static constexpr int MaxPasses = 64;
-
     // Splits `text` by its directive lines. On failure returns false with a message naming the line
-    // (also for a technique of more than MaxPasses passes).
+    // (also for a technique of more than CEffect::MaxPasses passes).
     static bool Parse(const std::string& text, CEffectSource& out, std::string& error);
 
     const EffectSection* FindVertex(const std::string& name) const;

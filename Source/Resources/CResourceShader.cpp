@@ -65,12 +65,17 @@ bool CResourceShader::LoadFromTokeniser(CTokeniser& t) {
 namespace {
 
 // The passes of every technique, counted from the directive lines before the effect is parsed: each
-// becomes a program of its own.
+// becomes a program of its own. A technique counts for at most one pass more than the parser takes, so
+// that an effect of too many passes is refused for that, not for the memory they would have taken.
 int64_t CountPasses(const std::string& source) {
-    int64_t passes = 0;
+    int64_t passes = 0, inTechnique = 0;
     for (size_t at = 0; at < source.size();) {
-        if (source.compare(at, 5, "@pass") == 0)
+        if (source.compare(at, 10, "@technique") == 0) {
+            inTechnique = 0;
+        } else if (source.compare(at, 5, "@pass") == 0 && inTechnique <= CEffect::MaxPasses) {
+            ++inTechnique;
             ++passes;
+        }
         const size_t end = source.find('\n', at);
         if (end == std::string::npos)
             break;

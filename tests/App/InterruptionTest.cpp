@@ -128,6 +128,7 @@ TEST(Interruption, ACheckStopsWhileItsResourcesAreMade) {
     EXPECT_EQ(run.status, 1) << run.Said();
     EXPECT_TRUE(run.Logged("Interrupted")) << run.Said();
     EXPECT_FALSE(run.Logged("Check passed"));
+    EXPECT_TRUE(run.ErrLine("Interrupted")) << run.err;
     // The stop is no failure of the presentation's: nothing says so.
     EXPECT_FALSE(run.Logged("Failed to create resources")) << run.Said();
 }
