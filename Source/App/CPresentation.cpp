@@ -204,9 +204,9 @@ bool CPresentation::StartMusic(float start) {
     if (system && !system->Music.empty()) {
         LOG("WinMain", "Creating 'Bass' music stream");
         // Decoded for its length and spectrum, but nothing is played when unattended.
-        auto made = std::make_unique<CMusicStreamBass>(
-            system->Music, Settings.volume, Unattended() ? CreateCaptureAudioOutput() : CreateAudioOutput(),
-            std::move(musicBytes));
+        auto made = std::make_unique<CMusicStreamBass>(system->Music, Settings.volume,
+                                                       Unattended() ? CreateCaptureAudioOutput() : CreateAudioOutput(),
+                                                       std::move(musicBytes));
         music = made.get();
         if (Unattended())
             silentMusic = music;

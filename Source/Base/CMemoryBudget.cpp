@@ -2,7 +2,6 @@
 
 #include "Base/Log.h"
 
-
 CMemoryBudget::CMemoryBudget(int limitMiB) : limitMiB(limitMiB), limit(int64_t(limitMiB) << 20) {}
 
 bool CMemoryBudget::Charge(int64_t bytes, const char* kind, const std::string& name) {

@@ -82,9 +82,8 @@ void CAudioDecoder::DecodeAhead(std::shared_ptr<const std::vector<uint8_t>> data
         data = std::make_shared<const std::vector<uint8_t>>();
     slot->data = std::move(data);
     DecodeAheadSlot* s = slot.get();
-    s->thread = std::thread([s, maxSamples] {
-        s->decoded = s->result.DecodeHere(s->data->data(), s->data->size(), s->error, maxSamples);
-    });
+    s->thread = std::thread(
+        [s, maxSamples] { s->decoded = s->result.DecodeHere(s->data->data(), s->data->size(), s->error, maxSamples); });
 }
 
 bool CAudioDecoder::Decode(const void* data, size_t size, int& error, int64_t maxSamples) {
@@ -92,8 +91,8 @@ bool CAudioDecoder::Decode(const void* data, size_t size, int& error, int64_t ma
         slot->Wait();
         const std::vector<uint8_t>& bytes = *slot->data;
         // The same buffer handed on (the usual case) needs no comparing.
-        const bool same = data && bytes.size() == size &&
-                          (bytes.data() == data || std::memcmp(bytes.data(), data, size) == 0);
+        const bool same =
+            data && bytes.size() == size && (bytes.data() == data || std::memcmp(bytes.data(), data, size) == 0);
         if (same) {
             *this = std::move(slot->result);
             error = slot->error;
@@ -161,8 +160,8 @@ bool CAudioDecoder::DecodeHere(const void* data, size_t size, int& error, int64_
             if (sf_readf_float(sf, frame, 1) <= 0)
                 break;
             const int64_t grown = std::min(limit, std::max(capacity * 2, capacity + chunkFrames * channelCount));
-            float* moved = grown > capacity ? static_cast<float*>(std::realloc(decoded.get(), sizeof(float) * grown))
-                                            : nullptr;
+            float* moved =
+                grown > capacity ? static_cast<float*>(std::realloc(decoded.get(), sizeof(float) * grown)) : nullptr;
             if (!moved) {
                 tooLong = true;
                 break;

@@ -48,7 +48,7 @@ struct Bound {
 };
 
 Bound Max(const Bound& x, const Bound& y) {
-    return {std::max(x.a, y.a),         std::max(x.b, y.b),         std::max(x.open, y.open),
+    return {std::max(x.a, y.a),     std::max(x.b, y.b),       std::max(x.open, y.open),
             x.leading || y.leading, x.callable || y.callable, x.primed || y.primed};
 }
 
@@ -110,8 +110,8 @@ public:
             if (end == std::string::npos)
                 end = text.size();
             if (text[pos] == '@')
-                std::fill(text.begin() + static_cast<std::ptrdiff_t>(pos), text.begin() + static_cast<std::ptrdiff_t>(end),
-                          ' ');
+                std::fill(text.begin() + static_cast<std::ptrdiff_t>(pos),
+                          text.begin() + static_cast<std::ptrdiff_t>(end), ' ');
             pos = end + 1;
         }
     }
@@ -195,10 +195,10 @@ bool Estimate::Tokenise(std::vector<Token>& tokens, std::string& error) {
                 while (end < n && IsIdentifierChar(text[end]))
                     ++end;
             } else if (IsDigit(c) || (c == '.' && pos + 1 < n && IsDigit(text[pos + 1]))) {
-                while (end < n && (IsIdentifierChar(text[end]) || text[end] == '.' ||
-                                   ((text[end] == '+' || text[end] == '-') &&
-                                    (text[end - 1] == 'e' || text[end - 1] == 'E' || text[end - 1] == 'p' ||
-                                     text[end - 1] == 'P'))))
+                while (end < n &&
+                       (IsIdentifierChar(text[end]) || text[end] == '.' ||
+                        ((text[end] == '+' || text[end] == '-') && (text[end - 1] == 'e' || text[end - 1] == 'E' ||
+                                                                    text[end - 1] == 'p' || text[end - 1] == 'P'))))
                     ++end;
             } else if (c == '#' && pos + 1 < n && text[pos + 1] == '#') {
                 end = pos + 2;
@@ -272,7 +272,8 @@ void Estimate::Split(const std::vector<Token>& tokens) {
             ++end;
         const bool define = View(tokens[i]) == "#" && end - i >= 2 && View(tokens[i + 1]) == "define";
         if (define) {
-            line.assign(tokens.begin() + static_cast<std::ptrdiff_t>(i), tokens.begin() + static_cast<std::ptrdiff_t>(end));
+            line.assign(tokens.begin() + static_cast<std::ptrdiff_t>(i),
+                        tokens.begin() + static_cast<std::ptrdiff_t>(end));
             AddDefinition(line);
         } else {
             // Other directives count as text: #if and #line expand macros too.
@@ -323,8 +324,8 @@ void Estimate::Order(std::vector<Name*>& order) {
 }
 
 Bound Estimate::Call(const Name* name, const Bound& arguments) const {
-    const Bound& function = name ? (arguments.Wild() ? name->functionWild : name->function)
-                                 : (arguments.Wild() ? anyWild : anyFunction);
+    const Bound& function =
+        name ? (arguments.Wild() ? name->functionWild : name->function) : (arguments.Wild() ? anyWild : anyFunction);
     Bound r = function;
     r.a = Cap(function.a + function.b * arguments.a);
     r.b = Cap(function.b * arguments.b);

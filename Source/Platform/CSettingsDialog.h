@@ -18,9 +18,9 @@ struct SettingsDialogTexts {
 };
 
 enum class SettingsDialogResult {
-    Accepted,  // OK
-    Cancelled, // Cancel
-    NoDisplay, // nothing to show it on
+    Accepted,    // OK
+    Cancelled,   // Cancel
+    NoDisplay,   // nothing to show it on
     Failed,      // the window or its drawing could not be made (logged)
     Interrupted, // SIGINT or SIGTERM arrived while it was shown
 };

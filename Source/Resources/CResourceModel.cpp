@@ -247,8 +247,7 @@ bool ReadObject(ModelReader& r, ModelObject& o, int materialCount) {
         return r.Fail(r.lineNumber, "material index %d is outside the %d material(s)", o.materialIndex, materialCount);
 
     int vertices = 0;
-    if (!r.ReadCountLine(vertices, "a vertex count", MaxObjectElements) ||
-        !r.Charge(vertices, sizeof(glm::vec3) * 2))
+    if (!r.ReadCountLine(vertices, "a vertex count", MaxObjectElements) || !r.Charge(vertices, sizeof(glm::vec3) * 2))
         return false;
     for (int i = 0; i < vertices; ++i) {
         glm::vec3 position, normal;

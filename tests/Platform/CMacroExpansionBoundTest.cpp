@@ -88,7 +88,8 @@ TEST(CEffectSource, AStageWithoutMainIsRefusedByName) {
     } cases[] = {
         {"@vertex VS\nvoid notmain() {} // main\n" + fragment + pass,
          "line 1: the @vertex section 'VS' has no main function"},
-        {vertex + "@fragment PS\n/* void main() */\n" + pass, "line 3: the @fragment section 'PS' has no main function"},
+        {vertex + "@fragment PS\n/* void main() */\n" + pass,
+         "line 3: the @fragment section 'PS' has no main function"},
         {"@common\n#define ENTRY main\n@vertex VS\nvoid ENTRY() {}\n" + fragment + pass, ""},
     };
     for (const Case& c : cases) {

@@ -116,7 +116,8 @@ TEST_F(ResourceBudgetTest, AnImageOverTheBudgetIsRefusedFromItsHeaderBeforeDecod
     data.Write("huge.png", PngHeader(8192, 8192)); // 320 MiB as a texture, and no pixels at all
     ASSERT_TRUE(LoadScript("resources { Texture Sky huge.png } end"));
     EXPECT_FALSE(CreateAllResources());
-    EXPECT_EQ(Model().budget.Failure(), "The presentation needs more memory than the limit of 64 MiB (at texture 'Sky')");
+    EXPECT_EQ(Model().budget.Failure(),
+              "The presentation needs more memory than the limit of 64 MiB (at texture 'Sky')");
     EXPECT_FALSE(log.Contains("Error creating texture 'huge.png'")); // never decoded
 }
 
@@ -140,15 +141,16 @@ TEST_F(ResourceBudgetTest, AnEffectOfMorePassesThanTheBudgetHoldsIsNeverCompiled
     data.Write("many.fx", effect); // 20 programs, 10 MiB
     ASSERT_TRUE(LoadScript("resources { Shader Many many.fx T0 { } } end"));
     EXPECT_FALSE(CreateAllResources());
-    EXPECT_EQ(Model().budget.Failure(), "The presentation needs more memory than the limit of 8 MiB (at shader 'Many')");
+    EXPECT_EQ(Model().budget.Failure(),
+              "The presentation needs more memory than the limit of 8 MiB (at shader 'Many')");
     EXPECT_EQ(TestDevice().CountCalls("CreateEffect"), 0);
 }
 
 TEST_F(ResourceBudgetTest, ModelsAreChargedForWhatTheyKeepAndLimitedInFacesAltogether) {
     // Two objects of one face each over three vertices and one texture coordinate.
     const std::string object = "0\n3\n0 0 0 0 0 -1\n1 0 0 0 0 -1\n0 1 0 0 0 -1\n1\n0 0\n1\n0 2 1 0 0 0\n";
-    const std::string model = "1\nStandardMaterial\n0 0 0\n1 1 1\n0 0 0\n0\nnomap\n0\n0\n2\n" + object + object +
-                              "0\n1 1 1 1\n0\n";
+    const std::string model =
+        "1\nStandardMaterial\n0 0 0\n1 1 1\n0 0 0\n0\nnomap\n0\n0\n2\n" + object + object + "0\n1 1 1 1\n0\n";
     data.Write("m.txt", model);
     ASSERT_TRUE(LoadScript("resources { Model M m.txt } end"));
     ASSERT_TRUE(CreateAllResources());
