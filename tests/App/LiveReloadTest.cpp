@@ -6,6 +6,7 @@
 #include "App/RunningShow.h"
 #include "Music/CMusicStreamNoSound.h"
 #include "Platform/Platform.h"
+#include "Support/BackBufferColours.h"
 #include "Support/LogCapture.h"
 #include "Support/ProgramRun.h"
 #include "Support/SolidImage.h"
@@ -107,14 +108,7 @@ protected:
         system->GetRenderState()->BeginFrame();
         system->RenderScenes(stream->GetTime(), 0.0f);
         authoring->FramePresented();
-        std::vector<uint8_t> rgba;
-        int w = 0, h = 0;
-        EXPECT_TRUE(device->ReadBackBuffer(rgba, w, h));
-        auto at = [&](int x, int y) {
-            const uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
-            return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
-        };
-        return {at(w / 2, h / 2), at(1, 1)};
+        return CentreAndCorner(*device);
     }
 
     LogCapture log;

@@ -2,6 +2,7 @@
 // its own device with its own resources, and destroying one releases every device object it made.
 #include "Platform/Platform.h"
 #include "Render/CRenderState.h"
+#include "Support/BackBufferColours.h"
 #include "Support/SolidImage.h"
 #include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
@@ -39,14 +40,7 @@ struct Screen {
     std::pair<uint32_t, uint32_t> Draw(CSystem& system) {
         system.GetRenderState()->BeginFrame();
         system.RenderScenes(1.0f, 0.0f);
-        std::vector<uint8_t> rgba;
-        int w = 0, h = 0;
-        EXPECT_TRUE(device->ReadBackBuffer(rgba, w, h));
-        auto at = [&](int x, int y) {
-            const uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
-            return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
-        };
-        return {at(w / 2, h / 2), at(1, 1)};
+        return CentreAndCorner(*device);
     }
 };
 
