@@ -11,5 +11,3 @@ volatile std::sig_atomic_t stopRequested = 0;
 void RequestStop() { stopRequested = 1; }
 
 bool StopRequested() { return stopRequested != 0; }
-
-void ClearStopRequest() { stopRequested = 0; }

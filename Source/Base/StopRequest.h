@@ -6,5 +6,3 @@
 // Async-signal-safe: only stores to a sig_atomic_t.
 void RequestStop();
 bool StopRequested();
-// For tests, which raise the request in-process.
-void ClearStopRequest();
