@@ -130,9 +130,10 @@ bool CApplication::LoadScript() {
     }
     // With Watch the window opens all the same and shows what went wrong until a save fixes it.
     CFailureCapture capture;
-    presentation = LoadPresentation(Options.Config, failure);
+    int stoppedAt = 0;
+    presentation = LoadPresentation(Options.Config, failure, &stoppedAt);
     if (!presentation)
-        scriptFailure = capture.Failure(Options.Config);
+        scriptFailure = capture.Failure(Options.Config, stoppedAt);
     return true;
 }
 

@@ -93,7 +93,8 @@ void CAuthoring::Reload(const std::string& changed) {
     {
         CFailureCapture capture;
         std::string boxText;
-        next = LoadPresentation(Options.Config, boxText);
+        int stoppedAt = 0;
+        next = LoadPresentation(Options.Config, boxText, &stoppedAt);
         if (next && !next->CreateAllResources(show.device)) {
             LOG("WinMain", "Failed to create resources");
         } else if (next && !next->CreateAllScenes()) {
@@ -102,7 +103,7 @@ void CAuthoring::Reload(const std::string& changed) {
             ok = next != nullptr;
         }
         if (!ok)
-            broken = capture.Failure(Options.Config);
+            broken = capture.Failure(Options.Config, stoppedAt);
     }
     // What the new script names is watched, also when it went no further than declaring it.
     if (live)

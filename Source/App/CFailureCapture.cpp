@@ -72,7 +72,7 @@ CFailureCapture::CFailureCapture() {
 
 CFailureCapture::~CFailureCapture() { SetLogObserver(nullptr); }
 
-LoadFailure CFailureCapture::Failure(const std::string& script) const {
+LoadFailure CFailureCapture::Failure(const std::string& script, int scriptLine) const {
     LoadFailure failure;
     failure.file = script;
     std::string first, rest;
@@ -93,5 +93,9 @@ LoadFailure CFailureCapture::Failure(const std::string& script) const {
     if (first.empty() && !messages.empty())
         first = messages.back();
     failure.message = first + rest;
+    // Many syntax errors stop the parser without a message of their own: where it stopped is the
+    // place to look.
+    if (failure.line == 0 && failure.file == script)
+        failure.line = scriptLine;
     return failure;
 }

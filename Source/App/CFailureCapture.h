@@ -20,8 +20,9 @@ public:
     CFailureCapture& operator=(const CFailureCapture&) = delete;
 
     const std::vector<std::string>& Messages() const { return messages; }
-    // The panel's view of the messages so far; `script` is the file blamed when none is named.
-    LoadFailure Failure(const std::string& script) const;
+    // The panel's view of the messages so far; `script` is the file blamed when none is named, and
+    // `scriptLine` (where parsing stopped, 0 when unknown) its line when no message names one.
+    LoadFailure Failure(const std::string& script, int scriptLine = 0) const;
 
 private:
     std::vector<std::string> messages;

@@ -13,7 +13,9 @@ constexpr int64_t MaxScriptBytes = int64_t(64) << 20;
 
 } // namespace
 
-std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& failure) {
+std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& failure, int* stoppedAt) {
+    if (stoppedAt)
+        *stoppedAt = 0;
     LOG("WinMain", "Loading config file '%s'", name.c_str());
     if (!PHYSFS_exists(name.c_str())) {
         LOG("WinMain", "Couldn't find config file: %s", LastDataError());
@@ -44,6 +46,8 @@ std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& 
     CMemoryTokeniser script(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (!system->LoadFromTokeniser(script)) {
         LOG("WinMain", "Failed to parse config file!");
+        if (stoppedAt)
+            *stoppedAt = script.line;
         // Its layers alone may need more memory than the presentation may take: that is what to say.
         failure = system->budget.Exceeded() ? system->budget.Failure() : "Failed to parse config file!";
         return nullptr;

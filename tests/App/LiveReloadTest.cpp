@@ -244,3 +244,23 @@ TEST(FailureCapture, ThePanelNamesTheFileAndLineOfTheFirstTellingMessage) {
     EXPECT_EQ(failure.file, "fx/glow.fx");
     EXPECT_EQ(failure.line, 12);
 }
+
+TEST(FailureCapture, ASyntaxErrorWithoutAMessageIsPlacedWhereTheParserStopped) {
+    ResetProcessState();
+    LogCapture log;
+    TempFolder data{TempFolder::Mounted};
+    data.Write("Config.txt", "system {\n  AppName = \"x\"\n  Bpm = fast\n}\nend\n");
+    CFailureCapture capture;
+    std::string boxText;
+    int stoppedAt = -1;
+    EXPECT_FALSE(LoadPresentation("Config.txt", boxText, &stoppedAt));
+    LoadFailure failure = capture.Failure("Config.txt", stoppedAt);
+    EXPECT_EQ(failure.file, "Config.txt");
+    EXPECT_EQ(failure.line, 3) << log.Text();
+    EXPECT_EQ(failure.message, "Failed to parse config file!");
+    // A message that names its own line keeps it.
+    CFailureCapture named;
+    LOG("Test", "Unknown layer type 'Sparkle' found at line 9");
+    EXPECT_EQ(named.Failure("Config.txt", 12).line, 9);
+    ResetProcessState();
+}
