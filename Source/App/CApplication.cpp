@@ -5,9 +5,9 @@
 #include "App/LoadPresentation.h"
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
+#include "Base/DataZip.h"
 #include "Base/EscapeControlCharacters.h"
 #include "Base/Log.h"
-#include "Base/ZipScreen.h"
 #include "Platform/MessageBox.h"
 #include "System/CSystem.h"
 
@@ -101,10 +101,16 @@ bool CApplication::MountDataPath() {
     const std::string candidates[2] = {Options.DataPath + "/", Options.DataPath + ".zip"};
     int mounted = 0;
     for (const std::string& candidate : candidates) {
-        // A zip from someone else could cost PhysicsFS minutes and gigabytes before the script is read.
-        std::string refusal;
-        if (&candidate == &candidates[1] && IsFileToScreen(candidate) && !ScreenZipArchive(candidate, refusal)) {
-            LOG("WinMain", "Failed to add datapath '%s' to physfs: %s", candidate.c_str(), refusal.c_str());
+        // A zip from someone else could cost PhysicsFS minutes and gigabytes before the script is read:
+        // it is screened, and mounted from the handle that was screened.
+        if (&candidate == &candidates[1] && IsFileToScreen(candidate)) {
+            std::string refusal;
+            if (MountDataZip(candidate, refusal)) {
+                LOG("WinMain", "Added datapath '%s' to physfs", candidate.c_str());
+                ++mounted;
+            } else {
+                LOG("WinMain", "Failed to add datapath '%s' to physfs: %s", candidate.c_str(), refusal.c_str());
+            }
             continue;
         }
         if (PHYSFS_mount(candidate.c_str(), nullptr, 1)) {

@@ -1,14 +1,19 @@
 #include "Base/ZipScreen.h"
 
+#include "Base/ZipDirectory.h"
+
 #include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -22,12 +27,47 @@ std::string ZipErrorText(int code) {
 
 std::string TooMany() { return "it holds more than " + std::to_string(MaxZipFilesAndFolders) + " files and folders"; }
 
+// libzip must see the directory the mount will use, entry for entry: a second directory that one
+// reader finds and the other does not would pass the screen and then be mounted unscreened.
+bool SameAsLibzip(int fd, const std::vector<ZipDirectoryEntry>& entries, std::string& reason) {
+    const int copy = dup(fd);
+    if (copy < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    int error = 0;
+    std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_fdopen(copy, ZIP_RDONLY, &error), zip_discard);
+    if (!archive) {
+        close(copy);
+        reason = ZipErrorText(error);
+        return false;
+    }
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    if (count < 0 || uint64_t(count) != entries.size()) {
+        reason = "it holds two directories that disagree (" + std::to_string(entries.size()) + " entries and " +
+                 std::to_string(count) + ")";
+        return false;
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        const ZipDirectoryEntry& entry = entries[i];
+        if (zip_stat_index(archive.get(), i, ZIP_FL_ENC_RAW | ZIP_FL_UNCHANGED, &stat) != 0 || !stat.name ||
+            entry.name != stat.name || entry.size != stat.size || entry.compressedSize != stat.comp_size ||
+            entry.crc != stat.crc) {
+            reason = "it holds two directories that disagree about entry " + std::to_string(i);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
-bool ScreenZipArchive(const std::string& path, std::string& reason) {
+bool ScreenZipArchive(int fd, std::string& reason) {
     // A pipe or a device would block the reader or never end.
     struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
+    if (fstat(fd, &info) != 0) {
         reason = std::strerror(errno);
         return false;
     }
@@ -36,32 +76,13 @@ bool ScreenZipArchive(const std::string& path, std::string& reason) {
         return false;
     }
 
-    int error = 0;
-    std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(path.c_str(), ZIP_RDONLY, &error), zip_discard);
-    if (!archive) {
-        reason = ZipErrorText(error);
+    std::vector<ZipDirectoryEntry> entries;
+    if (!ReadZipDirectory(fd, MaxZipEntries, MaxZipNameBytes, MaxZipNameBytesInAll, entries, reason))
         return false;
-    }
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    if (count < 0 || zip_uint64_t(count) > MaxZipFilesAndFolders) {
-        reason = TooMany();
-        return false;
-    }
 
-    // Names stay owned by the archive while it is open; the set only points into them.
     std::unordered_set<std::string_view> nodes;
-    for (zip_int64_t i = 0; i < count; ++i) {
-        const char* raw = zip_get_name(archive.get(), zip_uint64_t(i), ZIP_FL_ENC_RAW);
-        if (!raw) {
-            reason = "entry " + std::to_string(i) + " has no readable name";
-            return false;
-        }
-        std::string_view name(raw);
-        if (name.size() > MaxZipNameBytes) {
-            reason = "entry " + std::to_string(i) + "'s name is " + std::to_string(name.size()) +
-                     " bytes long, more than " + std::to_string(MaxZipNameBytes);
-            return false;
-        }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::string_view name(entries[i].name);
         // "a/b/" is the folder "a/b", one level below the root like "a/b.txt".
         while (!name.empty() && name.back() == '/')
             name.remove_suffix(1);
@@ -79,5 +100,16 @@ bool ScreenZipArchive(const std::string& path, std::string& reason) {
             return false;
         }
     }
-    return true;
+    return SameAsLibzip(fd, entries, reason);
+}
+
+bool ScreenZipArchive(const std::string& path, std::string& reason) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    const bool passed = ScreenZipArchive(fd, reason);
+    close(fd);
+    return passed;
 }

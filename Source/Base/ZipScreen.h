@@ -1,17 +1,23 @@
 // Screens a data zip before PhysicsFS mounts it. PhysicsFS builds a node for every file and every
 // folder an archive's names imply, in a table whose cost grows with the square of their number and
-// with the depth and length of each name, so an archive no real presentation needs can cost minutes
-// and gigabytes. Only the central directory is read here.
+// with the length of each name, so an archive no real presentation needs can cost minutes and
+// gigabytes. The directory screened is the one PhysicsFS will read, and libzip must read the same one:
+// an archive that shows one reader something else than the other is refused.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // Limits on what an archive may hold (docs/bad-input.md lists them).
-constexpr size_t MaxZipNameBytes = 1024;       // bytes in one entry's name
-constexpr int MaxZipFolderDepth = 32;          // folder levels above one entry
-constexpr size_t MaxZipFilesAndFolders = 8192; // entries plus the folders their names imply
+constexpr size_t MaxZipNameBytes = 1024;                     // bytes in one entry's name
+constexpr int MaxZipFolderDepth = 32;                        // folder levels above one entry
+constexpr size_t MaxZipEntries = 65536;                      // entries in the directory
+constexpr size_t MaxZipFilesAndFolders = 65536 + 4096;       // entries plus the folders their names imply
+constexpr uint64_t MaxZipNameBytesInAll = uint64_t(4) << 20; // bytes of all names together
 
-// True when `path` is a zip archive within the limits; otherwise false with `reason`, a phrase that
-// can follow "Failed to add datapath '…' to physfs: ".
+// True when the archive open on `fd` is a zip archive within the limits; otherwise false with
+// `reason`, a phrase that can follow "Failed to add datapath '…' to physfs: ".
+bool ScreenZipArchive(int fd, std::string& reason);
+// The same for the file at `path`, which must be a regular file (a pipe is refused, never waited on).
 bool ScreenZipArchive(const std::string& path, std::string& reason);

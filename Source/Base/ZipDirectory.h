@@ -1,0 +1,21 @@
+// Reads a zip archive's central directory the way the data file system finds it when it mounts the
+// archive: the last end record in the file's final 64 KiB, then the Zip64 records that record points
+// to. Screening this directory, rather than the one another reader might pick, screens what is mounted.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ZipDirectoryEntry {
+    std::string name; // as stored, with a folder's trailing '/'
+    uint32_t crc = 0;
+    uint64_t compressedSize = 0, size = 0;
+    uint64_t offset = 0; // of the entry's local header, from the start of the file
+};
+
+// Reads the directory of the archive open on `fd` into `entries`. Refuses, before reading them, a
+// directory that claims more than `maxEntries` entries, and stops at the first name longer than
+// `maxNameBytes` or one that takes the names past `maxNameBytesInAll`. False with `reason` otherwise.
+bool ReadZipDirectory(int fd, uint64_t maxEntries, size_t maxNameBytes, uint64_t maxNameBytesInAll,
+                      std::vector<ZipDirectoryEntry>& entries, std::string& reason);
