@@ -125,20 +125,29 @@ void CAuthoring::Reload(const std::string& changed) {
     const bool paused = show.stream->IsPaused();
     std::unique_ptr<CSystem> old = std::move(show.system);
     show.system = std::move(next);
-    old.reset(); // with every device object it made
-    // The old presentation's memory goes back to the system, so that reloading all day does not grow
-    // the program by what the allocator would keep for later.
-    malloc_trim(0);
-    failure.reset();
     if (musicChanged) {
-        show.stream.reset();
-        if (!show.startMusic(time))
-            LOG("WinMain", "The music could not be opened again: the presentation plays without it");
+        // The new music is opened while the old one still plays: music that cannot be played fails the
+        // reload like any other file, and the old presentation goes on with its own.
+        std::unique_ptr<CMusicStream> oldStream = std::move(show.stream);
+        CFailureCapture capture;
+        if (!show.startMusic(time) && !show.system->Music.empty()) {
+            failure = capture.Failure(show.system->Music);
+            show.stream = std::move(oldStream);
+            show.system = std::move(old);
+            LOG("WinMain", "Reload failed: kept the running presentation");
+            return;
+        }
+        oldStream.reset();
         if (paused)
             show.stream->SetPaused(true);
         if (show.loop)
             show.loop->SetStream(*show.stream);
     }
+    old.reset(); // with every device object it made
+    // The old presentation's memory goes back to the system, so that reloading all day does not grow
+    // the program by what the allocator would keep for later.
+    malloc_trim(0);
+    failure.reset();
     if (show.loop)
         show.loop->spectrumEnabled = show.system->SpectrumEnabled;
     reloadNoticed = noticed;

@@ -41,6 +41,8 @@ public:
 
     // Rebuilds the presentation from its files; `changed` names what changed, for the log.
     void Reload(const std::string& changed);
+    // What the error panel shows, while a start or the last reload failed.
+    const std::optional<LoadFailure>& Failure() const { return failure; }
 
 private:
     CMusicalTime Tempo() const;

@@ -81,8 +81,8 @@ void Destroy(PHYSFS_Io* io) {
 }
 
 PHYSFS_Io* MakeIo(std::shared_ptr<SharedFile> file, uint64_t position) {
-    auto* io = new PHYSFS_Io{0, new FileIo{std::move(file), position}, Read, Write, Seek, Tell, Length, Duplicate,
-                             Flush, Destroy};
+    auto* io = new PHYSFS_Io{
+        0, new FileIo{std::move(file), position}, Read, Write, Seek, Tell, Length, Duplicate, Flush, Destroy};
     return io;
 }
 

@@ -193,8 +193,8 @@ bool ReadZipDirectory(int fd, uint64_t maxEntries, size_t maxNameBytes, uint64_t
     if (!FindDirectory(fd, info.st_size, place, reason))
         return false;
     if (place.count > maxEntries) {
-        reason = "its directory claims " + std::to_string(place.count) + " entries, more than " +
-                 std::to_string(maxEntries);
+        reason =
+            "its directory claims " + std::to_string(place.count) + " entries, more than " + std::to_string(maxEntries);
         return false;
     }
     auto reader = std::make_unique<DirectoryReader>(fd, place.offset);
@@ -239,8 +239,8 @@ bool ReadZipDirectory(int fd, uint64_t maxEntries, size_t maxNameBytes, uint64_t
             return false;
         }
         // Sizes and the offset that do not fit 32 bits are in the Zip64 extra field, in this order.
-        if (place.zip64 && (entry.offset == 0xFFFFFFFF || entry.compressedSize == 0xFFFFFFFF ||
-                            entry.size == 0xFFFFFFFF)) {
+        if (place.zip64 &&
+            (entry.offset == 0xFFFFFFFF || entry.compressedSize == 0xFFFFFFFF || entry.size == 0xFFFFFFFF)) {
             bool found = false;
             for (size_t at = 0; at + 4 <= extra.size();) {
                 const uint16_t id = U16(&extra[at]), length = U16(&extra[at + 2]);

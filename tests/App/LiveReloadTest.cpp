@@ -4,6 +4,7 @@
 #include "App/CAuthoring.h"
 #include "App/LoadPresentation.h"
 #include "App/RunningShow.h"
+#include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
 #include "Platform/Platform.h"
 #include "Support/BackBufferColours.h"
@@ -17,6 +18,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -189,6 +191,65 @@ TEST(LiveReload, ReloadingAHundredTimesLeavesTheSameDeviceObjects) {
         authoring.Reload("Config.txt");
     EXPECT_EQ(device.LiveObjects(), alive);
     EXPECT_FALSE(log.Contains("Reload failed: kept the running presentation"));
+    ResetProcessState();
+}
+
+TEST(LiveReload, MusicThatCannotBePlayedFailsTheReloadAndTheOldMusicPlaysOn) {
+    LogCapture log;
+    ResetProcessState();
+    TempFolder data(TempFolder::Mounted);
+    auto writeWav = [&](int frames) {
+        std::ofstream out(data / "song.wav", std::ios::binary);
+        auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+        auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+        out.write("RIFF", 4), u32(36 + frames * 2), out.write("WAVEfmt ", 8), u32(16), u16(1), u16(1);
+        u32(8000), u32(16000), u16(2), u16(16), out.write("data", 4), u32(frames * 2);
+        out.write(std::string(size_t(frames) * 2, '\0').data(), frames * 2);
+    };
+    writeWav(8000);
+    data.Write("Config.txt", "system { Music = \"song.wav\" }\nscene S 0:0:0 1:0:0 { }\nend\n");
+    Options.Config = "Config.txt";
+    CRecordingDevice device;
+    struct NoWindow : CWindow {
+        bool PumpEvents() override { return true; }
+    } window;
+    std::string failure;
+    std::unique_ptr<CSystem> system = LoadPresentation("Config.txt", failure);
+    ASSERT_TRUE(system && system->CreateAllResources(device) && system->CreateAllScenes());
+    std::unique_ptr<CMusicStream> stream;
+    // As the program opens music: a failed Init leaves the silent clock.
+    auto startMusic = [&](float start) {
+        stream = std::make_unique<CMusicStreamBass>(system->Music, 1.0f, CreateCaptureAudioOutput());
+        if (stream->Init(start))
+            return true;
+        stream = std::make_unique<CMusicStreamNoSound>();
+        stream->Init(start);
+        return false;
+    };
+    ASSERT_TRUE(startMusic(0.0f));
+    RunningShow show{system, stream, device, window, startMusic};
+    CAuthoring authoring(show);
+    const CSystem* running = system.get();
+    const CMusicStream* playing = stream.get();
+
+    std::string noise(4096, '\0');
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 2654435761u) >> 13);
+    data.Write("song.wav", noise);
+    authoring.Reload((data / "song.wav").string());
+    EXPECT_TRUE(log.Contains("Reload failed: kept the running presentation")) << log.Text();
+    EXPECT_EQ(system.get(), running);
+    EXPECT_EQ(stream.get(), playing);
+    ASSERT_TRUE(authoring.Failure());
+    EXPECT_EQ(authoring.Failure()->file, "song.wav");
+
+    // Playable music again: the reload goes through and the panel goes.
+    writeWav(16000);
+    log.Restart();
+    authoring.Reload((data / "song.wav").string());
+    EXPECT_FALSE(log.Contains("Reload failed: kept the running presentation")) << log.Text();
+    EXPECT_NE(system.get(), running);
+    EXPECT_FALSE(authoring.Failure());
     ResetProcessState();
 }
 
