@@ -7,6 +7,7 @@
 #include "App/RunningShow.h"
 #include "Base/CSettings.h"
 #include "Base/CommandLine.h"
+#include "Base/DataZip.h"
 #include "Base/Log.h"
 #include "Base/SpectrumBuffer.h"
 #include "Layers/CLayer.h"
@@ -87,6 +88,19 @@ void CAuthoring::Notify(const std::string& text) {
 void CAuthoring::Reload(const std::string& changed) {
     const auto noticed = std::chrono::steady_clock::now();
     LOG("WinMain", "Reloading after a change to '%s'", changed.c_str());
+    // PhysicsFS read the zip's directory when it mounted it: a rebuilt zip is mounted afresh, from the
+    // file now at its name, screened as at start-up.
+    if (live && live->IsDataZip(changed)) {
+        const std::string zip = Options.DataPath + ".zip";
+        std::string reason;
+        if (!UnmountDataZip(zip, reason) || !MountDataZip(zip, reason)) {
+            LOG("WinMain", "Failed to add datapath '%s' to physfs: %s", zip.c_str(), reason.c_str());
+            failure = LoadFailure{zip, 0, "Failed to add datapath '" + zip + "' to physfs: " + reason};
+            LOG("WinMain", "Reload failed: kept the running presentation");
+            return;
+        }
+        LOG("WinMain", "Added datapath '%s' to physfs", zip.c_str());
+    }
     std::unique_ptr<CSystem> next;
     LoadFailure broken;
     bool ok = false;

@@ -48,4 +48,10 @@ void CLiveReload::Watch(const CSystem* system) {
     watcher->Watch(watched);
 }
 
+bool CLiveReload::IsDataZip(const std::string& changed) const {
+    std::error_code error;
+    const auto zip = std::filesystem::absolute(dataPath + ".zip", error).lexically_normal();
+    return !error && zip == std::filesystem::absolute(changed, error).lexically_normal();
+}
+
 bool CLiveReload::Poll(std::string& changed) { return watcher->Poll(changed); }

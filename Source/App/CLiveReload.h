@@ -21,6 +21,9 @@ public:
     // True, with the file's path, when a save to one of them has settled.
     bool Poll(std::string& changed);
 
+    // True when `changed`, a path Poll reported, is the data zip: it is mounted again before a reload.
+    bool IsDataZip(const std::string& changed) const;
+
     // The names, inside the data, of the files a presentation reads.
     static std::vector<std::string> FilesOf(const CSystem& system);
 

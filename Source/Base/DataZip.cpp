@@ -89,6 +89,10 @@ PHYSFS_Io* MakeIo(std::shared_ptr<SharedFile> file, uint64_t position) {
 } // namespace
 
 bool MountDataZip(const std::string& path, std::string& reason) {
+    if (!PHYSFS_isInit()) {
+        reason = "the file system is not started";
+        return false;
+    }
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         reason = std::strerror(errno);

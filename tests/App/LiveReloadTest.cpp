@@ -4,6 +4,7 @@
 #include "App/CAuthoring.h"
 #include "App/LoadPresentation.h"
 #include "App/RunningShow.h"
+#include "Base/DataZip.h"
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
 #include "Platform/Platform.h"
@@ -16,9 +17,13 @@
 
 #include <gtest/gtest.h>
 
+#include <physfs.h>
+#include <zip.h>
+
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -48,6 +53,18 @@ std::string Effect(const char* colour = nullptr) {
 void Save(const TempFolder& folder, const std::string& name, const std::string& content) {
     folder.Write(name + ".swp", content);
     std::filesystem::rename(folder / (name + ".swp"), folder / name);
+}
+
+// A zip of one script, written beside and renamed over `file` as a build tool replaces its output.
+void SaveZip(const std::filesystem::path& file, const std::string& script) {
+    const std::filesystem::path temporary = file.string() + ".new";
+    int error = 0;
+    zip_t* archive = zip_open(temporary.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    ASSERT_NE(archive, nullptr);
+    zip_source_t* source = zip_source_buffer(archive, script.data(), script.size(), 0);
+    ASSERT_GE(zip_file_add(archive, "Config.txt", source, ZIP_FL_ENC_RAW), 0);
+    ASSERT_EQ(zip_close(archive), 0);
+    std::filesystem::rename(temporary, file);
 }
 
 class LiveReloadTest : public ::testing::Test {
@@ -250,6 +267,60 @@ TEST(LiveReload, MusicThatCannotBePlayedFailsTheReloadAndTheOldMusicPlaysOn) {
     EXPECT_FALSE(log.Contains("Reload failed: kept the running presentation")) << log.Text();
     EXPECT_NE(system.get(), running);
     EXPECT_FALSE(authoring.Failure());
+    ResetProcessState();
+}
+
+TEST(LiveReload, ARebuiltZipIsMountedAgainAndAPipeInItsPlaceFailsAtOnce) {
+    LogCapture log;
+    ResetProcessState();
+    TempFolder dir;
+    Options.DataPath = (dir / "data").string();
+    Options.Config = "Config.txt";
+    const std::filesystem::path zip = dir / "data.zip";
+    SaveZip(zip, "scene A 0:0:0 1:0:0 { }\nend\n");
+    if (!PHYSFS_isInit())
+        PHYSFS_init(nullptr);
+    std::string reason;
+    ASSERT_TRUE(MountDataZip(zip.string(), reason)) << reason;
+    CRecordingDevice device;
+    struct NoWindow : CWindow {
+        bool PumpEvents() override { return true; }
+    } window;
+    std::string failure;
+    std::unique_ptr<CSystem> system = LoadPresentation("Config.txt", failure);
+    ASSERT_TRUE(system && system->CreateAllResources(device) && system->CreateAllScenes());
+    std::unique_ptr<CMusicStream> stream = std::make_unique<CMusicStreamNoSound>();
+    stream->Init(0.0f);
+    RunningShow show{system, stream, device, window, [](float) { return true; }};
+    CAuthoring authoring(show);
+    authoring.StartWatching();
+    auto reloaded = [&](const std::string& line) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < deadline && !log.Contains(line)) {
+            authoring.BeforeFrame();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return log.Contains(line);
+    };
+
+    // A longer script moves every offset the first directory gave.
+    SaveZip(zip, "scene A 0:0:0 1:0:0 { }\nscene Longer 0:0:0 2:0:0 { }\nend\n");
+    ASSERT_TRUE(reloaded("Reloading after a change to '" + zip.string() + "'")) << log.Text();
+    EXPECT_FALSE(log.Contains("Reload failed: kept the running presentation")) << log.Text();
+    ASSERT_TRUE(system);
+    EXPECT_EQ(system->scenes.GetScenes().size(), 2u);
+
+    // A pipe renamed over the zip is refused without waiting for a writer; the show goes on.
+    const CSystem* running = system.get();
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::filesystem::rename(dir / "pipe", zip);
+    log.Restart();
+    ASSERT_TRUE(reloaded("Reload failed: kept the running presentation")) << log.Text();
+    EXPECT_TRUE(log.Contains("Failed to add datapath '" + zip.string() + "' to physfs: it is not a regular file"));
+    EXPECT_EQ(system.get(), running);
+    ASSERT_TRUE(authoring.Failure());
+    EXPECT_EQ(authoring.Failure()->file, zip.string());
+    PHYSFS_unmount(zip.c_str());
     ResetProcessState();
 }
 
