@@ -1,9 +1,12 @@
-// Reads a whole file of the data paths (folder or archive) into memory through PhysicsFS, telling
-// a file that is missing apart from one that could not be read whole or is larger than the limit,
-// and refusing anything that is not a regular file (a folder, a FIFO or device, a symlink).
+// Reads a whole file of the data paths (folder or archive) into memory, telling a file that is
+// missing apart from one that could not be read whole or is larger than the limit, and refusing
+// anything that is not a regular file (a folder, a FIFO or device, a symlink). What is read from a
+// data folder is opened without following links or waiting, and judged on the handle it opened, so
+// a name swapped for a pipe between the look and the open cannot block the reader.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,12 +18,18 @@ enum class DataFileResult {
     Folder,     // the name is a folder
     NotRegular, // a FIFO, socket or device: opening one could wait forever or never end
     Symlink,    // the name (or a folder on its way) is a symlink, which the file system refuses
+    Refused,    // the caller's admission (a memory budget) refused the file's size
 };
 
 // Files above this size are refused before anything is allocated for them.
 constexpr int64_t MaxDataFileBytes = int64_t(512) << 20;
 
 DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit = MaxDataFileBytes);
+
+// The same, asking `admit` with the file's size before anything is allocated for it (a file whose
+// archive cannot tell its size is asked for each block as it grows): false refuses the file.
+DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit,
+                            const std::function<bool(int64_t bytes)>& admit);
 
 // What a file of the data paths is, without opening it: Ok for a regular file, else NotFound,
 // Folder, NotRegular or Symlink.
