@@ -173,6 +173,22 @@ DataFileResult ReadThroughFileSystem(const std::string& name, std::vector<uint8_
 
 } // namespace
 
+std::string DataFileKey(const std::string& name) {
+    std::string key;
+    for (size_t start = 0; start < name.size();) {
+        size_t slash = name.find('/', start);
+        if (slash == std::string::npos)
+            slash = name.size();
+        if (slash > start) {
+            if (!key.empty())
+                key += '/';
+            key.append(name, start, slash - start);
+        }
+        start = slash + 1;
+    }
+    return key;
+}
+
 DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit) {
     return ReadDataFile(name, bytes, limit, nullptr);
 }

@@ -31,6 +31,10 @@ DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes
 DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit,
                             const std::function<bool(int64_t bytes)>& admit);
 
+// The one spelling of a data file's name that the file system resolves the same way: "t.png",
+// "/t.png" and "fx//t.png" become "t.png", "t.png" and "fx/t.png". Files shared by name share by it.
+std::string DataFileKey(const std::string& name);
+
 // What a file of the data paths is, without opening it: Ok for a regular file, else NotFound,
 // Folder, NotRegular or Symlink.
 DataFileResult StatDataFile(const std::string& name);

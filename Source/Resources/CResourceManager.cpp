@@ -3,6 +3,7 @@
 #include "Base/CMemoryBudget.h"
 #include "Base/CTokeniser.h"
 #include "Base/CommandLine.h"
+#include "Base/DataFile.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
 #include "Base/StopRequest.h"
@@ -193,7 +194,7 @@ bool CResourceManager::CreateShader(ResourceEntry<CResourceShader>& entry, CGrap
 
 bool CResourceManager::CreateTexture(ResourceEntry<CResourceTexture>& entry, CGraphicsDevice& device) {
     if (auto* image = dynamic_cast<CResourceTextureImage*>(entry.resource.get())) {
-        auto [found, first] = imagesByFile.try_emplace(image->fileName, image);
+        auto [found, first] = imagesByFile.try_emplace(DataFileKey(image->fileName), image);
         if (!first)
             return image->Share(*found->second);
     }

@@ -1,6 +1,7 @@
 #include "Resources/CResourceModel.h"
 
 #include "Base/CMemoryBudget.h"
+#include "Base/ChargeWhileHeld.h"
 #include "Base/DataFile.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
@@ -349,7 +350,10 @@ bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolv
                                CMemoryBudget* budget, const std::string& name) {
     LOG("CResourceModel::LoadModel", "Loading model from '%s'", file.c_str());
     std::vector<uint8_t> bytes;
-    const DataFileResult read = ReadDataFile(file, bytes);
+    ChargeWhileHeld fileCharge(budget, "model", name);
+    const DataFileResult read = ReadDataFile(file, bytes, MaxDataFileBytes, fileCharge.Admit());
+    if (read == DataFileResult::Refused)
+        return false;
     if (read == DataFileResult::NotFound) {
         LOG("CResourceModel::LoadModel", "Failed to open file");
         return false;

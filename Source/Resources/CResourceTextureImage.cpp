@@ -1,5 +1,6 @@
 #include "Base/CMemoryBudget.h"
 #include "Base/CTokeniser.h"
+#include "Base/ChargeWhileHeld.h"
 #include "Base/DataFile.h"
 #include "Base/Log.h"
 #include "Platform/CGraphicsDevice.h"
@@ -51,8 +52,13 @@ bool CResourceTextureImage::Share(const CResourceTextureImage& created) {
 }
 
 bool CResourceTextureImage::CreateImage(CGraphicsDevice& device, CMemoryBudget* budget, const std::string& name) {
+    // The file's bytes are charged while they are held, before they are read: a small image padded
+    // with hundreds of megabytes is refused by the budget, not read.
     std::vector<uint8_t> bytes;
-    DataFileResult result = ReadDataFile(fileName, bytes);
+    ChargeWhileHeld fileCharge(budget, "texture", name);
+    DataFileResult result = ReadDataFile(fileName, bytes, MaxDataFileBytes, fileCharge.Admit());
+    if (result == DataFileResult::Refused)
+        return false;
     if (result == DataFileResult::NotFound) {
         LOG("CResourceTextureImage::CreateImage", "Failed to load texture '%s'", fileName.c_str());
         return false;

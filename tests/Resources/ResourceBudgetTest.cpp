@@ -101,6 +101,16 @@ TEST_F(ResourceBudgetTest, DeclarationsOfOneImageFileShareOneTextureUnderTheirOw
                                          CMemoryBudget::TextureBytes(8, 8, 2));
 }
 
+TEST_F(ResourceBudgetTest, SpellingsOfOneImageFileShareOneTextureAndItsBytesAreGivenBack) {
+    WritePng("t.png", 8, 8);
+    ASSERT_TRUE(LoadScript("resources { Texture A t.png Texture B \"/t.png\" Texture C \"//t.png\" } end"));
+    ASSERT_TRUE(CreateAllResources());
+    EXPECT_EQ(TestDevice().CountCalls("CreateTexture"), 1);
+    EXPECT_EQ(FindTexture("C")->GetTexture(), FindTexture("A")->GetTexture());
+    // The file's bytes were charged while they were decoded, and no longer count.
+    EXPECT_EQ(Model().budget.Used(), 2 * CMemoryBudget::ProgramBytes + CMemoryBudget::TextureBytes(8, 8, 2));
+}
+
 TEST_F(ResourceBudgetTest, AnImageThatFailedFailsEveryDeclarationOfItsFile) {
     data.Write("broken.png", "not a picture");
     Options.IgnoreResourceErrors = true;

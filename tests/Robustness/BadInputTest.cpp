@@ -486,6 +486,13 @@ std::vector<BadInput> BudgetCases() {
          {"Log", "Check", "MemoryLimit", "1"},
          limit + "1 MiB (at layer 'L256')",
          limit + "1 MiB (at layer 'L256')"},
+        // A one-pixel image padded with zeros: its file is charged before it is read.
+        {"MemoryLimitImageFile",
+         {{"data/Config.txt", "resources { Texture T img.png }\nend\n"},
+          {"data/img.png", PngHeader(1, 1) + std::string(size_t(20) << 20, '\0')}},
+         {"Log", "Check", "SkipSettings", "MemoryLimit", "16"},
+         limit + "16 MiB (at texture 'T')",
+         limit + "16 MiB (at texture 'T')"},
         {"MemoryLimitMusic",
          {{"data/Config.txt", "system { Music = \"song.wav\" }\nscene A 0:0:0 1:0:0 { }\nend\n"},
           {"data/song.wav", SilentWav(300000)}},
