@@ -121,7 +121,7 @@ void CAuthoring::Reload(const std::string& changed) {
     }
     // What the new script names is watched, also when it went no further than declaring it.
     if (live)
-        live->Watch(next.get());
+        live->Watch(next.get(), !ok);
     if (!ok) {
         next.reset();
         failure = broken;

@@ -2,11 +2,13 @@
 // save keeps the running pictures and says why, a fixed one recovers, a start that fails waits for a
 // fix, and reloading again and again leaves no device object behind.
 #include "App/CAuthoring.h"
+#include "App/CLiveReload.h"
 #include "App/LoadPresentation.h"
 #include "App/RunningShow.h"
 #include "Base/DataZip.h"
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
+#include "Platform/CInotifyFileWatcher.h"
 #include "Platform/Platform.h"
 #include "Support/BackBufferColours.h"
 #include "Support/LogCapture.h"
@@ -322,6 +324,80 @@ TEST(LiveReload, ARebuiltZipIsMountedAgainAndAPipeInItsPlaceFailsAtOnce) {
     EXPECT_EQ(authoring.Failure()->file, zip.string());
     PHYSFS_unmount(zip.c_str());
     ResetProcessState();
+}
+
+// Keeps the last list of files it was asked to watch.
+struct RecordingWatcher : CFileWatcher {
+    explicit RecordingWatcher(std::vector<std::string>& seen) : seen(seen) {}
+    bool Watch(const std::vector<std::string>& files) override {
+        seen = files;
+        return true;
+    }
+    bool Poll(std::string&) override { return false; }
+    std::vector<std::string>& seen;
+};
+
+TEST(LiveReload, OnlyFilesTheLoaderCouldReadAreWatchedAndThoseNoLongerNamedAreLetGo) {
+    ResetProcessState();
+    TempFolder data(TempFolder::Mounted);
+    const std::string root = data.path.string();
+    std::filesystem::create_directory(data / "real");
+    std::filesystem::create_directory_symlink("/usr/share", data / "linked");
+    std::filesystem::create_symlink("/etc/passwd", data / "Passwd.txt");
+    data.Write("Config.txt", "resources { Texture A \"../../../usr/share/x.png\" Texture B \"linked/x.png\"\n"
+                             "Texture C \"//real/c.png\" Texture D \"real/./d.png\" } end\n");
+    std::vector<std::string> seen;
+    CLiveReload live(std::make_unique<RecordingWatcher>(seen), root, "Config.txt");
+    std::string failure;
+    std::unique_ptr<CSystem> first = LoadPresentation("Config.txt", failure);
+    ASSERT_TRUE(first) << failure;
+    live.Watch(first.get());
+    EXPECT_EQ(seen, (std::vector<std::string>{root + "/Config.txt", root + "/real/c.png"}));
+
+    // A script that is a link is not followed out of the data.
+    CLiveReload linked(std::make_unique<RecordingWatcher>(seen), root, "Passwd.txt");
+    linked.Watch(nullptr);
+    EXPECT_TRUE(seen.empty());
+
+    // A reload that worked lets go of what the old presentation named; a failed one keeps it.
+    data.Write("Config.txt", "resources { Texture E e.png } end\n");
+    std::unique_ptr<CSystem> second = LoadPresentation("Config.txt", failure);
+    ASSERT_TRUE(second) << failure;
+    live.Watch(second.get(), true);
+    EXPECT_EQ(seen, (std::vector<std::string>{root + "/Config.txt", root + "/real/c.png", root + "/e.png"}));
+    live.Watch(second.get());
+    EXPECT_EQ(seen, (std::vector<std::string>{root + "/Config.txt", root + "/e.png"}));
+    ResetProcessState();
+}
+
+TEST(LiveReload, ADataFolderLinkPointedElsewhereIsNoticedAndItsNewFolderWatched) {
+    TempFolder dir;
+    std::filesystem::create_directory(dir / "d1");
+    std::filesystem::create_directory(dir / "d2");
+    dir.Write("d1/Config.txt", "end\n");
+    dir.Write("d2/Config.txt", "end\n");
+    std::filesystem::create_directory_symlink("d1", dir / "data");
+    const std::string data = (dir / "data").string();
+    CLiveReload live(std::make_unique<CInotifyFileWatcher>(20, 200), data, "Config.txt");
+    live.Watch(nullptr);
+    auto report = [&] {
+        std::string changed;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (live.Poll(changed))
+                return changed;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return std::string("nothing");
+    };
+
+    // As `ln -sfn d2 data` does it: a new link renamed over the old one.
+    std::filesystem::create_directory_symlink("d2", dir / "data.new");
+    std::filesystem::rename(dir / "data.new", dir / "data");
+    EXPECT_EQ(report(), data);
+    live.Watch(nullptr); // what the reload that follows does
+    Save(dir, "d2/Config.txt", "scene S 0:0:0 1:0:0 { }\nend\n");
+    EXPECT_EQ(report(), data + "/Config.txt");
 }
 
 TEST(LiveReload, AStartThatFailsWaitsInTheWindowForAFix) {
