@@ -1,0 +1,50 @@
+// Feeds arbitrary bytes as the data zip: the screen must return, an archive it passes must mount,
+// and every file of the mounted archive must read (or fail) within its limits.
+#include "Base/DataFile.h"
+#include "Base/DataZip.h"
+
+#include <physfs.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+void ReadAll(const std::string& folder, int& budget) {
+    char** names = PHYSFS_enumerateFiles(folder.c_str());
+    if (!names)
+        return;
+    for (char** name = names; *name && budget > 0; ++name, --budget) {
+        const std::string path = folder.empty() ? *name : folder + "/" + *name;
+        if (StatDataFile(path) == DataFileResult::Folder) {
+            ReadAll(path, budget);
+            continue;
+        }
+        std::vector<uint8_t> bytes;
+        ReadDataFile(path, bytes, int64_t(1) << 20);
+    }
+    PHYSFS_freeList(names);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::string path = "/tmp/qv-fuzz-data-" + std::to_string(getpid()) + ".zip";
+    if (!PHYSFS_isInit() && !PHYSFS_init(nullptr))
+        std::abort();
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0)
+        std::abort();
+    std::string reason;
+    if (MountDataZip(path, reason)) {
+        int budget = 256;
+        ReadAll("", budget);
+        if (!UnmountDataZip(path, reason))
+            std::abort();
+    }
+    return 0;
+}
