@@ -1,6 +1,7 @@
 #include "App/LoadPresentation.h"
 
 #include "Base/CTokeniser.h"
+#include "Base/CommandLine.h"
 #include "Base/DataFile.h"
 #include "Base/Log.h"
 #include "System/CSystem.h"
@@ -25,14 +26,23 @@ std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& 
     // A folder, a FIFO of that name, or a read that stops short, is not a script: parsing whatever was
     // read would report a misleading syntax error, or none. The size is bounded before anything is
     // allocated (the tokeniser keeps a second copy).
+    // The script is held twice while it is read (the bytes and the tokeniser's copy), before the
+    // presentation's budget exists: it may take at most half the memory limit.
     std::vector<uint8_t> bytes;
-    const DataFileResult read = ReadDataFile(name, bytes, MaxScriptBytes);
+    const int64_t halfLimit = (int64_t(Options.MemoryLimit) << 20) / 2;
+    const DataFileResult read =
+        ReadDataFile(name, bytes, MaxScriptBytes, [&](int64_t size) { return size <= halfLimit; });
     switch (read) {
     case DataFileResult::Ok:
         break;
     case DataFileResult::TooLarge:
         LOG("WinMain", "Couldn't read config file '%s': it is larger than %d MiB", name.c_str(),
             static_cast<int>(MaxScriptBytes >> 20));
+        failure = "Couldn't read config file";
+        return nullptr;
+    case DataFileResult::Refused:
+        LOG("WinMain", "Couldn't read config file '%s': it is larger than half the memory limit of %d MiB",
+            name.c_str(), Options.MemoryLimit);
         failure = "Couldn't read config file";
         return nullptr;
     default:
