@@ -54,7 +54,8 @@ int64_t FindEndRecord(int fd, int64_t length) {
     int64_t covered = std::min<int64_t>(length, 256);
     while (covered < length && covered < EndSearchBytes)
         covered += std::min<int64_t>(252, length - covered);
-    const int64_t first = std::max<int64_t>(1, length - covered);
+    // The lowest byte read is never where the scan looks (it reads from there, and looks above it).
+    const int64_t first = std::max<int64_t>(1, length - covered + 1);
     for (int64_t at = length - 4; at >= first; --at) {
         const uint8_t* p = tail.data() + (at - start);
         if (U32(p) == EndSignature)
@@ -263,6 +264,9 @@ bool ReadZipDirectory(int fd, uint64_t maxEntries, size_t maxNameBytes, uint64_t
                 return false;
             }
         }
+        // Archives made on FAT file systems may separate folders with '\\': the mount reads them as '/'.
+        if ((U16(record + 4) >> 8) == 0)
+            std::replace(entry.name.begin(), entry.name.end(), '\\', '/');
         entry.offset += place.dataStart;
         entries.push_back(std::move(entry));
     }

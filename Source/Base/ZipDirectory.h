@@ -8,7 +8,7 @@
 #include <vector>
 
 struct ZipDirectoryEntry {
-    std::string name; // as stored, with a folder's trailing '/'
+    std::string name; // as the mount reads it, with a folder's trailing '/'
     uint32_t crc = 0;
     uint64_t compressedSize = 0, size = 0;
     uint64_t offset = 0; // of the entry's local header, from the start of the file

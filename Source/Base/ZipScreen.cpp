@@ -52,8 +52,12 @@ bool SameAsLibzip(int fd, const std::vector<ZipDirectoryEntry>& entries, std::st
         zip_stat_t stat;
         zip_stat_init(&stat);
         const ZipDirectoryEntry& entry = entries[i];
-        if (zip_stat_index(archive.get(), i, ZIP_FL_ENC_RAW | ZIP_FL_UNCHANGED, &stat) != 0 || !stat.name ||
-            entry.name != stat.name || entry.size != stat.size || entry.compressedSize != stat.comp_size ||
+        const bool read = zip_stat_index(archive.get(), i, ZIP_FL_ENC_RAW | ZIP_FL_UNCHANGED, &stat) == 0 && stat.name;
+        std::string name = read ? stat.name : "";
+        // The mount reads a FAT archive's '\\' as '/'; the directory read above did the same.
+        if (name != entry.name)
+            std::replace(name.begin(), name.end(), '\\', '/');
+        if (!read || entry.name != name || entry.size != stat.size || entry.compressedSize != stat.comp_size ||
             entry.crc != stat.crc) {
             reason = "it holds two directories that disagree about entry " + std::to_string(i);
             return false;
