@@ -14,14 +14,18 @@
 
 namespace {
 
-void ReadAll(const std::string& folder, int& budget) {
+// Folders as deep as the screen lets an archive's names go, and a few more: an odd name may make a
+// folder list itself, which the program never does (it reads by name) but a walk would follow.
+void ReadAll(const std::string& folder, int& budget, int depth = 0) {
+    if (depth > 40)
+        return;
     char** names = PHYSFS_enumerateFiles(folder.c_str());
     if (!names)
         return;
     for (char** name = names; *name && budget > 0; ++name, --budget) {
         const std::string path = folder.empty() ? *name : folder + "/" + *name;
         if (StatDataFile(path) == DataFileResult::Folder) {
-            ReadAll(path, budget);
+            ReadAll(path, budget, depth + 1);
             continue;
         }
         std::vector<uint8_t> bytes;
