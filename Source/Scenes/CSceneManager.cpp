@@ -3,6 +3,8 @@
 #include "Base/CTokeniser.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
+#include "Base/StopRequest.h"
+#include "Layers/CLayer.h"
 
 #include <algorithm>
 
@@ -63,11 +65,28 @@ bool CSceneManager::CreateAllScenes(CRenderState& state, const CResourceManager&
         if (!scene.layers.CreateLayers(state, resources))
             return false;
     }
+    // Counted over every scene, as if all ran at once: scenes may overlap, and the sum stays far
+    // below the bound for what a presentation shows.
+    int64_t draws = 0;
+    for (const Scene& scene : scenes) {
+        for (const LayerEntry& entry : scene.layers.GetLayers()) {
+            draws += entry.layer->MostDrawsPerFrame();
+            if (draws > MaxDrawsPerFrame) {
+                refusal = "A frame would draw more than " + std::to_string(MaxDrawsPerFrame) +
+                          " times (layers x effect passes x copies), at layer '" + entry.name + "' of scene '" +
+                          scene.name + "'";
+                LOG("CSceneManager::CreateAllScenes", "%s", refusal.c_str());
+                return false;
+            }
+        }
+    }
     return true;
 }
 
 void CSceneManager::RenderScenes(CRenderState& state, float time, float delta) {
     for (Scene& scene : scenes) {
+        if (StopRequested())
+            return;
         float local = time - scene.startTime;
         if (local >= 0.0f && time < scene.endTime)
             scene.layers.RenderLayers(state, local, std::min(delta, local));
