@@ -57,6 +57,8 @@ bool CLayerManager::AddKeyframeFromTokeniser(CTokeniser& t, float time) {
                 t.GetString(), t.line);
             return false;
         }
+        if (budget && !budget->Charge(CMemoryBudget::KeyframeBytes, "keyframe of layer", layer->name))
+            return false;
         return layer->params.AddKeyframeFromTokeniser(time, t);
     });
 }

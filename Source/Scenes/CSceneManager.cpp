@@ -1,5 +1,6 @@
 #include "Scenes/CSceneManager.h"
 
+#include "Base/CMemoryBudget.h"
 #include "Base/CTokeniser.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
@@ -28,6 +29,9 @@ bool CSceneManager::LoadFromTokeniser(CTokeniser& t) {
         LOG("CSceneManager::LoadFromTokeniser", "Scene name '%s' already exists", scene.name.c_str());
         return false;
     }
+    // Millions of empty scenes fit in a script of a few megabytes.
+    if (budget && !budget->Charge(CMemoryBudget::SceneBytes, "scene", scene.name))
+        return false;
     if (!ReadTime(t, scene.startTime) || !ReadTime(t, scene.endTime))
         return false;
     if (!LoadSceneBodyFromTokeniser(t, scene))

@@ -32,7 +32,7 @@ public:
     bool LoadFromTokeniser(CTokeniser& tokeniser);
     // Case-insensitive; null when no scene has the name.
     Scene* FindScene(const std::string& name);
-    // Charged for every layer the scenes declare; null: nothing is counted.
+    // Charged for every scene, layer and keyframe the scenes declare; null: nothing is counted.
     void SetBudget(CMemoryBudget* memory) { budget = memory; }
     // Creates every layer, then refuses (false, with the message in Refusal) a presentation whose
     // frame could draw more than MaxDrawsPerFrame times.
