@@ -176,26 +176,6 @@ TEST_F(SceneManagerTest, LayersAreChargedAsTheyAreReadAndTheFirstOverTheLimitSto
     EXPECT_EQ(Model().budget.Failure(), "The presentation needs more memory than the limit of 1 MiB (at layer 'L255')");
 }
 
-TEST_F(SceneManagerTest, ScenesAndKeyframesAreChargedAsTheyAreRead) {
-    Options.MemoryLimit = 1;
-    std::string script;
-    for (int i = 0; i < 3000; ++i)
-        script += "scene S" + std::to_string(i) + " 0:0:0 1:0:0 { }\n";
-    EXPECT_FALSE(LoadScript(script + "end\n"));
-    EXPECT_EQ(Model().budget.Failure(),
-              "The presentation needs more memory than the limit of 1 MiB (at scene 'S2048')");
-    EXPECT_EQ(GetScenes().size(), 2048u);
-
-    ResetScriptModel();
-    Options.MemoryLimit = 1;
-    script = "scene S 0:0:0 30000:0:0 { layers { Spin 2DImage { } } keyframes {\n";
-    for (int i = 0; i < 20000; ++i)
-        script += std::to_string(i) + ":0:0 { Spin Rotation linear 1 }\n";
-    EXPECT_FALSE(LoadScript(script + "} }\nend\n"));
-    EXPECT_EQ(Model().budget.Failure(),
-              "The presentation needs more memory than the limit of 1 MiB (at keyframe of layer 'Spin')");
-}
-
 TEST_F(SceneManagerTest, AFrameWhoseDrawsCouldPassTheBoundIsRefusedAtTheLayerThatPassesIt) {
     // A row of 1920 copies a unit apart, with a 64-pass effect, in a hundred overlapping scenes:
     // twelve million draws, under the bound.
