@@ -29,8 +29,14 @@ bool IsFileToScreen(const std::string& path) {
 } // namespace
 
 int RunApplication(int argc, char** argv) {
-    CApplication application;
-    return application.Run(argc, argv);
+    int status = 0;
+    {
+        CApplication application;
+        status = application.Run(argc, argv);
+    }
+    // Everything is cleaned up: a stop signal now ends the process as that signal, not as a status.
+    EndByStopSignal();
+    return status;
 }
 
 int CApplication::Run(int argc, char** argv) {

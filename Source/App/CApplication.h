@@ -40,5 +40,6 @@ private:
     std::optional<LoadFailure> scriptFailure;
 };
 
-// The program's entry point: runs one CApplication and returns the exit status.
+// The program's entry point: runs one CApplication and returns the exit status; after a stop signal
+// it does not return but ends by that signal.
 int RunApplication(int argc, char** argv);

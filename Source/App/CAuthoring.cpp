@@ -172,11 +172,11 @@ void CAuthoring::FramePresented() {
         std::vector<uint8_t> rgba;
         int width = 0, height = 0;
         if (overlay->WindowPixels(rgba, width, height)) {
-            char name[64];
-            std::snprintf(name, sizeof name, "screenshot-%03d.png", ++screenshots);
-            if (CFrameWriter::SavePng(name, rgba, width, height)) {
-                LOG("WinMain", "Saved the window as '%s'", name);
-                Notify(std::string("Saved ") + name);
+            // Pictures saved before, by this run or an earlier one, are kept.
+            std::string name;
+            if (CFrameWriter::SaveNewPng("screenshot-", screenshots, rgba, width, height, name)) {
+                LOG("WinMain", "Saved the window as '%s'", name.c_str());
+                Notify("Saved " + name);
             }
         }
         overlay->KeepWindowPixels(false);

@@ -4,6 +4,7 @@
 #include "Base/Log.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 CFrameWriter::CFrameWriter(std::string folder, int threads)
@@ -46,6 +47,32 @@ bool CFrameWriter::SavePng(const std::string& path, const std::vector<uint8_t>& 
         return false;
     }
     return true;
+}
+
+bool CFrameWriter::SaveNewPng(const std::string& prefix, int& number, const std::vector<uint8_t>& rgba, int width,
+                              int height, std::string& saved) {
+    if (width <= 0 || height <= 0 || rgba.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
+        LOG("CFrameWriter::SaveNewPng", "Frame of %d x %d has %zu bytes of pixels, not %d x %d x 4", width, height,
+            rgba.size(), width, height);
+        return false;
+    }
+    CPngEncoder encoder;
+    // Names left by earlier runs are passed over; a folder full of them ends the search.
+    constexpr int MaxTries = 100000;
+    for (int tries = 0; tries < MaxTries && number < INT_MAX; ++tries) {
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%03d", ++number);
+        saved = prefix + digits + ".png";
+        bool taken = false;
+        if (encoder.WriteNewFile(saved, rgba.data(), width, height, taken))
+            return true;
+        if (!taken) {
+            LOG("CFrameWriter::SaveNewPng", "Failed to write '%s'", saved.c_str());
+            return false;
+        }
+    }
+    LOG("CFrameWriter::SaveNewPng", "Failed to write '%sNNN.png': every name tried is taken", prefix.c_str());
+    return false;
 }
 
 int CFrameWriter::FailedFrame() const {

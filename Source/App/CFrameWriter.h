@@ -44,6 +44,11 @@ public:
     // Writes one PNG; false (with a log line) for a size that does not match the pixels or a file
     // that cannot be written.
     static bool SavePng(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height);
+    // Writes one PNG under the first name `prefix`NNN.png (three digits or more) after number
+    // `number` that nothing in the folder has, and never through a link; `number` becomes the one
+    // used and `saved` its name. False, with a log line, when it could not be written.
+    static bool SaveNewPng(const std::string& prefix, int& number, const std::vector<uint8_t>& rgba, int width,
+                           int height, std::string& saved);
 
 private:
     struct Job {

@@ -27,6 +27,9 @@ public:
     // Encodes and writes one file; false when it could not be written completely, in which case
     // nothing is left under `path`. Never logs.
     bool WriteFile(const std::string& path, const uint8_t* rgba, int width, int height);
+    // As WriteFile, but only as a new file: whatever is at `path` (a file, a link) is neither
+    // replaced nor followed, and `taken` says that the name was in use.
+    bool WriteNewFile(const std::string& path, const uint8_t* rgba, int width, int height, bool& taken);
 
 private:
     libdeflate_compressor* compressor = nullptr;

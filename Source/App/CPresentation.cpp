@@ -186,7 +186,8 @@ bool CPresentation::CreateResourcesAndScenes() {
     }
     if (!system->CreateAllScenes()) {
         LOG("WinMain", "Failed to create scenes");
-        return box ? Fail(FailureText("Failed to create scenes")) : false;
+        const std::string& refusal = system->scenes.Refusal();
+        return box ? Fail(refusal.empty() ? FailureText("Failed to create scenes") : refusal) : false;
     }
     return true;
 }
@@ -305,13 +306,17 @@ int CPresentation::RunCapture() {
         return true;
     };
     float previous = 0.0f;
+    auto stopped = [&] {
+        if (!StopRequested())
+            return false;
+        progress.EndLine();
+        ReportIfInterrupted();
+        return true;
+    };
     for (int frame = 0; frame < total; ++frame) {
         // Frames handed over are still written whole; an unfinished video is removed with `output`.
-        if (StopRequested()) {
-            progress.EndLine();
-            ReportIfInterrupted();
+        if (stopped())
             return 1;
-        }
         float t = schedule.TimeOf(frame);
         if (silentMusic) {
             silentMusic->SetTime(t);
@@ -321,6 +326,9 @@ int CPresentation::RunCapture() {
         float delta = std::clamp(t - previous, 0.0f, CMainLoop::MaxDelta);
         previous = t;
         RenderFrame(t, delta);
+        // A frame the request cut short is not written.
+        if (stopped())
+            return 1;
 
         if (!device->BeginReadBack())
             reason = output.ReadBackFailure(frame);

@@ -1,6 +1,11 @@
 #include "App/CVideoWriter.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <unistd.h>
 
 CVideoWriter::CVideoWriter(std::unique_ptr<CVideoEncoder> encoder) : encoder(std::move(encoder)) {}
@@ -17,15 +22,36 @@ CVideoWriter::~CVideoWriter() {
         Abandon();
 }
 
-std::string CVideoWriter::TemporaryPath(const std::string& path) {
-    // The process number keeps two captures into the same name from writing one temporary file.
-    return path + "." + std::to_string(::getpid()) + ".part";
+bool CVideoWriter::CreateTemporary(const std::string& path, std::string& temporary, std::string& error) {
+    // A name known in advance could be laid in wait for (a link to another file, say); a random one
+    // created exclusively, without following a link, is this export's own.
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, ".%08x%08x.part", entropy(), entropy());
+        temporary = path + suffix;
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return true;
+        }
+        if (errno != EEXIST) {
+            error = "cannot create '" + temporary + "': " + std::strerror(errno);
+            temporary.clear();
+            return false;
+        }
+    }
+    error = "cannot create a temporary file beside '" + path + "'";
+    temporary.clear();
+    return false;
 }
 
 void CVideoWriter::Abandon() {
     encoder.reset(); // closes the file before it is removed
     std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
+    if (!temporary.empty())
+        std::filesystem::remove(temporary, ignored);
+    temporary.clear();
     open = false;
 }
 
@@ -35,7 +61,8 @@ bool CVideoWriter::Open(const VideoEncoderSettings& settings, std::string& error
         return false;
     }
     path = settings.path;
-    temporary = TemporaryPath(path);
+    if (!CreateTemporary(path, temporary, error))
+        return false;
     width = settings.width;
     height = settings.height;
     VideoEncoderSettings opened = settings;
@@ -122,6 +149,7 @@ bool CVideoWriter::Finish(std::string& error) {
         return false;
     }
     encoder.reset();
+    temporary.clear();
     open = false;
     return true;
 }

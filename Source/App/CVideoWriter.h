@@ -1,7 +1,8 @@
 // Writes the frames of a capture into one video file through a CVideoEncoder, on a thread of its own
 // so that encoding overlaps drawing. The file is written under a temporary name beside the final one
 // and renamed once complete; after a failure the temporary file is removed, so the final name never
-// holds half a video.
+// holds half a video. The temporary file is made here, under a name no one can guess beforehand and
+// never through a symbolic link, so an export writes nowhere but where it was asked to.
 #pragma once
 
 #include "Platform/CVideoEncoder.h"
@@ -22,8 +23,12 @@ public:
     CVideoWriter(const CVideoWriter&) = delete;
     CVideoWriter& operator=(const CVideoWriter&) = delete;
 
-    // The name the file has while it is written: beside `path`, so that renaming it is one step.
-    static std::string TemporaryPath(const std::string& path);
+    // Creates the empty file the video is written into while it is made: beside `path`, so that
+    // renaming it is one step, named `path`.<random>.part, refusing to reuse or follow whatever is
+    // there. False with the reason.
+    static bool CreateTemporary(const std::string& path, std::string& temporary, std::string& error);
+    // The temporary file's name while the video is open.
+    const std::string& TemporaryPath() const { return temporary; }
 
     // Opens the encoder on the temporary name of `settings.path`; false with the reason.
     bool Open(const VideoEncoderSettings& settings, std::string& error);

@@ -16,6 +16,10 @@ public:
     static constexpr int64_t ProgramBytes = int64_t(512) << 10;
     // A layer with its table of parameters, before keyframes: a rounded-up measurement.
     static constexpr int64_t LayerBytes = int64_t(4) << 10;
+    // A scene with its name, before its layers: about 200 bytes measured, rounded up for its list's growth.
+    static constexpr int64_t SceneBytes = 512;
+    // One keyframe of a layer's parameter: about 30 bytes measured, rounded up for its list's growth.
+    static constexpr int64_t KeyframeBytes = 64;
     // An RGBA8 texture of `levels` levels (1 or 2), each level a quarter of the one before.
     static int64_t TextureBytes(int width, int height, int levels);
     // A square RGBA8 render target (the depth buffer is the device's, shared by all of them).

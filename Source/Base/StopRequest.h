@@ -1,8 +1,11 @@
 // A request to stop the run, made by SIGINT or SIGTERM (the app installs the handlers) and checked
 // by the loops that can run for long: capture frames, the settings dialog, resource creation, music
-// decoding. The handler only sets a flag; whoever checks it ends the run at its next step.
+// decoding, model and image decoding, and the drawing of a frame. The handler only notes the request;
+// whoever checks it ends the run at its next step.
 #pragma once
 
-// Async-signal-safe: only stores to a sig_atomic_t.
-void RequestStop();
+// Async-signal-safe: only stores to sig_atomic_t. `signal` is the one that asked (0: none named).
+void RequestStop(int signal = 0);
 bool StopRequested();
+// The signal that asked for the stop, or 0.
+int StopSignal();

@@ -6,6 +6,9 @@
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
 #include "Render/CRenderState.h"
+#include "Resources/CResourceShader.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -43,6 +46,27 @@ void CLayer::ResolveResourceNames(const CResourceManager& resources) {
 }
 
 CGraphicsDevice& CLayer::Device() const { return state->device; }
+
+int64_t CLayer::MostDrawsPerFrame() const {
+    int64_t passes = 0;
+    if (state) {
+        for (const std::unique_ptr<CResourceNameBase>& name : resourceNames)
+            passes += name->MostPasses(*state);
+    }
+    return std::max<int64_t>(passes, 1) * std::max<int64_t>(MostCopiesPerPass(), 0);
+}
+
+template <> int CResourceName<CResourceShader>::MostPasses(CRenderState& state) const {
+    int most = 0;
+    for (CResourceShader* shader : resolved) {
+        // Beginning an effect only selects its technique and counts its passes; nothing is drawn.
+        if (shader && shader->IsCreated()) {
+            most = std::max(most, shader->Begin(state));
+            EndCurrentEffect(state);
+        }
+    }
+    return most;
+}
 
 void RegisterLayerType(const std::string& name, const CLayerNewFunction* factory) {
     Registry().push_back(LayerTypeEntry{name, factory});

@@ -7,6 +7,7 @@
 #include "Layers/CResourceName.h"
 #include "Params/CParamManager.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ public:
     // Finds the resources the parameters' texts name (Create does this once).
     void ResolveResourceNames(const CResourceManager& resources);
 
+    // The most draw calls one frame of this layer can make: its effects' passes (the most any text of
+    // each effect parameter names, at least 1) times the copies it draws in each pass. After Create.
+    int64_t MostDrawsPerFrame() const;
+
     // The render target the RenderTarget parameter names at `time`, or null.
     CResourceTextureRenderTarget* RenderTargetAt(float time) const { return renderTargetName->At(time); }
 
@@ -43,6 +48,8 @@ public:
     std::string name;
 
 protected:
+    // The most copies the layer draws with each pass of its effect, whatever the time.
+    virtual int64_t MostCopiesPerPass() const { return 1; }
     // The layer's own part of Create; layers that need device buffers make them here.
     virtual bool OnCreate(const CResourceManager& /*resources*/) { return true; }
     // Registers a string parameter that names a resource; Create finds what its texts name.

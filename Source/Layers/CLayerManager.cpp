@@ -4,6 +4,7 @@
 #include "Base/CTokeniser.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
+#include "Base/StopRequest.h"
 #include "Layers/CLayer.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
@@ -56,6 +57,8 @@ bool CLayerManager::AddKeyframeFromTokeniser(CTokeniser& t, float time) {
                 t.GetString(), t.line);
             return false;
         }
+        if (budget && !budget->Charge(CMemoryBudget::KeyframeBytes, "keyframe of layer", layer->name))
+            return false;
         return layer->params.AddKeyframeFromTokeniser(time, t);
     });
 }
@@ -75,6 +78,9 @@ bool CLayerManager::CreateLayers(CRenderState& state, const CResourceManager& re
 
 void CLayerManager::RenderLayers(CRenderState& state, float time, float delta) {
     for (LayerEntry& entry : layers) {
+        // A stop request cuts the frame short between layers; whoever drew it then ends the run.
+        if (StopRequested())
+            return;
         CLayer& layer = *entry.layer;
         if (!layer.active->GetValue(time))
             continue;

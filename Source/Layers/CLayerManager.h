@@ -38,7 +38,7 @@ public:
 
     const std::vector<LayerEntry>& GetLayers() const { return layers; }
 
-    // Charged for each layer as it is declared; null: nothing is counted.
+    // Charged for each layer and keyframe as it is declared; null: nothing is counted.
     void SetBudget(CMemoryBudget* memory) { budget = memory; }
 
 private:

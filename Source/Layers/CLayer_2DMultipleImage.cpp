@@ -1,6 +1,6 @@
 #include "Layers/CLayer_2DMultipleImage.h"
 
-#include "Base/Log.h"
+#include "Base/StopRequest.h"
 #include "Layers/CLayer_2DImage.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamInt.h"
@@ -12,6 +12,8 @@
 #include "Render/CRenderState.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
+
+#include <algorithm>
 
 CLayer_2DMultipleImage::CLayer_2DMultipleImage() {
     shader = params.AddParam(new CParamString("DefaultTextured"), "Shader");
@@ -38,6 +40,18 @@ bool CLayer_2DMultipleImage::OnCreate(const CResourceManager&) {
     return quad != nullptr;
 }
 
+int64_t CLayer_2DMultipleImage::MostCopiesPerPass() const {
+    int64_t most = repeats->GetBaseValue();
+    for (const CParamInt::Keyframe& keyframe : repeats->GetKeyframes()) {
+        int64_t value = keyframe.value;
+        // A spectrum keyframe adds up to its scale at full level.
+        if (keyframe.kind == InterpolationKind::Spectrum)
+            value += std::max(keyframe.scale, 0);
+        most = std::max(most, value);
+    }
+    return most;
+}
+
 void CLayer_2DMultipleImage::Render(float time, float /*delta*/) {
     if (!quad)
         return;
@@ -49,15 +63,8 @@ void CLayer_2DMultipleImage::Render(float time, float /*delta*/) {
     const glm::vec2 scaleStep = stepScale->GetValue(time);
     const float rotationStep = stepRotation->GetValue(time);
     const glm::vec4 colourStep = stepColour->GetValue(time);
-    int copies = repeats->GetValue(time);
-    if (copies > MaxRepeats) {
-        // Every copy is a draw call: two billion of them would hold the first frame for hours.
-        if (!repeatsClamped)
-            LOG("CLayer_2DMultipleImage::Render", "Repeats %d of layer '%s' is more than %d: %d copies are drawn",
-                copies, name.c_str(), MaxRepeats, MaxRepeats);
-        repeatsClamped = true;
-        copies = MaxRepeats;
-    }
+    // Every copy is a draw call; the scenes refuse a presentation whose frames could draw without end.
+    const int copies = repeats->GetValue(time);
 
     CResourceShader* effectShader = shaderName->At(time);
     if (!effectShader)
@@ -76,14 +83,15 @@ void CLayer_2DMultipleImage::Render(float time, float /*delta*/) {
         },
         [&](int, CEffect&) {
             glm::vec2 size(0.0f);
-            if (!BindImageTextures(device, first, second, size))
+            if (StopRequested() || !BindImageTextures(device, first, second, size))
                 return;
             // Every pass draws the same row: a multi-pass effect layers its passes over one geometry.
             glm::vec2 position = position0;
             glm::vec2 factors = scale0;
             float degrees = rotation0;
             colourValue = colour0;
-            for (int copy = 0; copy < copies; ++copy) {
+            // A long row gives way to a stop request at once rather than at the end of the frame.
+            for (int copy = 0; copy < copies && !StopRequested(); ++copy) {
                 state.currentColour = &colourValue;
                 state.Matrices(RenderMode::Mode2D).world = ImagePlacement(position, factors, degrees, size.x, size.y);
                 state.CommitMatrices();

@@ -20,9 +20,6 @@ class CVertexBuffer;
 
 class CLayer_2DMultipleImage : public CLayer {
 public:
-    // Copies drawn at most in one frame: Repeats above it draws this many (with a log line, once).
-    static constexpr int MaxRepeats = 1024;
-
     CLayer_2DMultipleImage();
     ~CLayer_2DMultipleImage() override;
 
@@ -43,6 +40,8 @@ public:
 
 protected:
     bool OnCreate(const CResourceManager& resources) override;
+    // The largest Repeats the base value and the keyframes can give.
+    int64_t MostCopiesPerPass() const override;
 
 private:
     const CResourceName<CResourceShader>* shaderName;
@@ -50,5 +49,4 @@ private:
     const CResourceName<CResourceTexture>* texture2Name;
     std::unique_ptr<CVertexBuffer> quad;
     glm::vec4 colourValue{1.0f}; // the running colour the render state points at
-    bool repeatsClamped = false;
 };

@@ -35,6 +35,9 @@ public:
     CParamFloat *spacing;
     CParamVector3 *scale;
 
+protected:
+    int64_t MostCopiesPerPass() const override { return Copies; }
+
 private:
     const CResourceName<CResourceShader> *shaderName;
     const CResourceName<CResourceModel> *modelName;

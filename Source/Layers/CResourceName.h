@@ -9,10 +9,15 @@
 #include <string>
 #include <vector>
 
+class CRenderState;
+
 class CResourceNameBase {
 public:
     virtual ~CResourceNameBase() = default;
     virtual void Resolve(const CResourceManager& resources) = 0;
+    // For an effect's name: the most passes any of the effects its texts name draws with (after
+    // Resolve). 0 for other resources.
+    virtual int MostPasses(CRenderState& /*state*/) const { return 0; }
 };
 
 template <class T> class CResourceName : public CResourceNameBase {
@@ -33,12 +38,18 @@ public:
         return index < resolved.size() ? resolved[index] : nullptr;
     }
 
+    int MostPasses(CRenderState& state) const override;
+
 private:
     static T* Find(const CResourceManager& resources, const std::string& name);
 
     const CParamString* param;
     std::vector<T*> resolved;
 };
+
+template <class T> int CResourceName<T>::MostPasses(CRenderState&) const { return 0; }
+// Defined with the layer base, which knows effects.
+template <> int CResourceName<CResourceShader>::MostPasses(CRenderState& state) const;
 
 template <>
 inline CResourceShader* CResourceName<CResourceShader>::Find(const CResourceManager& r, const std::string& n) {

@@ -15,6 +15,7 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 // The module's entry point (see CreateVideoEncoder): the one name it shows.
 extern "C" __attribute__((visibility("default"))) CVideoEncoder* QvCreateVideoEncoder() {
@@ -41,6 +42,14 @@ AVRational FrameRate(double fps) {
             return AVRational{static_cast<int>(num), den};
     }
     return av_d2q(fps, 1000000);
+}
+
+// FFmpeg reads a name as a URL: "pipe:1.mkv" would be standard output and "take:2.mp4" an unknown
+// protocol. The file protocol with the absolute path is the file of that name and nothing else.
+std::string FileUrl(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return "file:" + (error ? path : absolute.string());
 }
 
 } // namespace
@@ -85,7 +94,8 @@ bool CVideoEncoderFFmpeg::Open(const VideoEncoderSettings& wanted, std::string& 
     // their errors still reach standard error.
     av_log_set_level(AV_LOG_ERROR);
 
-    int result = avformat_alloc_output_context2(&format, nullptr, settings.container.c_str(), settings.path.c_str());
+    const std::string url = FileUrl(settings.path);
+    int result = avformat_alloc_output_context2(&format, nullptr, settings.container.c_str(), url.c_str());
     if (result < 0 || !format) {
         error = "no " + settings.container + " writer in FFmpeg's libraries: " + ErrorText(result);
         return false;
@@ -101,7 +111,7 @@ bool CVideoEncoderFFmpeg::Open(const VideoEncoderSettings& wanted, std::string& 
         settings.music.sampleRate > 0 && !OpenAudio(error))
         return false;
 
-    result = avio_open(&format->pb, settings.path.c_str(), AVIO_FLAG_WRITE);
+    result = avio_open(&format->pb, url.c_str(), AVIO_FLAG_WRITE);
     if (result < 0) {
         error = "cannot create '" + settings.path + "': " + ErrorText(result);
         return false;

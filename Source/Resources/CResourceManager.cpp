@@ -223,7 +223,8 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
         if (StopRequested())
             return false;
         if (!CreateTexture(textures[i], target) && Stops()) {
-            LOG("CResourceManager::CreateAllResources", "Failed to create all texture resources!");
+            if (!StopRequested()) // a decoding the request ended is no fault of the file
+                LOG("CResourceManager::CreateAllResources", "Failed to create all texture resources!");
             return false;
         }
     }
@@ -232,7 +233,8 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
         if (StopRequested())
             return false;
         if (!model.LoadModel(model.fileName, ModelTextures(target), target, budget, entry.name) && Stops()) {
-            LOG("CResourceManager::CreateAllResources", "Failed to create all model resources!");
+            if (!StopRequested()) // a decoding the request ended is no fault of the file
+                LOG("CResourceManager::CreateAllResources", "Failed to create all model resources!");
             return false;
         }
     }

@@ -108,6 +108,8 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device, CMemoryBudget* 
         LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s': corrupt JPEG Huffman table",
             fileName.c_str());
         return Refused();
+    case ImageFault::Stopped:
+        return Refused(); // the run ends; the image is not at fault
     case ImageFault::Corrupt:
         break; // the plain message below
     }

@@ -10,7 +10,8 @@
 #include <vector>
 
 // Why a file was refused, as far as the texture messages tell them apart.
-enum class ImageFault { None, UnsupportedFormat, CorruptHuffmanTable, Corrupt };
+// Stopped: a stop request (SIGINT, SIGTERM) ended the decoding; nothing is wrong with the file.
+enum class ImageFault { None, UnsupportedFormat, CorruptHuffmanTable, Corrupt, Stopped };
 
 struct ImageError {
     ImageFault fault = ImageFault::None;

@@ -2,6 +2,8 @@
 // with a warning, filling in what it lacked; the warnings that mean lost pixels stop decoding here.
 #include "Resources/ImageReaders.h"
 
+#include "Base/StopRequest.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -89,7 +91,13 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
     src->bytes_in_buffer -= static_cast<size_t>(count);
 }
 
+// The error code a stop request ends decoding with; the library's own codes are not negative.
+constexpr int StoppedCode = -1;
+
 void Progress(j_common_ptr cinfo) {
+    // Called every few rows of blocks: a stop request ends a large image's decoding at once.
+    if (StopRequested())
+        Fail(cinfo, StoppedCode, "stopped");
     if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > MaxScans)
         Fail(cinfo, 0, "more scans than any image needs");
 }
@@ -122,6 +130,8 @@ struct Decompressor {
 
     bool Failed(ImageError& error) {
         jpeg_destroy_decompress(&cinfo);
+        if (err.code == StoppedCode)
+            return Refuse(error, ImageFault::Stopped, "stopped");
         // Whatever the decoder made of the end-of-image marker it was handed, the file was cut short.
         if (src.ranOut)
             return Refuse(error, ImageFault::Corrupt, "the file ends before its pixels do");

@@ -1,6 +1,8 @@
 // PNG through libspng, with its checks on: chunk CRCs, the zlib checksum and a complete image.
 #include "Resources/ImageReaders.h"
 
+#include "Base/StopRequest.h"
+
 #include <spng.h>
 
 #include <memory>
@@ -60,8 +62,20 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedImage& image, ImageError
         bytes != size_t(ihdr.width) * ihdr.height * 4)
         return Refuse(error, ImageFault::Corrupt, "unexpected decoded size");
     image.rgba.resize(bytes);
-    // The transparency chunk becomes alpha; gamma is left alone, as the image's author saw it.
-    if (const int result = spng_decode_image(ctx.get(), image.rgba.data(), bytes, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS)) {
+    // The transparency chunk becomes alpha; gamma is left alone, as the image's author saw it. Row by
+    // row, so that a stop request ends a large image's decoding at once.
+    int result = spng_decode_image(ctx.get(), nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE);
+    const size_t rowBytes = size_t(ihdr.width) * 4;
+    while (result == 0) {
+        if (StopRequested())
+            return Refuse(error, ImageFault::Stopped, "stopped");
+        // An interlaced image visits its rows several times, in the order of its passes.
+        spng_row_info row{};
+        result = spng_get_row_info(ctx.get(), &row);
+        if (result == 0)
+            result = spng_decode_row(ctx.get(), image.rgba.data() + size_t(row.row_num) * rowBytes, rowBytes);
+    }
+    if (result != SPNG_EOI) {
         error.fault = ImageFault::Corrupt;
         error.reason = spng_strerror(result);
         return false;

@@ -1,8 +1,11 @@
 #include "Scenes/CSceneManager.h"
 
+#include "Base/CMemoryBudget.h"
 #include "Base/CTokeniser.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
+#include "Base/StopRequest.h"
+#include "Layers/CLayer.h"
 
 #include <algorithm>
 
@@ -26,6 +29,9 @@ bool CSceneManager::LoadFromTokeniser(CTokeniser& t) {
         LOG("CSceneManager::LoadFromTokeniser", "Scene name '%s' already exists", scene.name.c_str());
         return false;
     }
+    // Millions of empty scenes fit in a script of a few megabytes.
+    if (budget && !budget->Charge(CMemoryBudget::SceneBytes, "scene", scene.name))
+        return false;
     if (!ReadTime(t, scene.startTime) || !ReadTime(t, scene.endTime))
         return false;
     if (!LoadSceneBodyFromTokeniser(t, scene))
@@ -63,11 +69,28 @@ bool CSceneManager::CreateAllScenes(CRenderState& state, const CResourceManager&
         if (!scene.layers.CreateLayers(state, resources))
             return false;
     }
+    // Counted over every scene, as if all ran at once: scenes may overlap, and the sum stays far
+    // below the bound for what a presentation shows.
+    int64_t draws = 0;
+    for (const Scene& scene : scenes) {
+        for (const LayerEntry& entry : scene.layers.GetLayers()) {
+            draws += entry.layer->MostDrawsPerFrame();
+            if (draws > MaxDrawsPerFrame) {
+                refusal = "A frame would draw more than " + std::to_string(MaxDrawsPerFrame) +
+                          " times (layers x effect passes x copies), at layer '" + entry.name + "' of scene '" +
+                          scene.name + "'";
+                LOG("CSceneManager::CreateAllScenes", "%s", refusal.c_str());
+                return false;
+            }
+        }
+    }
     return true;
 }
 
 void CSceneManager::RenderScenes(CRenderState& state, float time, float delta) {
     for (Scene& scene : scenes) {
+        if (StopRequested())
+            return;
         float local = time - scene.startTime;
         if (local >= 0.0f && time < scene.endTime)
             scene.layers.RenderLayers(state, local, std::min(delta, local));

@@ -5,6 +5,7 @@
 
 #include "Layers/CLayerManager.h"
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -23,13 +24,21 @@ struct Scene {
 
 class CSceneManager {
 public:
+    // Draw calls all layers of all scenes may make in one frame (each layer's effect passes times the
+    // copies it draws): far above what a presentation shows, far below what holds a frame for minutes.
+    static constexpr int64_t MaxDrawsPerFrame = int64_t(1) << 24;
+
     // A `scene` block, after the word `scene`.
     bool LoadFromTokeniser(CTokeniser& tokeniser);
     // Case-insensitive; null when no scene has the name.
     Scene* FindScene(const std::string& name);
-    // Charged for every layer the scenes declare; null: nothing is counted.
+    // Charged for every scene, layer and keyframe the scenes declare; null: nothing is counted.
     void SetBudget(CMemoryBudget* memory) { budget = memory; }
+    // Creates every layer, then refuses (false, with the message in Refusal) a presentation whose
+    // frame could draw more than MaxDrawsPerFrame times.
     bool CreateAllScenes(CRenderState& state, const CResourceManager& resources);
+    // Why CreateAllScenes refused the presentation, or empty.
+    const std::string& Refusal() const { return refusal; }
     void RenderScenes(CRenderState& state, float time, float delta);
 
     const std::vector<Scene>& GetScenes() const { return scenes; }
@@ -41,4 +50,5 @@ private:
     std::vector<Scene> scenes;
     std::unordered_map<std::string, size_t> sceneNames; // NameKey to the scene's index
     CMemoryBudget* budget = nullptr;
+    std::string refusal;
 };

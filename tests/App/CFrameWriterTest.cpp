@@ -6,6 +6,7 @@
 #include <stb_image.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -121,4 +122,36 @@ TEST_F(FrameWriter, NothingIsWrittenAfterAFrameThatFailed) {
     EXPECT_TRUE(std::filesystem::is_directory(writer.FramePath(4)));
     ASSERT_EQ(log.Messages().size(), 1u);
     EXPECT_EQ(log.Messages()[0], "Failed to write '" + writer.FramePath(4) + "'");
+}
+
+TEST_F(FrameWriter, NewPicturesPassOverEveryNameInUseAndNeverFollowALink) {
+    const std::string prefix = (folder / "shot-").string();
+    std::filesystem::path victim = folder / "victim.txt";
+    { std::ofstream(victim) << "keep me"; }
+    { std::ofstream(prefix + "001.png") << "an earlier run's picture"; }
+    std::filesystem::create_symlink(victim, prefix + "002.png");
+    std::filesystem::create_symlink(folder / "nowhere", prefix + "003.png"); // dangling
+
+    const std::vector<uint8_t> rgba = Pattern(6, 4, 1);
+    int number = 0;
+    std::string saved;
+    ASSERT_TRUE(CFrameWriter::SaveNewPng(prefix, number, rgba, 6, 4, saved));
+    EXPECT_EQ(saved, prefix + "004.png");
+    EXPECT_EQ(number, 4);
+    ASSERT_TRUE(CFrameWriter::SaveNewPng(prefix, number, rgba, 6, 4, saved));
+    EXPECT_EQ(saved, prefix + "005.png");
+
+    std::ifstream kept(victim);
+    std::string text((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "keep me");
+    EXPECT_FALSE(std::filesystem::exists(folder / "nowhere"));
+    EXPECT_EQ(std::filesystem::file_size(prefix + "001.png"), 24u);
+    int width = 0, height = 0;
+    EXPECT_EQ(Load(prefix + "005.png", width, height), rgba);
+
+    // A folder that is not there: one failure, no endless search.
+    LogCapture log;
+    int other = 0;
+    EXPECT_FALSE(CFrameWriter::SaveNewPng((folder / "none/shot-").string(), other, rgba, 6, 4, saved));
+    EXPECT_EQ(other, 1);
 }

@@ -77,7 +77,7 @@ TEST(CVideoWriter, TheFileGetsItsNameOnlyWhenComplete) {
     ASSERT_TRUE(writer.Open(Settings(dir), error)) << error;
     ASSERT_TRUE(WriteFrames(writer, 5, error)) << error;
     EXPECT_FALSE(std::filesystem::exists(dir / "out.mp4"));
-    EXPECT_TRUE(std::filesystem::exists(CVideoWriter::TemporaryPath((dir / "out.mp4").string())));
+    EXPECT_TRUE(std::filesystem::exists(writer.TemporaryPath()));
     ASSERT_TRUE(writer.Finish(error)) << error;
     EXPECT_EQ(TempFolder::Read(dir / "out.mp4"), "abcde");
     EXPECT_EQ(FilesIn(dir), 1u);
@@ -106,4 +106,21 @@ TEST(CVideoWriter, AFailureLeavesNothingUnderEitherName) {
         ASSERT_TRUE(WriteFrames(writer, 3, error));
     }
     EXPECT_EQ(FilesIn(dir), 0u);
+}
+
+TEST(CVideoWriter, EveryExportMakesATemporaryFileOfItsOwnBesideItsTarget) {
+    TempFolder dir;
+    const std::string target = (dir / "out.mp4").string();
+    std::string first, second, error;
+    ASSERT_TRUE(CVideoWriter::CreateTemporary(target, first, error)) << error;
+    ASSERT_TRUE(CVideoWriter::CreateTemporary(target, second, error)) << error;
+    EXPECT_NE(first, second);
+    for (const std::string& made : {first, second}) {
+        EXPECT_EQ(std::filesystem::path(made).parent_path(), dir.path);
+        EXPECT_EQ(made.rfind(target + ".", 0), 0u) << made;
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(made))) << made;
+    }
+    // A folder that cannot hold it says so.
+    EXPECT_FALSE(CVideoWriter::CreateTemporary((dir / "none/out.mp4").string(), first, error));
+    EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
 }

@@ -1,6 +1,10 @@
 // SIGINT and SIGTERM sent to unattended runs of the built program: each stops at its next step with
-// "Interrupted" and status 1, keeps the PNG frames it wrote (whole) and leaves no part of a video.
+// "Interrupted", keeps the PNG frames it wrote (whole), leaves no part of a video and then ends by
+// the signal itself, as a shell expects of a program it interrupted.
+#include "App/Interruption.h"
+#include "Base/StopRequest.h"
 #include "Support/ProgramRun.h"
+#include "Support/SolidImage.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +61,7 @@ std::vector<std::string> CaptureArgs(const TempFolder& dir, const fs::path& targ
 
 } // namespace
 
-TEST(Interruption, ACaptureStopsWithStatusOneAndKeepsTheFramesItWroteWhole) {
+TEST(Interruption, ACaptureStopsByTheSignalAndKeepsTheFramesItWroteWhole) {
     for (int signal : {SIGINT, SIGTERM}) {
         TempFolder dir;
         WriteLongShow(dir);
@@ -67,8 +71,9 @@ TEST(Interruption, ACaptureStopsWithStatusOneAndKeepsTheFramesItWroteWhole) {
         kill(program.pid, signal);
         ProgramResult run = FinishProgram(dir, program);
 
-        EXPECT_EQ(run.status, 1) << run.Said();
+        EXPECT_EQ(run.signal, signal) << run.Said();
         EXPECT_TRUE(run.Logged("Interrupted")) << run.Said();
+        EXPECT_TRUE(run.Logged("End...")) << "the clean-up ran before the signal ended it";
         const int written = FilesEndingIn(frames, ".png");
         EXPECT_GE(written, 3);
         EXPECT_LT(written, 6000) << "the capture ran to its end";
@@ -93,7 +98,7 @@ TEST(Interruption, AVideoExportStopsAndLeavesNoFileUnderEitherName) {
 
     if (run.LoggedStart("Video export is not available"))
         GTEST_SKIP() << "this build has no video export";
-    EXPECT_EQ(run.status, 1) << run.Said();
+    EXPECT_EQ(run.signal, SIGTERM) << run.Said();
     EXPECT_TRUE(run.Logged("Interrupted")) << run.Said();
     EXPECT_FALSE(fs::exists(video));
     EXPECT_EQ(FilesEndingIn(dir.path, ".part"), 0);
@@ -125,10 +130,70 @@ TEST(Interruption, ACheckStopsWhileItsResourcesAreMade) {
     kill(program.pid, SIGTERM);
     ProgramResult run = FinishProgram(dir, program);
 
-    EXPECT_EQ(run.status, 1) << run.Said();
+    EXPECT_EQ(run.signal, SIGTERM) << run.Said();
     EXPECT_TRUE(run.Logged("Interrupted")) << run.Said();
     EXPECT_FALSE(run.Logged("Check passed"));
     EXPECT_TRUE(run.ErrLine("Interrupted")) << run.err;
     // The stop is no failure of the presentation's: nothing says so.
     EXPECT_FALSE(run.Logged("Failed to create resources")) << run.Said();
+}
+
+TEST(Interruption, AFrameOfMillionsOfDrawsGivesWayWithinTheFrame) {
+    // Sixteen million copies in one frame: far more than a presentation draws, but under the bound on
+    // a frame's draws; drawn to its end, the frame takes half a minute on a small machine. The one
+    // frame is never finished, so nothing is written.
+    TempFolder dir;
+    dir.Write("data/Config.txt", "resources { Texture Dot \"dot.png\" }\n"
+                                 "scene S 0:0:0 1:0:0 { layers { Row 2DMultipleImage { Texture1 = Dot\n"
+                                 "  Repeats = 16000000 } } }\nend\n");
+    WriteSolidPng(dir / "data/dot.png", 255, 255, 255);
+    const fs::path frames = dir / "frames";
+    std::vector<std::string> args = CaptureArgs(dir, frames);
+    args.insert(args.end(), {"CaptureEnd", "0.01"});
+    StartedProgram program = StartProgram(dir, args);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return TempFolder::Read(dir / "debug.log").find("Entering main loop..") != std::string::npos; }));
+    kill(program.pid, SIGINT);
+    // A run that waited for the end of the frame counts as hanging.
+    ProgramResult run = FinishProgram(dir, program, 20);
+
+    EXPECT_EQ(run.signal, SIGINT) << run.Said();
+    EXPECT_TRUE(run.Logged("Interrupted")) << run.Said();
+    EXPECT_EQ(FilesEndingIn(frames, ".png"), 0) << "the frame was drawn to its end";
+}
+
+TEST(InterruptionDeathTest, TheProgramEndsByTheStopSignalAfterItsCleanUp) {
+    EXPECT_EXIT(
+        {
+            InstallStopSignalHandlers();
+            raise(SIGTERM);
+            if (!StopRequested())
+                _exit(3);
+            EndByStopSignal();
+            _exit(4);
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    // Without a stop request it returns and the status is the program's.
+    EXPECT_EXIT(
+        {
+            EndByStopSignal();
+            _exit(5);
+        },
+        testing::ExitedWithCode(5), "");
+}
+
+TEST(InterruptionDeathTest, ASecondStopSignalEndsTheProgramAtOnce) {
+    for (int second : {SIGINT, SIGTERM}) {
+        EXPECT_EXIT(
+            {
+                InstallStopSignalHandlers();
+                raise(SIGINT);
+                if (StopSignal() != SIGINT)
+                    _exit(3);
+                raise(second); // the run is still busy with its clean-up
+                _exit(4);
+            },
+            testing::KilledBySignal(second), "")
+            << second;
+    }
 }

@@ -283,3 +283,36 @@ TEST(VideoExport, PartsCapturedApartJoinIntoTheWholeWithoutReencoding) {
     EXPECT_GE(joined.sound.size(), 96000u);
     EXPECT_LT(joined.sound.size(), 96000u + 2 * 1024u);
 }
+
+TEST(VideoExport, NamesThatReadLikeUrlsAreFilesOfThatNameInTheCurrentFolder) {
+    TempFolder dir;
+    WriteData(dir);
+    for (const std::string name : {"pipe:1.mkv", "take:2.mp4", "file:out.mp4"}) {
+        ProgramResult run = RunProgram(dir, Args(dir, name, {"CaptureFps", "10", "CaptureEnd", "0.2"}));
+        SKIP_WITHOUT_LAYER_TYPES(run);
+        ASSERT_EQ(run.status, 0) << name << ": " << run.Said();
+        EXPECT_TRUE(fs::is_regular_file(dir / name)) << name;
+        EXPECT_TRUE(ReadVideoFile("file:" + (dir / name).string()).opened) << name;
+        EXPECT_TRUE(run.out.empty()) << name << ": the video went to standard output";
+        EXPECT_EQ(PartFiles(dir.path), 0) << name;
+    }
+}
+
+TEST(VideoExport, ALinkLaidAtATemporaryNameIsNeitherFollowedNorRemoved) {
+    TempFolder dir;
+    WriteData(dir);
+    dir.Write("victim.txt", "keep me");
+    const fs::path target = dir / "out.mp4";
+    StartedProgram program = StartProgram(dir, Args(dir, target, {"CaptureFps", "10", "CaptureEnd", "0.2"}));
+    // The names an export could once be expected to write first.
+    const fs::path links[] = {dir / ("out.mp4." + std::to_string(program.pid) + ".part"), dir / "out.mp4.part"};
+    for (const fs::path& link : links)
+        fs::create_symlink(dir / "victim.txt", link);
+    ProgramResult run = FinishProgram(dir, program);
+    SKIP_WITHOUT_LAYER_TYPES(run);
+    ASSERT_EQ(run.status, 0) << run.Said();
+    EXPECT_EQ(TempFolder::Read(dir / "victim.txt"), "keep me");
+    for (const fs::path& link : links)
+        EXPECT_TRUE(fs::is_symlink(link)) << link;
+    EXPECT_EQ(ReadVideoFile(target.string()).frames, 2);
+}

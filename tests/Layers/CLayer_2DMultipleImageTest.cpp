@@ -2,8 +2,8 @@
 #include "Layers/Layers2DTestSupport.h"
 
 #include "Params/CParamInt.h"
+#include "Params/ParamTestSupport.h"
 #include "Resources/CResourceShader.h"
-#include "Support/LogCapture.h"
 
 namespace {
 
@@ -113,13 +113,30 @@ TEST_F(CLayer_2DMultipleImageTest, MissingShaderOrTextureDrawsNothing) {
     EXPECT_EQ(state.currentEffect, nullptr);
 }
 
-TEST_F(CLayer_2DMultipleImageTest, RepeatsPastTheMostCopiesDrawTheMostWithOneLogLine) {
-    LogCapture log;
-    layer.name = "Trail";
-    ASSERT_TRUE(SetParam(layer, "Repeats = 2000000000"));
-    for (int frame = 0; frame < 3; ++frame)
-        Render(layer, 0.0f, 0.0f);
-    EXPECT_EQ(device.CountCalls("DrawPrimitive"), 3 * CLayer_2DMultipleImage::MaxRepeats);
-    const std::string line = "Repeats 2000000000 of layer 'Trail' is more than 1024: 1024 copies are drawn";
-    EXPECT_EQ(log.Count(line), 1) << log.Text();
+TEST_F(CLayer_2DMultipleImageTest, ARowAcrossAWideCanvasDrawsEveryCopy) {
+    // One copy a unit apart across a 1920-unit canvas: nothing may cut the row short.
+    ASSERT_TRUE(SetParam(layer, "Repeats = 1920"));
+    ASSERT_TRUE(SetParam(layer, "StepPosition = 1 0"));
+    Render(layer, 0.0f, 0.0f);
+    const std::vector<DrawRecord> draws = Draws(device);
+    ASSERT_EQ(draws.size(), 1920u);
+    EXPECT_NEAR(Centre(draws.back()).x - Centre(draws.front()).x, 1919.0f, 1e-2f);
+}
+
+TEST_F(CLayer_2DMultipleImageTest, MostDrawsCountTheLargestRepeatsOfAnyKeyframeTimesThePasses) {
+    device.techniquePasses["DefaultTextured"] = 3;
+    ASSERT_TRUE(SetParam(layer, "Repeats = 10"));
+    ASSERT_TRUE(Create(layer));
+    EXPECT_EQ(layer.MostDrawsPerFrame(), 30);
+    // A linear ramp peaks at its keyframe; a spectrum keyframe adds up to its scale.
+    ASSERT_TRUE(AddKey(*layer.repeats, 1.0f, "linear 500"));
+    ASSERT_TRUE(AddKey(*layer.repeats, 2.0f, "spectrum 100 4 900"));
+    ASSERT_TRUE(AddKey(*layer.repeats, 3.0f, "hold -7"));
+    EXPECT_EQ(layer.MostDrawsPerFrame(), 3 * 1000);
+    // Counting leaves no effect begun.
+    EXPECT_EQ(state.currentEffect, nullptr);
+    CLayer_2DMultipleImage none;
+    ASSERT_TRUE(SetParam(none, "Repeats = -5"));
+    ASSERT_TRUE(Create(none));
+    EXPECT_EQ(none.MostDrawsPerFrame(), 0);
 }

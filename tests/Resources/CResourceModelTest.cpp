@@ -1,4 +1,5 @@
 #include "Resources/CResourceModel.h"
+#include "Base/StopRequest.h"
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
@@ -8,7 +9,10 @@
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 #include <stb_image_write.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -293,4 +297,22 @@ TEST_F(ModelTest, ModelsLoadThroughCreateAllResourcesInDeclarationOrder) {
     EXPECT_FALSE(CreateAllResources());
     EXPECT_TRUE(log.Contains("Failed to create all model resources!"));
     EXPECT_TRUE(FindModel("One")->objects.empty());
+}
+
+using ModelDeathTest = ModelTest;
+
+TEST_F(ModelDeathTest, AStopRequestEndsTheReadingWithoutBlamingTheFile) {
+    // In a process of its own: the request cannot be taken back.
+    const ModelTextureResolver resolver{[](const std::string&) { return nullptr; },
+                                        [](const std::string&, const std::string&) { return nullptr; }};
+    const std::string text = Example;
+    EXPECT_EXIT(
+        {
+            RequestStop(SIGTERM);
+            CResourceModel model;
+            const bool parsed =
+                model.Parse(reinterpret_cast<const uint8_t*>(text.data()), text.size(), "m.txt", resolver);
+            _exit(parsed ? 1 : log.Contains("Malformed model") ? 2 : 0);
+        },
+        testing::ExitedWithCode(0), "");
 }

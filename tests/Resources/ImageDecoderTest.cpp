@@ -1,11 +1,15 @@
 // The image decoders give every picture the pixels it had before them (stb_image, which decoded every
 // format until then, is the reference), and refuse an image whose data ends before its pixels do.
 #include "Resources/ImageDecoder.h"
+#include "Base/StopRequest.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 #include <stb_image.h>
 #include <stb_image_write.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -227,3 +231,20 @@ TEST(ImageDecoderTest, SizeComesFromTheHeaderAlone) {
 }
 
 } // namespace
+
+TEST(ImageDecoderDeathTest, AStopRequestEndsDecodingWithoutBlamingTheImage) {
+    // In a process of its own: the request cannot be taken back. Each image decodes whole without it.
+    const std::string png = Read("interlaced.png"), jpeg = Read("progressive.jpg");
+    EXPECT_EXIT(
+        {
+            RequestStop(SIGINT);
+            int failed = 0;
+            for (const std::string* file : {&png, &jpeg}) {
+                DecodedImage image;
+                ImageError error;
+                failed = failed * 4 + (Decode(*file, image, error) ? 1 : error.fault != ImageFault::Stopped ? 2 : 0);
+            }
+            _exit(failed);
+        },
+        testing::ExitedWithCode(0), "");
+}

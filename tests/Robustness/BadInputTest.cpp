@@ -479,6 +479,8 @@ std::vector<BadInput> BudgetCases() {
         return text;
     };
     const std::string limit = "The presentation needs more memory than the limit of ";
+    const std::string frameLimit =
+        "A frame would draw more than 16777216 times (layers x effect passes x copies), at layer ";
     return {
         // 1 MiB for the built-in effect, then 4 MiB for each target at the default 1024 x 768.
         {"MemoryLimitRenderTargets",
@@ -489,8 +491,8 @@ std::vector<BadInput> BudgetCases() {
         {"MemoryLimitLayers",
          {{"data/Config.txt", "scene S 0:0:0 1:0:0 { layers {" + repeated(300, " L", " 2DImage { }") + " } }\nend\n"}},
          {"Log", "Check", "MemoryLimit", "1"},
-         limit + "1 MiB (at layer 'L256')",
-         limit + "1 MiB (at layer 'L256')"},
+         limit + "1 MiB (at layer 'L255')",
+         limit + "1 MiB (at layer 'L255')"},
         // A one-pixel image padded with zeros: its file is charged before it is read.
         {"MemoryLimitImageFile",
          {{"data/Config.txt", "resources { Texture T img.png }\nend\n"},
@@ -504,6 +506,35 @@ std::vector<BadInput> BudgetCases() {
          {"Log", "Check", "SkipSettings", "MemoryLimit", "2"},
          limit + "2 MiB (at music 'song.wav')",
          limit + "2 MiB (at music 'song.wav')"},
+        // 512 bytes a scene: 2048 fit in 1 MiB.
+        {"MemoryLimitScenes",
+         {{"data/Config.txt", repeated(3000, "scene S", " 0:0:0 1:0:0 { }\n") + "end\n"}},
+         {"Log", "Check", "MemoryLimit", "1"},
+         limit + "1 MiB (at scene 'S2048')",
+         limit + "1 MiB (at scene 'S2048')"},
+        // 4 KiB for the layer, then 64 bytes a keyframe.
+        {"MemoryLimitKeyframes",
+         {{"data/Config.txt", "scene S 0:0:0 20000:0:0 { layers { L 2DImage { } } keyframes {\n" +
+                                  repeated(20000, "", ":0:0 { L Rotation linear 1 }\n") + "} }\nend\n"}},
+         {"Log", "Check", "MemoryLimit", "1"},
+         limit + "1 MiB (at keyframe of layer 'L')",
+         limit + "1 MiB (at keyframe of layer 'L')"},
+        // Ten million copies twice, or a row that grows to twenty million: each of a frame's copies is a
+        // draw call, and sixteen million take a minute.
+        {"FrameDrawsPastTheBound",
+         {{"data/Config.txt", "scene S 0:0:0 1:0:0 { layers {\n"
+                              " A 2DMultipleImage { Repeats = 10000000 }\n B 2DMultipleImage { Repeats = 10000000 }\n"
+                              " } }\nscene T 0:0:0 1:0:0 { layers { C 2DMultipleImage { Repeats = 1 } }\n"
+                              " keyframes { 0:1:0 { C Repeats linear 20000000 } } }\nend\n"}},
+         {"Log", "Check"},
+         frameLimit + "'B' of scene 'S'",
+         frameLimit + "'B' of scene 'S'"},
+        {"FrameDrawsPastTheBoundByAKeyframe",
+         {{"data/Config.txt", "scene T 0:0:0 1:0:0 { layers { C 2DMultipleImage { Repeats = 1 } }\n"
+                              " keyframes { 0:1:0 { C Repeats linear 20000000 } } }\nend\n"}},
+         {"Log", "Check"},
+         frameLimit + "'C' of scene 'T'",
+         frameLimit + "'C' of scene 'T'"},
     };
 }
 

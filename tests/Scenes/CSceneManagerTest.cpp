@@ -163,14 +163,47 @@ TEST_F(SceneManagerTest, ManyScenesLayersAndKeyframeLinesAreFoundByNameInAnyLett
     // Every layer got its keyframe.
     for (const char* name : {"L0", "L2500", "L4999"})
         EXPECT_EQ(busy->layers.FindLayer(name)->active->GetKeyframes().size(), 1u) << name;
-    EXPECT_EQ(Model().budget.Used(), 5000 * CMemoryBudget::LayerBytes);
+    EXPECT_EQ(Model().budget.Used(), 20001 * CMemoryBudget::SceneBytes + 5000 * CMemoryBudget::LayerBytes +
+                                         5000 * CMemoryBudget::KeyframeBytes);
 }
 
 TEST_F(SceneManagerTest, LayersAreChargedAsTheyAreReadAndTheFirstOverTheLimitStopsTheScript) {
-    Options.MemoryLimit = 1; // room for 256 layers
+    Options.MemoryLimit = 1; // room for the scene and 255 layers
     std::string script = "scene S 0:0:0 1:0:0 { layers {";
     for (int i = 0; i < 300; ++i)
         script += " L" + std::to_string(i) + " 2DImage { }";
     EXPECT_FALSE(LoadScript(script + " } }\nend\n"));
-    EXPECT_EQ(Model().budget.Failure(), "The presentation needs more memory than the limit of 1 MiB (at layer 'L256')");
+    EXPECT_EQ(Model().budget.Failure(), "The presentation needs more memory than the limit of 1 MiB (at layer 'L255')");
+}
+
+TEST_F(SceneManagerTest, AFrameWhoseDrawsCouldPassTheBoundIsRefusedAtTheLayerThatPassesIt) {
+    // A row of 1920 copies a unit apart, with a 64-pass effect, in a hundred overlapping scenes:
+    // twelve million draws, under the bound.
+    TestDevice().techniquePasses["DefaultTextured"] = 64;
+    std::string script;
+    for (int i = 0; i < 100; ++i)
+        script += "scene S" + std::to_string(i) +
+                  " 0:0:0 1:0:0 { layers { Row 2DMultipleImage { Repeats = 1920 StepPosition = 1 0 } } }\n";
+    ASSERT_TRUE(LoadScript(script + "end\n"));
+    ASSERT_TRUE(CreateAllResources());
+    EXPECT_TRUE(CreateAllScenes());
+    EXPECT_EQ(Model().scenes.Refusal(), "");
+
+    // Forty more rows of a keyframed length, in one scene, pass it.
+    ResetScriptModel();
+    TestDevice().techniquePasses["DefaultTextured"] = 64;
+    script += "scene Last 0:0:0 1:0:0 { layers {";
+    for (int i = 0; i < 40; ++i)
+        script += " R" + std::to_string(i) + " 2DMultipleImage { Repeats = 10 }";
+    script += " } keyframes { 0:1:0 {";
+    for (int i = 0; i < 40; ++i)
+        script += " R" + std::to_string(i) + " Repeats linear 1920";
+    ASSERT_TRUE(LoadScript(script + " } } }\nend\n"));
+    ASSERT_TRUE(CreateAllResources());
+    EXPECT_FALSE(CreateAllScenes());
+    // 100 + 37 rows of 122880 draws are 16834560, the first past 16777216.
+    const std::string refusal = "A frame would draw more than 16777216 times (layers x effect passes x copies), at "
+                                "layer 'R36' of scene 'Last'";
+    EXPECT_EQ(Model().scenes.Refusal(), refusal);
+    EXPECT_TRUE(log.Contains(refusal));
 }
