@@ -173,7 +173,8 @@ void CAudioOutputSdl::Fill(float* out, int frames) {
             done += static_cast<int>(n);
             feedFrame += n;
         }
-        ringStart = std::max(ringStart, feedFrame - historyFrames);
+        // Past the end the last frames stay, for the spectrum at the end.
+        ringStart = std::max(ringStart, std::min(feedFrame, length) - historyFrames);
     }
     ringChanged.notify_one();
     std::fill(out + static_cast<size_t>(done) * count, out + static_cast<size_t>(frames) * count, 0.0f);
