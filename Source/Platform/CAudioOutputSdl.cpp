@@ -176,7 +176,7 @@ void CAudioOutputSdl::Fill(float* out, int frames) {
         // Past the end the last frames stay, for the spectrum at the end.
         ringStart = std::max(ringStart, std::min(feedFrame, length) - historyFrames);
     }
-    ringChanged.notify_one();
+    ringChanged.notify_all();
     std::fill(out + static_cast<size_t>(done) * count, out + static_cast<size_t>(frames) * count, 0.0f);
     // Past the end the silence counts as played; before it, frames not yet decoded make the clock
     // wait for them instead of skipping music.
@@ -260,7 +260,7 @@ void CAudioOutputSdl::SetPositionFrames(int64_t frame) {
     }
     if (device)
         SDL_UnlockAudioDevice(device);
-    ringChanged.notify_one();
+    ringChanged.notify_all();
 }
 
 void CAudioOutputSdl::SetVolume(float value) {

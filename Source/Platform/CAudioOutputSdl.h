@@ -72,6 +72,7 @@ private:
     // The ring: frames ringStart..ringEnd, frame f at (f mod ringFrames). Under ringLock, held only to
     // copy a chunk in or a callback's frames out, never while decoding.
     std::mutex ringLock;
+    // Both the worker and a spectrum waiting for a seek's frames wait on it: always notify_all.
     std::condition_variable ringChanged;
     std::vector<float> ring;
     int64_t ringFrames = 0;
