@@ -50,7 +50,8 @@ TEST(LongMusic, TracksOfHoursCheckPlayAndExportTheirEndInTheMemoryOfAShortOne) {
         EXPECT_EQ(run.status, 0) << run.Said();
         EXPECT_GT(std::filesystem::file_size(*dir / "end.mkv"), 0u);
         // Played with the dummy audio driver until stopped: a stop closes a playing show as Escape does.
-        StartedProgram playing = StartProgram(*dir, {"SkipSettings", "DataPath", "data", "Width", "64", "Height", "40"});
+        StartedProgram playing =
+            StartProgram(*dir, {"SkipSettings", "DataPath", "data", "Width", "64", "Height", "40"});
         std::this_thread::sleep_for(std::chrono::seconds(2));
         kill(playing.pid, SIGINT);
         run = FinishProgram(*dir, playing);
