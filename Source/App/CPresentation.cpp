@@ -17,7 +17,6 @@
 #include "Music/CMusicStream.h"
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
-#include "Platform/CAudioDecoder.h"
 #include "Platform/CAudioOutput.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/CWindow.h"
@@ -60,10 +59,6 @@ int CPresentation::Run() {
         return 0; // the viewer chose Cancel
     if (ReportIfInterrupted())
         return 1;
-    // Decoding the music is the longest step of start-up; it runs while the window, the device and
-    // the resources are made.
-    if (system && !system->Music.empty())
-        musicBytes = DecodeMusicAhead(system->Music, system->budget.Limit() / int64_t(sizeof(float)));
     if (!OpenWindowAndDevice() || ReportIfInterrupted())
         return 1;
     if ((Options.Watch || Options.DebugKeys) && !Unattended()) {
@@ -97,15 +92,6 @@ int CPresentation::Run() {
     stream.reset();
     LOG("WinMain", "End...");
     return status;
-}
-
-std::shared_ptr<const std::vector<uint8_t>> CPresentation::DecodeMusicAhead(const std::string& fileName,
-                                                                            int64_t maxSamples) {
-    auto bytes = std::make_shared<std::vector<uint8_t>>();
-    if (CMusicStreamBass::ReadFile(fileName, *bytes) != DataFileResult::Ok || bytes->empty())
-        return nullptr;
-    ::DecodeMusicAhead(bytes, std::min(maxSamples, CAudioDecoder::MaxSamples));
-    return bytes;
 }
 
 std::string CPresentation::FailureText(const std::string& otherwise) const {
@@ -206,8 +192,7 @@ bool CPresentation::StartMusic(float start) {
         LOG("WinMain", "Creating 'Bass' music stream");
         // Decoded for its length and spectrum, but nothing is played when unattended.
         auto made = std::make_unique<CMusicStreamBass>(system->Music, Settings.volume,
-                                                       Unattended() ? CreateCaptureAudioOutput() : CreateAudioOutput(),
-                                                       std::move(musicBytes));
+                                                       Unattended() ? CreateCaptureAudioOutput() : CreateAudioOutput());
         music = made.get();
         if (Unattended())
             silentMusic = music;
@@ -217,7 +202,7 @@ bool CPresentation::StartMusic(float start) {
         stream = std::make_unique<CMusicStreamNoSound>();
     }
     LOG("WinMain", "Initialising music stream..");
-    // The decoded music is the presentation's too.
+    // What the music's decoding holds is the presentation's too.
     if (!stream->Init(start) || (music && !system->budget.Charge(music->DecodedBytes(), "music", system->Music))) {
         silentMusic = nullptr;
         if (!StopRequested())

@@ -32,12 +32,6 @@ public:
     // a capture that wrote every frame, a Check that passed or a dialog the user cancelled).
     int Run();
 
-    // Reads the music file and starts decoding it in the background (at most `maxSamples` samples), so
-    // that the music stream's Init finds the samples ready; returns the bytes read, for that Init to
-    // hand on. Does nothing for a file that cannot be read (Init reports that) and returns null.
-    static std::shared_ptr<const std::vector<uint8_t>> DecodeMusicAhead(const std::string& fileName,
-                                                                        int64_t maxSamples = INT64_MAX);
-
 private:
     enum class Outcome { Continue, Stop, Failed };
 
@@ -62,8 +56,6 @@ private:
     std::unique_ptr<CGraphicsDevice> device;
     std::unique_ptr<CVertexBuffer> letterboxBars;
     std::unique_ptr<CMusicStream> stream;
-    // The music file as read for its decoding ahead, until the stream takes it.
-    std::shared_ptr<const std::vector<uint8_t>> musicBytes;
     // The music, when unattended runs decode it without playing: capture sets its time per frame.
     CMusicStreamBass* silentMusic = nullptr;
     // Live reload and the overlay, with Watch or DebugKeys, and what they act on.

@@ -1,25 +1,18 @@
 #include "Music/CMusicStreamBass.h"
 
-#include "Base/DataFile.h"
+#include "Base/CDataFileReader.h"
 #include "Base/Log.h"
 
 #include <cmath>
 
-CMusicStreamBass::CMusicStreamBass(const std::string& fileName, float volume, std::unique_ptr<CAudioOutput> output,
-                                   std::shared_ptr<const std::vector<uint8_t>> bytes)
-    : fileName(fileName), volume(volume), output(std::move(output)), bytes(std::move(bytes)) {}
-
-DataFileResult CMusicStreamBass::ReadFile(const std::string& fileName, std::vector<uint8_t>& data) {
-    return ReadDataFile(fileName, data, MaxFileBytes);
-}
+CMusicStreamBass::CMusicStreamBass(const std::string& fileName, float volume, std::unique_ptr<CAudioOutput> output)
+    : fileName(fileName), volume(volume), output(std::move(output)) {}
 
 bool CMusicStreamBass::Init(float startSeconds) {
     loaded = false;
     paused = false;
-    std::vector<uint8_t> fromFile;
-    const std::shared_ptr<const std::vector<uint8_t>> given = std::move(bytes);
-    const DataFileResult read = given ? DataFileResult::Ok : ReadFile(fileName, fromFile);
-    const std::vector<uint8_t>& data = given ? *given : fromFile;
+    CDataFileReader probe;
+    const DataFileResult read = probe.Open(fileName);
     if (read == DataFileResult::NotFound) {
         LOG("CMusicStreamBass::Init", "Failed to find music file '%s'", fileName.c_str());
         return false;
@@ -33,13 +26,16 @@ bool CMusicStreamBass::Init(float startSeconds) {
             output ? output->GetLastError() : int(AudioErrorDriver));
         return false;
     }
-    // An oversized file is refused unread; one that cannot be read whole is no music either.
     if (read != DataFileResult::Ok) {
-        LOG("CMusicStreamBass::Init", "Failed to create Bass stream: '%d'",
-            int(read == DataFileResult::TooLarge ? AudioErrorTooLong : AudioErrorFormat));
+        LOG("CMusicStreamBass::Init", "Failed to create Bass stream: '%d'", int(AudioErrorFormat));
         return false;
     }
-    if (!output->Load(data.data(), data.size())) {
+    // Each reader of the music (playback, the spectrum, a sound track) opens the file for itself.
+    const MusicOpener open = [name = fileName]() -> std::unique_ptr<CByteSource> {
+        auto reader = std::make_unique<CDataFileReader>();
+        return reader->Open(name) == DataFileResult::Ok ? std::move(reader) : nullptr;
+    };
+    if (!output->Load(open)) {
         if (output->GetLastError() == AudioErrorStopped)
             return false; // the run is ending; the caller says so
         LOG("CMusicStreamBass::Init", "Failed to create Bass stream: '%d'", output->GetLastError());

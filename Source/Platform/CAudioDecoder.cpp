@@ -1,5 +1,6 @@
 #include "Platform/CAudioDecoder.h"
 
+#include "Base/CMemoryByteSource.h"
 #include "Base/StopRequest.h"
 #include "Platform/CAudioOutput.h"
 
@@ -7,204 +8,206 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <memory>
-#include <thread>
+#include <cstdio>
 
 namespace {
 
-// A read-only file in memory for libsndfile's virtual I/O.
-struct MemoryFile {
-    const unsigned char* data;
-    sf_count_t size;
-    sf_count_t position;
-};
+sf_count_t SourceLength(void* user) { return static_cast<CByteSource*>(user)->Length(); }
 
-sf_count_t MemoryLength(void* user) { return static_cast<MemoryFile*>(user)->size; }
-
-sf_count_t MemorySeek(sf_count_t offset, int whence, void* user) {
-    MemoryFile* f = static_cast<MemoryFile*>(user);
+sf_count_t SourceSeek(sf_count_t offset, int whence, void* user) {
+    CByteSource* s = static_cast<CByteSource*>(user);
     sf_count_t target = offset;
     if (whence == SEEK_CUR)
-        target = f->position + offset;
+        target = s->Tell() + offset;
     else if (whence == SEEK_END)
-        target = f->size + offset;
-    if (target < 0 || target > f->size)
+        target = s->Length() + offset;
+    const int64_t length = s->Length();
+    if (target < 0 || (length >= 0 && target > length) || !s->Seek(target))
         return -1;
-    f->position = target;
     return target;
 }
 
-sf_count_t MemoryRead(void* buffer, sf_count_t count, void* user) {
-    MemoryFile* f = static_cast<MemoryFile*>(user);
-    if (count <= 0)
-        return 0;
-    sf_count_t n = std::min(count, f->size - f->position);
-    if (n <= 0)
-        return 0;
-    std::memcpy(buffer, f->data + f->position, static_cast<size_t>(n));
-    f->position += n;
-    return n;
+sf_count_t SourceRead(void* buffer, sf_count_t count, void* user) {
+    return static_cast<CByteSource*>(user)->Read(buffer, count);
 }
 
-sf_count_t MemoryWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t SourceWrite(const void*, sf_count_t, void*) { return 0; }
 
-sf_count_t MemoryTell(void* user) { return static_cast<MemoryFile*>(user)->position; }
+sf_count_t SourceTell(void* user) { return static_cast<CByteSource*>(user)->Tell(); }
 
-// A decode started ahead of time. Joined before the process ends, whether or not it was used.
-struct DecodeAheadSlot {
-    std::shared_ptr<const std::vector<uint8_t>> data;
-    std::thread thread;
-    CAudioDecoder result;
-    bool decoded = false;
-    int error = AudioErrorNone;
-
-    void Wait() {
-        if (thread.joinable())
-            thread.join();
-    }
-    ~DecodeAheadSlot() { Wait(); }
-};
-
-std::unique_ptr<DecodeAheadSlot>& Ahead() {
-    static std::unique_ptr<DecodeAheadSlot> slot;
-    return slot;
-}
+SF_VIRTUAL_IO SourceIo{SourceLength, SourceSeek, SourceRead, SourceWrite, SourceTell};
 
 } // namespace
 
-void CAudioDecoder::DecodeAhead(std::shared_ptr<const std::vector<uint8_t>> data, int64_t maxSamples) {
-    std::unique_ptr<DecodeAheadSlot>& slot = Ahead();
-    if (slot)
-        slot->Wait();
-    slot = std::make_unique<DecodeAheadSlot>();
-    if (!data)
-        data = std::make_shared<const std::vector<uint8_t>>();
-    slot->data = std::move(data);
-    DecodeAheadSlot* s = slot.get();
-    s->thread = std::thread(
-        [s, maxSamples] { s->decoded = s->result.DecodeHere(s->data->data(), s->data->size(), s->error, maxSamples); });
+CAudioDecoder::~CAudioDecoder() { Close(); }
+
+void CAudioDecoder::Close() {
+    if (sf)
+        sf_close(sf);
+    sf = nullptr;
+    source.reset();
+    chunk.clear();
+    chunk.shrink_to_fit();
+    frames = position = 0;
+    channels = sampleRate = 0;
 }
 
-bool CAudioDecoder::Decode(const void* data, size_t size, int& error, int64_t maxSamples) {
-    if (std::unique_ptr<DecodeAheadSlot>& slot = Ahead()) {
-        slot->Wait();
-        const std::vector<uint8_t>& bytes = *slot->data;
-        // The same buffer handed on (the usual case) needs no comparing.
-        const bool same =
-            data && bytes.size() == size && (bytes.data() == data || std::memcmp(bytes.data(), data, size) == 0);
-        if (same) {
-            *this = std::move(slot->result);
-            error = slot->error;
-            const bool decoded = slot->decoded;
-            slot.reset();
-            return decoded;
-        }
-        slot.reset();
-    }
-    return DecodeHere(data, size, error, maxSamples);
-}
-
-bool CAudioDecoder::DecodeHere(const void* data, size_t size, int& error, int64_t maxSamples) {
-    maxSamples = std::clamp<int64_t>(maxSamples, 0, MaxSamples);
-    samples.reset();
-    frames = 0;
-    channels = 0;
-    sampleRate = 0;
-    error = AudioErrorNone;
-
+bool CAudioDecoder::Open(const void* data, size_t size, int& error) {
     if (!data || size == 0) {
+        Close();
         error = AudioErrorFormat;
         return false;
     }
-    MemoryFile file{static_cast<const unsigned char*>(data), static_cast<sf_count_t>(size), 0};
-    SF_VIRTUAL_IO io{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
+    return Open(std::make_unique<CMemoryByteSource>(data, size), error);
+}
+
+bool CAudioDecoder::Open(std::unique_ptr<CByteSource> from, int& error) {
+    Close();
+    error = AudioErrorNone;
+    source = std::move(from);
+    if (!source || source->Length() == 0 || !Reopen()) {
+        Close();
+        error = AudioErrorFormat;
+        return false;
+    }
     SF_INFO info{};
-    SNDFILE* sf = sf_open_virtual(&io, SFM_READ, &info, &file);
-    if (!sf) {
-        error = AudioErrorFormat;
-        return false;
-    }
+    sf_command(sf, SFC_GET_CURRENT_SF_INFO, &info, sizeof info);
     if (info.channels < 1 || info.channels > MaxChannels || info.samplerate < MinSampleRate ||
         info.samplerate > MaxSampleRate) {
-        sf_close(sf);
+        Close();
         error = AudioErrorUnsupported;
         return false;
     }
+    channels = info.channels;
+    sampleRate = info.samplerate;
+    chunk.resize(static_cast<size_t>(ChunkFrames * channels));
+    const int64_t claimed = info.frames > 0 && info.frames < SF_COUNT_MAX ? info.frames : 0;
+    if (!MeasureLength(claimed, error)) {
+        Close();
+        return false;
+    }
+    return true;
+}
 
-    // The header's frame count sizes the buffer, but is trusted no further: the decoder may yield fewer
-    // frames (a truncated file) or more (an estimate), and reading goes on in chunks until it stops.
-    const int64_t channelCount = info.channels;
-    const int64_t limit = maxSamples / channelCount * channelCount;
-    const bool claimed = info.frames > 0 && info.frames < SF_COUNT_MAX;
-    if (limit == 0 || (claimed && info.frames > limit / channelCount)) {
+bool CAudioDecoder::Reopen() {
+    if (sf)
         sf_close(sf);
+    sf = nullptr;
+    position = 0;
+    if (!source->Seek(0))
+        return false;
+    SF_INFO info{};
+    sf = sf_open_virtual(&SourceIo, SFM_READ, &info, source.get());
+    return sf != nullptr;
+}
+
+bool CAudioDecoder::MeasureLength(int64_t claimed, int& error) {
+    const int64_t limit = MaxSeconds * sampleRate;
+    if (claimed > limit) {
         error = AudioErrorTooLong;
         return false;
     }
-    const sf_count_t chunkFrames = 16384;
-    int64_t capacity = std::min(limit, (claimed ? info.frames : chunkFrames) * channelCount);
-    std::unique_ptr<float, FreeSamples> decoded(static_cast<float*>(std::malloc(sizeof(float) * capacity)));
-    int64_t used = 0;
-    bool tooLong = !decoded; // no memory for it is no different
-    while (!tooLong) {
-        // Decoding a long file takes seconds; a stop request should not wait for it.
+    // The header's count holds where its last frame can be read; one frame more means it
+    // understates, and the rest is counted from there.
+    int64_t counted = 0;
+    if (claimed > 0 && sf_seek(sf, claimed - 1, SEEK_SET) == claimed - 1 && sf_readf_float(sf, chunk.data(), 1) == 1)
+        counted = claimed;
+    else if (!Reopen()) {
+        error = AudioErrorFormat;
+        return false;
+    }
+    for (;;) {
+        // Counting a long file takes seconds; a stop request should not wait for it.
         if (StopRequested()) {
-            sf_close(sf);
             error = AudioErrorStopped;
             return false;
         }
-        if (capacity - used < channelCount) {
-            // Full: only a frame beyond it makes the buffer grow.
-            float frame[MaxChannels];
-            if (sf_readf_float(sf, frame, 1) <= 0)
-                break;
-            const int64_t grown = std::min(limit, std::max(capacity * 2, capacity + chunkFrames * channelCount));
-            float* moved =
-                grown > capacity ? static_cast<float*>(std::realloc(decoded.get(), sizeof(float) * grown)) : nullptr;
-            if (!moved) {
-                tooLong = true;
-                break;
-            }
-            decoded.release();
-            decoded.reset(moved);
-            capacity = grown;
-            std::copy(frame, frame + channelCount, decoded.get() + used);
-            used += channelCount;
-            continue;
-        }
-        const sf_count_t want = std::min<int64_t>(chunkFrames, (capacity - used) / channelCount);
-        const sf_count_t got = sf_readf_float(sf, decoded.get() + used, want);
+        const sf_count_t got = sf_readf_float(sf, chunk.data(), ChunkFrames);
         if (got <= 0)
             break;
-        used += got * channelCount;
+        counted += got;
+        if (counted > limit) {
+            error = AudioErrorTooLong;
+            return false;
+        }
     }
-    if (tooLong) {
-        sf_close(sf);
-        error = AudioErrorTooLong;
-        return false;
-    }
-    sf_close(sf);
-
-    if (used == 0) {
+    if (counted == 0) {
         error = AudioErrorEmpty;
         return false;
     }
+    frames = counted;
+    if (sf_seek(sf, 0, SEEK_SET) != 0 && !Reopen()) {
+        error = AudioErrorFormat;
+        return false;
+    }
+    position = 0;
+    return true;
+}
+
+int64_t CAudioDecoder::Discard(int64_t count) {
+    int64_t done = 0;
+    while (done < count) {
+        const sf_count_t got = sf_readf_float(sf, chunk.data(), std::min(ChunkFrames, count - done));
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    position += done;
+    return done;
+}
+
+bool CAudioDecoder::SeekTo(int64_t frame) {
+    if (!sf)
+        return false;
+    frame = std::clamp<int64_t>(frame, 0, frames);
+    if (frame == position)
+        return true;
+    const int64_t gap = frame - position;
+    if (gap > 0 && gap <= SkipSeconds * sampleRate)
+        return Discard(gap) == gap;
+    // An Ogg Vorbis seek into the last page lands on the wrong samples; a seek to some seconds before
+    // the end, read on from there, gives those that reading from the start gives.
+    const int64_t landing = std::max<int64_t>(0, std::min(frame, frames - TailSeconds * sampleRate));
+    if (landing > 0 && sf_seek(sf, landing, SEEK_SET) == landing) {
+        position = landing;
+        return Discard(frame - landing) == frame - landing;
+    }
+    // The start, or a decoder that cannot seek there: from the start, frame by frame.
+    if (!Reopen())
+        return false;
+    return Discard(frame) == frame;
+}
+
+int64_t CAudioDecoder::Read(float* out, int64_t count) {
+    if (!sf)
+        return 0;
+    count = std::min(count, frames - position);
+    int64_t done = 0;
+    while (done < count) {
+        const sf_count_t got = sf_readf_float(sf, out + done * channels, count - done);
+        if (got <= 0)
+            break;
+        done += got;
+    }
     // Float formats can hold any value. Output clips to -1..1 anyway, and huge or not-a-number
     // samples would turn the spectrum (and every parameter that follows it) into infinities.
-    float* v = decoded.get();
-    for (int64_t i = 0; i < used; ++i)
-        v[i] = std::isnan(v[i]) ? 0.0f : std::clamp(v[i], -1.0f, 1.0f);
-    if (used < capacity) {
-        // Giving back the unused end shrinks the block where it lies; where it cannot, it stays.
-        if (float* trimmed = static_cast<float*>(std::realloc(decoded.get(), sizeof(float) * used))) {
-            decoded.release();
-            decoded.reset(trimmed);
-        }
+    for (int64_t i = 0; i < done * channels; ++i)
+        out[i] = std::isnan(out[i]) ? 0.0f : std::clamp(out[i], -1.0f, 1.0f);
+    position += done;
+    return done;
+}
+
+void CAudioDecoder::ReadAt(int64_t first, int64_t count, float* out) {
+    if (count <= 0)
+        return;
+    const int64_t from = std::clamp<int64_t>(first, 0, frames);
+    const int64_t to = std::clamp<int64_t>(first + count, 0, frames);
+    if (to <= from) {
+        std::fill(out, out + count * channels, 0.0f);
+        return;
     }
-    samples = std::move(decoded);
-    channels = info.channels;
-    sampleRate = info.samplerate;
-    frames = used / channels;
-    return true;
+    const int64_t lead = from - first;
+    const int64_t got = SeekTo(from) ? Read(out + lead * channels, to - from) : 0;
+    std::fill(out, out + lead * channels, 0.0f);
+    std::fill(out + (lead + got) * channels, out + count * channels, 0.0f);
 }

@@ -3,8 +3,11 @@
 // nothing and stands wherever the caller puts it, so offline frames see the same samples.
 #pragma once
 
+#include "Base/CByteSource.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // The numbers the music stream logs when something fails (documented in docs/music.md).
@@ -15,15 +18,19 @@ enum AudioError : int {
     AudioErrorFormat = 3,      // the data is not in any audio format the decoder reads
     AudioErrorEmpty = 4,       // the data decodes to no samples at all
     AudioErrorUnsupported = 5, // channel count or sample rate outside what is played
-    AudioErrorTooLong = 6,     // the decoded music would exceed the memory limit
+    AudioErrorTooLong = 6,     // the music lasts longer than a day
     AudioErrorNotLoaded = 7,   // playback was asked for before any music was loaded
     AudioErrorStopped = 8,     // decoding gave up because the run was asked to stop
 };
 
-// A view of the decoded music: interleaved float samples, `frames` frames of `channels` channels.
-// It stays valid while the output that gave it lives and loads nothing else.
+// Opens the music file afresh, once for each reader of it (playback, the spectrum, a sound track).
+using MusicOpener = std::function<std::unique_ptr<CByteSource>()>;
+
+// The decoded music, `frames` frames of `channels` channels, read a block at a time: `read` fills
+// `count` interleaved frames from frame `first` (silence outside the music) and is quickest when the
+// blocks follow each other. It decodes on its own, whatever the output that gave it does.
 struct DecodedMusic {
-    const float* samples = nullptr;
+    std::function<void(int64_t first, int64_t count, float* out)> read;
     int64_t frames = 0;
     int channels = 0;
     int sampleRate = 0;
@@ -35,9 +42,9 @@ public:
 
     // Makes the audio driver ready; false (with GetLastError) when there is none.
     virtual bool Init() = 0;
-    // Decodes a whole music file held in memory (the data is not kept) and prepares to play it from
-    // frame 0, not yet playing.
-    virtual bool Load(const void* data, size_t size) = 0;
+    // Opens the music file and prepares to play it from frame 0, not yet playing; the music is
+    // decoded as it is needed, so its memory does not grow with its length.
+    virtual bool Load(const MusicOpener& open) = 0;
     // Starts or resumes at the current position.
     virtual bool Play() = 0;
     // Stops where the listener is: the position stays at the frame being heard.
@@ -59,7 +66,7 @@ public:
 
     virtual int GetLastError() const = 0;
 
-    // The memory the decoded music takes (0 before a successful Load).
+    // The memory the music's decoding holds: the decoder and its buffers (0 before a successful Load).
     virtual int64_t DecodedBytes() const { return 0; }
 
     // The decoded music, for writing it into an exported video; false where the output keeps none.

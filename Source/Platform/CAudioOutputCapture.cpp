@@ -6,9 +6,12 @@
 
 std::unique_ptr<CAudioOutput> CreateCaptureAudioOutput() { return std::make_unique<CAudioOutputCapture>(); }
 
-bool CAudioOutputCapture::Load(const void* data, size_t size) {
+bool CAudioOutputCapture::Load(const MusicOpener& open) {
     position = 0;
-    loaded = music.Decode(data, size, lastError);
+    windowValid = false;
+    opener = open;
+    loaded = music.Open(open ? open() : nullptr, lastError);
+    window.assign(loaded ? static_cast<size_t>(CSpectrumAnalyser::Size * music.Channels()) : 0, 0.0f);
     return loaded;
 }
 
@@ -23,15 +26,44 @@ bool CAudioOutputCapture::Play() {
 void CAudioOutputCapture::SetPositionFrames(int64_t frame) { position = std::clamp(frame, int64_t(0), music.Frames()); }
 
 void CAudioOutputCapture::GetSpectrum(float* bands) {
-    analyser.Analyse(music.Samples(), music.Frames(), music.Channels(), position, bands);
+    if (!loaded) {
+        std::fill(bands, bands + CSpectrumAnalyser::Bands, 0.0f);
+        return;
+    }
+    const int64_t size = CSpectrumAnalyser::Size;
+    const int channels = music.Channels();
+    const int64_t first = position - size;
+    const int64_t kept = windowValid ? windowStart + size - first : 0;
+    if (first == windowStart && windowValid) {
+        // The same frames as last time.
+    } else if (first > windowStart && kept > 0 && music.Position() == windowStart + size) {
+        // Frames that overlap the last window are not decoded again (nor sought back to).
+        std::copy(window.begin() + (size - kept) * channels, window.end(), window.begin());
+        music.ReadAt(windowStart + size, size - kept, window.data() + kept * channels);
+    } else {
+        music.ReadAt(first, size, window.data());
+    }
+    windowStart = first;
+    windowValid = true;
+    analyser.Analyse(window.data(), size, channels, size, bands);
+}
+
+int64_t CAudioOutputCapture::DecodedBytes() const {
+    return loaded ? music.Bytes() + static_cast<int64_t>(window.capacity() * sizeof(float)) : 0;
 }
 
 bool CAudioOutputCapture::GetDecodedMusic(DecodedMusic& decoded) const {
-    if (!loaded)
+    if (!loaded || !opener)
         return false;
-    decoded.samples = music.Samples();
-    decoded.frames = music.Frames();
-    decoded.channels = music.Channels();
-    decoded.sampleRate = music.SampleRate();
+    // A decoder of its own, so that the sound track reads on in order while the spectrum's decoder
+    // follows the frames.
+    auto reader = std::make_shared<CAudioDecoder>();
+    int error = AudioErrorNone;
+    if (!reader->Open(opener(), error))
+        return false;
+    decoded.frames = reader->Frames();
+    decoded.channels = reader->Channels();
+    decoded.sampleRate = reader->SampleRate();
+    decoded.read = [reader](int64_t first, int64_t count, float* out) { reader->ReadAt(first, count, out); };
     return true;
 }

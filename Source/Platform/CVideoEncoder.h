@@ -17,7 +17,7 @@ struct VideoEncoderSettings {
     double fps = 30;  // frame i is shown at i / fps
     int frames = 0;   // how many frames will be written; the music track lasts as long as they do
     int quality = 18; // constant rate factor: 0 (lossless) to 51, lower is better
-    // The whole decoded music (no samples: no sound track) and the moment of it that frame 0 shows.
+    // The decoded music (no reader: no sound track) and the moment of it that frame 0 shows.
     DecodedMusic music;
     double musicStart = 0;
 };

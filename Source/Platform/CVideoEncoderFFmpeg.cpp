@@ -107,7 +107,7 @@ bool CVideoEncoderFFmpeg::Open(const VideoEncoderSettings& wanted, std::string& 
     }
     if (!OpenVideo(error))
         return false;
-    if (settings.music.samples && settings.music.frames > 0 && settings.music.channels > 0 &&
+    if (settings.music.read && settings.music.frames > 0 && settings.music.channels > 0 &&
         settings.music.sampleRate > 0 && !OpenAudio(error))
         return false;
 
@@ -308,15 +308,9 @@ bool CVideoEncoderFFmpeg::ResampleMore() {
     if (musicFed < musicNeeded) {
         const int frames = static_cast<int>(std::min<int64_t>(ResampleBlock, musicNeeded - musicFed));
         const size_t channels = static_cast<size_t>(music.channels);
-        input.assign(static_cast<size_t>(frames) * channels, 0.0f);
-        const int64_t first = musicFirst + musicFed;
-        // Only the part of the block inside the music is copied; the rest stays silent.
-        const int64_t from = std::clamp<int64_t>(first, 0, music.frames);
-        const int64_t to = std::clamp<int64_t>(first + frames, 0, music.frames);
-        if (to > from)
-            std::memcpy(input.data() + static_cast<size_t>(from - first) * channels,
-                        music.samples + static_cast<size_t>(from) * channels,
-                        static_cast<size_t>(to - from) * channels * sizeof(float));
+        input.resize(static_cast<size_t>(frames) * channels);
+        // The reader leaves the part of the block outside the music silent.
+        music.read(musicFirst + musicFed, frames, input.data());
         const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(input.data())};
         made = swr_convert(resampler, out, room, in, frames);
         musicFed += frames;

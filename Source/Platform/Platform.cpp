@@ -1,7 +1,6 @@
 #include "Platform/Platform.h"
 
 #include "Base/Log.h"
-#include "Platform/CAudioDecoder.h"
 #include "Platform/CGLDevice.h"
 #include "Platform/CSDLWindow.h"
 
@@ -62,10 +61,6 @@ std::unique_ptr<CGraphicsDevice> CreateGraphicsDevice(CWindow& window, const Gra
     // Every window comes from CreateMainWindow.
     return CGLDevice::Create(static_cast<CSDLWindow&>(window).Handle(), options.width, options.height, options.AAType,
                              options.renderTargetSize, options.vsync);
-}
-
-void DecodeMusicAhead(std::shared_ptr<const std::vector<uint8_t>> bytes, int64_t maxSamples) {
-    CAudioDecoder::DecodeAhead(std::move(bytes), maxSamples);
 }
 
 std::vector<DisplayMode> GetDisplayModes() {

@@ -35,9 +35,6 @@ std::unique_ptr<CGraphicsDevice> CreateGraphicsDevice(CWindow& window, const Gra
 std::unique_ptr<CAudioOutput> CreateAudioOutput();
 // Plays nothing: the position changes only through SetPositionFrames, for offline capture.
 std::unique_ptr<CAudioOutput> CreateCaptureAudioOutput();
-// Starts decoding a music file's bytes on a thread of its own, so that a later Load of the very same
-// bytes finds the samples ready; more than `maxSamples` samples are refused as Load refuses them.
-void DecodeMusicAhead(std::shared_ptr<const std::vector<uint8_t>> bytes, int64_t maxSamples);
 
 // The main display's modes, largest first (empty when there is no display).
 std::vector<DisplayMode> GetDisplayModes();

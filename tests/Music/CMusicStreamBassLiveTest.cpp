@@ -5,6 +5,7 @@
 #include "MusicTestFiles.h"
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <algorithm>
 #include <chrono>
@@ -143,4 +144,43 @@ TEST_F(LiveStream, VolumeScalesTheSamplesTheDeviceReceives) {
     unsetenv("SDL_DISKAUDIOFILE");
     unsetenv("SDL_DISKAUDIODELAY");
     EXPECT_NEAR(peak, 0.4f, 1e-3f);
+}
+
+TEST_F(LiveStream, TheDeviceReceivesTheMusicInOrderAcrossManyRingsWorth) {
+    // A ramp that never repeats a value within 100,000 frames and is never silent, so that the order
+    // of what the device receives shows, and silence can only be frames not yet decoded.
+    const int frames = 4 * 44100;
+    std::vector<float> music(frames);
+    for (int i = 0; i < frames; ++i)
+        music[size_t(i)] = 0.05f + 0.9f * static_cast<float>(i % 100000) / 100000.0f;
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(folder.PathOf("ramp.wav").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(sf_writef_float(file, music.data(), frames), frames);
+    sf_close(file);
+
+    std::string raw = folder.PathOf("out.raw");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    {
+        CMusicStreamBass stream("ramp.wav", 1.0f, CreateAudioOutput());
+        ASSERT_TRUE(stream.Init(0.0f));
+        for (int i = 0; i < 400 && !stream.HasFinished(); ++i)
+            SleepMs(10);
+        EXPECT_TRUE(stream.HasFinished());
+    }
+    unsetenv("SDL_DISKAUDIOFILE");
+    unsetenv("SDL_DISKAUDIODELAY");
+    std::vector<uint8_t> bytes = folder.ReadBytes("out.raw");
+    const float* got = reinterpret_cast<const float*>(bytes.data());
+    std::vector<float> heard;
+    for (size_t i = 0; i < bytes.size() / sizeof(float); ++i)
+        if (got[i] != 0.0f)
+            heard.push_back(got[i]);
+    ASSERT_EQ(heard.size(), music.size());
+    EXPECT_TRUE(heard == music);
 }

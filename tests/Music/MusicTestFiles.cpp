@@ -50,6 +50,28 @@ bool WriteSineFile(const std::string& path, double seconds, double frequency, do
     return sf_close(file) == 0 && ok;
 }
 
+void WriteLongSilence(const std::string& path, int64_t seconds) {
+    const uint32_t data = static_cast<uint32_t>(seconds * 48000 * 4);
+    std::string header = "RIFF";
+    auto put = [&](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            header += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    put(36 + data, 4);
+    header += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);         // PCM
+    put(2, 2);         // channels
+    put(48000, 4);     // rate
+    put(48000 * 4, 4); // bytes a second
+    put(4, 2);         // bytes a frame
+    put(16, 2);        // bits
+    header += "data";
+    put(data, 4);
+    std::ofstream(path, std::ios::binary) << header;
+    std::filesystem::resize_file(path, header.size() + data);
+}
+
 std::string CaptureLog(const std::function<void()>& body) {
     ResetLogForTests();
     EnableLog();

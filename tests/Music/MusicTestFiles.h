@@ -19,5 +19,9 @@ enum class SineFormat { WavFloat, Flac, OggVorbis, Opus, Mp3 };
 bool WriteSineFile(const std::string& path, double seconds, double frequency, double amplitude, int channels = 1,
                    int sampleRate = 44100, SineFormat format = SineFormat::WavFloat);
 
+// Writes a 16-bit stereo WAV of `seconds` of silence at 48 kHz; the samples are a hole in the file, so
+// a track of hours costs no disk.
+void WriteLongSilence(const std::string& path, int64_t seconds);
+
 // Runs `body` with the log enabled and returns what it wrote to standard error.
 std::string CaptureLog(const std::function<void()>& body);
