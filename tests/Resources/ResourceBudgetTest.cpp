@@ -57,15 +57,18 @@ TEST_F(ResourceBudgetTest, DeclarationsOfOneEffectFileShareOneCompiledEffect) {
     // The built-in text once (its two declarations and the script's 200), the file once.
     EXPECT_EQ(TestDevice().CountCalls("CreateEffect"), 2);
     EXPECT_EQ(TestDevice().LiveObjects(), 2);
-    EXPECT_EQ(FindShader("Built199")->GetEffect(), FindShader("DefaultNonTextured")->GetEffect());
-    EXPECT_EQ(FindShader("A0")->GetEffect(), FindShader("B49")->GetEffect());
-    // Each declaration still draws with its own technique.
-    auto* shared = static_cast<CRecordingEffect*>(FindShader("A0")->GetEffect());
+    auto compile = [&](const char* name) {
+        return static_cast<CRecordingEffect*>(FindShader(name)->GetEffect())->compiledBy;
+    };
+    EXPECT_EQ(compile("Built199"), compile("DefaultNonTextured"));
+    EXPECT_EQ(compile("A0"), compile("B49"));
+    // Each declaration draws with its own technique and values over the shared compile.
+    EXPECT_NE(FindShader("A0")->GetEffect(), FindShader("B49")->GetEffect());
     FindShader("B3")->Begin(TestState());
-    EXPECT_EQ(shared->technique, "B");
+    EXPECT_EQ(static_cast<CRecordingEffect*>(FindShader("B3")->GetEffect())->technique, "B");
     EndCurrentEffect(TestState());
     FindShader("A3")->Begin(TestState());
-    EXPECT_EQ(shared->technique, "A");
+    EXPECT_EQ(static_cast<CRecordingEffect*>(FindShader("A3")->GetEffect())->technique, "A");
     EndCurrentEffect(TestState());
     // Charged once each: the built-in text's two passes and the file's three.
     EXPECT_EQ(Model().budget.Used(), 5 * CMemoryBudget::ProgramBytes);
