@@ -5,6 +5,8 @@
 // device object its resources made.
 #pragma once
 
+#include "Base/Log.h"
+
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -86,6 +88,9 @@ private:
     // declaration that was created (whether or not that worked).
     std::unordered_map<std::string, std::shared_ptr<CEffect>> effectsByFile;
     std::unordered_map<std::string, const CResourceTextureImage*> imagesByFile;
+    // Per file name whose first creation failed: what it logged, which every later declaration of
+    // the file logs again as its own.
+    std::unordered_map<std::string, std::vector<LoggedLine>> effectFailures, imageFailures;
 
     CMemoryBudget* budget = nullptr;
 };
