@@ -243,6 +243,15 @@ TEST(FailureCapture, ThePanelNamesTheFileAndLineOfTheFirstTellingMessage) {
     failure = shader.Failure("Config.txt");
     EXPECT_EQ(failure.file, "fx/glow.fx");
     EXPECT_EQ(failure.line, 12);
+
+    // Mesa's messages: the error's line, not the column of a warning after it.
+    CFailureCapture mesa;
+    LOG("Test", "Failed to create shader");
+    LOG("Test", "fx/glow.fx, @fragment PS:\n0:30(55): warning: `x' used uninitialized\n"
+                "0:27(38): error: `nothing' undeclared");
+    failure = mesa.Failure("Config.txt");
+    EXPECT_EQ(failure.file, "fx/glow.fx");
+    EXPECT_EQ(failure.line, 27);
 }
 
 TEST(FailureCapture, ASyntaxErrorWithoutAMessageIsPlacedWhereTheParserStopped) {
