@@ -312,12 +312,12 @@ CGLEffect::Compiled::~Compiled() {
 }
 
 CGLEffect::~CGLEffect() {
-    if (!compiled->deviceLink || !compiled->deviceLink->Use())
-        return;
     // The programs outlive this effect where others share them: they no longer hold its values.
     for (auto& h : compiled->holder)
         if (h == this)
             h = nullptr;
+    if (!compiled->deviceLink || !compiled->deviceLink->Use())
+        return;
     if (const GLProgram* open = OpenProgram(); open && open == compiled->device.OpenProgram())
         compiled->device.SetOpenProgram(nullptr);
 }

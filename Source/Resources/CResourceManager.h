@@ -1,7 +1,7 @@
 // Every named resource of one presentation (effects, textures, render targets, models): reads the
 // script's `resources` blocks, creates everything in one pass once the device exists, and finds
 // resources by name (case-insensitive, first declared wins). Declarations of the same effect file
-// share one compiled effect, and of the same image file one texture. Destroying it releases every
+// share one compile (each with values of its own), and of the same image file one texture. Destroying it releases every
 // device object its resources made.
 #pragma once
 
