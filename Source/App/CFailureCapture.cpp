@@ -1,6 +1,7 @@
 #include "App/CFailureCapture.h"
 
 #include "Base/Log.h"
+#include "Platform/CCompilerMessages.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -29,17 +30,15 @@ bool IsSummary(const std::string& message) {
     return message.find("Auto-creating it..") != std::string::npos;
 }
 
-// The number after "line " (or in a compiler's "0(12)"), 0 when there is none.
+// The number after "line ", or else the line of the first error in a compiler's messages (each
+// driver writes it its own way), 0 when there is none.
 int LineIn(const std::string& message) {
     for (const char* marker : {"line ", "Line "}) {
         const size_t at = message.find(marker);
         if (at != std::string::npos && std::isdigit(static_cast<unsigned char>(message[at + 5])))
             return std::atoi(message.c_str() + at + 5);
     }
-    const size_t open = message.find("0(");
-    if (open != std::string::npos && std::isdigit(static_cast<unsigned char>(message[open + 2])))
-        return std::atoi(message.c_str() + open + 2);
-    return 0;
+    return CCompilerMessages::FirstErrorLine(message);
 }
 
 // A file the message names: the first quoted name with a dot in it, or the name an effect message

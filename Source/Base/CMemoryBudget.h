@@ -14,6 +14,10 @@ public:
     // What each kind of memory costs, in bytes (docs/bad-input.md lists the same).
     // A compiled program (one per effect pass): what the graphics driver keeps, estimated from Mesa's.
     static constexpr int64_t ProgramBytes = int64_t(512) << 10;
+    // What the graphics driver holds while it compiles an effect of `sourceBytes`: a multiple of the
+    // text, for its copies of it (measured with Mesa). Charged for the compile's length only.
+    static int64_t CompileBytes(int64_t sourceBytes) { return CompileBytesPerSourceByte * sourceBytes; }
+    static constexpr int64_t CompileBytesPerSourceByte = 8;
     // A layer with its table of parameters, before keyframes: a rounded-up measurement.
     static constexpr int64_t LayerBytes = int64_t(4) << 10;
     // A scene with its name, before its layers: about 200 bytes measured, rounded up for its list's growth.

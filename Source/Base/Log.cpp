@@ -71,9 +71,25 @@ LogObserver& Observer() {
 
 void SetLogObserver(LogObserver observer) { Observer() = std::move(observer); }
 
+std::vector<LoggedLine>*& Recorder() {
+    static std::vector<LoggedLine>* recorder = nullptr;
+    return recorder;
+}
+
+std::vector<LoggedLine>* SetLogRecorder(std::vector<LoggedLine>* into) {
+    std::vector<LoggedLine>* before = Recorder();
+    Recorder() = into;
+    return before;
+}
+
+void Relog(const LoggedLine& line) {
+    SetLogLocation(line.file, line.function, line.line);
+    LogMessage("%s", line.message.c_str());
+}
+
 void SetLogLocation(const char* file, const char* function, int line) {
     LogRecord& r = Record();
-    if (!r.enabled && !Observer())
+    if (!r.enabled && !Observer() && !Recorder())
         return;
     r.file = file ? file : "";
     r.function = function ? function : "";
@@ -82,7 +98,7 @@ void SetLogLocation(const char* file, const char* function, int line) {
 
 void LogMessage(const char* format, ...) {
     LogRecord& r = Record();
-    if (!r.enabled && !Observer())
+    if (!r.enabled && !Observer() && !Recorder())
         return;
 
     const char* file = r.file;
@@ -105,6 +121,8 @@ void LogMessage(const char* format, ...) {
     while (length > 0 && (message[length - 1] == '\n' || message[length - 1] == '\r'))
         message[--length] = 0;
 
+    if (Recorder())
+        Recorder()->push_back(LoggedLine{r.file, r.function, r.line, message});
     if (Observer())
         Observer()(r.function, message);
     if (!r.enabled)

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 void SetLogLocation(const char* file, const char* function, int line);
 void LogMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -19,6 +20,20 @@ bool IsLogEnabled();
 // messages this way, to show them in the window.
 using LogObserver = std::function<void(const char* function, const char* message)>;
 void SetLogObserver(LogObserver observer);
+
+// One logged message with where it was logged (the location's texts are the literals LOG gives).
+struct LoggedLine {
+    const char* file = "";
+    const char* function = "";
+    int line = 0;
+    std::string message;
+};
+// Appends every message logged from now on (also while the log is off) to `into`; null stops.
+// Returns the list that collected before, to be put back when done.
+std::vector<LoggedLine>* SetLogRecorder(std::vector<LoggedLine>* into);
+// Logs a recorded message again, in its words and at its location: a failure met once is reported
+// alike for everything that meets it again.
+void Relog(const LoggedLine& line);
 
 // For tests: closes the log file, forgets a failed open and disables the log, so that the next
 // enabled message opens "debug.log" afresh in the current directory.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 class CEffect {
@@ -11,6 +12,10 @@ public:
     static constexpr int MaxPasses = 64;
 
     virtual ~CEffect() = default;
+
+    // Another effect of the same compiled programs with values of its own, each at the value the
+    // effect's text gives it (or zero), as if compiled afresh; nothing is compiled again.
+    virtual std::unique_ptr<CEffect> Instance() const = 0;
 
     // Selects the technique by name; false (and nothing selected) when the effect has no such one.
     virtual bool SetTechnique(const std::string& name) = 0;

@@ -1,9 +1,13 @@
 #include "Platform/CGLEffect.h"
 
+#include "Base/StopRequest.h"
+#include "Platform/CCompilerMessages.h"
 #include "Platform/CGLDevice.h"
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <utility>
 
 namespace {
 
@@ -21,18 +25,37 @@ void main() {
 }
 )";
 
-std::string LineDirective(int line) { return "#line " + std::to_string(line) + "\n"; }
+// The text handed to the driver for one stage, and for each of its lines the effect file's line (0
+// for the lines the device adds). Drivers disagree on what "#line" sets, so messages are mapped back
+// through this table instead.
+struct StageSource {
+    std::string text;
+    std::vector<int> fileLines; // [line - 1]
 
-std::string StageText(const CEffectSource& source, const EffectSection& stage, bool vertex) {
-    std::string text = "#version 330 core\n";
+    void Add(const std::string& part, int firstLine) {
+        text += part;
+        int line = firstLine;
+        for (char c : part)
+            if (c == '\n')
+                fileLines.push_back(firstLine > 0 ? line++ : 0);
+    }
+    int FileLine(int line) const {
+        return line >= 1 && static_cast<size_t>(line) <= fileLines.size() ? fileLines[static_cast<size_t>(line - 1)]
+                                                                          : 0;
+    }
+};
+
+StageSource StageText(const CEffectSource& source, const EffectSection& stage, bool vertex) {
+    StageSource out;
+    out.Add("#version 330 core\n", 0);
     if (vertex)
-        text += "#define main qv_EffectMain\n";
+        out.Add("#define main qv_EffectMain\n", 0);
     for (const auto& c : source.common)
-        text += LineDirective(c.firstLine) + c.text;
-    text += LineDirective(stage.firstLine) + stage.text;
+        out.Add(c.text, c.firstLine);
+    out.Add(stage.text, stage.firstLine);
     if (vertex)
-        text += VertexEpilogue;
-    return text;
+        out.Add(VertexEpilogue, 0);
+    return out;
 }
 
 GLuint CompileStage(GLenum kind, const std::string& text, std::string& log) {
@@ -99,29 +122,74 @@ std::unique_ptr<CGLEffect> CGLEffect::Create(CGLDevice& device, const std::strin
         errors = name + ": " + parseError;
         return nullptr;
     }
-    std::unique_ptr<CGLEffect> effect(new CGLEffect(device));
-    effect->deviceLink = device.Link();
-    if (!effect->Build(source, name, errors))
+    auto compiled = std::make_shared<Compiled>(device);
+    compiled->deviceLink = device.Link();
+    if (!Build(*compiled, source, name, errors))
         return nullptr;
-    return effect;
+    return std::unique_ptr<CGLEffect>(new CGLEffect(std::move(compiled)));
 }
 
-bool CGLEffect::Build(const CEffectSource& source, const std::string& name, std::string& errors) {
+CGLEffect::CGLEffect(std::shared_ptr<Compiled> c) : compiled(std::move(c)) {
+    params.resize(compiled->params.size());
+    for (size_t i = 0; i < params.size(); ++i) {
+        const ParamInfo& p = compiled->params[i];
+        params[i].values.assign(static_cast<size_t>(Components(p.type) * p.count), 0.0f);
+    }
+}
+
+std::unique_ptr<CEffect> CGLEffect::Instance() const { return std::unique_ptr<CGLEffect>(new CGLEffect(compiled)); }
+
+bool CGLEffect::Build(Compiled& compiled, const CEffectSource& source, const std::string& name, std::string& errors) {
+    auto& programs = compiled.programs;
+    auto& techniques = compiled.techniques;
+    auto& params = compiled.params;
+    // Each stage section is compiled once, and each pairing of them linked once, however many passes
+    // name them: every compile goes over all of the shared text again.
+    std::map<const EffectSection*, GLuint> stages;
+    std::map<std::pair<GLuint, GLuint>, int> linked;
+    struct DeleteShaders {
+        std::map<const EffectSection*, GLuint>& shaders;
+        ~DeleteShaders() {
+            for (const auto& [section, shader] : shaders)
+                glDeleteShader(shader);
+        }
+    } deleteShaders{stages};
+    // A stop request (SIGINT, SIGTERM) ends a long run of compiles between two of them, unreported.
+    auto stage = [&](const EffectSection& section, bool vertex, const std::string& label, GLuint& shader) {
+        if (auto found = stages.find(&section); found != stages.end()) {
+            shader = found->second;
+            return true;
+        }
+        if (StopRequested()) {
+            errors.clear();
+            return false;
+        }
+        std::string log;
+        const StageSource text = StageText(source, section, vertex);
+        shader = CompileStage(vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER, text.text, log);
+        if (!shader) {
+            // The driver counts the lines of the text it was given; the author needs the file's.
+            log = CCompilerMessages::MapLines(log, [&](int line) { return text.FileLine(line); });
+            const int line = CCompilerMessages::FirstErrorLine(log);
+            errors = name + ", " + label + ": " + (line > 0 ? "line " + std::to_string(line) + ":" : "") + "\n" + log;
+            return false;
+        }
+        stages.emplace(&section, shader);
+        return true;
+    };
     for (const auto& t : source.techniques) {
         Technique technique{t.name, {}};
         for (const auto& pass : t.passes) {
-            const EffectSection* vs = source.FindVertex(pass.vertex);
-            const EffectSection* fs = source.FindFragment(pass.fragment);
-            std::string log;
-            GLuint v = CompileStage(GL_VERTEX_SHADER, StageText(source, *vs, true), log);
-            if (!v) {
-                errors = name + ", @vertex " + pass.vertex + ":\n" + log;
+            GLuint v = 0, f = 0;
+            if (!stage(*source.FindVertex(pass.vertex), true, "@vertex " + pass.vertex, v) ||
+                !stage(*source.FindFragment(pass.fragment), false, "@fragment " + pass.fragment, f))
                 return false;
+            if (auto found = linked.find({v, f}); found != linked.end()) {
+                technique.programs.push_back(found->second);
+                continue;
             }
-            GLuint f = CompileStage(GL_FRAGMENT_SHADER, StageText(source, *fs, false), log);
-            if (!f) {
-                glDeleteShader(v);
-                errors = name + ", @fragment " + pass.fragment + ":\n" + log;
+            if (StopRequested()) {
+                errors.clear();
                 return false;
             }
             GLProgram program;
@@ -134,8 +202,8 @@ bool CGLEffect::Build(const CEffectSource& source, const std::string& name, std:
             glBindAttribLocation(program.id, 2, "inDiffuse");
             glBindAttribLocation(program.id, 3, "inTexCoord");
             glLinkProgram(program.id);
-            glDeleteShader(v);
-            glDeleteShader(f);
+            glDetachShader(program.id, v);
+            glDetachShader(program.id, f);
             GLint ok = GL_FALSE;
             glGetProgramiv(program.id, GL_LINK_STATUS, &ok);
             if (!ok) {
@@ -147,6 +215,7 @@ bool CGLEffect::Build(const CEffectSource& source, const std::string& name, std:
                 errors = name + ", technique " + t.name + ": link failed:\n" + info.c_str();
                 return false;
             }
+            linked.emplace(std::make_pair(v, f), static_cast<int>(programs.size()));
             technique.programs.push_back(static_cast<int>(programs.size()));
             programs.push_back(program);
         }
@@ -174,14 +243,8 @@ bool CGLEffect::Build(const CEffectSource& source, const std::string& name, std:
             }
             if (IsDeviceUniform(uniform) || Components(type) == 0)
                 continue;
-            if (std::none_of(params.begin(), params.end(), [&](const Param& p) { return p.name == uniform; })) {
-                Param p;
-                p.name = uniform;
-                p.type = type;
-                p.count = std::max(size, 1);
-                p.values.assign(static_cast<size_t>(Components(type) * p.count), 0.0f);
-                params.push_back(std::move(p));
-            }
+            if (std::none_of(params.begin(), params.end(), [&](const ParamInfo& p) { return p.name == uniform; }))
+                params.push_back(ParamInfo{uniform, type, std::max(size, 1)});
         }
         auto& d = program.device;
         d.flipY = glGetUniformLocation(program.id, "qv_FlipY");
@@ -201,16 +264,43 @@ bool CGLEffect::Build(const CEffectSource& source, const std::string& name, std:
                 program.samplers[1] = s;
         }
     }
-    for (auto& program : programs) {
+    compiled.defaults.resize(programs.size());
+    compiled.holder.assign(programs.size(), nullptr);
+    for (size_t k = 0; k < programs.size(); ++k) {
+        GLProgram& program = programs[k];
         program.locations.resize(params.size());
-        for (size_t i = 0; i < params.size(); ++i)
-            program.locations[i] = glGetUniformLocation(program.id, params[i].name.c_str());
+        compiled.defaults[k].resize(params.size());
+        for (size_t i = 0; i < params.size(); ++i) {
+            const ParamInfo& p = params[i];
+            program.locations[i] = glGetUniformLocation(program.id, p.name.c_str());
+            if (program.locations[i] < 0)
+                continue;
+            // A program's uniforms start at their initialisers; that is what a draw sees unless set.
+            const int components = Components(p.type);
+            std::vector<float>& values = compiled.defaults[k][i];
+            values.assign(static_cast<size_t>(components * p.count), 0.0f);
+            const bool integer = p.type == GL_INT || p.type == GL_BOOL || p.type == GL_INT_VEC2 ||
+                                 p.type == GL_BOOL_VEC2 || p.type == GL_INT_VEC3 || p.type == GL_BOOL_VEC3 ||
+                                 p.type == GL_INT_VEC4 || p.type == GL_BOOL_VEC4;
+            for (int e = 0; e < p.count; ++e) {
+                const GLint at =
+                    p.count == 1 ? program.locations[i]
+                                 : glGetUniformLocation(program.id, (p.name + "[" + std::to_string(e) + "]").c_str());
+                if (at < 0)
+                    continue;
+                float* into = values.data() + static_cast<size_t>(e * components);
+                if (integer)
+                    glGetUniformiv(program.id, at, reinterpret_cast<GLint*>(into));
+                else
+                    glGetUniformfv(program.id, at, into);
+            }
+        }
     }
     glUseProgram(0);
     return true;
 }
 
-CGLEffect::~CGLEffect() {
+CGLEffect::Compiled::~Compiled() {
     if (!deviceLink || !deviceLink->Use())
         return;
     if (const GLProgram* open = device.OpenProgram())
@@ -221,7 +311,19 @@ CGLEffect::~CGLEffect() {
         glDeleteProgram(p.id);
 }
 
+CGLEffect::~CGLEffect() {
+    // The programs outlive this effect where others share them: they no longer hold its values.
+    for (auto& h : compiled->holder)
+        if (h == this)
+            h = nullptr;
+    if (!compiled->deviceLink || !compiled->deviceLink->Use())
+        return;
+    if (const GLProgram* open = OpenProgram(); open && open == compiled->device.OpenProgram())
+        compiled->device.SetOpenProgram(nullptr);
+}
+
 bool CGLEffect::SetTechnique(const std::string& name) {
+    const auto& techniques = compiled->techniques;
     for (size_t i = 0; i < techniques.size(); ++i) {
         if (techniques[i].name == name) {
             technique = static_cast<int>(i);
@@ -234,25 +336,26 @@ bool CGLEffect::SetTechnique(const std::string& name) {
 
 int CGLEffect::Begin() {
     openPass = -1;
-    return technique < 0 ? 0 : static_cast<int>(techniques[static_cast<size_t>(technique)].programs.size());
+    return technique < 0 ? 0 : static_cast<int>(compiled->techniques[static_cast<size_t>(technique)].programs.size());
 }
 
 void CGLEffect::BeginPass(int pass) {
     if (technique < 0)
         return;
-    const auto& t = techniques[static_cast<size_t>(technique)];
+    const auto& t = compiled->techniques[static_cast<size_t>(technique)];
     if (pass < 0 || pass >= static_cast<int>(t.programs.size()))
         return;
     openPass = pass;
-    const GLProgram& program = programs[static_cast<size_t>(t.programs[static_cast<size_t>(pass)])];
+    const size_t index = static_cast<size_t>(t.programs[static_cast<size_t>(pass)]);
+    const GLProgram& program = compiled->programs[index];
     glUseProgram(program.id);
-    Upload(program);
-    device.SetOpenProgram(&program);
+    Upload(index);
+    compiled->device.SetOpenProgram(&program);
 }
 
 void CGLEffect::EndPass() {
-    if (openPass >= 0 && OpenProgram() == device.OpenProgram())
-        device.SetOpenProgram(nullptr);
+    if (openPass >= 0 && OpenProgram() == compiled->device.OpenProgram())
+        compiled->device.SetOpenProgram(nullptr);
     openPass = -1;
 }
 
@@ -261,16 +364,16 @@ void CGLEffect::End() { EndPass(); }
 const GLProgram* CGLEffect::OpenProgram() const {
     if (technique < 0 || openPass < 0)
         return nullptr;
-    const auto& t = techniques[static_cast<size_t>(technique)];
-    return &programs[static_cast<size_t>(t.programs[static_cast<size_t>(openPass)])];
+    const auto& t = compiled->techniques[static_cast<size_t>(technique)];
+    return &compiled->programs[static_cast<size_t>(t.programs[static_cast<size_t>(openPass)])];
 }
 
 CGLEffect::Param* CGLEffect::FindParam(const char* name) {
     if (!name)
         return nullptr;
-    for (auto& p : params)
-        if (std::strcmp(p.name.c_str(), name) == 0)
-            return &p;
+    for (size_t i = 0; i < params.size(); ++i)
+        if (std::strcmp(compiled->params[i].name.c_str(), name) == 0)
+            return &params[i];
     return nullptr;
 }
 
@@ -291,17 +394,25 @@ void CGLEffect::SetValue(const char* name, const void* data, size_t bytes) {
 }
 
 void CGLEffect::CommitChanges() {
-    if (const GLProgram* program = OpenProgram())
-        Upload(*program);
+    if (technique < 0 || openPass < 0)
+        return;
+    const auto& t = compiled->techniques[static_cast<size_t>(technique)];
+    Upload(static_cast<size_t>(t.programs[static_cast<size_t>(openPass)]));
 }
 
-void CGLEffect::Upload(const GLProgram& program) const {
+void CGLEffect::Upload(size_t index) const {
+    const GLProgram& program = compiled->programs[index];
+    // The program may hold another effect's values: then every parameter is uploaded, this effect's
+    // own or, where it set none, the program's starting value.
+    const bool all = compiled->holder[index] != this;
+    compiled->holder[index] = this;
     for (size_t i = 0; i < params.size(); ++i) {
-        const Param& p = params[i];
+        const Param& own = params[i];
+        const ParamInfo& p = compiled->params[i];
         const GLint location = program.locations[i];
-        if (!p.set || location < 0)
+        if ((!own.set && !all) || location < 0)
             continue;
-        const float* f = p.values.data();
+        const float* f = own.set ? own.values.data() : compiled->defaults[index][i].data();
         const GLint* n = reinterpret_cast<const GLint*>(f);
         switch (p.type) {
         case GL_FLOAT:

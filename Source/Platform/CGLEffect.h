@@ -1,6 +1,6 @@
-// An effect compiled to OpenGL programs, one per pass. Parameters live in the effect, so values set
-// before a pass reach every program of it; each program receives them when its pass begins and on
-// CommitChanges. Names the programs do not use are ignored.
+// An effect compiled to OpenGL programs, one per pass. The programs may be shared by several effects
+// (Instance), each with values of its own: those set before a pass reach every program of it, when
+// its pass begins and on CommitChanges. Names the programs do not use are ignored.
 #pragma once
 
 #include "Platform/CEffect.h"
@@ -45,6 +45,8 @@ public:
                                              std::string& errors);
     ~CGLEffect() override;
 
+    std::unique_ptr<CEffect> Instance() const override;
+
     bool SetTechnique(const std::string& name) override;
     int Begin() override;
     void BeginPass(int pass) override;
@@ -58,10 +60,12 @@ public:
     const GLProgram* OpenProgram() const;
 
 private:
-    struct Param {
+    struct ParamInfo {
         std::string name;
         GLenum type = 0;
-        int count = 1;             // array length
+        int count = 1; // array length
+    };
+    struct Param {
         std::vector<float> values; // raw 32-bit values, floats or ints
         bool set = false;
     };
@@ -69,17 +73,29 @@ private:
         std::string name;
         std::vector<int> programs; // per pass
     };
+    // What the compile made, shared by the effects made from it and deleted with the last of them.
+    struct Compiled {
+        explicit Compiled(CGLDevice& d) : device(d) {}
+        ~Compiled();
+        CGLDevice& device;
+        std::shared_ptr<GLContextLink> deviceLink;
+        std::vector<GLProgram> programs;
+        std::vector<Technique> techniques;
+        std::vector<ParamInfo> params;
+        // Per program and parameter, the value the program starts with (its initialiser or zero):
+        // what an effect that never set the parameter draws with.
+        std::vector<std::vector<std::vector<float>>> defaults;
+        // Per program, the effect whose values it holds now; another one uploads all of its own.
+        std::vector<const CGLEffect*> holder;
+    };
 
-    explicit CGLEffect(CGLDevice& d) : device(d) {}
-    bool Build(const CEffectSource& source, const std::string& name, std::string& errors);
-    void Upload(const GLProgram& program) const;
+    explicit CGLEffect(std::shared_ptr<Compiled> c);
+    static bool Build(Compiled& compiled, const CEffectSource& source, const std::string& name, std::string& errors);
+    void Upload(size_t program) const;
     Param* FindParam(const char* name);
 
-    CGLDevice& device;
-    std::shared_ptr<GLContextLink> deviceLink;
-    std::vector<GLProgram> programs;
-    std::vector<Technique> techniques;
-    std::vector<Param> params;
+    std::shared_ptr<Compiled> compiled;
+    std::vector<Param> params; // per compiled parameter
     int technique = -1;
     int openPass = -1;
 };

@@ -100,9 +100,40 @@ std::string MiB(double bytes) {
     return text;
 }
 
+// What the estimate adds up: the bytes of text, or the operators of each statement (a long chain of
+// operators is a tree as deep as the chain in the compiler, which walks it by recursion).
+enum class Measure { Bytes, Operators };
+
+// Operators and the brackets of indexing: each may add a level to an expression's tree. Parentheses
+// and commas do not count, so that tables of constructor calls are not refused for their length.
+bool IsOperatorChar(char c) {
+    switch (c) {
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '%':
+    case '<':
+    case '>':
+    case '=':
+    case '!':
+    case '&':
+    case '|':
+    case '^':
+    case '~':
+    case '?':
+    case ':':
+    case '.':
+    case '[':
+        return true;
+    default:
+        return false;
+    }
+}
+
 class Estimate {
 public:
-    Estimate(const std::string& effect, double limit) : text(effect), limit(limit) {
+    Estimate(const std::string& effect, double limit, Measure measure) : text(effect), limit(limit), measure(measure) {
         // Effect directives are whole lines starting with '@'; the GLSL around them is what counts.
         size_t pos = 0;
         while (pos < text.size()) {
@@ -138,14 +169,24 @@ private:
         return found == names.end() ? nullptr : &found->second;
     }
 
+    // What one token, as written, adds to the measure.
+    double Weight(const Token& t) const {
+        if (measure == Measure::Bytes)
+            return t.length + 1;
+        return t.length == 1 && !t.identifier && IsOperatorChar(text[t.begin]) ? 1 : 0;
+    }
+    bool CheckStatements(std::string& error);
+
     std::string text;
     double limit;
+    Measure measure;
     std::vector<Definition> definitions;
     std::unordered_map<std::string_view, Name> names;
     std::vector<std::string_view> nameOrder; // first definition order
     TokenList body;                          // everything outside #define lines
     Bound anyObject;
     Bound anyFunction, anyWild; // the largest function-like macro, for plain and for wild arguments
+    bool hasFunctions = false;
     uint64_t work = 0;
     int nesting = 0;
     int tooDeepLine = 0; // where calls first nested deeper than MaxNesting
@@ -206,7 +247,7 @@ bool Estimate::Tokenise(std::vector<Token>& tokens, std::string& error) {
             t.length = static_cast<uint32_t>(end - pos);
             pos = end;
             bytes += t.length + 1;
-            if (bytes > limit) {
+            if (measure == Measure::Bytes && bytes > limit) {
                 error = "line " + std::to_string(line) + ": the effect holds more than " + MiB(limit) + " of GLSL";
                 return false;
             }
@@ -252,13 +293,14 @@ void Estimate::AddDefinition(const std::vector<Token>& line) {
     d.body.tokens.assign(line.begin() + static_cast<std::ptrdiff_t>(i), line.end());
     MatchParentheses(text, d.body);
     // Until expanded, a macro counts as its own name.
-    d.value.a = name.length + 1;
+    d.value.a = Weight(name);
     d.wild = d.value;
     Name& entry = names[d.name];
     if (entry.definitions.empty())
         nameOrder.push_back(d.name);
     entry.definitions.push_back(definitions.size());
     (d.function ? entry.hasFunction : entry.hasObject) = true;
+    hasFunctions = hasFunctions || d.function;
     definitions.push_back(std::move(d));
     Aggregate(entry, false);
 }
@@ -347,7 +389,7 @@ Bound Estimate::Evaluate(const TokenList& list, size_t begin, size_t end, const 
         ~Depth() { --n; }
     } depth(nesting);
     double times = 1; // after a call left open, what follows may be its arguments
-    const bool anyFunctions = anyFunction.a > 0;
+    const bool anyFunctions = hasFunctions;
     bool afterCallable = false; // the piece before may end in a function-like macro's name
     size_t i = begin;
     // The arguments of a call from `open` ("(") to its ")", or to the end when it has none.
@@ -364,7 +406,7 @@ Bound Estimate::Evaluate(const TokenList& list, size_t begin, size_t end, const 
         const Token& t = list.tokens[i];
         const std::string_view word = View(t);
         Bound piece;
-        piece.a = t.length + 1;
+        piece.a = Weight(t);
         piece.leading = word == "(";
         size_t next = i + 1;
         bool parameter = false;
@@ -377,7 +419,7 @@ Bound Estimate::Evaluate(const TokenList& list, size_t begin, size_t end, const 
                 if (View(operand) != "##") {
                     if (isParameter(operand))
                         piece.b += 1;
-                    else
+                    else if (measure == Measure::Bytes)
                         piece.a += operand.length;
                 }
                 next = k + 1;
@@ -385,7 +427,8 @@ Bound Estimate::Evaluate(const TokenList& list, size_t begin, size_t end, const 
                 if (View(operand) != "##" && !pasteFollows)
                     break;
             }
-            piece.a = Cap(piece.a + 1 + anyObject.a);
+            // The pasted token itself: its bytes and separator, or one operator it may form.
+            piece.a = Cap((measure == Measure::Bytes ? piece.a + 1 : 1) + anyObject.a);
             piece.open = anyObject.open;
             piece.leading = true;
             piece.callable = anyFunctions;
@@ -560,6 +603,8 @@ bool Estimate::Run(std::string& error) {
                 " deep";
         return false;
     }
+    if (measure == Measure::Operators)
+        return CheckStatements(error);
     // The first definition in the file that could pass the limit; a function-like one with an argument
     // of one character.
     const Definition* worst = nullptr;
@@ -588,9 +633,47 @@ bool Estimate::Run(std::string& error) {
     return true;
 }
 
+// Each statement of the text outside the #defines on its own: split at ";", "{" and "}" outside
+// parentheses (a "for" header is one statement), where a macro's operators count in full at each use.
+bool Estimate::CheckStatements(std::string& error) {
+    const size_t n = body.tokens.size();
+    size_t begin = 0;
+    int parentheses = 0;
+    for (size_t i = 0; i <= n; ++i) {
+        if (i < n) {
+            const Token& t = body.tokens[i];
+            const char c = t.length == 1 ? text[t.begin] : 0;
+            if (c == '(')
+                ++parentheses;
+            else if (c == ')' && parentheses > 0)
+                --parentheses;
+            if (!((c == ';' || c == '{' || c == '}') && parentheses == 0))
+                continue;
+        }
+        int overLine = 0;
+        const Bound statement = Evaluate(body, begin, i, nullptr, false, &overLine);
+        if (tooDeepLine) {
+            error = "line " + std::to_string(tooDeepLine) + ": macro calls nest more than " +
+                    std::to_string(MaxNesting) + " deep";
+            return false;
+        }
+        if (statement.a > limit) {
+            error = "line " + std::to_string(overLine) + ": a statement with more than " +
+                    std::to_string(static_cast<int64_t>(limit)) +
+                    " operators (its macros expanded), deeper than a graphics driver can compile";
+            return false;
+        }
+        begin = i + 1;
+    }
+    return true;
+}
+
 } // namespace
 
-bool CMacroExpansionBound::Check(const std::string& text, std::string& error, double limit) {
-    Estimate estimate(text, limit);
-    return estimate.Run(error);
+bool CMacroExpansionBound::Check(const std::string& text, std::string& error, double limit, double operatorLimit) {
+    Estimate bytes(text, limit, Measure::Bytes);
+    if (!bytes.Run(error))
+        return false;
+    Estimate operators(text, operatorLimit, Measure::Operators);
+    return operators.Run(error);
 }

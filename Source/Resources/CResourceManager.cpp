@@ -181,24 +181,59 @@ CResourceTexture* CResourceManager::LoadAndCreateTextureImage(const std::string&
 
 bool CResourceManager::Stops() const { return !Options.IgnoreResourceErrors || (budget && budget->Exceeded()); }
 
+namespace {
+
+// Runs `create`, keeping what it logs in `failures[file]` when it fails.
+template <class Create>
+bool Recording(std::unordered_map<std::string, std::vector<LoggedLine>>& failures, const std::string& file,
+               Create&& create) {
+    std::vector<LoggedLine> lines;
+    std::vector<LoggedLine>* before = SetLogRecorder(&lines);
+    const bool created = create();
+    SetLogRecorder(before);
+    if (before)
+        before->insert(before->end(), lines.begin(), lines.end());
+    if (!created)
+        failures[file] = std::move(lines);
+    return created;
+}
+
+// A later declaration of a file that failed says what the first said, in the same words.
+void Relog(const std::unordered_map<std::string, std::vector<LoggedLine>>& failures, const std::string& file) {
+    if (auto found = failures.find(file); found != failures.end())
+        for (const LoggedLine& line : found->second)
+            Relog(line);
+}
+
+} // namespace
+
 bool CResourceManager::CreateShader(ResourceEntry<CResourceShader>& entry, CGraphicsDevice& device) {
     CResourceShader& shader = *entry.resource;
     auto [found, first] = effectsByFile.try_emplace(shader.program);
-    if (first)
-        found->second = CResourceShader::Compile(device, shader.program, budget, entry.name);
-    else if (!found->second)
-        LOG("CResourceManager::CreateAllResources", "Failed to create shader '%s': its program '%s' failed before",
-            entry.name.c_str(), shader.program.c_str());
+    if (first) {
+        Recording(effectFailures, shader.program, [&] {
+            found->second = CResourceShader::Compile(device, shader.program, budget, entry.name);
+            return found->second != nullptr;
+        });
+    } else if (!found->second) {
+        Relog(effectFailures, shader.program);
+    }
     return shader.Use(found->second);
 }
 
 bool CResourceManager::CreateTexture(ResourceEntry<CResourceTexture>& entry, CGraphicsDevice& device) {
-    if (auto* image = dynamic_cast<CResourceTextureImage*>(entry.resource.get())) {
-        auto [found, first] = imagesByFile.try_emplace(DataFileKey(image->fileName), image);
-        if (!first)
-            return image->Share(*found->second);
+    auto* image = dynamic_cast<CResourceTextureImage*>(entry.resource.get());
+    if (!image)
+        return entry.resource->Create(device, budget, entry.name);
+    const std::string key = DataFileKey(image->fileName);
+    auto [found, first] = imagesByFile.try_emplace(key, image);
+    if (first)
+        return Recording(imageFailures, key, [&] { return image->Create(device, budget, entry.name); });
+    if (!found->second->GetTexture()) {
+        Relog(imageFailures, key);
+        return false;
     }
-    return entry.resource->Create(device, budget, entry.name);
+    return image->Share(*found->second);
 }
 
 bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {

@@ -1,9 +1,11 @@
 // Every named resource of one presentation (effects, textures, render targets, models): reads the
 // script's `resources` blocks, creates everything in one pass once the device exists, and finds
 // resources by name (case-insensitive, first declared wins). Declarations of the same effect file
-// share one compiled effect, and of the same image file one texture. Destroying it releases every
+// share one compile (each with values of its own), and of the same image file one texture. Destroying it releases every
 // device object its resources made.
 #pragma once
+
+#include "Base/Log.h"
 
 #include <memory>
 #include <string>
@@ -86,6 +88,9 @@ private:
     // declaration that was created (whether or not that worked).
     std::unordered_map<std::string, std::shared_ptr<CEffect>> effectsByFile;
     std::unordered_map<std::string, const CResourceTextureImage*> imagesByFile;
+    // Per file name whose first creation failed: what it logged, which every later declaration of
+    // the file logs again as its own.
+    std::unordered_map<std::string, std::vector<LoggedLine>> effectFailures, imageFailures;
 
     CMemoryBudget* budget = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "Base/EscapeControlCharacters.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
+#include "Base/StopRequest.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Render/CRenderState.h"
@@ -93,9 +94,14 @@ std::shared_ptr<CEffect> CResourceShader::Compile(CGraphicsDevice& device, const
         source = BuiltInEffectText;
     } else {
         std::vector<uint8_t> bytes;
-        const DataFileResult read = ReadDataFile(program, bytes);
+        const DataFileResult read = ReadDataFile(program, bytes, MaxEffectBytes);
         if (read == DataFileResult::NotFound) {
             LOG("CResourceShader::Create", "Failed to find shader program '%s'", program.c_str());
+            return nullptr;
+        }
+        if (read == DataFileResult::TooLarge) {
+            LOG("CResourceShader::Create", "Failed to read shader program '%s': the file is larger than %d MiB",
+                program.c_str(), static_cast<int>(MaxEffectBytes >> 20));
             return nullptr;
         }
         if (read != DataFileResult::Ok) {
@@ -109,11 +115,22 @@ std::shared_ptr<CEffect> CResourceShader::Compile(CGraphicsDevice& device, const
     const int64_t charged = CountPasses(source) * CMemoryBudget::ProgramBytes;
     if (budget && !budget->Charge(charged, "shader", name))
         return nullptr;
+    // What the compiler holds while it works goes back once it is done; only the programs stay.
+    const int64_t working = CMemoryBudget::CompileBytes(static_cast<int64_t>(source.size()));
+    if (budget && !budget->Charge(working, "shader", name)) {
+        budget->Refund(charged);
+        return nullptr;
+    }
     std::string errors;
     std::shared_ptr<CEffect> compiled = device.CreateEffect(source, program, errors);
+    if (budget)
+        budget->Refund(working);
     if (!compiled) {
         if (budget)
             budget->Refund(charged);
+        // A stop request ends the compiles unreported: the caller says why the run ends.
+        if (StopRequested())
+            return nullptr;
         LOG("CResourceShader::Create", "Failed to create shader");
         // The compiler's own words are what a script author needs to fix the effect.
         // Devices that already name the file in their messages get no second copy of the name.
@@ -129,7 +146,7 @@ std::shared_ptr<CEffect> CResourceShader::Compile(CGraphicsDevice& device, const
 
 bool CResourceShader::Create(CGraphicsDevice& device) { return Use(Compile(device, program)); }
 
-bool CResourceShader::Use(std::shared_ptr<CEffect> compiled) {
+bool CResourceShader::Use(const std::shared_ptr<CEffect>& compiled) {
     if (!compiled)
         return false;
     // A misspelt technique would otherwise draw nothing without a word; say so while starting.
@@ -141,7 +158,12 @@ bool CResourceShader::Use(std::shared_ptr<CEffect> compiled) {
                          EscapeControlCharacters(program + ": no technique '" + technique + "'").c_str());
         return false;
     }
-    effect = std::move(compiled);
+    // Values set by the layers of one declaration must not reach those of another: each draws with
+    // its own values over the shared programs.
+    std::unique_ptr<CEffect> own = compiled->Instance();
+    if (!own)
+        return false;
+    effect = std::move(own);
     return true;
 }
 

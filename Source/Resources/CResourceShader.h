@@ -5,6 +5,7 @@
 #include "Platform/CEffect.h"
 #include "Render/CRenderState.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ struct ShaderParamName {
 
 class CResourceShader {
 public:
+    // Effect files are refused above this size, before they are read: comments included, a real
+    // effect is a few tens of kilobytes, and the compiler goes over all of it for every stage.
+    static constexpr int64_t MaxEffectBytes = int64_t(16) << 20;
+
     CResourceShader();
     ~CResourceShader();
 
@@ -35,9 +40,9 @@ public:
     // cannot be. With a budget, its programs are charged there under `name` before they are compiled.
     static std::shared_ptr<CEffect> Compile(CGraphicsDevice& device, const std::string& program,
                                             CMemoryBudget* budget = nullptr, const std::string& name = {});
-    // Draws with `compiled`, which this or another declaration of the same file made: false, with a
-    // log line, when it is null or lacks the technique.
-    bool Use(std::shared_ptr<CEffect> compiled);
+    // Draws with the programs of `compiled`, which this or another declaration of the same file made,
+    // with values of its own: false, with a log line, when it is null or lacks the technique.
+    bool Use(const std::shared_ptr<CEffect>& compiled);
     // Selects the technique, begins the effect, makes it the render state's current effect, sets
     // currentPass to -1 and returns the number of passes. Returns 0 (and begins nothing) when the
     // effect was never created.
@@ -62,8 +67,8 @@ public:
     std::string technique;
 
 private:
-    // Shared by the declarations that name the same effect file.
-    std::shared_ptr<CEffect> effect;
+    // This declaration's values over the programs shared by the declarations of the same file.
+    std::unique_ptr<CEffect> effect;
 };
 
 // The built-in effect text used for the program ":INTERNAL" (techniques DefaultTextured and

@@ -197,3 +197,32 @@ TEST(InterruptionDeathTest, ASecondStopSignalEndsTheProgramAtOnce) {
             << second;
     }
 }
+
+TEST(Interruption, ACheckStopsBetweenTheCompilesOfOneEffect) {
+    // One effect of 64 fragment sections of long arithmetic, each compiled on its own: the signal
+    // arrives while the effect is being made, and ends it as a stop, not as a failed compile.
+    TempFolder dir;
+    std::mt19937 random(std::random_device{}());
+    auto number = [&] { return std::to_string(random() % 100000) + ".0 / 100000.0"; };
+    std::string effect = "@vertex VS\nvoid main() { gl_Position = vec4(0.0); }\n";
+    std::string passes = "@technique T\n";
+    for (int i = 0; i < 64; ++i) {
+        effect += "@fragment PS" + std::to_string(i) + "\nout vec4 c;\nvoid main() { vec4 v = gl_FragCoord;\n";
+        for (int line = 0; line < 200; ++line)
+            effect += "v = sin(v * (" + number() + ") + vec4(" + number() + "));\n";
+        effect += "c = v; }\n";
+        passes += "@pass vertex=VS fragment=PS" + std::to_string(i) + "\n";
+    }
+    dir.Write("data/long.fx", effect + passes);
+    dir.Write("data/Config.txt", "resources { Shader S \"long.fx\" T { } }\nend\n");
+    StartedProgram program = StartProgram(dir, {"Log", "Check", "SkipSettings", "DataPath", (dir / "data").string()});
+    EXPECT_TRUE(WaitUntil(
+        [&] { return TempFolder::Read(dir / "debug.log").find("Creating 3 resources..") != std::string::npos; }));
+    kill(program.pid, SIGTERM);
+    ProgramResult run = FinishProgram(dir, program);
+
+    EXPECT_EQ(run.signal, SIGTERM) << run.Said();
+    EXPECT_TRUE(run.Logged("Interrupted")) << run.Said();
+    EXPECT_FALSE(run.Logged("Failed to create shader")) << run.Said();
+    EXPECT_FALSE(run.Logged("Failed to create resources")) << run.Said();
+}

@@ -186,6 +186,27 @@ TEST_F(LiveReloadTest, ASavedScriptIsShownAtTheSameTimeABrokenOneIsKeptOutAndAFi
     EXPECT_EQ(Frame(), std::make_pair(0xFF00FFu, 0x7F007Fu));
 }
 
+// A save that would crash the driver's compiler is refused before it gets there: the show runs on.
+TEST_F(LiveReloadTest, AnEffectTooDeepForTheCompilerIsAFailedReload) {
+    data.Write("Config.txt", Script("0 0 1 1"));
+    data.Write("plain.fx", Effect());
+    WriteSolidPng(data / "pic.png", 255, 255, 255);
+    if (!Start())
+        GTEST_SKIP() << "no OpenGL window can be made here";
+    ASSERT_TRUE(system) << log.Text();
+    const CSystem* running = system.get();
+    std::string sum = "1.0";
+    for (int i = 1; i < 20000; ++i)
+        sum += "+1.0";
+    const std::string deep = "vec4(" + sum + ")";
+    Save(data, "plain.fx", Effect(deep.c_str()));
+    ASSERT_TRUE(WaitForReload());
+    EXPECT_EQ(system.get(), running);
+    EXPECT_TRUE(log.Has("a statement with more than 4096 operators")) << log.Text();
+    EXPECT_TRUE(log.Contains("Reload failed: kept the running presentation"));
+    EXPECT_EQ(Frame(), std::make_pair(0xFFFFFFu, 0x7F007Fu));
+}
+
 TEST(LiveReload, ReloadingAHundredTimesLeavesTheSameDeviceObjects) {
     LogCapture log;
     ResetProcessState();
@@ -453,6 +474,15 @@ TEST(FailureCapture, ThePanelNamesTheFileAndLineOfTheFirstTellingMessage) {
     failure = shader.Failure("Config.txt");
     EXPECT_EQ(failure.file, "fx/glow.fx");
     EXPECT_EQ(failure.line, 12);
+
+    // Mesa's messages: the error's line, not the column of a warning after it.
+    CFailureCapture mesa;
+    LOG("Test", "Failed to create shader");
+    LOG("Test", "fx/glow.fx, @fragment PS:\n0:30(55): warning: `x' used uninitialized\n"
+                "0:27(38): error: `nothing' undeclared");
+    failure = mesa.Failure("Config.txt");
+    EXPECT_EQ(failure.file, "fx/glow.fx");
+    EXPECT_EQ(failure.line, 27);
 }
 
 TEST(FailureCapture, ASyntaxErrorWithoutAMessageIsPlacedWhereTheParserStopped) {

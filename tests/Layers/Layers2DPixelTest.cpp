@@ -2,6 +2,7 @@
 // resources, each layer run the way a scene runs it, and pixels of the back buffer checked.
 #include "App/CFrameWriter.h"
 #include "Layers/CLayer_2DImage.h"
+#include "Layers/CLayer_2DMultipleImage.h"
 #include "Layers/CLayer_ClearRenderTarget.h"
 #include "Layers/Layers2DTestSupport.h"
 
@@ -11,6 +12,7 @@
 #include "Platform/Platform.h"
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceTexture.h"
+#include "Testing/TempFolder.h"
 
 #include <memory>
 
@@ -174,4 +176,31 @@ TEST_F(Layers2DPixelTest, ClearingARenderTargetLeavesTheBackBufferAlone) {
     EXPECT_TRUE(PixelIs(310, 190, Blue));
     // The render target itself did get the red, as its picture in the top-left quarter shows.
     EXPECT_TRUE(PixelIs(40, 25, Red));
+}
+
+// Declarations of one effect file share its compiled programs but not the values layers set: the
+// multiple-image layers, which never set g_ShaderValue, draw with the effect's own 0.25 after the
+// image layer drew with 1 through another declaration of the same file (and of a copy of it).
+TEST_F(Layers2DPixelTest, EachDeclarationOfAnEffectFileDrawsWithItsOwnValues) {
+    const std::string effect = "@common\nuniform mat4 g_mWorldViewProjection;\nuniform float g_ShaderValue = 0.25;\n"
+                               "@vertex VS\nlayout(location = 0) in vec3 inPosition;\n"
+                               "void main() { gl_Position = g_mWorldViewProjection * vec4(inPosition, 1.0); }\n"
+                               "@fragment Red\nout vec4 c;\nvoid main() { c = vec4(g_ShaderValue, 0, 0, 1); }\n"
+                               "@fragment Green\nout vec4 c;\nvoid main() { c = vec4(0, g_ShaderValue, 0, 1); }\n"
+                               "@technique R\n@pass vertex=VS fragment=Red\n"
+                               "@technique G\n@pass vertex=VS fragment=Green\n";
+    TempFolder data{TempFolder::Mounted};
+    data.Write("fx/value.fx", effect);
+    data.Write("fx/copy.fx", effect);
+    const std::string white = WriteTestImage("pixel-white", 480, 300, 0xFFFFFFFFu);
+    ASSERT_TRUE(Resources("Texture White \"" + white +
+                          "\" Shader A fx/value.fx R { } Shader B fx/value.fx G { } Shader C fx/copy.fx R { }"));
+    Add<CLayer_ClearRenderTarget>({"ClearColourValue = 0 0 1 1"});
+    Add<CLayer_2DImage>({"Texture1 = White", "Position = 300 600", "Shader = A", "ShaderValue = 1"});
+    Add<CLayer_2DMultipleImage>({"Texture1 = White", "StartPosition = 960 600", "Repeats = 1", "Shader = B"});
+    Add<CLayer_2DMultipleImage>({"Texture1 = White", "StartPosition = 1620 600", "Repeats = 1", "Shader = C"});
+    RenderFrame();
+    EXPECT_TRUE(PixelIs(50, 100, 0xFF0000FFu));
+    EXPECT_TRUE(PixelIs(160, 100, 0x004000FFu));
+    EXPECT_TRUE(PixelIs(270, 100, 0x400000FFu));
 }

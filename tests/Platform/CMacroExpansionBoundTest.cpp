@@ -99,3 +99,37 @@ TEST(CEffectSource, AStageWithoutMainIsRefusedByName) {
         EXPECT_EQ(error, c.error);
     }
 }
+
+TEST(CMacroExpansionBound, StatementsOfThousandsOfOperatorsAreRefusedThroughMacrosOrWrittenOut) {
+    // 2^14 additions from fifteen short lines, and 20,000 written out: the driver's compiler would
+    // recurse once per operator.
+    std::string doubling = "#define X0 1.0\n";
+    for (int i = 1; i <= 14; ++i)
+        doubling +=
+            "#define X" + std::to_string(i) + " X" + std::to_string(i - 1) + "+X" + std::to_string(i - 1) + "\n";
+    EXPECT_EQ(Refusal(doubling + "float f = X14;\n"),
+              "line 16: a statement with more than 4096 operators (its macros expanded), deeper than a graphics "
+              "driver can compile");
+    // Defined but used only in small pieces, the macros pass.
+    EXPECT_EQ(Refusal(doubling + "float f = X11;\nfloat g = X11;\n"), "");
+    std::string sum = "float f = 1.0";
+    for (int i = 1; i < 20000; ++i)
+        sum += "+1.0";
+    EXPECT_NE(Refusal("void main() {\n" + sum + ";\n}\n"), "");
+    // Through a function-like macro's argument too.
+    EXPECT_NE(Refusal(doubling + "#define TWICE(a) (a)*(a)\nfloat f = TWICE(X13);\n"), "");
+}
+
+TEST(CMacroExpansionBound, LongProgramsAndTablesOfConstructorsPass) {
+    // Many statements of a few operators each, and a table whose entries are calls separated by commas.
+    std::string body = "void main() {\n";
+    for (int i = 0; i < 5000; ++i)
+        body += "  v = v * 0.5 + vec3(0.25, -0.5, 1.0) - w.xyz;\n";
+    body += "}\nconst vec3 table[4096] = vec3[](";
+    for (int i = 0; i < 4096; ++i)
+        body += std::string(i ? ", " : "") + "vec3(0.1, 0.2, 0.3)";
+    body += ");\n";
+    EXPECT_EQ(Refusal(body), "");
+    // A for header is one statement, its three parts together.
+    EXPECT_EQ(Refusal("for (int i = 0; i < 8; ++i) { x += a[i] * b[i]; }\n"), "");
+}

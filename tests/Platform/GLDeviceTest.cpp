@@ -2,6 +2,7 @@
 #include "App/LetterboxBars.h"
 #include "Base/CSettings.h"
 #include "Platform/CEffect.h"
+#include "Platform/CGLEffect.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/Platform.h"
 #include "Render/CRenderState.h"
@@ -410,4 +411,88 @@ TEST_F(GLDeviceTest, DepthClearsReachScreenAndRenderTargetsAtEveryAntiAliasLevel
         target.reset();
         TearDown();
     }
+}
+
+namespace {
+
+const char* const ValueEffect = "@common\nuniform mat4 g_mWorldViewProjection;\nuniform float g_ShaderValue = 0.25;\n"
+                                "@vertex VS\nlayout(location = 0) in vec3 inPosition;\n"
+                                "void main() { gl_Position = g_mWorldViewProjection * vec4(inPosition, 1.0); }\n"
+                                "@fragment Red\nout vec4 c;\nvoid main() { c = vec4(g_ShaderValue, 0, 0, 1); }\n"
+                                "@fragment Green\nout vec4 c;\nvoid main() { c = vec4(0, g_ShaderValue, 0, 1); }\n"
+                                "@technique R\n@pass vertex=VS fragment=Red\n"
+                                "@technique G\n@pass vertex=VS fragment=Green\n"
+                                "@technique Twice\n@pass vertex=VS fragment=Red\n@pass vertex=VS fragment=Red\n";
+
+} // namespace
+
+// Effects made from one compile share its programs; each keeps the values set on it, and one that
+// set nothing draws with the effect's own initial values, whatever another drew with before.
+TEST_F(GLDeviceTest, EffectsOfOneCompileDrawWithTheirOwnValues) {
+    Open(16, 16);
+    std::string errors;
+    std::unique_ptr<CEffect> compiled = device->CreateEffect(ValueEffect, "value.fx", errors);
+    ASSERT_TRUE(compiled) << errors;
+    std::unique_ptr<CEffect> a = compiled->Instance(), b = compiled->Instance();
+    const float one = 1.0f;
+    a->SetValue("g_ShaderValue", &one, sizeof one);
+    auto draw = [&](CEffect& e, const char* technique) {
+        std::swap(effect, compiled);
+        QuadVertex* v = static_cast<QuadVertex*>(quad->Lock());
+        v[0] = {0, 0, 5, 0, 1};
+        v[1] = {0, 1200, 5, 0, 0};
+        v[2] = {1920, 1200, 5, 1, 0};
+        v[3] = {1920, 0, 5, 1, 1};
+        quad->Unlock();
+        std::swap(effect, compiled);
+        EXPECT_TRUE(e.SetTechnique(technique));
+        e.Begin();
+        state->currentEffect = &e;
+        e.BeginPass(0);
+        state->SetMode(RenderMode::Mode2D);
+        device->SetVertexFormat(VertexPosition | VertexTex1);
+        device->SetStreamSource(quad.get(), 0, sizeof(QuadVertex));
+        state->CommitMatrices();
+        device->DrawPrimitive(PrimitiveType::TriangleFan, 0, 2);
+        e.End();
+        state->currentEffect = nullptr;
+        Read();
+        return At(8, 8);
+    };
+    state->BeginFrame();
+    const Rgba quarterRed{64, 0, 0, 255}, quarterGreen{0, 64, 0, 255};
+    auto near = [](Rgba x, Rgba y) {
+        return std::abs(x.r - y.r) <= 1 && std::abs(x.g - y.g) <= 1 && x.b == y.b && x.a == y.a;
+    };
+    EXPECT_EQ(draw(*a, "R"), Red);
+    Rgba drawn = draw(*b, "R");
+    EXPECT_TRUE(near(drawn, quarterRed)) << drawn;
+    EXPECT_EQ(draw(*a, "R"), Red);
+    drawn = draw(*b, "G");
+    EXPECT_TRUE(near(drawn, quarterGreen)) << drawn;
+    EXPECT_EQ(draw(*a, "G"), Green);
+    drawn = draw(*compiled, "R");
+    EXPECT_TRUE(near(drawn, quarterRed)) << drawn;
+
+    // Passes that pair the same sections draw with one program, compiled and linked once.
+    auto* gl = dynamic_cast<CGLEffect*>(a.get());
+    ASSERT_TRUE(gl);
+    ASSERT_TRUE(gl->SetTechnique("Twice"));
+    ASSERT_EQ(gl->Begin(), 2);
+    gl->BeginPass(0);
+    const GLProgram* first = gl->OpenProgram();
+    gl->EndPass();
+    gl->BeginPass(1);
+    EXPECT_EQ(gl->OpenProgram(), first);
+    gl->End();
+}
+
+TEST_F(GLDeviceTest, CompilerMessagesNameTheLinesOfTheEffectFile) {
+    Open(16, 16);
+    std::string errors;
+    const std::string broken = "@common\nuniform float g_A;\n\n@vertex VS\nvoid main() { gl_Position = vec4(0.0); }\n"
+                               "@fragment FS\nout vec4 c;\nvoid main() {\n  float x = 1.0;\n  c = vec4(nothing);\n}\n"
+                               "@technique T\n@pass vertex=VS fragment=FS\n";
+    EXPECT_FALSE(device->CreateEffect(broken, "broken.fx", errors));
+    EXPECT_EQ(errors.rfind("broken.fx, @fragment FS: line 10:\n", 0), 0u) << errors;
 }

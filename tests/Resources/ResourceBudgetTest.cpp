@@ -57,15 +57,18 @@ TEST_F(ResourceBudgetTest, DeclarationsOfOneEffectFileShareOneCompiledEffect) {
     // The built-in text once (its two declarations and the script's 200), the file once.
     EXPECT_EQ(TestDevice().CountCalls("CreateEffect"), 2);
     EXPECT_EQ(TestDevice().LiveObjects(), 2);
-    EXPECT_EQ(FindShader("Built199")->GetEffect(), FindShader("DefaultNonTextured")->GetEffect());
-    EXPECT_EQ(FindShader("A0")->GetEffect(), FindShader("B49")->GetEffect());
-    // Each declaration still draws with its own technique.
-    auto* shared = static_cast<CRecordingEffect*>(FindShader("A0")->GetEffect());
+    auto compile = [&](const char* name) {
+        return static_cast<CRecordingEffect*>(FindShader(name)->GetEffect())->compiledBy;
+    };
+    EXPECT_EQ(compile("Built199"), compile("DefaultNonTextured"));
+    EXPECT_EQ(compile("A0"), compile("B49"));
+    // Each declaration draws with its own technique and values over the shared compile.
+    EXPECT_NE(FindShader("A0")->GetEffect(), FindShader("B49")->GetEffect());
     FindShader("B3")->Begin(TestState());
-    EXPECT_EQ(shared->technique, "B");
+    EXPECT_EQ(static_cast<CRecordingEffect*>(FindShader("B3")->GetEffect())->technique, "B");
     EndCurrentEffect(TestState());
     FindShader("A3")->Begin(TestState());
-    EXPECT_EQ(shared->technique, "A");
+    EXPECT_EQ(static_cast<CRecordingEffect*>(FindShader("A3")->GetEffect())->technique, "A");
     EndCurrentEffect(TestState());
     // Charged once each: the built-in text's two passes and the file's three.
     EXPECT_EQ(Model().budget.Used(), 5 * CMemoryBudget::ProgramBytes);
@@ -119,6 +122,42 @@ TEST_F(ResourceBudgetTest, AnImageThatFailedFailsEveryDeclarationOfItsFile) {
     EXPECT_FALSE(FindTexture("A")->GetTexture());
     EXPECT_FALSE(FindTexture("B")->GetTexture());
     EXPECT_EQ(TestDevice().CountCalls("CreateTexture"), 0);
+}
+
+TEST_F(ResourceBudgetTest, LaterDeclarationsOfAFailedFileLogWhatTheFirstLogged) {
+    data.Write("broken.png", "not a picture");
+    data.Write("fx/broken.fx", "does not compile");
+    TestDevice().failEffectsContaining = "does not compile";
+    Options.IgnoreResourceErrors = true;
+    ASSERT_TRUE(
+        LoadScript("resources { Shader S1 fx/gone.fx T { } Shader S2 fx/gone.fx T { }"
+                   " Shader P1 fx/broken.fx T { } Shader P2 fx/broken.fx T { }"
+                   " Texture T1 gone.png Texture T2 gone.png Texture B1 broken.png Texture B2 broken.png } end"));
+    ASSERT_TRUE(CreateAllResources());
+    EXPECT_EQ(log.Count("Failed to find shader program 'fx/gone.fx'"), 2);
+    EXPECT_EQ(log.Count("fx/broken.fx: 0(1) : error C0000: syntax error"), 2);
+    EXPECT_EQ(log.Count("Failed to load texture 'gone.png'"), 2);
+    EXPECT_EQ(log.Count("Error creating texture 'broken.png'"), 2);
+    // Each file was tried once.
+    EXPECT_EQ(TestDevice().CountCalls("CreateEffect"), 2); // the built-in text and broken.fx
+}
+
+TEST_F(ResourceBudgetTest, TheCompilersWorkingMemoryIsChargedWhileItRunsAndGivenBack) {
+    // 3 MiB of comments: 24 MiB while the compiler holds its copies, more than a 16 MiB limit.
+    const std::string comments(3 << 20, ' ');
+    data.Write("fx/long.fx", "@common\n//" + comments + "\n" + TwoTechniques);
+    Limit(16);
+    ASSERT_TRUE(LoadScript("resources { Shader S fx/long.fx A { } } end"));
+    EXPECT_FALSE(CreateAllResources());
+    EXPECT_EQ(Model().budget.Failure(), "The presentation needs more memory than the limit of 16 MiB (at shader 'S')");
+    for (const std::string& compiled : TestDevice().effectSources)
+        EXPECT_LT(compiled.size(), comments.size()) << "the long effect reached the compiler";
+
+    Limit(64);
+    ASSERT_TRUE(LoadScript("resources { Shader S fx/long.fx A { } } end"));
+    ASSERT_TRUE(CreateAllResources());
+    // What stays is the programs: the built-in text's two passes and the file's three.
+    EXPECT_EQ(Model().budget.Used(), 5 * CMemoryBudget::ProgramBytes);
 }
 
 TEST_F(ResourceBudgetTest, AnImageOverTheBudgetIsRefusedFromItsHeaderBeforeDecoding) {

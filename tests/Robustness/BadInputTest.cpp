@@ -384,6 +384,19 @@ std::vector<BadInput> EffectCases() {
     for (int i = 1; i <= 40; ++i)
         bomb += "#define D" + std::to_string(i) + " D" + std::to_string(i - 1) + " D" + std::to_string(i - 1) + "\n";
     bomb += Effect.substr(Effect.find('\n') + 1);
+    // One expression 16,384 additions long, through doubling macros and written out: the driver's
+    // compiler walks its tree by recursion, and ran out of stack.
+    std::string deepMacros = "@common\n#define X0 1.0\n";
+    for (int i = 1; i <= 14; ++i)
+        deepMacros +=
+            "#define X" + std::to_string(i) + " X" + std::to_string(i - 1) + "+X" + std::to_string(i - 1) + "\n";
+    deepMacros += Effect.substr(Effect.find('\n') + 1);
+    deepMacros.replace(deepMacros.find("vec4(1.0)"), 9, "vec4(X14)");
+    std::string longSum = "1.0";
+    for (int i = 1; i < 20000; ++i)
+        longSum += "+1.0";
+    std::string written = Effect;
+    written.replace(written.find("vec4(1.0)"), 9, "vec4(" + longSum + ")");
     return {
         {"EffectMissing",
          {{"data/Config.txt", "resources { Shader S \"fx/s.fx\" Flat { } }\nend\n"}},
@@ -405,7 +418,13 @@ std::vector<BadInput> EffectCases() {
                                 "fx/s.fx: line 6: the @fragment section 'PS' has no main function")),
         WholeMessage(EffectCase("EffectMacroBomb", bomb,
                                 "fx/s.fx: line 24: the macro 'D22' would expand to more than 4 MiB of text")),
-        WholeMessage(NamedEffect("EffectTooLarge", "the file is larger than 512 MiB")),
+        WholeMessage(NamedEffect("EffectTooLarge", "the file is larger than 16 MiB")),
+        WholeMessage(EffectCase("EffectDeepExpressionThroughMacros", deepMacros,
+                                "fx/s.fx: line 23: a statement with more than 4096 operators (its macros "
+                                "expanded), deeper than a graphics driver can compile")),
+        WholeMessage(EffectCase("EffectDeepExpressionWrittenOut", written,
+                                "fx/s.fx: line 8: a statement with more than 4096 operators (its macros "
+                                "expanded), deeper than a graphics driver can compile")),
         AsFolder(NamedEffect("EffectIsAFolder", "it is a folder, not a file"), "data/fx/s.fx"),
         AsFifo(NamedEffect("EffectIsAFifo", "it is not a regular file"), "data/fx/s.fx"),
         AsSymlink(NamedEffect("EffectIsASymlink", "symlinks are forbidden"), "data/fx/s.fx"),
@@ -561,7 +580,7 @@ TEST_P(BadInputTest, TellsTheUserAndFails) {
         std::filesystem::resize_file(dir / "data/Config.txt", (std::uintmax_t(64) << 20) + 1);
     if (std::string(c.name) == "EffectTooLarge") {
         dir.Write("data/fx/s.fx", Effect);
-        std::filesystem::resize_file(dir / "data/fx/s.fx", (std::uintmax_t(512) << 20) + 1);
+        std::filesystem::resize_file(dir / "data/fx/s.fx", (std::uintmax_t(16) << 20) + 1);
     }
 
     ProgramResult logged = RunProgram(dir, c.args);

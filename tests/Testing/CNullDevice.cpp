@@ -40,6 +40,7 @@ private:
 class CNullEffect : public CEffect {
 public:
     explicit CNullEffect(CNullDevice& device) : device(device) {}
+    std::unique_ptr<CEffect> Instance() const override { return std::make_unique<CNullEffect>(device); }
     bool SetTechnique(const std::string&) override { return true; }
     int Begin() override { return device.passes; }
     void BeginPass(int) override {}

@@ -17,6 +17,14 @@ RecordedCall Call(const char* name, std::vector<int> ints = {}, std::vector<floa
 
 // --- effect ---
 
+std::unique_ptr<CEffect> CRecordingEffect::Instance() const {
+    auto instance = std::make_unique<CRecordingEffect>(device, name);
+    instance->source = source;
+    instance->live = live;
+    instance->compiledBy = compiledBy;
+    return instance;
+}
+
 bool CRecordingEffect::SetTechnique(const std::string& t) {
     RecordedCall c = Call("SetTechnique");
     c.text = t;
@@ -194,7 +202,7 @@ std::unique_ptr<CEffect> CRecordingDevice::CreateEffect(const std::string& sourc
     }
     auto effect = std::make_unique<CRecordingEffect>(*this, name);
     effect->source = source;
-    effect->live.Attach(liveObjects);
+    effect->live->Attach(liveObjects);
     c.object = effect.get();
     Record(c);
     return effect;

@@ -89,6 +89,8 @@ class CRecordingEffect : public CEffect {
 public:
     CRecordingEffect(CRecordingDevice& device, std::string name) : device(device), name(std::move(name)) {}
 
+    // Another effect of the same compile: the compile is the one device object they hold together.
+    std::unique_ptr<CEffect> Instance() const override;
     bool SetTechnique(const std::string& technique) override;
     int Begin() override;
     void BeginPass(int pass) override;
@@ -104,7 +106,8 @@ public:
     std::string technique; // the selected one, empty when none
     bool begun = false;
     int openPass = -1;
-    CLiveCount live;
+    std::shared_ptr<CLiveCount> live = std::make_shared<CLiveCount>();
+    const CRecordingEffect* compiledBy = this; // the effect CreateEffect made, which Instance copies
 };
 
 class CRecordingDevice : public CGraphicsDevice {
