@@ -194,6 +194,7 @@ bool CPresentation::StartMusic(float start) {
         auto made = std::make_unique<CMusicStreamBass>(system->Music, Settings.volume,
                                                        Unattended() ? CreateCaptureAudioOutput() : CreateAudioOutput());
         music = made.get();
+        made->SetAdmission([this](int64_t bytes) { return system->budget.Charge(bytes, "music", system->Music); });
         if (Unattended())
             silentMusic = music;
         stream = std::move(made);

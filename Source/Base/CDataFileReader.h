@@ -1,6 +1,7 @@
-// A file of the data paths (folder or archive) open for reading piece by piece through PhysicsFS,
-// for files too large to read whole: the music, which is decoded as it plays. Only regular files
-// are opened, as for files read whole.
+// A file of the data paths (folder or archive) open for reading piece by piece, for files too large
+// to read whole: the music, which is decoded as it plays. Only regular files are opened, as for files
+// read whole; one in a data folder is opened as they are (no link followed, judged on the handle), and
+// read through its own descriptor, one in the archive through PhysicsFS.
 #pragma once
 
 #include "Base/CByteSource.h"
@@ -25,6 +26,9 @@ public:
     bool Seek(int64_t offset) override;
     int64_t Tell() override;
 
+    void Close();
+
 private:
     PHYSFS_File* file = nullptr;
+    int fd = -1;
 };

@@ -173,6 +173,16 @@ DataFileResult ReadThroughFileSystem(const std::string& name, std::vector<uint8_
 
 } // namespace
 
+DataFileResult OpenDataFileInFolder(const std::string& name, int& fd) {
+    fd = -1;
+    const std::string folder = FolderHolding(name);
+    return folder.empty() ? DataFileResult::NotFound : OpenInFolder(folder, name, fd);
+}
+
+bool IsInDataArchive(const std::string& name) {
+    return PHYSFS_isInit() && StatDataFile(name) == DataFileResult::Ok && FolderHolding(name).empty();
+}
+
 std::string DataFileKey(const std::string& name) {
     std::string key;
     for (size_t start = 0; start < name.size();) {

@@ -31,6 +31,14 @@ DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes
 DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit,
                             const std::function<bool(int64_t bytes)>& admit);
 
+// Opens a regular file of a data folder for reading, as ReadDataFile does (no link followed, never
+// waiting on a pipe, judged on the handle): Ok with `fd` set, the refusal, or NotFound also where an
+// archive, not a folder, holds the name (IsInDataArchive tells which).
+DataFileResult OpenDataFileInFolder(const std::string& name, int& fd);
+
+// Whether the name is a file that an archive (the data zip), not a folder, holds.
+bool IsInDataArchive(const std::string& name);
+
 // The one spelling of a data file's name that the file system resolves the same way: "t.png",
 // "/t.png" and "fx//t.png" become "t.png", "t.png" and "fx/t.png". Files shared by name share by it.
 std::string DataFileKey(const std::string& name);

@@ -1,9 +1,24 @@
 #include "Music/CMusicStreamBass.h"
 
 #include "Base/CDataFileReader.h"
+#include "Base/CMemoryByteSource.h"
 #include "Base/Log.h"
 
 #include <cmath>
+
+namespace {
+
+// The music file's bytes, shared by every reader of it (playback, spectrum, a sound track).
+class CHeldFileSource : public CMemoryByteSource {
+public:
+    explicit CHeldFileSource(std::shared_ptr<const std::vector<uint8_t>> bytes)
+        : CMemoryByteSource(bytes->data(), bytes->size()), bytes(std::move(bytes)) {}
+
+private:
+    std::shared_ptr<const std::vector<uint8_t>> bytes;
+};
+
+} // namespace
 
 CMusicStreamBass::CMusicStreamBass(const std::string& fileName, float volume, std::unique_ptr<CAudioOutput> output)
     : fileName(fileName), volume(volume), output(std::move(output)) {}
@@ -30,11 +45,29 @@ bool CMusicStreamBass::Init(float startSeconds) {
         LOG("CMusicStreamBass::Init", "Failed to create Bass stream: '%d'", int(AudioErrorFormat));
         return false;
     }
-    // Each reader of the music (playback, the spectrum, a sound track) opens the file for itself.
-    const MusicOpener open = [name = fileName]() -> std::unique_ptr<CByteSource> {
+    // Each reader of the music (playback, the spectrum, a sound track) opens the file for itself. A
+    // file the data zip holds is read into memory once instead: an open file would keep the zip
+    // mounted (live reload mounts a rebuilt one afresh), and a seek back in a compressed entry would
+    // inflate it again from its start.
+    MusicOpener open = [name = fileName]() -> std::unique_ptr<CByteSource> {
         auto reader = std::make_unique<CDataFileReader>();
         return reader->Open(name) == DataFileResult::Ok ? std::move(reader) : nullptr;
     };
+    held.reset();
+    if (IsInDataArchive(fileName)) {
+        probe.Close();
+        auto bytes = std::make_shared<std::vector<uint8_t>>();
+        const DataFileResult whole = ReadDataFile(fileName, *bytes, MaxDataFileBytes, admission);
+        if (whole == DataFileResult::Refused)
+            return false; // the budget said why
+        if (whole != DataFileResult::Ok) {
+            LOG("CMusicStreamBass::Init", "Failed to read music file '%s': %s", fileName.c_str(),
+                ReadFailureReason(whole));
+            return false;
+        }
+        held = bytes;
+        open = [bytes]() -> std::unique_ptr<CByteSource> { return std::make_unique<CHeldFileSource>(bytes); };
+    }
     if (!output->Load(open)) {
         if (output->GetLastError() == AudioErrorStopped)
             return false; // the run is ending; the caller says so

@@ -57,14 +57,20 @@ void Save(const TempFolder& folder, const std::string& name, const std::string& 
     std::filesystem::rename(folder / (name + ".swp"), folder / name);
 }
 
-// A zip of one script, written beside and renamed over `file` as a build tool replaces its output.
-void SaveZip(const std::filesystem::path& file, const std::string& script) {
+// A zip of a script and other files, written beside and renamed over `file` as a build tool replaces
+// its output.
+void SaveZip(const std::filesystem::path& file, const std::string& script,
+             const std::vector<std::pair<std::string, std::string>>& others = {}) {
     const std::filesystem::path temporary = file.string() + ".new";
     int error = 0;
     zip_t* archive = zip_open(temporary.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     ASSERT_NE(archive, nullptr);
     zip_source_t* source = zip_source_buffer(archive, script.data(), script.size(), 0);
     ASSERT_GE(zip_file_add(archive, "Config.txt", source, ZIP_FL_ENC_RAW), 0);
+    for (const auto& [name, bytes] : others)
+        ASSERT_GE(zip_file_add(archive, name.c_str(), zip_source_buffer(archive, bytes.data(), bytes.size(), 0),
+                               ZIP_FL_ENC_RAW),
+                  0);
     ASSERT_EQ(zip_close(archive), 0);
     std::filesystem::rename(temporary, file);
 }
@@ -300,7 +306,14 @@ TEST(LiveReload, ARebuiltZipIsMountedAgainAndAPipeInItsPlaceFailsAtOnce) {
     Options.DataPath = (dir / "data").string();
     Options.Config = "Config.txt";
     const std::filesystem::path zip = dir / "data.zip";
-    SaveZip(zip, "scene A 0:0:0 1:0:0 { }\nend\n");
+    // The music plays from the zip while it is rebuilt: it must not keep the old zip from being let go.
+    std::string wav = "RIFF";
+    auto u32 = [&](uint32_t v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
+    u32(36 + 16000), wav += "WAVEfmt ", u32(16), u16(1), u16(1), u32(8000), u32(16000), u16(2), u16(16);
+    wav += "data", u32(16000), wav.append(16000, '\0');
+    const std::string music = "system { Music = \"song.wav\" }\n";
+    SaveZip(zip, music + "scene A 0:0:0 1:0:0 { }\nend\n", {{"song.wav", wav}});
     if (!PHYSFS_isInit())
         PHYSFS_init(nullptr);
     std::string reason;
@@ -312,9 +325,13 @@ TEST(LiveReload, ARebuiltZipIsMountedAgainAndAPipeInItsPlaceFailsAtOnce) {
     std::string failure;
     std::unique_ptr<CSystem> system = LoadPresentation("Config.txt", failure);
     ASSERT_TRUE(system && system->CreateAllResources(device) && system->CreateAllScenes());
-    std::unique_ptr<CMusicStream> stream = std::make_unique<CMusicStreamNoSound>();
-    stream->Init(0.0f);
-    RunningShow show{system, stream, device, window, [](float) { return true; }};
+    std::unique_ptr<CMusicStream> stream;
+    auto startMusic = [&](float start) {
+        stream = std::make_unique<CMusicStreamBass>(system->Music, 1.0f, CreateCaptureAudioOutput());
+        return stream->Init(start);
+    };
+    ASSERT_TRUE(startMusic(0.0f)) << log.Text();
+    RunningShow show{system, stream, device, window, startMusic};
     CAuthoring authoring(show);
     authoring.StartWatching();
     auto reloaded = [&](const std::string& line) {
@@ -327,7 +344,7 @@ TEST(LiveReload, ARebuiltZipIsMountedAgainAndAPipeInItsPlaceFailsAtOnce) {
     };
 
     // A longer script moves every offset the first directory gave.
-    SaveZip(zip, "scene A 0:0:0 1:0:0 { }\nscene Longer 0:0:0 2:0:0 { }\nend\n");
+    SaveZip(zip, music + "scene A 0:0:0 1:0:0 { }\nscene Longer 0:0:0 2:0:0 { }\nend\n", {{"song.wav", wav}});
     ASSERT_TRUE(reloaded("Reloading after a change to '" + zip.string() + "'")) << log.Text();
     EXPECT_FALSE(log.Contains("Reload failed: kept the running presentation")) << log.Text();
     ASSERT_TRUE(system);

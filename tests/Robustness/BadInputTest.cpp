@@ -542,8 +542,8 @@ std::vector<BadInput> BudgetCases() {
          limit + "1 MiB (at scene 'S2048')"},
         // 4 KiB for the layer, then 64 bytes a keyframe.
         {"MemoryLimitKeyframes",
-         {{"data/Config.txt", "scene S 0:0:0 20000:0:0 { layers { L 2DImage { } } keyframes {\n" +
-                                  repeated(20000, "", ":0:0 { L Rotation linear 1 }\n") + "} }\nend\n"}},
+         {{"data/Config.txt", "scene S 0:0:0 1:0:0 { layers { L 2DImage { } } keyframes { 0:0:0 {\n" +
+                                  repeated(20000, "L Rotation linear ", "\n") + "} } }\nend\n"}},
          {"Log", "Check", "MemoryLimit", "1"},
          limit + "1 MiB (at keyframe of layer 'L')",
          limit + "1 MiB (at keyframe of layer 'L')"},
