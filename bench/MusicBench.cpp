@@ -1,6 +1,6 @@
 // The per-frame cost of the music clock: reading the silent clock and computing the spectrum.
 #include "Music/CMusicStreamNoSound.h"
-#include "Platform/CSpectrumAnalyser.h"
+#include "Platform/audio/CSpectrumAnalyser.h"
 
 #include <benchmark/benchmark.h>
 

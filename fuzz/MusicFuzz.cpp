@@ -2,8 +2,8 @@
 // decodes in blocks from the start and from a few places sought to, and takes the spectrum of each
 // block. Decoded music must hold whole frames of samples in -1..1 within the decoder's limits, and
 // give a finite spectrum.
-#include "Platform/CAudioDecoder.h"
-#include "Platform/CSpectrumAnalyser.h"
+#include "Platform/audio/CAudioDecoder.h"
+#include "Platform/audio/CSpectrumAnalyser.h"
 
 #include <cmath>
 #include <cstdint>

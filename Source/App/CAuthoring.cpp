@@ -15,10 +15,10 @@
 #include "Music/CMusicStreamBass.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
-#include "Platform/CFileWatcher.h"
-#include "Platform/COverlayUi.h"
 #include "Platform/CWindow.h"
 #include "Platform/Clipboard.h"
+#include "Platform/Platform.h"
+#include "Platform/ui/COverlayUi.h"
 #include "Render/CRenderState.h"
 #include "System/CSystem.h"
 

@@ -3,7 +3,7 @@
 #include "App/CFrameWriter.h"
 #include "App/CVideoWriter.h"
 #include "Base/Names.h"
-#include "Platform/CVideoEncoder.h"
+#include "Platform/Platform.h"
 
 #include <filesystem>
 #include <string_view>

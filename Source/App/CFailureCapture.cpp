@@ -1,7 +1,7 @@
 #include "App/CFailureCapture.h"
 
 #include "Base/Log.h"
-#include "Platform/CCompilerMessages.h"
+#include "Platform/gl/CCompilerMessages.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // choice into the record.
 #pragma once
 
-#include "Platform/CSettingsDialog.h"
+#include "Platform/ui/CSettingsDialog.h"
 
 struct CommandLineOptions;
 struct SettingsRecord;

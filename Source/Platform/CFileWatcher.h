@@ -21,7 +21,3 @@ public:
     // never reported half-way; each burst is reported once.
     virtual bool Poll(std::string& changed) = 0;
 };
-
-// The watcher for this machine (Linux inotify). Always an object: where the kernel refuses to watch,
-// its Watch says so and returns false.
-std::unique_ptr<CFileWatcher> CreateFileWatcher();

@@ -10,6 +10,7 @@
 #include <vector>
 
 class CEffect;
+struct EffectDescription;
 
 // Vertex layout bits (the same values as the flexible vertex format bits the scripts' data was made
 // for). Attribute locations in effects: 0 position, 1 normal, 2 diffuse colour, 3 texture coordinate.
@@ -98,9 +99,9 @@ public:
     // Draw into the render target, or into the back buffer when `target` is null.
     virtual bool SetColourTarget(CTexture* target) = 0;
 
-    // Compiles an effect file's text (docs/effects.md). On failure returns null and puts the
-    // compiler's own message in `errors`.
-    virtual std::unique_ptr<CEffect> CreateEffect(const std::string& source, const std::string& name,
+    // Compiles a parsed effect file (docs/effects.md); `name` is its file's, for messages. On
+    // failure returns null and puts the compiler's own message in `errors`.
+    virtual std::unique_ptr<CEffect> CreateEffect(const EffectDescription& effect, const std::string& name,
                                                   std::string& errors) = 0;
 
     // Drawing. Outside an effect pass, draws use a plain program: positions are clip-space

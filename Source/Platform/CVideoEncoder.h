@@ -35,13 +35,6 @@ public:
     virtual bool Finish(std::string& error) = 0;
 };
 
-// The encoder through FFmpeg's libraries (libx264, FFmpeg's own AAC encoder, libswscale and
-// libswresample). It lives in a module beside the program (VideoEncoderModuleName), loaded on the
-// first call: FFmpeg's libraries bring some 130 others with them, whose loading would add about
-// 75 ms to every start. Never null: when the module cannot be loaded, the encoder's Open fails
-// with the reason.
-std::unique_ptr<CVideoEncoder> CreateVideoEncoder();
-
 constexpr const char* VideoEncoderModuleName = "quorin-vanto-video.so";
 // The module's one entry point, by this name: returns a new encoder that the caller owns.
 extern "C" CVideoEncoder* QvCreateVideoEncoder();

@@ -1,12 +1,15 @@
 // The platform's factories, the only way into the machine: the video system (falling back to an
 // offscreen driver where no display can be reached), the main window, the OpenGL graphics device on
-// it, the audio outputs, and the display and multisampling queries the settings dialog offers. Only
-// the application's composition root calls these; everything else sees the interfaces they return.
+// it, the audio outputs, the file watcher, the video encoder, and the display and multisampling
+// queries the settings dialog offers. Only the application's composition root calls these;
+// everything else sees the interfaces they return. Each backend folder below implements its share.
 #pragma once
 
 #include "Base/CSettings.h"
 #include "Platform/CAudioOutput.h"
+#include "Platform/CFileWatcher.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Platform/CVideoEncoder.h"
 #include "Platform/CWindow.h"
 
 #include <memory>
@@ -42,3 +45,14 @@ std::vector<DisplayMode> GetDisplayModes();
 bool DesktopSize(int& width, int& height);
 // The multisample levels the device can make: 0 (none) first, then 2, 4, 8, 16 as supported.
 std::vector<int> SupportedSampleCounts();
+
+// The watcher for this machine (Linux inotify). Always an object: where the kernel refuses to watch,
+// its Watch says so and returns false.
+std::unique_ptr<CFileWatcher> CreateFileWatcher();
+
+// The encoder through FFmpeg's libraries (libx264, FFmpeg's own AAC encoder, libswscale and
+// libswresample). It lives in a module beside the program (VideoEncoderModuleName), loaded on the
+// first call: FFmpeg's libraries bring some 130 others with them, whose loading would add about
+// 75 ms to every start. Never null: when the module cannot be loaded, the encoder's Open fails
+// with the reason.
+std::unique_ptr<CVideoEncoder> CreateVideoEncoder();

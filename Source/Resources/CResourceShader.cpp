@@ -10,6 +10,7 @@
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Render/CRenderState.h"
+#include "Resources/Effect/CEffectParser.h"
 
 #include <cmath>
 #include <cstdio>
@@ -121,8 +122,14 @@ std::shared_ptr<CEffect> CResourceShader::Compile(CGraphicsDevice& device, const
         budget->Refund(charged);
         return nullptr;
     }
+    // The format is the engine's own: it is read once here, and every device compiles what it says.
     std::string errors;
-    std::shared_ptr<CEffect> compiled = device.CreateEffect(source, program, errors);
+    std::shared_ptr<CEffect> compiled;
+    EffectDescription effect;
+    if (CEffectParser::Parse(source, effect, errors))
+        compiled = device.CreateEffect(effect, program, errors);
+    else
+        errors = program + ": " + errors;
     if (budget)
         budget->Refund(working);
     if (!compiled) {

@@ -3,6 +3,7 @@
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/Platform.h"
+#include "Support/ParsedEffect.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ TEST(NeonDriftEffects, EveryEffectCompilesWithTheTechniquesTheScriptUses) {
         std::stringstream text;
         text << in.rdbuf();
         std::string errors;
-        auto effect = device->CreateEffect(text.str(), file, errors);
+        auto effect = device->CreateEffect(ParsedEffect(text.str()), file, errors);
         ASSERT_TRUE(effect) << file << ":\n" << errors;
         for (const char* technique : techniques) {
             EXPECT_TRUE(effect->SetTechnique(technique)) << file << " has no technique " << technique;

@@ -1,4 +1,4 @@
-#include "Platform/CAudioDecoder.h"
+#include "Platform/audio/CAudioDecoder.h"
 #include "Platform/CAudioOutput.h"
 
 #include "Base/CDataFileReader.h"

@@ -1,6 +1,6 @@
 #include "Music/CMusicStreamBass.h"
-#include "Platform/CAudioOutputSdl.h"
 #include "Platform/Platform.h"
+#include "Platform/audio/CAudioOutputSdl.h"
 
 #include "MusicTestFiles.h"
 

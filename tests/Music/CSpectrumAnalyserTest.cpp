@@ -1,4 +1,4 @@
-#include "Platform/CSpectrumAnalyser.h"
+#include "Platform/audio/CSpectrumAnalyser.h"
 
 #include <gtest/gtest.h>
 

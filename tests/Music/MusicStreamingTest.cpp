@@ -1,8 +1,8 @@
 #include "Music/CMusicStreamBass.h"
-#include "Platform/CAudioDecoder.h"
 #include "Platform/CAudioOutput.h"
-#include "Platform/CSpectrumAnalyser.h"
 #include "Platform/Platform.h"
+#include "Platform/audio/CAudioDecoder.h"
+#include "Platform/audio/CSpectrumAnalyser.h"
 
 #include "Base/CDataFileReader.h"
 #include "MusicTestFiles.h"

@@ -1,4 +1,4 @@
-#include "Platform/CCompilerMessages.h"
+#include "Platform/gl/CCompilerMessages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The file watcher against real files: every way editors save gives exactly one report, once the
 // file is whole, and files that are not watched give none.
-#include "Platform/CInotifyFileWatcher.h"
+#include "Platform/linux/CInotifyFileWatcher.h"
 #include "Support/LogCapture.h"
 #include "Testing/TempFolder.h"
 

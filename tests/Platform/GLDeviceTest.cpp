@@ -2,11 +2,12 @@
 #include "App/LetterboxBars.h"
 #include "Base/CSettings.h"
 #include "Platform/CEffect.h"
-#include "Platform/CGLEffect.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/Platform.h"
+#include "Platform/gl/CGLEffect.h"
 #include "Render/CRenderState.h"
 #include "Resources/CResourceShader.h"
+#include "Support/ParsedEffect.h"
 
 #include <glm/ext/matrix_transform.hpp>
 
@@ -54,7 +55,7 @@ protected:
             GTEST_SKIP() << "no OpenGL 3.3 context can be made here";
         state = std::make_unique<CRenderState>(*device);
         std::string errors;
-        effect = device->CreateEffect(BuiltInEffectText, ":INTERNAL", errors);
+        effect = device->CreateEffect(ParsedEffect(BuiltInEffectText), ":INTERNAL", errors);
         ASSERT_TRUE(effect) << errors;
         quad = device->CreateVertexBuffer(sizeof(QuadVertex) * 4);
     }
@@ -359,7 +360,7 @@ TEST_F(GLDeviceTest, EffectErrorsCarryTheCompilerMessageAndUnknownNamesAreIgnore
     const std::string broken =
         "@vertex VS\nvoid main() { gl_Position = vec4(0.0); }\n@fragment FS\n"
         "out vec4 c;\nvoid main() { c = undeclared; }\n@technique T\n@pass vertex=VS fragment=FS\n";
-    EXPECT_FALSE(device->CreateEffect(broken, "broken.fx", errors));
+    EXPECT_FALSE(device->CreateEffect(ParsedEffect(broken), "broken.fx", errors));
     EXPECT_NE(errors.find("broken.fx"), std::string::npos) << errors;
     EXPECT_NE(errors.find("5"), std::string::npos) << "the line of the error: " << errors;
     EXPECT_NE(errors.find("undeclared"), std::string::npos) << errors;
@@ -431,7 +432,7 @@ const char* const ValueEffect = "@common\nuniform mat4 g_mWorldViewProjection;\n
 TEST_F(GLDeviceTest, EffectsOfOneCompileDrawWithTheirOwnValues) {
     Open(16, 16);
     std::string errors;
-    std::unique_ptr<CEffect> compiled = device->CreateEffect(ValueEffect, "value.fx", errors);
+    std::unique_ptr<CEffect> compiled = device->CreateEffect(ParsedEffect(ValueEffect), "value.fx", errors);
     ASSERT_TRUE(compiled) << errors;
     std::unique_ptr<CEffect> a = compiled->Instance(), b = compiled->Instance();
     const float one = 1.0f;
@@ -493,6 +494,6 @@ TEST_F(GLDeviceTest, CompilerMessagesNameTheLinesOfTheEffectFile) {
     const std::string broken = "@common\nuniform float g_A;\n\n@vertex VS\nvoid main() { gl_Position = vec4(0.0); }\n"
                                "@fragment FS\nout vec4 c;\nvoid main() {\n  float x = 1.0;\n  c = vec4(nothing);\n}\n"
                                "@technique T\n@pass vertex=VS fragment=FS\n";
-    EXPECT_FALSE(device->CreateEffect(broken, "broken.fx", errors));
+    EXPECT_FALSE(device->CreateEffect(ParsedEffect(broken), "broken.fx", errors));
     EXPECT_EQ(errors.rfind("broken.fx, @fragment FS: line 10:\n", 0), 0u) << errors;
 }

@@ -1,9 +1,9 @@
 // The overlay drawn for real on the headless OpenGL device: it changes the window's picture while
 // shown, and never the back buffer that capture reads.
 #include "Platform/CGraphicsDevice.h"
-#include "Platform/COverlayUi.h"
-#include "Platform/CSDLWindow.h"
 #include "Platform/Platform.h"
+#include "Platform/sdl/CSDLWindow.h"
+#include "Platform/ui/COverlayUi.h"
 
 #include <gtest/gtest.h>
 

@@ -17,7 +17,7 @@ class RenderStateTest : public ::testing::Test {
 protected:
     void SetUp() override {
         savedSettings = Settings;
-        effect = device.CreateEffect("", "test", errors);
+        effect = device.CreateEffect(EffectDescription(), "test", errors);
         state = std::make_unique<CRenderState>(device);
     }
     void TearDown() override { Settings = savedSettings; }
@@ -276,9 +276,12 @@ TEST(CRecordingDevice, EffectsReportConfiguredPassesAndCreationCanFail) {
     device.techniquePasses["Two"] = 2;
     device.missingTechniques = {"Gone"};
     std::string errors;
-    auto effect = device.CreateEffect("text", "a.fx", errors);
+    EffectDescription text;
+    text.common.push_back(EffectSection{"", "shared\n", 1});
+    text.fragmentShaders.push_back(EffectSection{"FS", "fragment\n", 3});
+    auto effect = device.CreateEffect(text, "a.fx", errors);
     ASSERT_TRUE(effect);
-    EXPECT_EQ(device.effectSources.back(), "text");
+    EXPECT_EQ(device.effectSources.back(), "shared\nfragment\n");
     EXPECT_TRUE(effect->SetTechnique("One"));
     EXPECT_EQ(effect->Begin(), 1);
     EXPECT_TRUE(effect->SetTechnique("Two"));
@@ -291,7 +294,7 @@ TEST(CRecordingDevice, EffectsReportConfiguredPassesAndCreationCanFail) {
     EXPECT_EQ(device.LastCall("SetValue")->effect, effect.get());
 
     device.failCreateEffect = true;
-    EXPECT_FALSE(device.CreateEffect("text", "b.fx", errors));
+    EXPECT_FALSE(device.CreateEffect(text, "b.fx", errors));
     EXPECT_EQ(errors, device.createEffectErrors);
     EXPECT_EQ(device.CountCalls("CreateEffect"), 2);
 }

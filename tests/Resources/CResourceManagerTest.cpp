@@ -168,12 +168,15 @@ TEST_F(ResourceManagerTest, ShaderParameterBlockRules) {
     }
 }
 
+// The stages of a well-formed effect, for the techniques the tests add.
+const char* const OnePass = "@vertex VS\nvoid main() {}\n@fragment PS\nvoid main() {}\n";
+
 class CreateResourcesTest : public ResourceManagerTest {
 protected:
     void SetUp() override {
         ResourceManagerTest::SetUp();
         Settings = SettingsRecord();
-        data.Write("fx/box.fx", "@technique Shiny\n");
+        data.Write("fx/box.fx", std::string(OnePass) + "@technique Shiny\n@pass vertex=VS fragment=PS\n");
         data.Write("img/sky.bmp", Bitmap(4, 4, [](int, int) { return 0x336699u; }));
         data.Write("box.txt", "0\n0\n0\n1 1 1 1\n0\n");
     }
@@ -229,7 +232,8 @@ TEST_F(CreateResourcesTest, MissingImageStopsCreationUnlessErrorsAreIgnored) {
 }
 
 TEST_F(CreateResourcesTest, ShaderFailuresReportTheProgramAndTheCompilersWords) {
-    data.Write("bad.fx", "#error nothing here\n");
+    data.Write("bad.fx",
+               std::string("@common\n#error nothing here\n") + OnePass + "@technique T\n@pass vertex=VS fragment=PS\n");
     ASSERT_TRUE(LoadScript("resources { Shader Lower \":internal\" T { } } end"));
     EXPECT_FALSE(CreateAllResources());
     EXPECT_TRUE(log.Contains("Failed to find shader program ':internal'"));

@@ -126,7 +126,7 @@ TEST_F(ResourceBudgetTest, AnImageThatFailedFailsEveryDeclarationOfItsFile) {
 
 TEST_F(ResourceBudgetTest, LaterDeclarationsOfAFailedFileLogWhatTheFirstLogged) {
     data.Write("broken.png", "not a picture");
-    data.Write("fx/broken.fx", "does not compile");
+    data.Write("fx/broken.fx", std::string("@common\n// does not compile\n") + TwoTechniques);
     TestDevice().failEffectsContaining = "does not compile";
     Options.IgnoreResourceErrors = true;
     ASSERT_TRUE(

@@ -1,7 +1,7 @@
 // Float audio files can hold any value; what the decoder hands on for playing and for the spectrum
 // always lies in -1..1, so the spectrum stays finite.
-#include "Platform/CAudioDecoder.h"
-#include "Platform/CSpectrumAnalyser.h"
+#include "Platform/audio/CAudioDecoder.h"
+#include "Platform/audio/CSpectrumAnalyser.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>

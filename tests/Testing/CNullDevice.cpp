@@ -81,7 +81,7 @@ bool CNullDevice::SetColourTarget(CTexture* target) {
     return !target || target->IsRenderTarget();
 }
 
-std::unique_ptr<CEffect> CNullDevice::CreateEffect(const std::string&, const std::string&, std::string&) {
+std::unique_ptr<CEffect> CNullDevice::CreateEffect(const EffectDescription&, const std::string&, std::string&) {
     return std::make_unique<CNullEffect>(*this);
 }
 

@@ -42,7 +42,7 @@ public:
     std::unique_ptr<CTexture> CreateRenderTarget(int size) override;
     bool SetColourTarget(CTexture* target) override;
 
-    std::unique_ptr<CEffect> CreateEffect(const std::string& source, const std::string& name,
+    std::unique_ptr<CEffect> CreateEffect(const EffectDescription& effect, const std::string& name,
                                           std::string& errors) override;
 
     void SetVertexFormat(uint32_t) override { ++counters.stateChanges; }

@@ -20,6 +20,7 @@ RecordedCall Call(const char* name, std::vector<int> ints = {}, std::vector<floa
 std::unique_ptr<CEffect> CRecordingEffect::Instance() const {
     auto instance = std::make_unique<CRecordingEffect>(device, name);
     instance->source = source;
+    instance->effect = effect;
     instance->live = live;
     instance->compiledBy = compiledBy;
     return instance;
@@ -32,7 +33,7 @@ bool CRecordingEffect::SetTechnique(const std::string& t) {
     device.Record(c);
     const auto& missing = device.missingTechniques;
     if (std::find(missing.begin(), missing.end(), t) != missing.end() ||
-        (device.techniquesFromSource && source.find("@technique " + t) == std::string::npos)) {
+        (device.techniquesFromSource && !(effect && effect->FindTechnique(t)))) {
         technique.clear();
         return false;
     }
@@ -189,8 +190,13 @@ bool CRecordingDevice::SetColourTarget(CTexture* target) {
     return true;
 }
 
-std::unique_ptr<CEffect> CRecordingDevice::CreateEffect(const std::string& source, const std::string& name,
+std::unique_ptr<CEffect> CRecordingDevice::CreateEffect(const EffectDescription& description, const std::string& name,
                                                         std::string& errors) {
+    // The sections' text in file order of kind, which is what tests look for in what was compiled.
+    std::string source;
+    for (const auto* list : {&description.common, &description.vertexShaders, &description.fragmentShaders})
+        for (const EffectSection& section : *list)
+            source += section.text;
     effectSources.push_back(source);
     RecordedCall c = Call("CreateEffect");
     c.text = name;
@@ -202,6 +208,7 @@ std::unique_ptr<CEffect> CRecordingDevice::CreateEffect(const std::string& sourc
     }
     auto effect = std::make_unique<CRecordingEffect>(*this, name);
     effect->source = source;
+    effect->effect = std::make_shared<const EffectDescription>(description);
     effect->live->Attach(liveObjects);
     c.object = effect.get();
     Record(c);

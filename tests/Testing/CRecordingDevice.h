@@ -5,6 +5,7 @@
 
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Platform/EffectDescription.h"
 
 #include <glm/mat4x4.hpp>
 #include <glm/vec4.hpp>
@@ -102,8 +103,9 @@ public:
 
     CRecordingDevice& device;
     std::string name;
-    std::string source;
-    std::string technique; // the selected one, empty when none
+    std::string source;                              // the text of its sections
+    std::shared_ptr<const EffectDescription> effect; // what CreateEffect was handed
+    std::string technique;                           // the selected one, empty when none
     bool begun = false;
     int openPass = -1;
     std::shared_ptr<CLiveCount> live = std::make_shared<CLiveCount>();
@@ -137,7 +139,7 @@ public:
     std::unique_ptr<CTexture> CreateRenderTarget(int size) override;
     bool SetColourTarget(CTexture* target) override;
 
-    std::unique_ptr<CEffect> CreateEffect(const std::string& source, const std::string& name,
+    std::unique_ptr<CEffect> CreateEffect(const EffectDescription& effect, const std::string& name,
                                           std::string& errors) override;
 
     void SetVertexFormat(uint32_t formatBits) override;
@@ -176,7 +178,7 @@ public:
     int defaultPasses = 1;                      // passes of every technique not listed below
     std::map<std::string, int> techniquePasses; // passes by technique name
     std::vector<std::string> missingTechniques; // names SetTechnique rejects
-    bool techniquesFromSource = false;          // SetTechnique accepts only "@technique <name>" lines
+    bool techniquesFromSource = false;          // SetTechnique accepts only the effect's techniques
     std::string failEffectsContaining;          // CreateEffect fails for sources holding this text
     bool failCreateEffect = false;              // CreateEffect returns null with createEffectErrors
     std::string createEffectErrors = "0(1) : error C0000: syntax error";
@@ -186,7 +188,7 @@ public:
 
     // State the calls left behind.
     std::vector<RecordedCall> calls;
-    std::vector<std::string> effectSources; // sources handed to CreateEffect, in order
+    std::vector<std::string> effectSources; // the sections' text of each effect handed to CreateEffect
     CTexture* colourTarget = nullptr;       // null: the back buffer
     CTexture* textures[2] = {nullptr, nullptr};
     bool inScene = false;

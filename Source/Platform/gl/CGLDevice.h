@@ -4,8 +4,8 @@
 // state GL lacks (ambient colour, light 0) is kept here and fed to effects as uniforms.
 #pragma once
 
-#include "Platform/CGLEffect.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Platform/gl/CGLEffect.h"
 
 #include <epoxy/gl.h>
 
@@ -58,7 +58,7 @@ public:
     std::unique_ptr<CTexture> CreateRenderTarget(int size) override;
     bool SetColourTarget(CTexture* target) override;
 
-    std::unique_ptr<CEffect> CreateEffect(const std::string& source, const std::string& name,
+    std::unique_ptr<CEffect> CreateEffect(const EffectDescription& effect, const std::string& name,
                                           std::string& errors) override;
 
     void SetVertexFormat(uint32_t formatBits) override { format = formatBits; }

@@ -1,4 +1,4 @@
-#include "Platform/CGLDevice.h"
+#include "Platform/gl/CGLDevice.h"
 
 #include "Base/Log.h"
 
@@ -81,23 +81,29 @@ public:
 
 namespace {
 
-const char* const PlainEffectText = R"(@vertex PlainVS
-layout(location = 0) in vec3 inPosition;
+// The device's own program for draws outside an effect pass, given as the parser would describe it
+// (lines as in an effect file that starts with its @vertex line).
+EffectDescription PlainEffect() {
+    EffectDescription effect;
+    effect.vertexShaders.push_back(EffectSection{"PlainVS", R"(layout(location = 0) in vec3 inPosition;
 layout(location = 2) in vec4 inDiffuse;
 out vec4 vColour;
 void main() {
     gl_Position = vec4(inPosition, 1.0);
     vColour = inDiffuse;
 }
-@fragment PlainPS
-in vec4 vColour;
+)",
+                                                 2});
+    effect.fragmentShaders.push_back(EffectSection{"PlainPS", R"(in vec4 vColour;
 out vec4 outColour;
 void main() {
     outColour = vColour;
 }
-@technique Plain
-@pass vertex=PlainVS fragment=PlainPS
-)";
+)",
+                                                   10});
+    effect.techniques.push_back(EffectTechnique{"Plain", {EffectPass{"PlainVS", "PlainPS", 16}}});
+    return effect;
+}
 
 size_t VertexSize(uint32_t format) {
     size_t size = 0;
@@ -227,7 +233,7 @@ bool CGLDevice::Init(SDL_Window* win, int w, int h, int wantedSamples, int wante
     }
 
     std::string errors;
-    plainEffect = CGLEffect::Create(*this, PlainEffectText, "plain drawing", errors);
+    plainEffect = CGLEffect::Create(*this, PlainEffect(), "plain drawing", errors);
     if (!plainEffect || !plainEffect->SetTechnique("Plain")) {
         LOG("InitD3D", "Failed to build the plain drawing program: %s", errors.c_str());
         return false;
@@ -447,10 +453,10 @@ bool CGLDevice::SetColourTarget(CTexture* t) {
     return true;
 }
 
-std::unique_ptr<CEffect> CGLDevice::CreateEffect(const std::string& source, const std::string& name,
+std::unique_ptr<CEffect> CGLDevice::CreateEffect(const EffectDescription& effect, const std::string& name,
                                                  std::string& errors) {
     link->Use();
-    return CGLEffect::Create(*this, source, name, errors);
+    return CGLEffect::Create(*this, effect, name, errors);
 }
 
 void CGLDevice::SetStreamSource(CVertexBuffer* buffer, size_t offset, size_t stride) {

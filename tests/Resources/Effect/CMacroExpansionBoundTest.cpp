@@ -1,6 +1,6 @@
-#include "Platform/CMacroExpansionBound.h"
-#include "Platform/CEffectSource.h"
+#include "Resources/Effect/CMacroExpansionBound.h"
 #include "Resources/CResourceShader.h"
+#include "Resources/Effect/CEffectParser.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +79,7 @@ TEST(CMacroExpansionBound, ManyUsesOfAModestMacroAreRefusedWhereTheTextPassesThe
     EXPECT_EQ(Refusal(text), "line 2061: with its macros expanded, the effect would come to more than 4 MiB of text");
 }
 
-TEST(CEffectSource, AStageWithoutMainIsRefusedByName) {
+TEST(CEffectParser, AStageWithoutMainIsRefusedByName) {
     const std::string vertex = "@vertex VS\nvoid main() {}\n";
     const std::string fragment = "@fragment PS\nout vec4 c;\nvoid main() { c = vec4(1); }\n";
     const std::string pass = "@technique T\n@pass vertex=VS fragment=PS\n";
@@ -93,9 +93,9 @@ TEST(CEffectSource, AStageWithoutMainIsRefusedByName) {
         {"@common\n#define ENTRY main\n@vertex VS\nvoid ENTRY() {}\n" + fragment + pass, ""},
     };
     for (const Case& c : cases) {
-        CEffectSource source;
+        EffectDescription source;
         std::string error;
-        EXPECT_EQ(CEffectSource::Parse(c.text, source, error), c.error.empty()) << c.text;
+        EXPECT_EQ(CEffectParser::Parse(c.text, source, error), c.error.empty()) << c.text;
         EXPECT_EQ(error, c.error);
     }
 }

@@ -4,9 +4,9 @@
 // what was last handed over. The ring keeps the frames just played, for the spectrum.
 #pragma once
 
-#include "Platform/CAudioDecoder.h"
 #include "Platform/CAudioOutput.h"
-#include "Platform/CSpectrumAnalyser.h"
+#include "Platform/audio/CAudioDecoder.h"
+#include "Platform/audio/CSpectrumAnalyser.h"
 
 #include <condition_variable>
 #include <cstdint>

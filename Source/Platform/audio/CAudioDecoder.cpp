@@ -1,4 +1,4 @@
-#include "Platform/CAudioDecoder.h"
+#include "Platform/audio/CAudioDecoder.h"
 
 #include "Base/CMemoryByteSource.h"
 #include "Base/StopRequest.h"

@@ -1,56 +1,12 @@
 #include "Platform/Platform.h"
 
-#include "Base/Log.h"
-#include "Platform/CGLDevice.h"
-#include "Platform/CSDLWindow.h"
+#include "Platform/gl/CGLDevice.h"
+#include "Platform/sdl/CSDLWindow.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
 
 #include <algorithm>
-#include <cstdlib>
-
-namespace {
-bool g_Headless = false;
-
-bool StartVideo(const char* driver) {
-    if (driver)
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-}
-} // namespace
-
-bool InitVideo() {
-    if (SDL_WasInit(SDL_INIT_VIDEO))
-        return true;
-    // The window class on X11, and the program's name where the desktop shows one.
-    setenv("SDL_VIDEO_X11_WMCLASS", "quorin-vanto", 0);
-    SDL_SetHint("SDL_VIDEO_X11_WMCLASS", "quorin-vanto");
-    SDL_SetHint(SDL_HINT_APP_NAME, "quorin-vanto");
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
-    // SIGINT and SIGTERM are the app's (a stop request every loop checks); SDL would turn them into a
-    // quit event that Check and Capture never read.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-
-    const char* chosen = std::getenv("SDL_VIDEODRIVER");
-    const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-    bool ok = false;
-    if (chosen || display)
-        ok = StartVideo(nullptr);
-    if (!ok) {
-        // No display reachable: draw offscreen.
-        ok = StartVideo("offscreen");
-    }
-    if (!ok) {
-        LOG("InitVideo", "Failed to start the video system: %s", SDL_GetError());
-        return false;
-    }
-    const char* driver = SDL_GetCurrentVideoDriver();
-    g_Headless = driver && std::string(driver) == "offscreen";
-    return true;
-}
-
-bool IsHeadless() { return g_Headless; }
 
 std::unique_ptr<CWindow> CreateMainWindow(const std::string& title, int width, int height, bool fullscreen,
                                           bool hidden) {

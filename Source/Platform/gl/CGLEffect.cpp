@@ -1,8 +1,8 @@
-#include "Platform/CGLEffect.h"
+#include "Platform/gl/CGLEffect.h"
 
 #include "Base/StopRequest.h"
-#include "Platform/CCompilerMessages.h"
-#include "Platform/CGLDevice.h"
+#include "Platform/gl/CCompilerMessages.h"
+#include "Platform/gl/CGLDevice.h"
 
 #include <algorithm>
 #include <cstring>
@@ -45,7 +45,7 @@ struct StageSource {
     }
 };
 
-StageSource StageText(const CEffectSource& source, const EffectSection& stage, bool vertex) {
+StageSource StageText(const EffectDescription& source, const EffectSection& stage, bool vertex) {
     StageSource out;
     out.Add("#version 330 core\n", 0);
     if (vertex)
@@ -114,14 +114,8 @@ bool IsDeviceUniform(const std::string& name) {
 
 } // namespace
 
-std::unique_ptr<CGLEffect> CGLEffect::Create(CGLDevice& device, const std::string& text, const std::string& name,
-                                             std::string& errors) {
-    CEffectSource source;
-    std::string parseError;
-    if (!CEffectSource::Parse(text, source, parseError)) {
-        errors = name + ": " + parseError;
-        return nullptr;
-    }
+std::unique_ptr<CGLEffect> CGLEffect::Create(CGLDevice& device, const EffectDescription& source,
+                                             const std::string& name, std::string& errors) {
     auto compiled = std::make_shared<Compiled>(device);
     compiled->deviceLink = device.Link();
     if (!Build(*compiled, source, name, errors))
@@ -139,7 +133,8 @@ CGLEffect::CGLEffect(std::shared_ptr<Compiled> c) : compiled(std::move(c)) {
 
 std::unique_ptr<CEffect> CGLEffect::Instance() const { return std::unique_ptr<CGLEffect>(new CGLEffect(compiled)); }
 
-bool CGLEffect::Build(Compiled& compiled, const CEffectSource& source, const std::string& name, std::string& errors) {
+bool CGLEffect::Build(Compiled& compiled, const EffectDescription& source, const std::string& name,
+                      std::string& errors) {
     auto& programs = compiled.programs;
     auto& techniques = compiled.techniques;
     auto& params = compiled.params;

@@ -1,7 +1,7 @@
-#include "Platform/CEffectSource.h"
+#include "Resources/Effect/CEffectParser.h"
 
 #include "Platform/CEffect.h"
-#include "Platform/CMacroExpansionBound.h"
+#include "Resources/Effect/CMacroExpansionBound.h"
 
 #include <cstdio>
 #include <sstream>
@@ -30,13 +30,6 @@ std::vector<std::string> Words(const std::string& line) {
 }
 
 std::string AtLine(int line, const std::string& message) { return "line " + std::to_string(line) + ": " + message; }
-
-const EffectSection* FindSection(const std::vector<EffectSection>& list, const std::string& name) {
-    for (const auto& s : list)
-        if (s.name == name)
-            return &s;
-    return nullptr;
-}
 
 // Splits "key=value"; false when there is no '=' or either side is empty.
 bool KeyValue(const std::string& word, std::string& key, std::string& value) {
@@ -81,7 +74,7 @@ bool MentionsMain(const std::string& text) {
     return false;
 }
 
-bool StageMentionsMain(const CEffectSource& source, const EffectSection& stage) {
+bool StageMentionsMain(const EffectDescription& source, const EffectSection& stage) {
     if (MentionsMain(stage.text))
         return true;
     for (const auto& c : source.common)
@@ -92,21 +85,8 @@ bool StageMentionsMain(const CEffectSource& source, const EffectSection& stage) 
 
 } // namespace
 
-const EffectSection* CEffectSource::FindVertex(const std::string& name) const {
-    return FindSection(vertexShaders, name);
-}
-const EffectSection* CEffectSource::FindFragment(const std::string& name) const {
-    return FindSection(fragmentShaders, name);
-}
-const EffectTechnique* CEffectSource::FindTechnique(const std::string& name) const {
-    for (const auto& t : techniques)
-        if (t.name == name)
-            return &t;
-    return nullptr;
-}
-
-bool CEffectSource::Parse(const std::string& text, CEffectSource& out, std::string& error) {
-    out = CEffectSource();
+bool CEffectParser::Parse(const std::string& text, EffectDescription& out, std::string& error) {
+    out = EffectDescription();
     EffectSection* section = nullptr; // where text lines go; null after a technique or sampler line
     EffectTechnique* technique = nullptr;
     // The names so far, so that a file of many sections is read in linear time.

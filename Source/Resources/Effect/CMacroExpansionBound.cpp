@@ -1,4 +1,4 @@
-#include "Platform/CMacroExpansionBound.h"
+#include "Resources/Effect/CMacroExpansionBound.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,9 +4,9 @@
 // frames are decoded when asked for, so a capture holds no more of the music than one window.
 #pragma once
 
-#include "Platform/CAudioDecoder.h"
 #include "Platform/CAudioOutput.h"
-#include "Platform/CSpectrumAnalyser.h"
+#include "Platform/audio/CAudioDecoder.h"
+#include "Platform/audio/CSpectrumAnalyser.h"
 
 #include <vector>
 

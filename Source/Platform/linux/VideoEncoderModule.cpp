@@ -1,5 +1,5 @@
-// Loads the video encoder module on first use (see CreateVideoEncoder in CVideoEncoder.h).
-#include "Platform/CVideoEncoder.h"
+// Loads the video encoder module on first use (see CreateVideoEncoder in Platform.h).
+#include "Platform/Platform.h"
 
 #include <dlfcn.h>
 #include <limits.h>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Platform/CEffect.h"
-#include "Platform/CEffectSource.h"
+#include "Platform/EffectDescription.h"
 
 #include <epoxy/gl.h>
 
@@ -41,8 +41,8 @@ struct GLContextLink;
 class CGLEffect : public CEffect {
 public:
     // Compiles every pass of `source`; null with the compiler's message in `errors` on failure.
-    static std::unique_ptr<CGLEffect> Create(CGLDevice& device, const std::string& text, const std::string& name,
-                                             std::string& errors);
+    static std::unique_ptr<CGLEffect> Create(CGLDevice& device, const EffectDescription& source,
+                                             const std::string& name, std::string& errors);
     ~CGLEffect() override;
 
     std::unique_ptr<CEffect> Instance() const override;
@@ -90,7 +90,8 @@ private:
     };
 
     explicit CGLEffect(std::shared_ptr<Compiled> c);
-    static bool Build(Compiled& compiled, const CEffectSource& source, const std::string& name, std::string& errors);
+    static bool Build(Compiled& compiled, const EffectDescription& source, const std::string& name,
+                      std::string& errors);
     void Upload(size_t program) const;
     Param* FindParam(const char* name);
 

@@ -1,4 +1,4 @@
-#include "Platform/CSettingsDialog.h"
+#include "Platform/ui/CSettingsDialog.h"
 
 #include "Base/CSettings.h"
 #include "Base/Log.h"

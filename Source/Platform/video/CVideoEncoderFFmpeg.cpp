@@ -1,4 +1,4 @@
-#include "Platform/CVideoEncoderFFmpeg.h"
+#include "Platform/video/CVideoEncoderFFmpeg.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

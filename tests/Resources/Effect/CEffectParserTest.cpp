@@ -1,12 +1,12 @@
-#include "Platform/CEffectSource.h"
+#include "Resources/Effect/CEffectParser.h"
 #include "Resources/CResourceShader.h"
 
 #include <gtest/gtest.h>
 
-TEST(CEffectSource, BuiltInEffectHasBothTechniquesOfOnePass) {
-    CEffectSource source;
+TEST(CEffectParser, BuiltInEffectHasBothTechniquesOfOnePass) {
+    EffectDescription source;
     std::string error;
-    ASSERT_TRUE(CEffectSource::Parse(BuiltInEffectText, source, error)) << error;
+    ASSERT_TRUE(CEffectParser::Parse(BuiltInEffectText, source, error)) << error;
     for (const char* name : {"DefaultTextured", "DefaultNonTextured"}) {
         const EffectTechnique* t = source.FindTechnique(name);
         ASSERT_TRUE(t) << name;
@@ -16,17 +16,17 @@ TEST(CEffectSource, BuiltInEffectHasBothTechniquesOfOnePass) {
     EXPECT_EQ(source.samplers[0].filter, TextureFilter::Linear);
 }
 
-TEST(CEffectSource, SectionsKeepTheirTextAndFirstLine) {
+TEST(CEffectParser, SectionsKeepTheirTextAndFirstLine) {
     const std::string text =
         "// header comment-free\r\n\r\n@common\r\nuniform float a;\r\n@vertex V\r\nvoid main() {}\r\n"
         "@fragment F\r\nvoid main() {}\r\n@technique T\r\n@pass fragment=F vertex=V\r\n"
         "@pass vertex=V fragment=F\r\n";
-    CEffectSource source;
+    EffectDescription source;
     std::string error;
-    EXPECT_FALSE(CEffectSource::Parse(text, source, error)) << "text before the first section";
+    EXPECT_FALSE(CEffectParser::Parse(text, source, error)) << "text before the first section";
     EXPECT_NE(error.find("line 1"), std::string::npos) << error;
 
-    ASSERT_TRUE(CEffectSource::Parse(text.substr(text.find("\r\n") + 2), source, error)) << error;
+    ASSERT_TRUE(CEffectParser::Parse(text.substr(text.find("\r\n") + 2), source, error)) << error;
     ASSERT_EQ(source.common.size(), 1u);
     EXPECT_EQ(source.common[0].text, "uniform float a;\n");
     EXPECT_EQ(source.common[0].firstLine, 3);
@@ -36,7 +36,7 @@ TEST(CEffectSource, SectionsKeepTheirTextAndFirstLine) {
     EXPECT_EQ(source.FindTechnique("T")->passes[0].vertex, "V");
 }
 
-TEST(CEffectSource, MalformedEffectsNameTheirLine) {
+TEST(CEffectParser, MalformedEffectsNameTheirLine) {
     const std::string stages = "@vertex V\nx\n@fragment F\ny\n";
     struct Case {
         std::string text;
@@ -56,9 +56,9 @@ TEST(CEffectSource, MalformedEffectsNameTheirLine) {
         {"@\n", "line 1"},
     };
     for (const Case& c : cases) {
-        CEffectSource source;
+        EffectDescription source;
         std::string error;
-        EXPECT_FALSE(CEffectSource::Parse(c.text, source, error)) << c.text;
+        EXPECT_FALSE(CEffectParser::Parse(c.text, source, error)) << c.text;
         EXPECT_NE(error.find(c.expect), std::string::npos) << c.text << " gave: " << error;
     }
 }

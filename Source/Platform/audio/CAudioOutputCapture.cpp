@@ -1,4 +1,4 @@
-#include "Platform/CAudioOutputCapture.h"
+#include "Platform/audio/CAudioOutputCapture.h"
 
 #include "Platform/Platform.h"
 

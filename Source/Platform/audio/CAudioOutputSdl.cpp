@@ -1,4 +1,4 @@
-#include "Platform/CAudioOutputSdl.h"
+#include "Platform/audio/CAudioOutputSdl.h"
 
 #include "Platform/Platform.h"
 

@@ -1,4 +1,4 @@
-#include "Platform/CSDLWindow.h"
+#include "Platform/sdl/CSDLWindow.h"
 
 #include "Base/Log.h"
 #include "Platform/Platform.h"

@@ -1,6 +1,7 @@
-#include "Platform/CInotifyFileWatcher.h"
+#include "Platform/linux/CInotifyFileWatcher.h"
 
 #include "Base/Log.h"
+#include "Platform/Platform.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,9 +1,9 @@
-#include "Platform/COverlayUi.h"
+#include "Platform/ui/COverlayUi.h"
 
 #include "Base/Log.h"
-#include "Platform/CGLDevice.h"
 #include "Platform/CLogFrequencyAxis.h"
-#include "Platform/CSDLWindow.h"
+#include "Platform/gl/CGLDevice.h"
+#include "Platform/sdl/CSDLWindow.h"
 
 #include <SDL.h>
 #include <epoxy/gl.h>
