@@ -2,7 +2,7 @@
 // '=' and ';'. Parsers pull one token at a time and never look further ahead.
 #pragma once
 
-#include "Base/MusicalTime.h"
+#include "Base/CMusicalTime.h"
 
 #include <cstddef>
 #include <string>
@@ -28,7 +28,7 @@ public:
     int line = 1;
     // The tempo in force at this point of the script: the system block changes it, and every time
     // literal read after that is converted with it.
-    MusicalTimeBase tempo;
+    CMusicalTime tempo;
 
 protected:
     // Next byte as 0..255, or -1 at the end of the input.

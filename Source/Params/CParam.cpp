@@ -79,7 +79,7 @@ bool CParam::ReadBool(CTokeniser &tokeniser, bool &value) {
 bool CParam::ReadPeriod(CTokeniser &tokeniser, float &seconds) {
     if (tokeniser.NextToken() != TokenType::Time)
         return false;
-    return MusicalTimeToSeconds(tokeniser.tempo, tokeniser.GetBar(), tokeniser.GetBeat(), tokeniser.GetTick(), seconds);
+    return tokeniser.tempo.ToSeconds(tokeniser.GetBar(), tokeniser.GetBeat(), tokeniser.GetTick(), seconds);
 }
 
 bool CParam::ReadKind(CTokeniser &tokeniser, unsigned accepted, InterpolationKind &kind) {

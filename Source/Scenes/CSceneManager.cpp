@@ -14,7 +14,7 @@ namespace {
 bool ReadTime(CTokeniser& t, float& seconds) {
     if (t.NextToken() != TokenType::Time)
         return false;
-    return MusicalTimeToSeconds(t.tempo, t.GetBar(), t.GetBeat(), t.GetTick(), seconds);
+    return t.tempo.ToSeconds(t.GetBar(), t.GetBeat(), t.GetTick(), seconds);
 }
 
 } // namespace
@@ -54,7 +54,7 @@ bool CSceneManager::LoadSceneBodyFromTokeniser(CTokeniser& t, Scene& scene) {
 bool CSceneManager::LoadKeyframesFromTokeniser(CTokeniser& t, Scene& scene) {
     return ReadBlockFromTokeniser(t, TokenType::Time, [&] {
         float seconds;
-        return MusicalTimeToSeconds(t.tempo, t.GetBar(), t.GetBeat(), t.GetTick(), seconds) &&
+        return t.tempo.ToSeconds(t.GetBar(), t.GetBeat(), t.GetTick(), seconds) &&
                scene.layers.AddKeyframeFromTokeniser(t, seconds);
     });
 }

@@ -109,18 +109,18 @@ bool CSystem::LoadSystemBlockFromTokeniser(CTokeniser& t) {
                 return false;
             }
             if (isBpm)
-                tempo.Bpm = static_cast<float>(value);
+                tempo.SetBpm(static_cast<float>(value));
             else if (Is(k, "Beats"))
-                tempo.Beats = static_cast<int>(stored);
+                tempo.SetBeats(static_cast<int>(stored));
             else
-                tempo.Ticks = static_cast<int>(stored);
+                tempo.SetTicks(static_cast<int>(stored));
             // Every time literal from here on is read with the new tempo.
             t.tempo = tempo;
         } else if (Is(k, "DebugStartTime")) {
             if (!ReadValue(t, TokenType::Time))
                 return false;
             float seconds;
-            if (!MusicalTimeToSeconds(t.tempo, t.GetBar(), t.GetBeat(), t.GetTick(), seconds))
+            if (!t.tempo.ToSeconds(t.GetBar(), t.GetBeat(), t.GetTick(), seconds))
                 return false;
             DebugStartTime = seconds;
         } else {

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "Base/CMemoryBudget.h"
-#include "Base/MusicalTime.h"
+#include "Base/CMusicalTime.h"
 #include "Resources/CResourceManager.h"
 #include "Scenes/CSceneManager.h"
 
@@ -45,7 +45,7 @@ public:
     std::string AppName = "Test";
     std::string Music;
     bool SpectrumEnabled = false;
-    MusicalTimeBase tempo;
+    CMusicalTime tempo;
     float DebugStartTime = 0.0f;
     std::string SettingsTitle = "Settings";
     std::string SettingsOk = "OK";

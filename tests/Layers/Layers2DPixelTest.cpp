@@ -1,6 +1,6 @@
 // Pictures of the 2D layers on the OpenGL device, headless: small scenes of real layers over real
 // resources, each layer run the way a scene runs it, and pixels of the back buffer checked.
-#include "App/CFrameWriter.h"
+#include "App/capture/CFrameWriter.h"
 #include "Layers/CLayer_2DImage.h"
 #include "Layers/CLayer_2DMultipleImage.h"
 #include "Layers/CLayer_ClearRenderTarget.h"

@@ -25,7 +25,7 @@ protected:
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
     static void Reset() {
-        LineTempo() = MusicalTimeBase();
+        LineTempo() = CMusicalTime();
         std::fill(SpectrumBuffer, SpectrumBuffer + SpectrumBands, 0.0f);
     }
 };
@@ -174,7 +174,7 @@ TEST_F(Keyframes, SquareAlternatesOnTheEvaluationTime) {
 }
 
 TEST_F(Keyframes, SquarePeriodUsesTheTempoInForceAndRefusesBadTimes) {
-    LineTempo().Bpm = 60.0f;
+    LineTempo().SetBpm(60.0f);
     CParamFloat f(0.0f);
     ASSERT_TRUE(AddKey(f, 0.0f, "square 0 1 0:2:0"));
     EXPECT_FLOAT_EQ(f.GetKeyframes()[0].period, 2.0f);

@@ -7,8 +7,8 @@
 #include <string>
 
 // The tempo script lines are read with (the default unless a test sets another).
-inline MusicalTimeBase &LineTempo() {
-    static MusicalTimeBase tempo;
+inline CMusicalTime &LineTempo() {
+    static CMusicalTime tempo;
     return tempo;
 }
 

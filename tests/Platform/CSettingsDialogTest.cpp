@@ -1,4 +1,4 @@
-#include "App/SettingsDialog.h"
+#include "App/run/SettingsDialog.h"
 #include "Base/CSettings.h"
 #include "Base/CommandLine.h"
 

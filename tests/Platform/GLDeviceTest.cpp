@@ -1,5 +1,5 @@
-#include "App/CFrameWriter.h"
-#include "App/LetterboxBars.h"
+#include "App/capture/CFrameWriter.h"
+#include "App/run/LetterboxBars.h"
 #include "Base/CSettings.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"

@@ -1,5 +1,5 @@
 #include "Render/CRenderState.h"
-#include "App/LetterboxBars.h"
+#include "App/run/LetterboxBars.h"
 #include "Base/CSettings.h"
 #include "Testing/CRecordingDevice.h"
 

@@ -33,9 +33,9 @@ TEST_F(SystemScript, EndAloneKeepsEveryDefaultAndNothingAfterItIsRead) {
     EXPECT_EQ(system->AppName, "Test");
     EXPECT_EQ(system->Music, "");
     EXPECT_FALSE(system->SpectrumEnabled);
-    EXPECT_EQ(system->tempo.Bpm, 120.0f);
-    EXPECT_EQ(system->tempo.Beats, 4);
-    EXPECT_EQ(system->tempo.Ticks, 96);
+    EXPECT_EQ(system->tempo.Bpm(), 120.0f);
+    EXPECT_EQ(system->tempo.Beats(), 4);
+    EXPECT_EQ(system->tempo.Ticks(), 96);
     EXPECT_EQ(system->DebugStartTime, 0.0f);
     EXPECT_TRUE(log.Messages().empty());
 }
@@ -67,9 +67,9 @@ TEST_F(SystemScript, SystemBlockStoresEveryKey) {
     EXPECT_EQ(system->SettingsCancel, "Stop");
     EXPECT_EQ(system->Music, "./music/track one.ogg");
     EXPECT_TRUE(system->SpectrumEnabled);
-    EXPECT_EQ(system->tempo.Bpm, 140.5f);
-    EXPECT_EQ(system->tempo.Beats, 3);
-    EXPECT_EQ(system->tempo.Ticks, 48);
+    EXPECT_EQ(system->tempo.Bpm(), 140.5f);
+    EXPECT_EQ(system->tempo.Beats(), 3);
+    EXPECT_EQ(system->tempo.Ticks(), 48);
     // Converted with the tempo in force when it was read: (1 * 3 + 2 + 24 / 48) * 60 / 140.5.
     EXPECT_FLOAT_EQ(system->DebugStartTime, static_cast<float>(5.5 * 60.0 / 140.5));
 }
@@ -78,7 +78,7 @@ TEST_F(SystemScript, LaterBlocksOverrideKeyByKeyAndEmptyBlocksChangeNothing) {
     EXPECT_TRUE(
         Load("system { AppName = First Bpm = 100 } system { } system { Bpm = 90 SpectrumEnabled = false } end"));
     EXPECT_EQ(system->AppName, "First");
-    EXPECT_EQ(system->tempo.Bpm, 90.0f);
+    EXPECT_EQ(system->tempo.Bpm(), 90.0f);
     EXPECT_FALSE(system->SpectrumEnabled);
 }
 
@@ -110,9 +110,9 @@ TEST_F(SystemScript, TempoOfZeroOrBelowIsRefusedNamingKeyAndLine) {
     for (int i = 0; i < 4; ++i) {
         Reset();
         EXPECT_FALSE(Load(scripts[i])) << scripts[i];
-        EXPECT_EQ(system->tempo.Bpm, 120.0f);
-        EXPECT_EQ(system->tempo.Beats, 4);
-        EXPECT_EQ(system->tempo.Ticks, 96);
+        EXPECT_EQ(system->tempo.Bpm(), 120.0f);
+        EXPECT_EQ(system->tempo.Beats(), 4);
+        EXPECT_EQ(system->tempo.Ticks(), 96);
     }
     std::vector<std::string> messages = log.Messages();
     ASSERT_EQ(messages.size(), 4u);

@@ -1,3 +1,0 @@
-#include "App/CApplication.h"
-
-int main(int argc, char** argv) { return RunApplication(argc, argv); }

@@ -1,0 +1,392 @@
+#include "App/authoring/CAuthoring.h"
+
+#include "App/authoring/CLiveReload.h"
+#include "App/capture/CFrameWriter.h"
+#include "App/run/CMainLoop.h"
+#include "App/run/LoadPresentation.h"
+#include "App/run/RunningShow.h"
+#include "Base/CSettings.h"
+#include "Base/CommandLine.h"
+#include "Base/DataZip.h"
+#include "Base/Log.h"
+#include "Base/SpectrumBuffer.h"
+#include "Layers/CLayer.h"
+#include "Music/CMusicStream.h"
+#include "Music/CMusicStreamBass.h"
+#include "Params/CParamBool.h"
+#include "Params/CParamString.h"
+#include "Platform/CWindow.h"
+#include "Platform/Clipboard.h"
+#include "Platform/Platform.h"
+#include "Platform/ui/COverlayUi.h"
+#include "Render/CRenderState.h"
+#include "System/CSystem.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <malloc.h>
+
+namespace {
+
+constexpr const char* KeysHelp = "F1 overlay  F5 reload  [ ] loop  \\ no loop  C camera  K keyframe  F12 picture";
+
+// A key press, taken once.
+bool Take(int key) {
+    if (!KeyPressed[key])
+        return false;
+    KeyPressed[key] = false;
+    return true;
+}
+
+} // namespace
+
+CAuthoring::CAuthoring(RunningShow& running) : show(running) {
+    // The presses made before the show started are not the author's wishes for it.
+    std::fill(std::begin(KeyPressed), std::end(KeyPressed), false);
+    overlay = COverlayUi::Create(show.window, show.device);
+    lastFrame = std::chrono::steady_clock::now();
+}
+
+CAuthoring::~CAuthoring() {
+    if (cameraOn)
+        show.window.SetMouseLook(false);
+}
+
+void CAuthoring::StartWatching() {
+    live = std::make_unique<CLiveReload>(CreateFileWatcher(), Options.DataPath, Options.Config);
+    LOG("WinMain", "Watching '%s' for changes", Options.DataPath.c_str());
+    live->Watch(show.system.get());
+}
+
+void CAuthoring::SetFailure(const LoadFailure& startFailure) { failure = startFailure; }
+
+CMusicalTime CAuthoring::Tempo() const { return show.system ? show.system->tempo : CMusicalTime(); }
+
+float CAuthoring::ShowLength() const {
+    if (const auto* music = dynamic_cast<const CMusicStreamBass*>(show.stream.get()))
+        if (music->GetLength() > 0.0f)
+            return music->GetLength();
+    return show.system ? show.system->LastSceneEnd() : 0.0f;
+}
+
+void CAuthoring::SeekTo(double seconds) {
+    // The same seek the debug keys make, by the distance from where the music is.
+    show.stream->SeekBy(static_cast<float>(std::max(0.0, seconds) - show.stream->GetTime()));
+}
+
+void CAuthoring::Notify(const std::string& text) {
+    notice = text;
+    noticeUntil = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+}
+
+void CAuthoring::Reload(const std::string& changed) {
+    const auto noticed = std::chrono::steady_clock::now();
+    LOG("WinMain", "Reloading after a change to '%s'", changed.c_str());
+    // PhysicsFS read the zip's directory when it mounted it: a rebuilt zip is mounted afresh, from the
+    // file now at its name, screened as at start-up.
+    if (live && live->IsDataZip(changed)) {
+        const std::string zip = Options.DataPath + ".zip";
+        std::string reason;
+        if (!UnmountDataZip(zip, reason) || !MountDataZip(zip, reason)) {
+            LOG("WinMain", "Failed to add datapath '%s' to physfs: %s", zip.c_str(), reason.c_str());
+            failure = LoadFailure{zip, 0, "Failed to add datapath '" + zip + "' to physfs: " + reason};
+            LOG("WinMain", "Reload failed: kept the running presentation");
+            return;
+        }
+        LOG("WinMain", "Added datapath '%s' to physfs", zip.c_str());
+    }
+    std::unique_ptr<CSystem> next;
+    LoadFailure broken;
+    bool ok = false;
+    {
+        CFailureCapture capture;
+        std::string boxText;
+        int stoppedAt = 0;
+        next = LoadPresentation(Options.Config, boxText, &stoppedAt);
+        if (next && !next->CreateAllResources(show.device)) {
+            LOG("WinMain", "Failed to create resources");
+        } else if (next && !next->CreateAllScenes()) {
+            LOG("WinMain", "Failed to create scenes");
+        } else {
+            ok = next != nullptr;
+        }
+        if (!ok)
+            broken = capture.Failure(Options.Config, stoppedAt);
+    }
+    // What the new script names is watched, also when it went no further than declaring it.
+    if (live)
+        live->Watch(next.get(), !ok);
+    if (!ok) {
+        next.reset();
+        failure = broken;
+        LOG("WinMain", "Reload failed: kept the running presentation");
+        return;
+    }
+
+    // The time goes on: the same second of the music, even where the tempo changed.
+    const bool wasRunning = show.system != nullptr;
+    const bool musicChanged =
+        !wasRunning || next->Music != show.system->Music ||
+        (!next->Music.empty() && changed.size() >= next->Music.size() + 1 &&
+         changed.compare(changed.size() - next->Music.size() - 1, std::string::npos, "/" + next->Music) == 0);
+    const float time = wasRunning ? show.stream->GetTime() : 0.0f;
+    const bool paused = show.stream->IsPaused();
+    std::unique_ptr<CSystem> old = std::move(show.system);
+    show.system = std::move(next);
+    if (musicChanged) {
+        // The new music is opened while the old one still plays: music that cannot be played fails the
+        // reload like any other file, and the old presentation goes on with its own.
+        std::unique_ptr<CMusicStream> oldStream = std::move(show.stream);
+        CFailureCapture capture;
+        if (!show.startMusic(time) && !show.system->Music.empty()) {
+            failure = capture.Failure(show.system->Music);
+            show.stream = std::move(oldStream);
+            show.system = std::move(old);
+            LOG("WinMain", "Reload failed: kept the running presentation");
+            return;
+        }
+        oldStream.reset();
+        if (paused)
+            show.stream->SetPaused(true);
+        if (show.loop)
+            show.loop->SetStream(*show.stream);
+    }
+    old.reset(); // with every device object it made
+    // The old presentation's memory goes back to the system, so that reloading all day does not grow
+    // the program by what the allocator would keep for later.
+    malloc_trim(0);
+    failure.reset();
+    if (show.loop)
+        show.loop->spectrumEnabled = show.system->SpectrumEnabled;
+    reloadNoticed = noticed;
+}
+
+void CAuthoring::FramePresented() {
+    if (screenshotPending && overlay) {
+        std::vector<uint8_t> rgba;
+        int width = 0, height = 0;
+        if (overlay->WindowPixels(rgba, width, height)) {
+            // Pictures saved before, by this run or an earlier one, are kept.
+            std::string name;
+            if (CFrameWriter::SaveNewPng("screenshot-", screenshots, rgba, width, height, name)) {
+                LOG("WinMain", "Saved the window as '%s'", name.c_str());
+                Notify("Saved " + name);
+            }
+        }
+        overlay->KeepWindowPixels(false);
+        screenshotPending = false;
+    }
+    if (!reloadNoticed)
+        return;
+    const auto took = std::chrono::steady_clock::now() - *reloadNoticed;
+    LOG("WinMain", "Reloaded in %d ms",
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+    reloadNoticed.reset();
+}
+
+void CAuthoring::BeforeFrame() {
+    std::string changed;
+    if (live && live->Poll(changed))
+        Reload(changed);
+    if (Take(KeyF5))
+        Reload(Options.Config);
+
+    const auto now = std::chrono::steady_clock::now();
+    frames.AddFrame(std::chrono::duration<float>(now - lastFrame).count());
+    lastFrame = now;
+    if (!overlay)
+        return;
+    const float time = show.stream->GetTime();
+    HandleOverlayKeys(time);
+    if (pendingSeek) {
+        SeekTo(*pendingSeek);
+        pendingSeek.reset();
+    }
+    if (std::optional<double> back = loop.SeekFor(show.stream->GetTime()))
+        SeekTo(*back);
+    UpdateCamera();
+}
+
+void CAuthoring::HandleOverlayKeys(float time) {
+    if (Take(KeyF1))
+        overlay->Toggle();
+    const CMusicalTime tempo = Tempo();
+    if (Take(KeyOpenBracket))
+        loop.MarkStart(time, tempo);
+    if (Take(KeyCloseBracket))
+        loop.MarkEnd(time, tempo);
+    if (Take(KeyBackslash))
+        loop.Clear();
+    if (Take(KeyC))
+        ToggleCamera();
+    if (Take(KeyK))
+        WriteKeyframeLine();
+    if (Take(KeyF12)) {
+        // The window as the author sees it, overlay included (capture never has the overlay).
+        overlay->KeepWindowPixels(true);
+        screenshotPending = true;
+    }
+}
+
+void CAuthoring::ToggleCamera() {
+    cameraOn = !cameraOn;
+    show.window.SetMouseLook(cameraOn);
+    if (!cameraOn) {
+        Notify("Free camera off");
+        return;
+    }
+    const CRenderState* state = show.system ? show.system->GetRenderState() : nullptr;
+    if (state && state->lastShot.layer) {
+        const CameraShot& shot = state->lastShot;
+        camera.StartFromOrbit(shot.from, shot.to, shot.up, shot.rotation);
+        cameraFov = shot.fov;
+        cameraFar = shot.maxZ;
+    } else {
+        camera.Start(glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, 100.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+    }
+    Notify("Free camera on: W A S D Q E to move, right mouse button to look, K writes a keyframe");
+}
+
+void CAuthoring::WriteKeyframeLine() {
+    const CRenderState* state = show.system ? show.system->GetRenderState() : nullptr;
+    if (!state || !state->lastShot.layer) {
+        Notify("No orbit camera is running: nothing to write a keyframe for");
+        return;
+    }
+    const CameraShot& shot = state->lastShot;
+    std::string name;
+    for (const Scene& scene : show.system->scenes.GetScenes())
+        for (const LayerEntry& entry : scene.layers.GetLayers())
+            if (entry.layer.get() == shot.layer)
+                name = entry.name;
+    if (name.empty())
+        return;
+    const CMusicalTime tempo = Tempo();
+    std::string line;
+    if (cameraOn) {
+        line = camera.OrbitKeyframeLine(name, shot.rotation, shot.localTime, tempo);
+    } else {
+        line = CFreeCamera::OrbitKeyframeLine(name, tempo.NearestTick(shot.localTime), shot.from, shot.to);
+    }
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    LOG("WinMain", "%s", line.c_str());
+    Notify(CopyToClipboard(line) ? "Keyframe line copied: " + line : "Keyframe line: " + line);
+}
+
+void CAuthoring::UpdateCamera() {
+    const MouseState mouse = show.window.TakeMouse();
+    if (!cameraOn)
+        return;
+    CFreeCamera::Input input;
+    input.forward = KeyDown[KeyW];
+    input.left = KeyDown[KeyA];
+    input.back = KeyDown[KeyS];
+    input.right = KeyDown[KeyD];
+    input.down = KeyDown[KeyQ];
+    input.up = KeyDown[KeyE];
+    input.fast = KeyDown[KeyShift];
+    if (!overlayWantsMouse) {
+        input.lookX = mouse.lookX;
+        input.lookY = mouse.lookY;
+        camera.ChangeSpeed(mouse.wheel);
+    }
+    camera.Update(input, frames.Count() ? frames.LastMs() / 1000.0f : 0.0f);
+}
+
+void CAuthoring::BeforeScenes() {
+    CRenderState* state = show.system ? show.system->GetRenderState() : nullptr;
+    if (!state)
+        return;
+    state->cameraOverride = cameraOn;
+    if (cameraOn) {
+        float aspect = Settings.width / Settings.height;
+        if (!(aspect > 0.0f))
+            aspect = CanvasWidth / CanvasHeight;
+        state->overrideView = camera.View();
+        state->overrideProjection = camera.Projection(cameraFov, aspect, cameraFar);
+    }
+}
+
+void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
+    const CMusicalTime tempo = Tempo();
+    OverlayStatus& status = frame.status;
+    status.position = CMusicalTime::Format(tempo.PositionOf(time));
+    status.seconds = time;
+    status.length = ShowLength();
+    status.paused = show.stream->IsPaused();
+    status.framesPerSecond = frames.FramesPerSecond();
+    status.lastFrameMs = frames.LastMs();
+    status.frameTimes = frames.Ring();
+    status.frameTimeCount = frames.Count();
+    status.frameTimeOldest = frames.Oldest();
+    if (loop.HasStart() || loop.HasEnd())
+        status.loop = (loop.HasStart() ? CMusicalTime::Format(tempo.PositionOf(loop.Start())) : "?") + " - " +
+                      (loop.HasEnd() ? CMusicalTime::Format(tempo.PositionOf(loop.End())) : "?");
+    if (cameraOn) {
+        const glm::vec3 eye = camera.Eye();
+        char text[128];
+        std::snprintf(text, sizeof text, "free camera at %.1f %.1f %.1f, speed %.0f", eye.x, eye.y, eye.z,
+                      camera.Speed());
+        status.camera = text;
+    }
+    status.help = KeysHelp;
+
+    OverlayTimeline& line = frame.timeline;
+    line.length = status.length;
+    line.secondsPerBar = static_cast<float>(tempo.SecondsPerBar());
+    line.playhead = time;
+    line.hasLoopStart = loop.HasStart();
+    line.hasLoopEnd = loop.HasEnd();
+    line.loopStart = static_cast<float>(loop.Start());
+    line.loopEnd = static_cast<float>(loop.End());
+
+    frame.spectrum.values = SpectrumBuffer;
+    frame.spectrum.count = SpectrumBands;
+    if (show.system) {
+        for (const Scene& scene : show.system->scenes.GetScenes()) {
+            line.scenes.push_back(OverlayTimelineScene{scene.name, scene.startTime, scene.endTime});
+            const bool running = time >= scene.startTime && time < scene.endTime;
+            OverlayScene now;
+            if (running) {
+                now.name = scene.name;
+                now.localTime = time - scene.startTime;
+                now.localPosition = CMusicalTime::Format(tempo.PositionOf(now.localTime));
+            }
+            for (const LayerEntry& entry : scene.layers.GetLayers()) {
+                for (const ParamEntry& param : entry.layer->params.GetEntries())
+                    param.param->AddSpectrumBands(frame.spectrum.markedBands);
+                if (running)
+                    now.layers.push_back(OverlayLayer{entry.name, entry.type,
+                                                      entry.layer->renderTarget->GetValue(now.localTime),
+                                                      entry.layer->active->GetValue(now.localTime)});
+            }
+            if (running)
+                frame.scenes.push_back(std::move(now));
+        }
+        std::vector<int>& bands = frame.spectrum.markedBands;
+        std::sort(bands.begin(), bands.end());
+        bands.erase(std::unique(bands.begin(), bands.end()), bands.end());
+    }
+
+    if (failure) {
+        frame.error.shown = true;
+        frame.error.file = failure->file;
+        frame.error.line = failure->line;
+        frame.error.message = failure->message;
+    }
+    if (!notice.empty() && std::chrono::steady_clock::now() < noticeUntil)
+        frame.notice = notice;
+}
+
+void CAuthoring::AfterFrame(float time) {
+    if (!overlay || (!overlay->IsShown() && !failure))
+        return;
+    OverlayFrame frame;
+    BuildFrame(time, frame);
+    const OverlayActions actions = overlay->Draw(frame);
+    overlayWantsMouse = actions.wantsMouse;
+    if (actions.seekTime)
+        pendingSeek = *actions.seekTime;
+}

@@ -1,0 +1,76 @@
+// The authoring tools over a running presentation (with Watch or DebugKeys): live reload of the
+// script and the files it names at the same musical position, an error panel while a save leaves it
+// broken, and the overlay (F1): position and frame times, the time line (a click seeks), a loop of
+// whole bars, the spectrum, the scenes running now, and a free camera that writes keyframe lines.
+#pragma once
+
+#include "App/authoring/CFailureCapture.h"
+#include "App/authoring/CFrameStats.h"
+#include "App/authoring/CFreeCamera.h"
+#include "App/authoring/CLoopRange.h"
+#include "Base/CMusicalTime.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+class CLiveReload;
+class COverlayUi;
+struct OverlayFrame;
+struct RunningShow;
+
+class CAuthoring {
+public:
+    explicit CAuthoring(RunningShow& show);
+    ~CAuthoring();
+
+    // With Watch: logs what is watched and starts watching the presentation's files.
+    void StartWatching();
+    // A presentation that failed to start: its failure stays on screen until a save fixes it.
+    void SetFailure(const LoadFailure& failure);
+
+    // Between frames: a settled save (or F5) reloads; the overlay's keys, the loop and the camera.
+    void BeforeFrame();
+    // Before the scenes draw: the free camera stands in for the camera layers.
+    void BeforeScenes();
+    // After the letterbox bars, before the frame is shown: the overlay's panels.
+    void AfterFrame(float time);
+    // After the frame is shown: the report of a reload's first frame.
+    void FramePresented();
+
+    // Rebuilds the presentation from its files; `changed` names what changed, for the log.
+    void Reload(const std::string& changed);
+    // What the error panel shows, while a start or the last reload failed.
+    const std::optional<LoadFailure>& Failure() const { return failure; }
+
+private:
+    CMusicalTime Tempo() const;
+    float ShowLength() const;
+    void SeekTo(double seconds);
+    void HandleOverlayKeys(float time);
+    void ToggleCamera();
+    void WriteKeyframeLine();
+    void UpdateCamera();
+    void BuildFrame(float time, OverlayFrame& frame);
+    void Notify(const std::string& notice);
+
+    RunningShow& show;
+    std::unique_ptr<CLiveReload> live;
+    std::unique_ptr<COverlayUi> overlay;
+    std::optional<LoadFailure> failure;
+    std::optional<std::chrono::steady_clock::time_point> reloadNoticed;
+
+    CFrameStats frames;
+    CLoopRange loop;
+    std::optional<double> pendingSeek;
+    bool overlayWantsMouse = false;
+    bool cameraOn = false;
+    CFreeCamera camera;
+    float cameraFov = 45.0f, cameraFar = 50000.0f;
+    std::chrono::steady_clock::time_point lastFrame;
+    std::string notice;
+    std::chrono::steady_clock::time_point noticeUntil;
+    bool screenshotPending = false;
+    int screenshots = 0;
+};

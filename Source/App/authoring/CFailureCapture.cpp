@@ -1,0 +1,100 @@
+#include "App/authoring/CFailureCapture.h"
+
+#include "Base/Log.h"
+#include "Platform/gl/CCompilerMessages.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Messages that only report progress, or say that a stage failed after the message that says why.
+bool IsSummary(const std::string& message) {
+    static const char* const starts[] = {"Failed to parse config file!",
+                                         "Failed to create resources",
+                                         "Failed to create scenes",
+                                         "Failed to create shader",
+                                         "Failed to create all ",
+                                         "Adding ",
+                                         "Creating ",
+                                         "Loading ",
+                                         "Found ",
+                                         "Reloading after",
+                                         "Model loaded successfully",
+                                         "Created resources successfully!",
+                                         "Config file loaded ok!"};
+    for (const char* start : starts)
+        if (message.rfind(start, 0) == 0)
+            return true;
+    return message.find("Auto-creating it..") != std::string::npos;
+}
+
+// The number after "line ", or else the line of the first error in a compiler's messages (each
+// driver writes it its own way), 0 when there is none.
+int LineIn(const std::string& message) {
+    for (const char* marker : {"line ", "Line "}) {
+        const size_t at = message.find(marker);
+        if (at != std::string::npos && std::isdigit(static_cast<unsigned char>(message[at + 5])))
+            return std::atoi(message.c_str() + at + 5);
+    }
+    return CCompilerMessages::FirstErrorLine(message);
+}
+
+// A file the message names: the first quoted name with a dot in it, or the name an effect message
+// starts with.
+std::string FileIn(const std::string& message) {
+    for (size_t open = message.find('\''); open != std::string::npos; open = message.find('\'', open + 1)) {
+        const size_t close = message.find('\'', open + 1);
+        if (close == std::string::npos)
+            break;
+        const std::string quoted = message.substr(open + 1, close - open - 1);
+        if (quoted.find('.') != std::string::npos && quoted.find(' ') == std::string::npos)
+            return quoted;
+        open = close;
+    }
+    // "fx/glow.fx: line 4: ...", "fx/glow.fx, @fragment PS: 0(12) : ...": the effect's own messages.
+    const size_t end = message.find_first_of(",:");
+    if (end != std::string::npos) {
+        const std::string prefix = message.substr(0, end);
+        if (prefix.find('.') != std::string::npos && prefix.find(' ') == std::string::npos)
+            return prefix;
+    }
+    return std::string();
+}
+
+} // namespace
+
+CFailureCapture::CFailureCapture() {
+    SetLogObserver([this](const char*, const char* message) { messages.emplace_back(message); });
+}
+
+CFailureCapture::~CFailureCapture() { SetLogObserver(nullptr); }
+
+LoadFailure CFailureCapture::Failure(const std::string& script, int scriptLine) const {
+    LoadFailure failure;
+    failure.file = script;
+    std::string first, rest;
+    for (const std::string& message : messages) {
+        if (IsSummary(message))
+            continue;
+        if (first.empty()) {
+            first = message;
+            const std::string named = FileIn(message);
+            if (!named.empty())
+                failure.file = named;
+            failure.line = LineIn(message);
+        } else {
+            rest += "\n" + message;
+        }
+    }
+    // Nothing but summaries: the last of them is what there is to say.
+    if (first.empty() && !messages.empty())
+        first = messages.back();
+    failure.message = first + rest;
+    // Many syntax errors stop the parser without a message of their own: where it stopped is the
+    // place to look.
+    if (failure.line == 0 && failure.file == script)
+        failure.line = scriptLine;
+    return failure;
+}

@@ -1,0 +1,104 @@
+#include "App/capture/CCaptureOutput.h"
+
+#include "App/capture/CFrameWriter.h"
+#include "App/capture/CVideoWriter.h"
+#include "Base/Names.h"
+#include "Platform/Platform.h"
+
+#include <filesystem>
+#include <string_view>
+
+CCaptureOutput::CCaptureOutput(std::string target) : target(std::move(target)) {}
+
+CCaptureOutput::~CCaptureOutput() = default;
+
+bool CCaptureOutput::IsVideoFile(const std::string& target) {
+    if (target.size() <= 4)
+        return false;
+    const std::string_view ending = std::string_view(target).substr(target.size() - 4);
+    return SameName(ending, ".mp4") || SameName(ending, ".mkv");
+}
+
+std::string CCaptureOutput::FrameFailure(int index) const {
+    const int failed = frames && frames->FailedFrame() >= 0 ? frames->FailedFrame() : index;
+    return "Failed to write frame '" + (frames ? frames->FramePath(failed) : target) + "'";
+}
+
+std::string CCaptureOutput::VideoFailure(const std::string& reason) const {
+    return "Failed to write the video '" + target + "': " + reason;
+}
+
+std::string CCaptureOutput::ReadBackFailure(int index) const {
+    if (IsVideo())
+        return VideoFailure("the picture of frame " + std::to_string(index) + " could not be read back");
+    return FrameFailure(index);
+}
+
+bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int height, const DecodedMusic* music,
+                          int quality, std::string& message) {
+    if (!IsVideo()) {
+        if (!CCaptureSchedule::PrepareFolder(target, message))
+            return false;
+        frames = std::make_unique<CFrameWriter>(target);
+        return true;
+    }
+
+    std::error_code error;
+    const std::filesystem::path file(target);
+    if (std::filesystem::is_directory(file, error)) {
+        message = VideoFailure("it is a folder");
+        return false;
+    }
+    if (file.has_parent_path() && !CCaptureSchedule::PrepareFolder(file.parent_path().string(), message))
+        return false;
+
+    VideoEncoderSettings settings;
+    settings.path = target;
+    settings.container = SameName(std::string_view(target).substr(target.size() - 4), ".mkv") ? "matroska" : "mp4";
+    settings.width = width;
+    settings.height = height;
+    settings.fps = schedule.fps;
+    settings.frames = schedule.FrameCount();
+    settings.quality = quality;
+    if (music)
+        settings.music = *music;
+    settings.musicStart = schedule.start;
+    video = std::make_unique<CVideoWriter>(CreateVideoEncoder());
+    std::string reason;
+    if (!video->Open(settings, reason)) {
+        message = VideoFailure(reason);
+        video.reset();
+        return false;
+    }
+    return true;
+}
+
+bool CCaptureOutput::Write(int index, std::vector<uint8_t>& rgba, int width, int height, std::string& message) {
+    if (IsVideo()) {
+        std::string reason = "the video is not open";
+        if (video && video->WriteFrameInBackground(rgba, width, height, reason))
+            return true;
+        message = VideoFailure(reason);
+        video.reset();
+        return false;
+    }
+    if (frames && frames->WriteFrameInBackground(index, rgba, width, height))
+        return true;
+    message = FrameFailure(index);
+    return false;
+}
+
+bool CCaptureOutput::Finish(std::string& message) {
+    if (IsVideo()) {
+        std::string reason = "the video is not open";
+        const bool finished = video && video->Finish(reason);
+        video.reset();
+        if (!finished)
+            message = VideoFailure(reason);
+        return finished;
+    }
+    if (frames && frames->FinishWriting())
+        return true;
+    message = FrameFailure(-1);
+    return false;
+}

@@ -1,0 +1,158 @@
+#include "App/run/CApplication.h"
+
+#include "App/run/CPresentationRun.h"
+#include "App/run/Interruption.h"
+#include "App/run/LoadPresentation.h"
+#include "Base/CommandLine.h"
+#include "Base/DataFile.h"
+#include "Base/DataZip.h"
+#include "Base/EscapeControlCharacters.h"
+#include "Base/Log.h"
+#include "Platform/MessageBox.h"
+#include "System/CSystem.h"
+
+#include <physfs.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+// A missing zip keeps PhysicsFS's own message, and a folder named like a zip is mounted as a folder.
+bool IsFileToScreen(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+} // namespace
+
+int RunApplication(int argc, char** argv) {
+    int status = 0;
+    {
+        CApplication application;
+        status = application.Run(argc, argv);
+    }
+    // Everything is cleaned up: a stop signal now ends the process as that signal, not as a status.
+    EndByStopSignal();
+    return status;
+}
+
+int CApplication::Run(int argc, char** argv) {
+    if (HandleInformationArguments(argc, argv))
+        return 0;
+
+    InstallStopSignalHandlers();
+    if (!ParseArguments(argc, argv))
+        return 1;
+    LogVersion();
+    if (!InitFileSystem() || !MountDataPath() || !LoadScript() || ReportIfInterrupted())
+        return 1;
+
+    // Settings, window, device, resources, scenes, music, then the main loop, a capture or (for
+    // Check) nothing more.
+    CPresentationRun run(std::move(presentation), std::move(scriptFailure));
+    return run.Run();
+}
+
+bool CApplication::HandleInformationArguments(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(CommandLineUsage(), stdout);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("quorin-vanto %s ( %s build )\n", Version, BuildLabel);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CApplication::ParseArguments(int argc, char** argv) {
+    std::string text, error;
+    if (!BuildCommandLineText(argc, argv, text, error)) {
+        std::fprintf(stderr, "%s\n", EscapeControlCharacters(error).c_str());
+        LOG("WinMain", "Failed to parse the command line");
+        return Fail("Failed to parse the command line");
+    }
+    if (!ParseCommandLine(text.data(), text.size())) {
+        LOG("WinMain", "Failed to parse the command line");
+        return Fail("Failed to parse the command line");
+    }
+    if (Options.Watch && Unattended()) {
+        LOG("WinMain", "Watch is ignored with %s: it renders without a window to watch in",
+            Options.Check ? "Check" : "Capture");
+        Options.Watch = false;
+    }
+    // "demo/" from shell completion names the same data as "demo"; the candidates add "/" and ".zip".
+    std::string& path = Options.DataPath;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return true;
+}
+
+void CApplication::LogVersion() { LOG("WinMain", "Running system version: %s ( %s build )", Version, BuildLabel); }
+
+bool CApplication::InitFileSystem() {
+    if (!PHYSFS_init(nullptr)) {
+        LOG("WinMain", "Failed to initialise physfs: %s", LastDataError());
+        return Fail("Failed to initialise physfs");
+    }
+    return true;
+}
+
+bool CApplication::MountDataPath() {
+    const std::string candidates[2] = {Options.DataPath + "/", Options.DataPath + ".zip"};
+    int mounted = 0;
+    for (const std::string& candidate : candidates) {
+        // A zip from someone else could cost PhysicsFS minutes and gigabytes before the script is read:
+        // it is screened, and mounted from the handle that was screened.
+        if (&candidate == &candidates[1] && IsFileToScreen(candidate)) {
+            std::string refusal;
+            if (MountDataZip(candidate, refusal)) {
+                LOG("WinMain", "Added datapath '%s' to physfs", candidate.c_str());
+                ++mounted;
+            } else {
+                LOG("WinMain", "Failed to add datapath '%s' to physfs: %s", candidate.c_str(), refusal.c_str());
+            }
+            continue;
+        }
+        if (PHYSFS_mount(candidate.c_str(), nullptr, 1)) {
+            LOG("WinMain", "Added datapath '%s' to physfs", candidate.c_str());
+            ++mounted;
+        } else {
+            LOG("WinMain", "Failed to add datapath '%s' to physfs: %s", candidate.c_str(), LastDataError());
+        }
+    }
+    if (mounted == 0) {
+        LOG("WinMain", "Failed to add any datapaths to physfs (tried '%s' and '%s')", candidates[0].c_str(),
+            candidates[1].c_str());
+        return Fail("Failed to add any datapaths to physfs!");
+    }
+    return true;
+}
+
+bool CApplication::LoadScript() {
+    std::string failure;
+    if (!Options.Watch) {
+        presentation = LoadPresentation(Options.Config, failure);
+        return presentation ? true : Fail(failure);
+    }
+    // With Watch the window opens all the same and shows what went wrong until a save fixes it.
+    CFailureCapture capture;
+    int stoppedAt = 0;
+    presentation = LoadPresentation(Options.Config, failure, &stoppedAt);
+    if (!presentation)
+        scriptFailure = capture.Failure(Options.Config, stoppedAt);
+    return true;
+}
+
+// What the command line has said so far: a folder named Capture is not the Capture option.
+bool CApplication::Unattended() const { return Options.Check || !Options.Capture.empty(); }
+
+bool CApplication::Fail(const std::string& boxText) {
+    ShowErrorBox(boxText, !Unattended());
+    return false;
+}

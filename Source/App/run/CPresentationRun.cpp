@@ -1,0 +1,330 @@
+#include "App/run/CPresentationRun.h"
+
+#include "App/authoring/CAuthoring.h"
+#include "App/capture/CCaptureOutput.h"
+#include "App/capture/CCaptureProgress.h"
+#include "App/capture/CCaptureSchedule.h"
+#include "App/run/CMainLoop.h"
+#include "App/run/Interruption.h"
+#include "App/run/LetterboxBars.h"
+#include "App/run/RunningShow.h"
+#include "App/run/SettingsDialog.h"
+#include "Base/CSettings.h"
+#include "Base/CommandLine.h"
+#include "Base/DataFile.h"
+#include "Base/Log.h"
+#include "Base/StopRequest.h"
+#include "Music/CMusicStream.h"
+#include "Music/CMusicStreamBass.h"
+#include "Music/CMusicStreamNoSound.h"
+#include "Platform/CAudioOutput.h"
+#include "Platform/CGraphicsDevice.h"
+#include "Platform/CWindow.h"
+#include "Platform/MessageBox.h"
+#include "Platform/Platform.h"
+#include "Render/CRenderState.h"
+#include "System/CSystem.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+CPresentationRun::CPresentationRun(std::unique_ptr<CSystem> presentation, std::optional<LoadFailure> failure)
+    : system(std::move(presentation)), startFailure(std::move(failure)) {}
+
+CPresentationRun::~CPresentationRun() {
+    // The device's objects go before the device.
+    authoring.reset();
+    running.reset();
+    stream.reset();
+    letterboxBars.reset();
+    system.reset();
+}
+
+bool CPresentationRun::Unattended() const { return Options.Check || !Options.Capture.empty(); }
+
+bool CPresentationRun::Fail(const std::string& boxText) {
+    ShowErrorBox(boxText, !Unattended());
+    return false;
+}
+
+int CPresentationRun::Run() {
+    Outcome settings = RunSettings();
+    if (settings == Outcome::Failed)
+        return 1;
+    if (settings == Outcome::Stop)
+        return 0; // the viewer chose Cancel
+    if (ReportIfInterrupted())
+        return 1;
+    if (!OpenWindowAndDevice() || ReportIfInterrupted())
+        return 1;
+    if ((Options.Watch || Options.DebugKeys) && !Unattended()) {
+        running.reset(new RunningShow{system, stream, *device, *window, [this](float t) { return StartMusic(t); }});
+        authoring = std::make_unique<CAuthoring>(*running);
+    }
+    if (Options.Watch) {
+        // A presentation that does not start waits on screen, over black, for a save that fixes it.
+        std::optional<LoadFailure> failed = startFailure;
+        if (system) {
+            CFailureCapture capture;
+            if (!CreateResourcesAndScenes())
+                failed = capture.Failure(Options.Config);
+        }
+        authoring->StartWatching();
+        if (failed) {
+            authoring->SetFailure(*failed);
+            system.reset();
+        }
+    } else if (!CreateResourcesAndScenes()) {
+        return 1;
+    }
+    if (ReportIfInterrupted() || !StartMusic() || ReportIfInterrupted())
+        return 1;
+    if (Options.Check) {
+        LOG("WinMain", "Check passed");
+        return 0;
+    }
+    int status = Options.Capture.empty() ? RunMainLoop() : RunCapture();
+    LOG("WinMain", "Ended main loop");
+    stream.reset();
+    LOG("WinMain", "End...");
+    return status;
+}
+
+std::string CPresentationRun::FailureText(const std::string& otherwise) const {
+    return system && system->budget.Exceeded() ? system->budget.Failure() : otherwise;
+}
+
+CPresentationRun::Outcome CPresentationRun::RunSettings() {
+    ApplyCommandLinePresets(Options, Settings);
+    if (system) {
+        Settings.title = system->SettingsTitle;
+        Settings.okText = system->SettingsOk;
+        Settings.cancelText = system->SettingsCancel;
+    }
+    if (Options.SkipSettings || Unattended()) {
+        LOG("WinMain", "Skipped settings dialog");
+        return Outcome::Continue;
+    }
+    LOG("WinMain", "Running settings dialog");
+    CSettingsDialog shown;
+    switch (RunSettingsDialog(shown, Settings, Options)) {
+    case SettingsDialogResult::Accepted:
+        return Outcome::Continue;
+    case SettingsDialogResult::Cancelled:
+        LOG("WinMain", "Settings told us not to run the demo..");
+        return Outcome::Stop;
+    case SettingsDialogResult::NoDisplay:
+        LOG("WinMain", "No display for the settings dialog, using the settings of the command line");
+        return Outcome::Continue;
+    case SettingsDialogResult::Interrupted:
+        ReportIfInterrupted();
+        return Outcome::Failed;
+    case SettingsDialogResult::Failed:
+        break;
+    }
+    LOG("WinMain", "Failed to run the settings dialog");
+    Fail("Failed to run the settings dialog");
+    return Outcome::Failed;
+}
+
+bool CPresentationRun::OpenWindowAndDevice() {
+    const int width = static_cast<int>(Settings.width), height = static_cast<int>(Settings.height);
+    if (InitVideo())
+        window = CreateMainWindow(system ? system->AppName : CSystem().AppName, width, height,
+                                  Settings.fullscreen && !Unattended(), Unattended());
+    if (!window) {
+        LOG("WinMain", "Failed to create the window");
+        return Fail("Failed to create the window");
+    }
+    GraphicsDeviceOptions options;
+    options.width = width;
+    options.height = height;
+    options.AAType = Settings.AAType;
+    options.renderTargetSize = Settings.renderTargetSize;
+    // Offline frames wait for no display.
+    options.vsync = Options.Capture.empty();
+    device = CreateGraphicsDevice(*window, options);
+    if (!device) {
+        LOG("WinMain", "Failed to create the graphics device");
+        return Fail("Failed to create the graphics device");
+    }
+    letterboxBars = CreateLetterboxBars(*device, Settings.aspect, Settings.width, Settings.height);
+    if (!letterboxBars) {
+        LOG("WinMain", "Failed to create the letterbox bars");
+        return Fail("Failed to create the letterbox bars");
+    }
+    return true;
+}
+
+bool CPresentationRun::CreateResourcesAndScenes() {
+    // With Watch the window shows what failed; no box waits for a click.
+    const bool box = !Options.Watch;
+    if (!system->CreateAllResources(*device)) {
+        // A stop request ends resource creation early; that is no fault of the presentation.
+        if (ReportIfInterrupted())
+            return false;
+        LOG("WinMain", "Failed to create resources");
+        return box ? Fail(FailureText("Failed to create resources")) : false;
+    }
+    if (!system->CreateAllScenes()) {
+        LOG("WinMain", "Failed to create scenes");
+        const std::string& refusal = system->scenes.Refusal();
+        return box ? Fail(refusal.empty() ? FailureText("Failed to create scenes") : refusal) : false;
+    }
+    return true;
+}
+
+bool CPresentationRun::StartMusic() {
+    if (!StartMusic(Options.Capture.empty() ? 0.0f : Options.CaptureStart))
+        return ReportIfInterrupted() ? false : Fail(FailureText("Failed to initialise music stream"));
+    std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
+    return true;
+}
+
+bool CPresentationRun::StartMusic(float start) {
+    silentMusic = nullptr;
+    CMusicStreamBass* music = nullptr;
+    if (system && !system->Music.empty()) {
+        LOG("WinMain", "Creating 'Bass' music stream");
+        // Decoded for its length and spectrum, but nothing is played when unattended.
+        auto made = std::make_unique<CMusicStreamBass>(system->Music, Settings.volume,
+                                                       Unattended() ? CreateCaptureAudioOutput() : CreateAudioOutput());
+        music = made.get();
+        made->SetAdmission([this](int64_t bytes) { return system->budget.Charge(bytes, "music", system->Music); });
+        if (Unattended())
+            silentMusic = music;
+        stream = std::move(made);
+    } else {
+        LOG("WinMain", "Creating 'NoSound' music stream");
+        stream = std::make_unique<CMusicStreamNoSound>();
+    }
+    LOG("WinMain", "Initialising music stream..");
+    // What the music's decoding holds is the presentation's too.
+    if (!stream->Init(start) || (music && !system->budget.Charge(music->DecodedBytes(), "music", system->Music))) {
+        silentMusic = nullptr;
+        if (!StopRequested())
+            LOG("WinMain", "Failed to initialise music stream");
+        // Live reload goes on with the silent clock at the same time.
+        stream = std::make_unique<CMusicStreamNoSound>();
+        stream->Init(start);
+        return false;
+    }
+    LOG("WinMain", "Success!");
+    return true;
+}
+
+void CPresentationRun::RenderFrame(float time, float delta) {
+    if (authoring)
+        authoring->BeforeScenes();
+    if (system) {
+        CRenderState& state = *system->GetRenderState();
+        state.BeginFrame();
+        system->RenderScenes(time, delta);
+        DrawLetterboxBars(state, letterboxBars.get());
+    } else {
+        // Waiting for a script that starts: black.
+        device->BeginScene();
+        device->Clear(ClearTarget | ClearDepth, 0xFF000000u, 1.0f);
+    }
+    if (authoring)
+        authoring->AfterFrame(time);
+    device->EndScene();
+    // A capture's window is never shown; its frames are read from the back buffer, and copying each
+    // to the window would cost a software renderer about a quarter of the frame.
+    if (Options.Capture.empty())
+        device->Present();
+    if (authoring)
+        authoring->FramePresented();
+}
+
+int CPresentationRun::RunMainLoop() {
+    LOG("WinMain", "Entering main loop..");
+    CMainLoop mainLoop(*window, *stream, [this](float t, float d) { RenderFrame(t, d); });
+    mainLoop.debugKeys = Options.DebugKeys;
+    mainLoop.spectrumEnabled = system && system->SpectrumEnabled;
+    // Nothing is drawn while minimised; waiting a little spares a core.
+    mainLoop.whileInactive = [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); };
+    if (authoring)
+        mainLoop.beforeFrame = [this] { authoring->BeforeFrame(); };
+    if (running)
+        running->loop = &mainLoop;
+    mainLoop.Run();
+    if (running)
+        running->loop = nullptr;
+    return 0;
+}
+
+int CPresentationRun::RunCapture() {
+    LOG("WinMain", "Entering main loop..");
+    float end = Options.CaptureEnd;
+    if (end < 0)
+        end = silentMusic ? silentMusic->GetLength() : system->LastSceneEnd();
+    CCaptureSchedule schedule(Options.CaptureStart, Options.CaptureFps, end);
+    CCaptureOutput output(Options.Capture);
+    DecodedMusic music;
+    const bool withMusic = silentMusic && silentMusic->GetDecodedMusic(music);
+    std::string reason;
+    if (!schedule.IsValid(reason) || !output.Open(schedule, device->BackBufferWidth(), device->BackBufferHeight(),
+                                                  withMusic ? &music : nullptr, Options.CaptureQuality, reason)) {
+        LOG("WinMain", "%s", reason.c_str());
+        Fail(reason);
+        return 1;
+    }
+
+    const int total = schedule.FrameCount();
+    CCaptureProgress progress(total, isatty(fileno(stderr)));
+    std::vector<uint8_t> pixels;
+    // Frame n is fetched after frame n + 1 has been drawn, so that on a GPU its copy overlaps the
+    // drawing; its file is written while the frames after it are drawn.
+    auto deliver = [&](int index) {
+        int width = 0, height = 0;
+        if (!device->FinishReadBack(pixels, width, height)) {
+            reason = output.ReadBackFailure(index);
+            return false;
+        }
+        if (!output.Write(index, pixels, width, height, reason) || (index + 1 == total && !output.Finish(reason)))
+            return false;
+        progress.Report(index + 1, index + 1 == total);
+        return true;
+    };
+    float previous = 0.0f;
+    auto stopped = [&] {
+        if (!StopRequested())
+            return false;
+        progress.EndLine();
+        ReportIfInterrupted();
+        return true;
+    };
+    for (int frame = 0; frame < total; ++frame) {
+        // Frames handed over are still written whole; an unfinished video is removed with `output`.
+        if (stopped())
+            return 1;
+        float t = schedule.TimeOf(frame);
+        if (silentMusic) {
+            silentMusic->SetTime(t);
+            if (system->SpectrumEnabled)
+                silentMusic->GetSpectrum(SpectrumBuffer);
+        }
+        float delta = std::clamp(t - previous, 0.0f, CMainLoop::MaxDelta);
+        previous = t;
+        RenderFrame(t, delta);
+        // A frame the request cut short is not written.
+        if (stopped())
+            return 1;
+
+        if (!device->BeginReadBack())
+            reason = output.ReadBackFailure(frame);
+        if (!reason.empty() || (frame > 0 && !deliver(frame - 1)) || (frame + 1 == total && !deliver(frame))) {
+            progress.EndLine();
+            LOG("WinMain", "%s", reason.c_str());
+            Fail(reason);
+            return 1;
+        }
+    }
+    LOG("WinMain", "Captured %d frames into '%s'", total, Options.Capture.c_str());
+    return 0;
+}

@@ -1,0 +1,226 @@
+#include "App/run/CMainLoop.h"
+#include "Music/CMusicStream.h"
+#include "Platform/CWindow.h"
+
+#include "Support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Plays back one list of key changes per PumpEvents call; closes when told or when the script runs out.
+class ScriptedWindow : public CWindow {
+public:
+    struct Events {
+        std::vector<int> down, up;
+        bool minimise = false, restore = false, close = false;
+    };
+    bool PumpEvents() override {
+        ++pumps;
+        if (script.empty())
+            return false;
+        Events e = script.front();
+        script.pop_front();
+        for (int k : e.down)
+            KeyDown[k] = true;
+        for (int k : e.up)
+            KeyDown[k] = false;
+        if (e.minimise)
+            AppActive = false;
+        if (e.restore)
+            AppActive = true;
+        return !e.close;
+    }
+    std::deque<Events> script;
+    int pumps = 0;
+};
+
+ScriptedWindow::Events Press(std::vector<int> down, std::vector<int> up = {}) {
+    ScriptedWindow::Events e;
+    e.down = std::move(down);
+    e.up = std::move(up);
+    return e;
+}
+ScriptedWindow::Events Flag(bool ScriptedWindow::Events::*flag) {
+    ScriptedWindow::Events e;
+    e.*flag = true;
+    return e;
+}
+
+// Records the calls the loop makes; time is set by the test.
+class FakeStream : public CMusicStream {
+public:
+    bool Init(float) override { return true; }
+    float GetTime() override { return time; }
+    void SetPaused(bool p) override {
+        calls.push_back(p ? "pause" : "resume");
+        paused = p;
+    }
+    bool IsPaused() override { return paused; }
+    void SeekBy(float s) override {
+        calls.push_back("seek " + std::to_string(s));
+        time = std::max(0.0f, time + s);
+    }
+    void Restart() override {
+        calls.push_back("restart");
+        time = 0;
+    }
+    void GetSpectrum(float* buffer) override {
+        ++spectrumFetches;
+        std::fill(buffer, buffer + SpectrumBands, 0.25f);
+    }
+    bool HasFinished() override { return finished; }
+
+    float time = 0;
+    bool paused = false, finished = false;
+    int spectrumFetches = 0;
+    std::vector<std::string> calls;
+};
+
+class MainLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::fill(std::begin(KeyDown), std::end(KeyDown), false);
+        AppActive = true;
+    }
+    void TearDown() override { SetUp(); }
+
+    CMainLoop MakeLoop(bool debugKeys) {
+        CMainLoop loop(window, stream, [this](float t, float d) {
+            times.push_back(t);
+            deltas.push_back(d);
+        });
+        loop.debugKeys = debugKeys;
+        return loop;
+    }
+    ScriptedWindow window;
+    FakeStream stream;
+    std::vector<float> times, deltas;
+};
+
+std::string Seek(float s) { return "seek " + std::to_string(s); }
+
+} // namespace
+
+TEST_F(MainLoopTest, DebugKeysActOncePerPressInTheirOrder) {
+    window.script = {Press({KeyUp, KeyP, KeyRight}), {}, Press({KeyP}), {}};
+    stream.time = 3;
+    CMainLoop loop = MakeLoop(true);
+    EXPECT_EQ(loop.Run(), LoopEnd::Closed);
+    EXPECT_EQ(stream.calls, (std::vector<std::string>{"restart", "pause", Seek(1), "resume"}));
+    EXPECT_FALSE(KeyDown[KeyUp] || KeyDown[KeyP] || KeyDown[KeyRight]);
+    EXPECT_EQ(loop.framesRendered, 4);
+}
+
+TEST_F(MainLoopTest, LeftBeatsRightAndRightFollowsOnTheNextFrame) {
+    window.script = {Press({KeyLeft, KeyRight}), {}, {}};
+    stream.time = 10;
+    CMainLoop loop = MakeLoop(true);
+    loop.Run();
+    EXPECT_EQ(stream.calls, (std::vector<std::string>{Seek(-1), Seek(1)}));
+}
+
+TEST_F(MainLoopTest, ShiftAndCtrlChooseTheStepAndStayDown) {
+    window.script = {Press({KeyShift, KeyRight}), Press({KeyControl, KeyLeft}, {KeyShift}),
+                     Press({KeyLeft}, {KeyControl})};
+    stream.time = 10;
+    CMainLoop loop = MakeLoop(true);
+    loop.Run();
+    EXPECT_EQ(stream.calls, (std::vector<std::string>{Seek(5), Seek(-0.01f), Seek(-1)}));
+    EXPECT_FALSE(KeyDown[KeyShift]);
+}
+
+TEST_F(MainLoopTest, ShiftWinsOverCtrl) {
+    window.script = {Press({KeyShift, KeyControl, KeyLeft})};
+    stream.time = 10;
+    MakeLoop(true).Run();
+    EXPECT_EQ(stream.calls, (std::vector<std::string>{Seek(-5)}));
+    EXPECT_TRUE(KeyDown[KeyShift] && KeyDown[KeyControl]);
+}
+
+TEST_F(MainLoopTest, WithoutDebugKeysOnlyEscapeActs) {
+    LogCapture log;
+    window.script = {Press({KeyUp, KeyP, KeyLeft, KeyRight}), {}, Press({KeyEscape}), {}};
+    CMainLoop loop = MakeLoop(false);
+    EXPECT_EQ(loop.Run(), LoopEnd::Escape);
+    EXPECT_TRUE(stream.calls.empty());
+    EXPECT_TRUE(KeyDown[KeyUp]); // never consumed
+    EXPECT_EQ(loop.framesRendered, 2);
+    EXPECT_TRUE(log.Has("WinMain] Escape key pressed"));
+    EXPECT_FALSE(log.Has("Music finished"));
+}
+
+TEST_F(MainLoopTest, DeltaIsClampedAndPreviousTimeAlwaysFollows) {
+    window.script = {{}, {}, {}, {}, {}};
+    std::vector<float> clock = {0.5f, 0.25f, 2000.25f, 2001.0f, 2001.0f};
+    size_t next = 0;
+    CMainLoop loop(window, stream, [&](float t, float d) {
+        times.push_back(t);
+        deltas.push_back(d);
+        if (next < clock.size())
+            stream.time = clock[next++];
+    });
+    stream.time = 0.5f;
+    next = 1;
+    loop.Run();
+    EXPECT_EQ(times, (std::vector<float>{0.5f, 0.25f, 2000.25f, 2001.0f, 2001.0f}));
+    EXPECT_EQ(deltas, (std::vector<float>{0.5f, 0.0f, 1000.0f, 0.75f, 0.0f}));
+}
+
+TEST_F(MainLoopTest, EndsWhenTheMusicHasFinishedEvenWhilePaused) {
+    LogCapture log;
+    window.script = {{}, {}, {}, {}};
+    stream.paused = true;
+    CMainLoop loop(window, stream, [&](float, float) { stream.finished = true; });
+    EXPECT_EQ(loop.Run(), LoopEnd::MusicFinished);
+    EXPECT_EQ(loop.framesRendered, 1);
+    EXPECT_TRUE(log.Has("WinMain] Music finished"));
+}
+
+TEST_F(MainLoopTest, EscapeIsCheckedBeforeTheEndOfTheMusic) {
+    window.script = {Press({KeyEscape})};
+    stream.finished = true;
+    EXPECT_EQ(MakeLoop(false).Run(), LoopEnd::Escape);
+}
+
+TEST_F(MainLoopTest, ClosingEndsWithoutAMessageAndWithoutAFrame) {
+    LogCapture log;
+    window.script = {{}, Flag(&ScriptedWindow::Events::close)};
+    CMainLoop loop = MakeLoop(false);
+    EXPECT_EQ(loop.Run(), LoopEnd::Closed);
+    EXPECT_EQ(loop.framesRendered, 1);
+    EXPECT_FALSE(log.Has("Escape key pressed"));
+    EXPECT_FALSE(log.Has("Music finished"));
+}
+
+TEST_F(MainLoopTest, NoFramesWhileMinimised) {
+    window.script = {
+        Flag(&ScriptedWindow::Events::minimise), {}, Press({KeyEscape}), Flag(&ScriptedWindow::Events::restore), {}};
+    int waits = 0;
+    CMainLoop loop = MakeLoop(false);
+    loop.whileInactive = [&] { ++waits; };
+    EXPECT_EQ(loop.Run(), LoopEnd::Escape);
+    EXPECT_EQ(loop.framesRendered, 0);
+    EXPECT_EQ(waits, 3); // Escape waited for the window to come back
+}
+
+TEST_F(MainLoopTest, SpectrumIsFetchedOnlyWhenEnabled) {
+    window.script = {{}, {}};
+    std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
+    CMainLoop off = MakeLoop(false);
+    off.Run();
+    EXPECT_EQ(stream.spectrumFetches, 0);
+    window.script = {{}, {}};
+    CMainLoop on = MakeLoop(false);
+    on.spectrumEnabled = true;
+    on.Run();
+    EXPECT_EQ(stream.spectrumFetches, 2);
+    EXPECT_EQ(SpectrumBuffer[511], 0.25f);
+    std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
+}
