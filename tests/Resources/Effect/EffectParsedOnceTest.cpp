@@ -56,8 +56,8 @@ TEST_F(EffectParsedOnceTest, TheDeviceIsHandedTheSectionsAndOnlyTheTechniquesThe
     ASSERT_TRUE(LoadScript("resources { Shader A fx/lit.fx Lit { } Shader B fx/lit.fx Li { } } end"));
     CreateAllResources();
     ASSERT_EQ(HandedToTheDevice("fx/lit.fx"), 1) << "both declarations share one compile";
-    EXPECT_EQ(TestDevice().effectSources.back(),
-              "uniform vec4 g_Colour;\nvoid main() { gl_Position = vec4(0.0); }\nout vec4 c;\nvoid main() { c = g_Colour; }\n");
+    EXPECT_EQ(TestDevice().effectSources.back(), "uniform vec4 g_Colour;\nvoid main() { gl_Position = vec4(0.0); "
+                                                 "}\nout vec4 c;\nvoid main() { c = g_Colour; }\n");
     EXPECT_TRUE(FindShader("A")->GetEffect());
     // A name the file only begins with is no technique of it.
     EXPECT_FALSE(FindShader("B")->GetEffect());
