@@ -43,7 +43,7 @@ public:
     // Adds the spectrum bands the parameter's spectrum keyframes follow (for the authoring overlay).
     virtual void AddSpectrumBands(std::vector<int> & /*bands*/) const {}
 
-protected:
+    // Shared by the value classes' traits, which read and convert values outside the class itself.
     // Truncates toward zero into a 32-bit integer, saturating at its limits; NaN gives 0.
     static int TruncateToInt(double value);
 

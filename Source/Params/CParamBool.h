@@ -1,29 +1,26 @@
 // An on/off layer value (Active, ClearDepth, ...). Keyframes hold one state until the next.
 #pragma once
 
-#include "Params/CParam.h"
+#include "Params/CParamValue.h"
 
 #include <vector>
 
-class CParamBool : public CParam {
-public:
+struct BoolParamTraits {
+    using Value = bool;
+    using Result = bool;
     struct Keyframe {
         float time;
         InterpolationKind kind;
         bool value;
     };
+    static constexpr unsigned Accepted = KindBit(InterpolationKind::Hold);
 
-    explicit CParamBool(bool value) : value(value) {}
+    static bool ReadValue(CTokeniser &tokeniser, bool &value) { return CParam::ReadBool(tokeniser, value); }
+    static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key) { return CParam::ReadBool(tokeniser, key.value); }
+    static bool Evaluate(const ParamState<bool, Keyframe> &state, float time);
+};
 
-    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
-
-    bool GetValue(float time) const;
-
-    bool GetBaseValue() const { return value; }
-    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
-
-private:
-    bool value;
-    std::vector<Keyframe> keyframes;
+class CParamBool final : public CParamValue<BoolParamTraits> {
+public:
+    using CParamValue::CParamValue;
 };

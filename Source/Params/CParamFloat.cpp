@@ -4,53 +4,33 @@
 
 #include <cmath>
 
-bool CParamFloat::SetValueFromTokeniser(CTokeniser &tokeniser) {
-    float read;
-    if (!ReadFloat(tokeniser, read))
-        return false;
-    value = read;
-    return true;
-}
-
-bool CParamFloat::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
-    constexpr unsigned accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
-                                  KindBit(InterpolationKind::Smooth) | KindBit(InterpolationKind::Spectrum) |
-                                  KindBit(InterpolationKind::Square);
-    Keyframe key{time, InterpolationKind::Hold, 0.0f};
-    if (!ReadKind(tokeniser, accepted, key.kind))
-        return false;
-    bool read;
+bool FloatParamTraits::ReadPayload(CTokeniser &tokeniser, Keyframe &key) {
     switch (key.kind) {
     case InterpolationKind::Spectrum:
-        read = ReadFloat(tokeniser, key.value) && ReadBand(tokeniser, key.band) && ReadFloat(tokeniser, key.scale);
-        break;
+        return CParam::ReadFloat(tokeniser, key.value) && CParam::ReadBand(tokeniser, key.band) &&
+               CParam::ReadFloat(tokeniser, key.scale);
     case InterpolationKind::Square:
-        read = ReadFloat(tokeniser, key.value) && ReadFloat(tokeniser, key.secondValue) &&
-               ReadPeriod(tokeniser, key.period);
-        break;
+        return CParam::ReadFloat(tokeniser, key.value) && CParam::ReadFloat(tokeniser, key.secondValue) &&
+               CParam::ReadPeriod(tokeniser, key.period);
     default:
-        read = ReadFloat(tokeniser, key.value);
-        break;
+        return CParam::ReadFloat(tokeniser, key.value);
     }
-    if (!read)
-        return false;
-    keyframes.push_back(key);
-    return true;
 }
 
-float CParamFloat::GetValue(float time) const {
-    return Interpolation::Evaluate(keyframes, time, value, [this](const Keyframe &start, float t) {
-        switch (start.kind) {
-        case InterpolationKind::Spectrum:
-            return start.value + start.scale * Interpolation::SpectrumLevel(start.band);
-        case InterpolationKind::Square: {
-            // The phase follows the evaluation time itself; a zero period makes the ratio NaN, which
-            // selects the second value throughout.
-            const float phase = std::fmod(t, start.period) / start.period;
-            return phase < 0.5f ? start.value : start.secondValue;
-        }
-        default:
-            return value;
-        }
-    });
+float FloatParamTraits::Evaluate(const ParamState<float, Keyframe> &state, float time) {
+    return Interpolation::Evaluate<Accepted>(
+        state.keyframes, time, state.value, [&state](const Keyframe &start, float t) {
+            switch (start.kind) {
+            case InterpolationKind::Spectrum:
+                return start.value + start.scale * Interpolation::SpectrumLevel(start.band);
+            case InterpolationKind::Square: {
+                // The phase follows the evaluation time itself; a zero period makes the ratio NaN, which
+                // selects the second value throughout.
+                const float phase = std::fmod(t, start.period) / start.period;
+                return phase < 0.5f ? start.value : start.secondValue;
+            }
+            default:
+                return state.value;
+            }
+        });
 }

@@ -2,12 +2,13 @@
 // smooth, a spectrum band, and a square wave between two values.
 #pragma once
 
-#include "Params/CParam.h"
+#include "Params/CParamValue.h"
 
 #include <vector>
 
-class CParamFloat : public CParam {
-public:
+struct FloatParamTraits {
+    using Value = float;
+    using Result = float;
     struct Keyframe {
         float time;
         InterpolationKind kind;
@@ -17,23 +18,16 @@ public:
         float scale = 0.0f;       // Spectrum
         float period = 0.0f;      // Square, seconds
     };
+    static constexpr unsigned Accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
+                                         KindBit(InterpolationKind::Smooth) | KindBit(InterpolationKind::Spectrum) |
+                                         KindBit(InterpolationKind::Square);
 
-    explicit CParamFloat(float value) : value(value) {}
+    static bool ReadValue(CTokeniser &tokeniser, float &value) { return CParam::ReadFloat(tokeniser, value); }
+    static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key);
+    static float Evaluate(const ParamState<float, Keyframe> &state, float time);
+};
 
-    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
-    void AddSpectrumBands(std::vector<int> &bands) const override {
-        for (const Keyframe &keyframe : keyframes)
-            if (keyframe.kind == InterpolationKind::Spectrum)
-                bands.push_back(keyframe.band);
-    }
-
-    float GetValue(float time) const;
-
-    float GetBaseValue() const { return value; }
-    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
-
-private:
-    float value;
-    std::vector<Keyframe> keyframes;
+class CParamFloat final : public CParamValue<FloatParamTraits> {
+public:
+    using CParamValue::CParamValue;
 };

@@ -2,42 +2,26 @@
 
 #include "Params/Interpolation.h"
 
-bool CParamInt::SetValueFromTokeniser(CTokeniser &tokeniser) {
-    int read;
-    if (!ReadInt(tokeniser, read))
+bool IntParamTraits::ReadPayload(CTokeniser &tokeniser, Keyframe &key) {
+    if (!CParam::ReadInt(tokeniser, key.value))
         return false;
-    value = read;
-    return true;
+    return key.kind != InterpolationKind::Spectrum ||
+           (CParam::ReadBand(tokeniser, key.band) && CParam::ReadInt(tokeniser, key.scale));
 }
 
-bool CParamInt::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) {
-    constexpr unsigned accepted =
-        KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) | KindBit(InterpolationKind::Spectrum);
-    Keyframe key{time, InterpolationKind::Hold, 0};
-    if (!ReadKind(tokeniser, accepted, key.kind) || !ReadInt(tokeniser, key.value))
-        return false;
-    if (key.kind == InterpolationKind::Spectrum && (!ReadBand(tokeniser, key.band) || !ReadInt(tokeniser, key.scale)))
-        return false;
-    keyframes.push_back(key);
-    return true;
-}
-
-int CParamInt::GetValue(float time) const {
-    const size_t n = keyframes.size();
+int IntParamTraits::Evaluate(const ParamState<int, Keyframe> &state, float time) {
+    const std::vector<Keyframe> &keys = state.keyframes;
+    const size_t n = keys.size();
     if (n == 0)
-        return value;
+        return state.value;
     // The walk starts from the base value at time 0 and stops at the first keyframe after `time`,
     // whose kind says how the value approaches it.
-    float previousTime = 0.0f;
-    int previousValue = value;
-    size_t i = 0;
-    for (; i < n && keyframes[i].time <= time; ++i) {
-        previousTime = keyframes[i].time;
-        previousValue = keyframes[i].value;
-    }
+    const size_t i = Interpolation::CountReached(keys, time);
+    const float previousTime = i == 0 ? 0.0f : keys[i - 1].time;
+    const int previousValue = i == 0 ? state.value : keys[i - 1].value;
     if (i == n)
         return previousValue;
-    const Keyframe &next = keyframes[i];
+    const Keyframe &next = keys[i];
     switch (next.kind) {
     case InterpolationKind::Hold:
         return previousValue;
@@ -50,13 +34,13 @@ int CParamInt::GetValue(float time) const {
         // The difference goes through double so that far-apart values cannot overflow int.
         const float difference = static_cast<float>(static_cast<double>(next.value) - previousValue);
         const float result = static_cast<float>(previousValue) + u * difference;
-        return TruncateToInt(result);
+        return CParam::TruncateToInt(result);
     }
     case InterpolationKind::Spectrum: {
         const float scaled = static_cast<float>(next.scale) * Interpolation::SpectrumLevel(next.band);
-        return TruncateToInt(static_cast<double>(next.value) + TruncateToInt(scaled));
+        return CParam::TruncateToInt(static_cast<double>(next.value) + CParam::TruncateToInt(scaled));
     }
     default:
-        return value;
+        return state.value;
     }
 }

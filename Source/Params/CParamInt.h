@@ -2,12 +2,13 @@
 // the current segment, whose kind decides how the value gets there.
 #pragma once
 
-#include "Params/CParam.h"
+#include "Params/CParamValue.h"
 
 #include <vector>
 
-class CParamInt : public CParam {
-public:
+struct IntParamTraits {
+    using Value = int;
+    using Result = int;
     struct Keyframe {
         float time;
         InterpolationKind kind;
@@ -15,23 +16,15 @@ public:
         int band = 0;  // Spectrum, 0..511
         int scale = 0; // Spectrum
     };
+    static constexpr unsigned Accepted =
+        KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) | KindBit(InterpolationKind::Spectrum);
 
-    explicit CParamInt(int value) : value(value) {}
+    static bool ReadValue(CTokeniser &tokeniser, int &value) { return CParam::ReadInt(tokeniser, value); }
+    static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key);
+    static int Evaluate(const ParamState<int, Keyframe> &state, float time);
+};
 
-    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
-    void AddSpectrumBands(std::vector<int> &bands) const override {
-        for (const Keyframe &keyframe : keyframes)
-            if (keyframe.kind == InterpolationKind::Spectrum)
-                bands.push_back(keyframe.band);
-    }
-
-    int GetValue(float time) const;
-
-    int GetBaseValue() const { return value; }
-    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
-
-private:
-    int value;
-    std::vector<Keyframe> keyframes;
+class CParamInt final : public CParamValue<IntParamTraits> {
+public:
+    using CParamValue::CParamValue;
 };

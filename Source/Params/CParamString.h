@@ -2,35 +2,35 @@
 // own time on. GetValue hands out a reference to text the parameter keeps, so evaluation copies nothing.
 #pragma once
 
-#include "Params/CParam.h"
+#include "Params/CParamValue.h"
 
+#include <cstddef>
 #include <string>
-#include <utility>
 #include <vector>
 
-class CParamString : public CParam {
-public:
+struct StringParamTraits {
+    using Value = std::string;
+    // Valid as long as the parameter lives and no value or keyframe is added.
+    using Result = const std::string &;
     struct Keyframe {
         float time;
         InterpolationKind kind;
         std::string value;
     };
+    static constexpr unsigned Accepted = KindBit(InterpolationKind::Hold);
 
-    explicit CParamString(std::string value) : value(std::move(value)) {}
+    // One Word: an identifier or a quoted string.
+    static bool ReadValue(CTokeniser &tokeniser, std::string &value);
+    static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key) { return ReadValue(tokeniser, key.value); }
+    static size_t ValueIndex(const std::vector<Keyframe> &keys, float time);
+    static const std::string &Evaluate(const ParamState<std::string, Keyframe> &state, float time);
+};
 
-    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
+class CParamString final : public CParamValue<StringParamTraits> {
+public:
+    using CParamValue::CParamValue;
 
-    // Valid as long as the parameter lives and no value or keyframe is added.
-    const std::string &GetValue(float time) const;
     // Which text GetValue gives at `time`: 0 for the base value, i + 1 for keyframe i. Lets a caller
     // keep something per text (a resolved resource) and pick it without comparing strings.
-    size_t GetValueIndex(float time) const;
-
-    const std::string &GetBaseValue() const { return value; }
-    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
-
-private:
-    std::string value;
-    std::vector<Keyframe> keyframes;
+    size_t GetValueIndex(float time) const { return StringParamTraits::ValueIndex(GetKeyframes(), time); }
 };

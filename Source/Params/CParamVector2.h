@@ -2,13 +2,15 @@
 // spectrum band with a separate scale per component.
 #pragma once
 
-#include "Params/CParam.h"
+#include "Params/CParamValue.h"
+#include "Params/VectorParamTraits.h"
 
 #include <glm/vec2.hpp>
 #include <vector>
 
-class CParamVector2 : public CParam {
-public:
+struct Vector2ParamTraits {
+    using Value = glm::vec2;
+    using Result = glm::vec2;
     struct Keyframe {
         float time;
         InterpolationKind kind;
@@ -16,23 +18,15 @@ public:
         int band = 0;                   // Spectrum, 0..511
         glm::vec2 scale = glm::vec2(0); // Spectrum
     };
+    static constexpr unsigned Accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
+                                         KindBit(InterpolationKind::Smooth) | KindBit(InterpolationKind::Spectrum);
 
-    explicit CParamVector2(const glm::vec2 &value) : value(value) {}
+    static bool ReadValue(CTokeniser &tokeniser, glm::vec2 &value) { return ReadVector(tokeniser, value); }
+    static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key);
+    static glm::vec2 Evaluate(const ParamState<glm::vec2, Keyframe> &state, float time);
+};
 
-    bool SetValueFromTokeniser(CTokeniser &tokeniser) override;
-    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override;
-    void AddSpectrumBands(std::vector<int> &bands) const override {
-        for (const Keyframe &keyframe : keyframes)
-            if (keyframe.kind == InterpolationKind::Spectrum)
-                bands.push_back(keyframe.band);
-    }
-
-    glm::vec2 GetValue(float time) const;
-
-    const glm::vec2 &GetBaseValue() const { return value; }
-    const std::vector<Keyframe> &GetKeyframes() const { return keyframes; }
-
-private:
-    glm::vec2 value;
-    std::vector<Keyframe> keyframes;
+class CParamVector2 final : public CParamValue<Vector2ParamTraits> {
+public:
+    using CParamValue::CParamValue;
 };

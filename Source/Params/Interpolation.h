@@ -1,6 +1,8 @@
-// The segment search shared by the bool, float, colour and vector parameters: finds the two keyframes
-// around a time and blends between them. Kept as templates so every class gets code specialised to
-// its own value type, with no allocation and no virtual call on the per-frame path.
+// The two evaluation walks of the value classes. The segment search (bool, float, colour, vectors)
+// finds the two keyframes around a time and blends between them; the walk (int, string) stops at the
+// first keyframe after the time, whose kind says how the value approaches it. Kept as templates so
+// every class gets code specialised to its own value type, with no allocation and no virtual call on
+// the per-frame path.
 #pragma once
 
 #include "Base/SpectrumBuffer.h"
@@ -51,8 +53,9 @@ inline float SpectrumLevel(int band) {
 }
 
 // Hold, Linear and Smooth over the segment containing t; `other(start, t)` gives the value for any
-// other kind of the segment's start keyframe.
-template <class V, class Keyframe, class Other>
+// other kind of the segment's start keyframe. `Accepted` (KindBit flags) are the kinds the keyframes
+// can have: a class without Linear and Smooth never blends, so its value type needs no arithmetic.
+template <unsigned Accepted, class V, class Keyframe, class Other>
 V Evaluate(const std::vector<Keyframe> &keys, float t, const V &base, Other other) {
     const size_t n = keys.size();
     if (n < 2)
@@ -63,28 +66,42 @@ V Evaluate(const std::vector<Keyframe> &keys, float t, const V &base, Other othe
         return keys[n - 1].value;
     const size_t d = FindSegment(keys, t);
     const Keyframe &start = keys[d];
-    const Keyframe &end = keys[d + 1];
-    switch (start.kind) {
-    case InterpolationKind::Hold:
-        return start.value;
-    case InterpolationKind::Linear: {
-        float u;
-        if (!SegmentFraction(start.time, end.time, t, u))
-            return end.value;
-        const V difference = end.value - start.value;
-        return start.value + u * difference;
+    if constexpr ((Accepted & (KindBit(InterpolationKind::Linear) | KindBit(InterpolationKind::Smooth))) == 0) {
+        return start.kind == InterpolationKind::Hold ? start.value : other(start, t);
+    } else {
+        const Keyframe &end = keys[d + 1];
+        switch (start.kind) {
+        case InterpolationKind::Hold:
+            return start.value;
+        case InterpolationKind::Linear: {
+            float u;
+            if (!SegmentFraction(start.time, end.time, t, u))
+                return end.value;
+            const V difference = end.value - start.value;
+            return start.value + u * difference;
+        }
+        case InterpolationKind::Smooth: {
+            float u;
+            if (!SegmentFraction(start.time, end.time, t, u))
+                return end.value;
+            const V &p0 = keys[d > 0 ? d - 1 : 0].value;
+            const V &p3 = keys[d + 2 < n ? d + 2 : n - 1].value;
+            return CatmullRom(p0, start.value, end.value, p3, u);
+        }
+        default:
+            return other(start, t);
+        }
     }
-    case InterpolationKind::Smooth: {
-        float u;
-        if (!SegmentFraction(start.time, end.time, t, u))
-            return end.value;
-        const V &p0 = keys[d > 0 ? d - 1 : 0].value;
-        const V &p3 = keys[d + 2 < n ? d + 2 : n - 1].value;
-        return CatmullRom(p0, start.value, end.value, p3, u);
-    }
-    default:
-        return other(start, t);
-    }
+}
+
+// How many keyframes from the start of the list lie at or before t: where the walk stops. The value
+// before the stop is the base value for 0 and keyframe i - 1's otherwise; the keyframe at the stop, if
+// any, ends the segment. A NaN time reaches no keyframe.
+template <class Keyframe> size_t CountReached(const std::vector<Keyframe> &keys, float t) {
+    size_t i = 0;
+    while (i < keys.size() && keys[i].time <= t)
+        ++i;
+    return i;
 }
 
 } // namespace Interpolation

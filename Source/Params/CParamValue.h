@@ -1,0 +1,68 @@
+// The one shape every value class shares: a base value, keyframes appended in script order, and the
+// two script entry points. What differs per type lives in a small traits struct: the value and
+// keyframe types, the kinds accepted, how a value and a keyframe's payload are read, and how the
+// keyframes give a value at a time. GetValue stays non-virtual and returns the traits' own type.
+#pragma once
+
+#include "Params/CParam.h"
+
+#include <utility>
+#include <vector>
+
+// What a parameter holds, passed whole to its traits' evaluation so that the per-frame call hands over
+// one pointer.
+template <class Value, class Keyframe> struct ParamState {
+    Value value;
+    std::vector<Keyframe> keyframes;
+};
+
+// Traits provide:
+//   Value, Keyframe (time, kind, value, then the type's own fields), Result (what GetValue returns),
+//   Accepted (KindBit flags),
+//   static bool ReadValue(CTokeniser &, Value &): a whole value, or false;
+//   static bool ReadPayload(CTokeniser &, Keyframe &): what follows the interpolation word;
+//   static Result Evaluate(const ParamState<Value, Keyframe> &, float time).
+template <class Traits> class CParamValue : public CParam {
+public:
+    using Value = typename Traits::Value;
+    using Keyframe = typename Traits::Keyframe;
+
+    explicit CParamValue(Value value) : state{std::move(value), {}} {}
+
+    bool SetValueFromTokeniser(CTokeniser &tokeniser) override {
+        // Read into a local first: a value that fails half-way leaves the base value as it was.
+        Value read{};
+        if (!Traits::ReadValue(tokeniser, read))
+            return false;
+        state.value = std::move(read);
+        return true;
+    }
+
+    bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) override {
+        Keyframe key{};
+        key.time = time;
+        key.kind = InterpolationKind::Hold;
+        if (!ReadKind(tokeniser, Traits::Accepted, key.kind) || !Traits::ReadPayload(tokeniser, key))
+            return false;
+        state.keyframes.push_back(std::move(key));
+        return true;
+    }
+
+    void AddSpectrumBands(std::vector<int> &bands) const override {
+        if constexpr ((Traits::Accepted & KindBit(InterpolationKind::Spectrum)) != 0) {
+            for (const Keyframe &keyframe : state.keyframes)
+                if (keyframe.kind == InterpolationKind::Spectrum)
+                    bands.push_back(keyframe.band);
+        } else {
+            static_cast<void>(bands);
+        }
+    }
+
+    typename Traits::Result GetValue(float time) const { return Traits::Evaluate(state, time); }
+
+    const Value &GetBaseValue() const { return state.value; }
+    const std::vector<Keyframe> &GetKeyframes() const { return state.keyframes; }
+
+private:
+    ParamState<Value, Keyframe> state;
+};
