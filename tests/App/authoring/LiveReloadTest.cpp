@@ -57,6 +57,16 @@ void Save(const TempFolder& folder, const std::string& name, const std::string& 
     std::filesystem::rename(folder / (name + ".swp"), folder / name);
 }
 
+// `frames` of 8 kHz mono silence as a WAV file: music for a presentation that needs some.
+std::string SilentWav(int frames) {
+    std::string wav = "RIFF";
+    auto u32 = [&](uint32_t v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
+    u32(36 + frames * 2), wav += "WAVEfmt ", u32(16), u16(1), u16(1), u32(8000), u32(16000), u16(2), u16(16);
+    wav += "data", u32(frames * 2), wav.append(size_t(frames) * 2, '\0');
+    return wav;
+}
+
 // A zip of a script and other files, written beside and renamed over `file` as a build tool replaces
 // its output.
 void SaveZip(const std::filesystem::path& file, const std::string& script,
@@ -244,14 +254,7 @@ TEST(LiveReload, MusicThatCannotBePlayedFailsTheReloadAndTheOldMusicPlaysOn) {
     LogCapture log;
     ResetProcessState();
     TempFolder data(TempFolder::Mounted);
-    auto writeWav = [&](int frames) {
-        std::ofstream out(data / "song.wav", std::ios::binary);
-        auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-        auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-        out.write("RIFF", 4), u32(36 + frames * 2), out.write("WAVEfmt ", 8), u32(16), u16(1), u16(1);
-        u32(8000), u32(16000), u16(2), u16(16), out.write("data", 4), u32(frames * 2);
-        out.write(std::string(size_t(frames) * 2, '\0').data(), frames * 2);
-    };
+    auto writeWav = [&](int frames) { data.Write("song.wav", SilentWav(frames)); };
     writeWav(8000);
     data.Write("Config.txt", "system { Music = \"song.wav\" }\nscene S 0:0:0 1:0:0 { }\nend\n");
     Options.Config = "Config.txt";
@@ -307,11 +310,7 @@ TEST(LiveReload, ARebuiltZipIsMountedAgainAndAPipeInItsPlaceFailsAtOnce) {
     Options.Config = "Config.txt";
     const std::filesystem::path zip = dir / "data.zip";
     // The music plays from the zip while it is rebuilt: it must not keep the old zip from being let go.
-    std::string wav = "RIFF";
-    auto u32 = [&](uint32_t v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
-    u32(36 + 16000), wav += "WAVEfmt ", u32(16), u16(1), u16(1), u32(8000), u32(16000), u16(2), u16(16);
-    wav += "data", u32(16000), wav.append(16000, '\0');
+    const std::string wav = SilentWav(8000);
     const std::string music = "system { Music = \"song.wav\" }\n";
     SaveZip(zip, music + "scene A 0:0:0 1:0:0 { }\nend\n", {{"song.wav", wav}});
     if (!PHYSFS_isInit())
