@@ -44,7 +44,7 @@ public:
     }
     bool CreateImage(CGraphicsDevice& device, CMemoryBudget* budget = nullptr, const std::string& name = {});
     // Takes the texture an earlier declaration of the same file made (nothing is read or decoded);
-    // false, with a log line, when that one failed.
+    // false when that one failed (the manager repeats what its creation logged).
     bool Share(const CResourceTextureImage& created);
 
     std::string fileName;

@@ -41,10 +41,8 @@ bool CResourceTextureImage::LoadFromTokeniser(CTokeniser& t) {
 }
 
 bool CResourceTextureImage::Share(const CResourceTextureImage& created) {
-    if (!created.texture) {
-        LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
+    if (!created.texture)
         return false;
-    }
     texture = created.texture;
     width = created.width;
     height = created.height;
