@@ -67,6 +67,33 @@ std::string SilentWav(int frames) {
     return wav;
 }
 
+// A show as the program runs one, drawn on a recording device in no window, its music opened as the
+// program opens it: a failed Init leaves the silent clock.
+struct ShowWithMusic {
+    struct NoWindow : CWindow {
+        bool PumpEvents() override { return true; }
+    };
+    CRecordingDevice device;
+    NoWindow window;
+    std::unique_ptr<CSystem> system;
+    std::unique_ptr<CMusicStream> stream;
+    RunningShow running{system, stream, device, window, [this](float start) { return StartMusic(start); }};
+
+    bool Load() {
+        std::string failure;
+        system = LoadPresentation("Config.txt", failure);
+        return system && system->CreateAllResources(device) && system->CreateAllScenes();
+    }
+    bool StartMusic(float start) {
+        stream = std::make_unique<CMusicStreamBass>(system->Music, 1.0f, CreateCaptureAudioOutput());
+        if (stream->Init(start))
+            return true;
+        stream = std::make_unique<CMusicStreamNoSound>();
+        stream->Init(start);
+        return false;
+    }
+};
+
 // A zip of a script and other files, written beside and renamed over `file` as a build tool replaces
 // its output.
 void SaveZip(const std::filesystem::path& file, const std::string& script,
@@ -258,26 +285,12 @@ TEST(LiveReload, MusicThatCannotBePlayedFailsTheReloadAndTheOldMusicPlaysOn) {
     writeWav(8000);
     data.Write("Config.txt", "system { Music = \"song.wav\" }\nscene S 0:0:0 1:0:0 { }\nend\n");
     Options.Config = "Config.txt";
-    CRecordingDevice device;
-    struct NoWindow : CWindow {
-        bool PumpEvents() override { return true; }
-    } window;
-    std::string failure;
-    std::unique_ptr<CSystem> system = LoadPresentation("Config.txt", failure);
-    ASSERT_TRUE(system && system->CreateAllResources(device) && system->CreateAllScenes());
-    std::unique_ptr<CMusicStream> stream;
-    // As the program opens music: a failed Init leaves the silent clock.
-    auto startMusic = [&](float start) {
-        stream = std::make_unique<CMusicStreamBass>(system->Music, 1.0f, CreateCaptureAudioOutput());
-        if (stream->Init(start))
-            return true;
-        stream = std::make_unique<CMusicStreamNoSound>();
-        stream->Init(start);
-        return false;
-    };
-    ASSERT_TRUE(startMusic(0.0f));
-    RunningShow show{system, stream, device, window, startMusic};
-    CAuthoring authoring(show);
+    ShowWithMusic show;
+    ASSERT_TRUE(show.Load());
+    ASSERT_TRUE(show.StartMusic(0.0f));
+    std::unique_ptr<CSystem>& system = show.system;
+    std::unique_ptr<CMusicStream>& stream = show.stream;
+    CAuthoring authoring(show.running);
     const CSystem* running = system.get();
     const CMusicStream* playing = stream.get();
 
@@ -317,21 +330,11 @@ TEST(LiveReload, ARebuiltZipIsMountedAgainAndAPipeInItsPlaceFailsAtOnce) {
         PHYSFS_init(nullptr);
     std::string reason;
     ASSERT_TRUE(MountDataZip(zip.string(), reason)) << reason;
-    CRecordingDevice device;
-    struct NoWindow : CWindow {
-        bool PumpEvents() override { return true; }
-    } window;
-    std::string failure;
-    std::unique_ptr<CSystem> system = LoadPresentation("Config.txt", failure);
-    ASSERT_TRUE(system && system->CreateAllResources(device) && system->CreateAllScenes());
-    std::unique_ptr<CMusicStream> stream;
-    auto startMusic = [&](float start) {
-        stream = std::make_unique<CMusicStreamBass>(system->Music, 1.0f, CreateCaptureAudioOutput());
-        return stream->Init(start);
-    };
-    ASSERT_TRUE(startMusic(0.0f)) << log.Text();
-    RunningShow show{system, stream, device, window, startMusic};
-    CAuthoring authoring(show);
+    ShowWithMusic show;
+    ASSERT_TRUE(show.Load());
+    ASSERT_TRUE(show.StartMusic(0.0f)) << log.Text();
+    std::unique_ptr<CSystem>& system = show.system;
+    CAuthoring authoring(show.running);
     authoring.StartWatching();
     auto reloaded = [&](const std::string& line) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
