@@ -64,30 +64,6 @@ bool CResourceShader::LoadFromTokeniser(CTokeniser& t) {
     }
 }
 
-namespace {
-
-// The passes of every technique, counted from the directive lines before the effect is parsed: each
-// becomes a program of its own. A technique counts for at most one pass more than the parser takes, so
-// that an effect of too many passes is refused for that, not for the memory they would have taken.
-int64_t CountPasses(const std::string& source) {
-    int64_t passes = 0, inTechnique = 0;
-    for (size_t at = 0; at < source.size();) {
-        if (source.compare(at, 10, "@technique") == 0) {
-            inTechnique = 0;
-        } else if (source.compare(at, 5, "@pass") == 0 && inTechnique <= CEffect::MaxPasses) {
-            ++inTechnique;
-            ++passes;
-        }
-        const size_t end = source.find('\n', at);
-        if (end == std::string::npos)
-            break;
-        at = end + 1;
-    }
-    return passes;
-}
-
-} // namespace
-
 std::shared_ptr<CEffect> CResourceShader::Compile(CGraphicsDevice& device, const std::string& program,
                                                   CMemoryBudget* budget, const std::string& name) {
     std::string source;
@@ -113,23 +89,27 @@ std::shared_ptr<CEffect> CResourceShader::Compile(CGraphicsDevice& device, const
         source.assign(bytes.begin(), bytes.end());
     }
 
-    const int64_t charged = CountPasses(source) * CMemoryBudget::ProgramBytes;
-    if (budget && !budget->Charge(charged, "shader", name))
-        return nullptr;
-    // What the compiler holds while it works goes back once it is done; only the programs stay.
+    // What the parser and the compiler hold while they work goes back once they are done; only the
+    // programs stay, one for each pass of each technique.
     const int64_t working = CMemoryBudget::CompileBytes(static_cast<int64_t>(source.size()));
-    if (budget && !budget->Charge(working, "shader", name)) {
-        budget->Refund(charged);
+    if (budget && !budget->Charge(working, "shader", name))
         return nullptr;
-    }
     // The format is the engine's own: it is read once here, and every device compiles what it says.
     std::string errors;
     std::shared_ptr<CEffect> compiled;
     EffectDescription effect;
-    if (CEffectParser::Parse(source, effect, errors))
+    int64_t charged = 0;
+    if (CEffectParser::Parse(source, effect, errors)) {
+        for (const EffectTechnique& technique : effect.techniques)
+            charged += static_cast<int64_t>(technique.passes.size()) * CMemoryBudget::ProgramBytes;
+        if (budget && !budget->Charge(charged, "shader", name)) {
+            budget->Refund(working);
+            return nullptr;
+        }
         compiled = device.CreateEffect(effect, program, errors);
-    else
+    } else {
         errors = program + ": " + errors;
+    }
     if (budget)
         budget->Refund(working);
     if (!compiled) {

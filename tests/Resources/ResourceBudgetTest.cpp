@@ -185,8 +185,11 @@ TEST_F(ResourceBudgetTest, RenderTargetsStopTheStartAtTheFirstThatDoesNotFitEven
 TEST_F(ResourceBudgetTest, AnEffectOfMorePassesThanTheBudgetHoldsIsNeverCompiled) {
     Limit(8);
     std::string effect = "@vertex VS\nvoid main() {}\n@fragment PS\nvoid main() {}\n";
-    for (int t = 0; t < 5; ++t)
-        effect += "@technique T" + std::to_string(t) + "\n" + Repeat(4, "@pass vertex=VS fragment=PS #", "\n");
+    for (int t = 0; t < 5; ++t) {
+        effect += "@technique T" + std::to_string(t) + "\n";
+        for (int pass = 0; pass < 4; ++pass)
+            effect += "@pass vertex=VS fragment=PS\n";
+    }
     data.Write("many.fx", effect); // 20 programs, 10 MiB
     ASSERT_TRUE(LoadScript("resources { Shader Many many.fx T0 { } } end"));
     EXPECT_FALSE(CreateAllResources());
