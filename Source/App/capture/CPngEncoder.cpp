@@ -1,13 +1,12 @@
 #include "App/capture/CPngEncoder.h"
 
+#include "Platform/NewFile.h"
+
 #include <libdeflate.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -93,25 +92,10 @@ bool CPngEncoder::WriteNewFile(const std::string& path, const uint8_t* rgba, int
     taken = false;
     if (!Encode(rgba, width, height, file))
         return false;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        // A link at the name, even a dangling one, counts as taken: O_EXCL refuses it with EEXIST.
-        taken = errno == EEXIST || errno == ELOOP;
-        return false;
-    }
-    size_t done = 0;
-    while (done < file.size()) {
-        const ssize_t n = ::write(fd, file.data() + done, file.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    const bool written = ::close(fd) == 0 && done == file.size();
-    if (!written)
-        ::unlink(path.c_str()); // ours: made above
-    return written;
+    std::string error;
+    const NewFileResult made = ::WriteNewFile(path, file.data(), file.size(), error);
+    taken = made == NewFileResult::Taken;
+    return made == NewFileResult::Created;
 }
 
 bool CPngEncoder::WriteFile(const std::string& path, const uint8_t* rgba, int width, int height) {

@@ -1,12 +1,11 @@
 #include "App/capture/CVideoWriter.h"
 
-#include <cerrno>
+#include "Platform/NewFile.h"
+
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <random>
-#include <unistd.h>
 
 CVideoWriter::CVideoWriter(std::unique_ptr<CVideoEncoder> encoder) : encoder(std::move(encoder)) {}
 
@@ -30,13 +29,10 @@ bool CVideoWriter::CreateTemporary(const std::string& path, std::string& tempora
         char suffix[24];
         std::snprintf(suffix, sizeof suffix, ".%08x%08x.part", entropy(), entropy());
         temporary = path + suffix;
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
+        const NewFileResult made = WriteNewFile(temporary, nullptr, 0, error);
+        if (made == NewFileResult::Created)
             return true;
-        }
-        if (errno != EEXIST) {
-            error = "cannot create '" + temporary + "': " + std::strerror(errno);
+        if (made == NewFileResult::Failed) {
             temporary.clear();
             return false;
         }
