@@ -21,12 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzDataFolder();
     static CRecordingDevice device;
     device.ClearCalls();
-    Options = CommandLineOptions();
-    Options.IgnoreResourceErrors = true;
-
-    CSystem system;
+    CSystem system(PresentationLimits{CMemoryBudget::DefaultLimitMiB, true});
     CMemoryTokeniser tokeniser(reinterpret_cast<const char*>(data), size);
-    if (system.LoadFromTokeniser(tokeniser) && system.CreateAllResources(device) && system.CreateAllScenes()) {
+    if (system.LoadFromTokeniser(tokeniser) && system.CreateAllResources(device, ScreenSetup()) &&
+        system.CreateAllScenes()) {
         // Spectrum keyframes read the shared spectrum: give them something other than zeros.
         for (int i = 0; i < SpectrumBands; ++i)
             SpectrumBuffer[i] = static_cast<float>(i % 7) / 7.0f;

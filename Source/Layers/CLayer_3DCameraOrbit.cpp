@@ -1,6 +1,5 @@
 #include "Layers/CLayer_3DCameraOrbit.h"
 
-#include "Base/CSettings.h"
 #include "Params/CParamFloat.h"
 #include "Params/CParamVector3.h"
 #include "Render/CRenderState.h"
@@ -55,7 +54,7 @@ void CLayer_3DCameraOrbit::Render(float time, float) {
     ModeMatrixTriple &matrices = state.Matrices(RenderMode::Mode3D);
 
     // The screen's aspect, even while drawing into a square render target.
-    float aspect = Settings.width / Settings.height;
+    float aspect = state.screen.width / state.screen.height;
     if (!(aspect > 0.0f) || !std::isfinite(aspect))
         aspect = CanvasWidth / CanvasHeight;
     const glm::mat4 projection = glm::perspectiveLH_ZO(fovY, aspect, NearPlane, far);

@@ -1,6 +1,5 @@
 #include "Render/CRenderState.h"
 
-#include "Base/CSettings.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
 
@@ -35,7 +34,7 @@ glm::vec4 UnpackColour(uint32_t argb) {
                      static_cast<float>(argb & 0xFF) / 255.0f, static_cast<float>((argb >> 24) & 0xFF) / 255.0f);
 }
 
-CRenderState::CRenderState(CGraphicsDevice& device) : device(device) {
+CRenderState::CRenderState(CGraphicsDevice& device, const ScreenSetup& screen) : device(device), screen(screen) {
     // States that hold for the whole run. Normal renormalisation and the texture-times-colour alpha
     // are what the effects do themselves, so only blending and sampling reach the device.
     device.SetAlphaBlending(true);
@@ -89,7 +88,7 @@ void CRenderState::CommitMatrices() {
     const float canvasAspect = 1.6f;
     float sx = 1.0f, sy = 1.0f;
     if (!renderTargetBound) {
-        const float a = Settings.aspect;
+        const float a = screen.aspect;
         if (a > canvasAspect) {
             if (mode != RenderMode::Mode3D)
                 sx = canvasAspect / a;

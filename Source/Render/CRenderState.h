@@ -25,6 +25,15 @@ enum class RenderMode { None = 0, Mode2D = 1, Mode3D = 2 };
 constexpr float CanvasWidth = 1920.0f;
 constexpr float CanvasHeight = 1200.0f;
 
+// The screen the canvas is shown on, as the viewer chose it before the start: the display mode, the
+// aspect the canvas is letterboxed into, and the edge of a full-size render target.
+struct ScreenSetup {
+    float width = 1024.0f;
+    float height = 768.0f;
+    float aspect = 4.0f / 3.0f;
+    int renderTargetSize = 1024;
+};
+
 struct ModeMatrixTriple {
     glm::mat4 projection{0.0f};
     glm::mat4 view{0.0f};
@@ -47,7 +56,7 @@ struct CameraShot {
 class CRenderState {
 public:
     // Sets the states that hold for the whole run on the device.
-    explicit CRenderState(CGraphicsDevice& device);
+    explicit CRenderState(CGraphicsDevice& device, const ScreenSetup& screen = ScreenSetup());
     CRenderState(const CRenderState&) = delete;
     CRenderState& operator=(const CRenderState&) = delete;
 
@@ -56,6 +65,8 @@ public:
     void CommitMatrices();
 
     CGraphicsDevice& device;
+    // What the letterbox and the cameras' aspect follow: the screen the state was made for.
+    ScreenSetup screen;
     RenderMode mode = RenderMode::None;
     const glm::vec4* currentColour = nullptr; // r, g, b, a; set by layers, cleared before each layer
     CEffect* currentEffect = nullptr;

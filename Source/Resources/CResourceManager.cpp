@@ -2,7 +2,6 @@
 
 #include "Base/CMemoryBudget.h"
 #include "Base/CTokeniser.h"
-#include "Base/CommandLine.h"
 #include "Base/DataFile.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
@@ -179,7 +178,7 @@ CResourceTexture* CResourceManager::LoadAndCreateTextureImage(const std::string&
     return CreateTexture(textures.back(), device) ? created : nullptr;
 }
 
-bool CResourceManager::Stops() const { return !Options.IgnoreResourceErrors || (budget && budget->Exceeded()); }
+bool CResourceManager::Stops() const { return !ignoreErrors || (budget && budget->Exceeded()); }
 
 namespace {
 
@@ -223,8 +222,11 @@ bool CResourceManager::CreateShader(ResourceEntry<CResourceShader>& entry, CGrap
 
 bool CResourceManager::CreateTexture(ResourceEntry<CResourceTexture>& entry, CGraphicsDevice& device) {
     auto* image = dynamic_cast<CResourceTextureImage*>(entry.resource.get());
-    if (!image)
+    if (!image) {
+        if (auto* target = dynamic_cast<CResourceTextureRenderTarget*>(entry.resource.get()))
+            target->fullEdge = renderTargetSize;
         return entry.resource->Create(device, budget, entry.name);
+    }
     const std::string key = DataFileKey(image->fileName);
     auto [found, first] = imagesByFile.try_emplace(key, image);
     if (first)

@@ -66,6 +66,13 @@ public:
     void SetBudget(CMemoryBudget* memory) { budget = memory; }
     CMemoryBudget* Budget() const { return budget; }
 
+    // The edge of a full-size render target (the screen's render-target size); halves and quarters
+    // follow from it. Read when the targets are created.
+    void SetRenderTargetSize(int edge) { renderTargetSize = edge; }
+    // Whether a resource that cannot be created is skipped (the start goes on without it) instead of
+    // stopping the start. A spent budget stops it all the same.
+    void SetIgnoreErrors(bool ignore) { ignoreErrors = ignore; }
+
 private:
     bool DeclareBuiltInShader(const char* name);
     bool CreateShader(ResourceEntry<CResourceShader>& entry, CGraphicsDevice& device);
@@ -93,4 +100,6 @@ private:
     std::unordered_map<std::string, std::vector<LoggedLine>> effectFailures, imageFailures;
 
     CMemoryBudget* budget = nullptr;
+    int renderTargetSize = 1024;
+    bool ignoreErrors = false;
 };

@@ -65,4 +65,7 @@ public:
     static void UnbindFromFrameBuffer(CRenderState& state);
 
     RenderTargetSize size;
+    // The edge of a full-size target, which the size halves or quarters (the screen's render-target
+    // size; the manager sets it before creating the target).
+    int fullEdge = 1024;
 };

@@ -1,12 +1,11 @@
 #include "Base/CMemoryBudget.h"
-#include "Base/CSettings.h"
 #include "Base/Log.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Render/CRenderState.h"
 #include "Resources/CResourceTexture.h"
 
 bool CResourceTextureRenderTarget::Create(CGraphicsDevice& device, CMemoryBudget* budget, const std::string& name) {
-    const int edge = Settings.renderTargetSize >> static_cast<int>(size);
+    const int edge = fullEdge >> static_cast<int>(size);
     if (budget && edge > 0 && !budget->Charge(CMemoryBudget::RenderTargetBytes(edge), "render target", name))
         return false;
     std::unique_ptr<CTexture> created;

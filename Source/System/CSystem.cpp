@@ -1,7 +1,6 @@
 #include "System/CSystem.h"
 
 #include "Base/CTokeniser.h"
-#include "Base/CommandLine.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
 #include "Render/CRenderState.h"
@@ -29,8 +28,9 @@ bool ReadNumber(CTokeniser& t, double& value) {
 
 } // namespace
 
-CSystem::CSystem() : budget(Options.MemoryLimit) {
+CSystem::CSystem(const PresentationLimits& limits) : budget(limits.memoryLimitMiB) {
     resources.SetBudget(&budget);
+    resources.SetIgnoreErrors(limits.ignoreResourceErrors);
     scenes.SetBudget(&budget);
 }
 CSystem::~CSystem() = default;
@@ -129,8 +129,9 @@ bool CSystem::LoadSystemBlockFromTokeniser(CTokeniser& t) {
     }
 }
 
-bool CSystem::CreateAllResources(CGraphicsDevice& device) {
-    renderState = std::make_unique<CRenderState>(device);
+bool CSystem::CreateAllResources(CGraphicsDevice& device, const ScreenSetup& screen) {
+    renderState = std::make_unique<CRenderState>(device, screen);
+    resources.SetRenderTargetSize(screen.renderTargetSize);
     return resources.CreateAllResources(device);
 }
 

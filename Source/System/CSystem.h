@@ -16,10 +16,18 @@
 class CGraphicsDevice;
 class CRenderState;
 class CTokeniser;
+struct ScreenSetup;
+
+// What the program lets a presentation take, decided before its script is read: the memory it may
+// use, and whether resources that cannot be created are skipped instead of stopping the start.
+struct PresentationLimits {
+    int memoryLimitMiB = CMemoryBudget::DefaultLimitMiB;
+    bool ignoreResourceErrors = false;
+};
 
 class CSystem {
 public:
-    CSystem();
+    explicit CSystem(const PresentationLimits& limits = PresentationLimits());
     ~CSystem();
     CSystem(const CSystem&) = delete;
     CSystem& operator=(const CSystem&) = delete;
@@ -30,8 +38,9 @@ public:
     // Parses one `system` block after its keyword.
     bool LoadSystemBlockFromTokeniser(CTokeniser& tokeniser);
 
-    // Makes the render state on `device` and creates every resource there (built-ins first).
-    bool CreateAllResources(CGraphicsDevice& device);
+    // Makes the render state on `device` for the screen the viewer chose and creates every resource
+    // there (built-ins first).
+    bool CreateAllResources(CGraphicsDevice& device, const ScreenSetup& screen);
     // Creates every scene's layers; after CreateAllResources.
     bool CreateAllScenes();
     // Draws every scene running at `time` (after CreateAllScenes).

@@ -3,8 +3,8 @@
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceModel.h"
 #include "Support/CallLines.h"
+#include "Support/EngineTest.h"
 #include "Support/LogCapture.h"
-#include "Support/TestWorld.h"
 
 #include <gtest/gtest.h>
 #include <physfs.h>
@@ -16,12 +16,11 @@ namespace {
 
 const std::filesystem::path Built = std::filesystem::path(QV_BINARY_DIR) / "examples/neon-drift";
 
-class NeonDriftModels : public ::testing::Test {
+class NeonDriftModels : public EngineTest {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(Built / "torus.model"))
             GTEST_SKIP() << "the example has not been built";
-        ResetScriptModel();
         ownInit = !PHYSFS_isInit();
         if (ownInit)
             PHYSFS_init(nullptr);
@@ -33,7 +32,6 @@ protected:
             PHYSFS_unmount(Built.c_str());
         if (ownInit)
             PHYSFS_deinit();
-        ResetScriptModel();
     }
     bool Logged(const std::string& line) const {
         const auto messages = log.Messages();

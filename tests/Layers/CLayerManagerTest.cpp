@@ -4,9 +4,9 @@
 #include "Params/CParamString.h"
 #include "Resources/CResourceTexture.h"
 #include "Support/CallLines.h"
+#include "Support/EngineTest.h"
 #include "Support/LogCapture.h"
 #include "Support/TestLayers.h"
-#include "Support/TestWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +15,13 @@
 
 namespace {
 
-class LayerManagerTest : public ::testing::Test {
+class LayerManagerTest : public EngineTest {
 protected:
     void SetUp() override {
-        ResetScriptModel();
         ProbeLayer::runs.clear();
         ProbeLayer::created.clear();
         FailCreateLayer::attempts = 0;
     }
-    void TearDown() override { ResetScriptModel(); }
 
     LogCapture log;
 };
@@ -34,6 +32,8 @@ std::vector<std::string> Tags() {
         tags.push_back(run.tag);
     return tags;
 }
+
+using LayerBase = EngineTest;
 
 } // namespace
 
@@ -62,7 +62,7 @@ TEST(LayerTypeRegistry, KeepsRegistrationOrder) {
     EXPECT_EQ(fail, probe + 1);
 }
 
-TEST(LayerBase, FreshLayerIsActiveWithNoRenderTargetAndCommonParametersFirst) {
+TEST_F(LayerBase, FreshLayerIsActiveWithNoRenderTargetAndCommonParametersFirst) {
     std::unique_ptr<CLayer> layer(CreateLayerByType("TestProbe"));
     ASSERT_TRUE(layer);
     EXPECT_TRUE(layer->active->GetValue(0.0f));

@@ -210,7 +210,7 @@ TEST_F(CLayer_2DImageTest, NoTextureDrawsNothingButStillEndsTheEffect) {
 }
 
 TEST_F(CLayer_2DImageTest, ResourcesThatFailedToCreateAreNeverUsed) {
-    Options.IgnoreResourceErrors = true;
+    Resources().SetIgnoreErrors(true);
     ASSERT_TRUE(LoadResources("Shader Broken \"missing.fx\" Main {} Texture Gone \"missing.png\""));
     ASSERT_TRUE(SetParam(layer, "Texture1 = Gone"));
     Render(layer, 0.0f, 0.0f);

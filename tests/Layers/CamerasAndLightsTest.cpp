@@ -73,8 +73,8 @@ TEST_F(CameraTest, DefaultsLookAlongPositiveZWithAFortyFiveDegreeLensAndFarPlane
 }
 
 TEST_F(CameraTest, AspectComesFromTheScreenResolutionAndFovAndMaxZFromTheParameters) {
-    Settings.width = 1280;
-    Settings.height = 1024;
+    state.screen.width = 1280;
+    state.screen.height = 1024;
     SetParam(camera, "Fov", "60");
     SetParam(camera, "MaxZ", "1000");
     RunLayer(camera, 0.0f);

@@ -31,17 +31,14 @@ constexpr int Size = 64;
 class LayerPixelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedSettings = Settings;
-        Settings.aspect = 1.6f; // no letterbox scaling, so the camera's own aspect shows
-        Settings.width = Size;
-        Settings.height = Size;
         window = CreateMainWindow("quorin-vanto tests", Size, Size, false, true);
         if (!window)
             GTEST_SKIP() << "no window can be made here";
         device = CreateGraphicsDevice(*window, GraphicsDeviceOptions{Size, Size, 0, 256, false});
         if (!device)
             GTEST_SKIP() << "no OpenGL 3.3 context can be made here";
-        state = std::make_unique<CRenderState>(*device);
+        // No letterbox scaling, so the camera's own aspect shows.
+        state = std::make_unique<CRenderState>(*device, ScreenSetup{Size, Size, 1.6f, 1024});
         resources = std::make_unique<CResourceManager>();
         data.Write("tri.txt", TriangleModel());
         data.Write("back.txt", TriangleModel(true));
@@ -57,7 +54,6 @@ protected:
         state.reset();
         device.reset();
         window.reset();
-        Settings = savedSettings;
     }
 
     void BeginFrame() {
@@ -91,7 +87,6 @@ protected:
     std::unique_ptr<CRenderState> state;
     std::unique_ptr<CResourceManager> resources;
     TempFolder data{TempFolder::Mounted};
-    SettingsRecord savedSettings;
     std::vector<uint8_t> pixels;
     int width = 0, height = 0;
 };

@@ -6,7 +6,6 @@
 #include "Layers/CLayer_ClearRenderTarget.h"
 #include "Layers/Layers2DTestSupport.h"
 
-#include "Base/CSettings.h"
 #include "Base/CTokeniser.h"
 #include "Params/CParamString.h"
 #include "Platform/Platform.h"
@@ -30,17 +29,15 @@ constexpr int FrameHeight = 200;
 class Layers2DPixelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Settings = SettingsRecord();
-        Settings.aspect = 1.6f;
-        Settings.renderTargetSize = 512;
         window = CreateMainWindow("quorin-vanto tests", FrameWidth, FrameHeight, false, true);
         if (!window)
             GTEST_SKIP() << "no window can be made here";
         device = CreateGraphicsDevice(*window, GraphicsDeviceOptions{FrameWidth, FrameHeight, 0, 512, false});
         if (!device)
             GTEST_SKIP() << "no OpenGL 3.3 context can be made here";
-        state = std::make_unique<CRenderState>(*device);
+        state = std::make_unique<CRenderState>(*device, ScreenSetup{1024.0f, 768.0f, 1.6f, 512});
         resources = std::make_unique<CResourceManager>();
+        resources->SetRenderTargetSize(512);
     }
 
     void TearDown() override {

@@ -1,8 +1,6 @@
 #include "Layers/Layers2DTestSupport.h"
 
-#include "Base/CSettings.h"
 #include "Base/CTokeniser.h"
-#include "Base/CommandLine.h"
 #include "Layers/CLayer.h"
 #include "Resources/CResourceManager.h"
 
@@ -111,27 +109,22 @@ bool SetParam(CLayer& layer, const std::string& setting) {
 }
 
 void LayerDrawingTest::SetUp() {
-    Settings = SettingsRecord();
-    Settings.aspect = 1.6f; // no aspect correction, so matrices are the layers' own
-    Options = CommandLineOptions();
+    state.screen.aspect = 1.6f; // no aspect correction, so matrices are the layers' own
     MountScratchFolder();
-    device.ClearCalls();
 }
-
-void LayerDrawingTest::TearDown() { Options = CommandLineOptions(); }
 
 void LayerDrawingTest::Render(CLayer& layer, float time, float delta) {
     if (!layer.IsCreated()) {
         EXPECT_TRUE(Create(layer));
     }
-    layer.ResolveResourceNames(resources);
+    layer.ResolveResourceNames(Resources());
     layer.Render(time, delta);
 }
 
 bool LayerDrawingTest::LoadResources(const std::string& declarations) {
     const std::string text = "{ " + declarations + " }";
     CMemoryTokeniser tokeniser(text.data(), text.size());
-    if (!resources.LoadFromTokeniser(tokeniser) || !resources.CreateAllResources(device))
+    if (!Resources().LoadFromTokeniser(tokeniser) || !Resources().CreateAllResources(device))
         return false;
     state.BeginFrame();
     device.ClearCalls();

@@ -6,7 +6,7 @@
 #include "Layers/CLayer.h"
 #include "Render/CRenderState.h"
 #include "Resources/CResourceManager.h"
-#include "Testing/CRecordingDevice.h"
+#include "Support/EngineTest.h"
 
 #include <gtest/gtest.h>
 
@@ -43,10 +43,9 @@ std::string WriteSplitImage(const std::string& name, int width, int height, uint
 // Sets a layer's parameter from script text such as `Position = 960 600`.
 bool SetParam(CLayer& layer, const std::string& setting);
 
-class LayerDrawingTest : public ::testing::Test {
+class LayerDrawingTest : public EngineTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     // Declares resources from the text of a resources block (without its braces), creates all of
     // them and starts a frame; the calls made so far are dropped.
@@ -55,12 +54,8 @@ protected:
     std::vector<std::string> Sequence(const std::vector<std::string>& names) const;
 
     // Creates the layer on the test's render state and resources.
-    bool Create(CLayer& layer) { return layer.Create(state, resources); }
+    bool Create(CLayer& layer) { return layer.Create(state, Resources()); }
     // Draws the layer, with the resources its parameters name now found again (tests change them
     // after creating the layer).
     void Render(CLayer& layer, float time, float delta = 0.0f);
-
-    CRecordingDevice device;
-    CRenderState state{device};
-    CResourceManager resources;
 };

@@ -3,13 +3,11 @@
 // script text, and one layer run the way the layer manager runs it.
 #pragma once
 
-#include "Base/CSettings.h"
 #include "Base/CTokeniser.h"
 #include "Layers/CLayer.h"
 #include "Render/CRenderState.h"
 #include "Resources/CResourceManager.h"
-#include "Testing/CRecordingDevice.h"
-#include "Testing/TempFolder.h"
+#include "Support/EngineTest.h"
 
 #include <gtest/gtest.h>
 #include <physfs.h>
@@ -64,21 +62,17 @@ inline glm::vec3 Transform(const glm::mat4 &m, const glm::vec3 &p) {
     return glm::vec3(v) / v.w;
 }
 
-class Layers3DTest : public ::testing::Test {
+class Layers3DTest : public EngineTest {
 protected:
-    void SetUp() override {
-        savedSettings = Settings;
-        device.ClearCalls();
-    }
-    void TearDown() override { Settings = savedSettings; }
+    using EngineTest::Resources;
 
     // Declares the resources of a `resources` block body and creates them all (the built-in
     // shaders included) on the recording device, then forgets the calls creation made.
     void Resources(const std::string &body) {
         const std::string text = "{ " + body + " }\n";
         CMemoryTokeniser tokeniser(text.data(), text.size());
-        ASSERT_TRUE(resources.LoadFromTokeniser(tokeniser)) << body;
-        ASSERT_TRUE(resources.CreateAllResources(device));
+        ASSERT_TRUE(Resources().LoadFromTokeniser(tokeniser)) << body;
+        ASSERT_TRUE(Resources().CreateAllResources(device));
         device.ClearCalls();
     }
 
@@ -95,7 +89,7 @@ protected:
             EXPECT_TRUE(Create(layer));
         }
         // Tests set names after creating the layer.
-        layer.ResolveResourceNames(resources);
+        layer.ResolveResourceNames(Resources());
         state.SetMode(RenderMode::Mode3D);
         state.Matrices(RenderMode::Mode3D).world = glm::mat4(1.0f);
         state.mode = RenderMode::None;
@@ -107,11 +101,5 @@ protected:
     int Count(const std::string &name) const { return device.CountCalls(name); }
 
     // Creates the layer on the test's render state and resources.
-    bool Create(CLayer &layer) { return layer.Create(state, resources); }
-
-    CRecordingDevice device;
-    CRenderState state{device};
-    CResourceManager resources;
-    TempFolder data{TempFolder::Mounted};
-    SettingsRecord savedSettings;
+    bool Create(CLayer &layer) { return layer.Create(state, Resources()); }
 };

@@ -201,7 +201,7 @@ TEST_F(WireTest, TextureIsBoundOnlyWhenItNamesOne) {
     SetParam(wire, "Texture", "glow");
     RunLayer(wire, 0.0f);
     ASSERT_EQ(Count("SetTexture"), 1);
-    EXPECT_EQ(device.LastCall("SetTexture")->object, resources.FindTexture("Glow")->GetTexture());
+    EXPECT_EQ(device.LastCall("SetTexture")->object, Resources().FindTexture("Glow")->GetTexture());
 }
 
 TEST_F(WireTest, ConstantParametersMakeAStraightTwelveSidedTubeAlongPositiveX) {
@@ -277,7 +277,7 @@ TEST_F(WireTest, WithoutBuffersCreationFailsWithAMessageAndRenderDrawsNothing) {
     NoBufferDevice broken;
     CRenderState brokenState(broken);
     CLayer_Wire failing;
-    EXPECT_FALSE(failing.Create(brokenState, resources));
+    EXPECT_FALSE(failing.Create(brokenState, Resources()));
     EXPECT_TRUE(log.Contains("Failed to create the wire's vertex and index buffers"));
     failing.Render(0.0f, 0.0f);
     EXPECT_EQ(broken.CountCalls("DrawIndexedPrimitive"), 0);
@@ -313,6 +313,6 @@ TEST_F(WireTest, WiresOfOnePresentationShareOneSetOfBuffersAndEachDrawsItsOwnTub
     // A second presentation (its own render state) makes its own.
     CRenderState other(device);
     CLayer_Wire elsewhere;
-    ASSERT_TRUE(elsewhere.Create(other, resources));
+    ASSERT_TRUE(elsewhere.Create(other, Resources()));
     EXPECT_NE(elsewhere.GetVertexBuffer(), wires[0]->GetVertexBuffer());
 }

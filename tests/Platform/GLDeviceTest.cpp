@@ -1,6 +1,5 @@
 #include "App/capture/CFrameWriter.h"
 #include "App/run/LetterboxBars.h"
-#include "Base/CSettings.h"
 #include "Platform/CEffect.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/Platform.h"
@@ -45,15 +44,13 @@ struct QuadVertex {
 class GLDeviceTest : public ::testing::Test {
 protected:
     void Open(int w, int h, int samples = 0, int depth = 256) {
-        savedSettings = Settings;
-        Settings.aspect = 1.6f;
         window = CreateMainWindow("quorin-vanto tests", w, h, false, true);
         if (!window)
             GTEST_SKIP() << "no window can be made here";
         device = CreateGraphicsDevice(*window, GraphicsDeviceOptions{w, h, samples, depth, false});
         if (!device)
             GTEST_SKIP() << "no OpenGL 3.3 context can be made here";
-        state = std::make_unique<CRenderState>(*device);
+        state = std::make_unique<CRenderState>(*device, ScreenSetup{1024.0f, 768.0f, 1.6f, 1024});
         std::string errors;
         effect = device->CreateEffect(ParsedEffect(BuiltInEffectText), ":INTERNAL", errors);
         ASSERT_TRUE(effect) << errors;
@@ -66,7 +63,6 @@ protected:
         effect.reset();
         device.reset();
         window.reset();
-        Settings = savedSettings;
     }
 
     void Read() { ASSERT_TRUE(device->ReadBackBuffer(pixels, readWidth, readHeight)); }
@@ -127,7 +123,6 @@ protected:
     std::unique_ptr<CVertexBuffer> triangleBuffer;
     std::vector<uint8_t> pixels;
     int readWidth = 0, readHeight = 0;
-    SettingsRecord savedSettings;
 };
 
 } // namespace
@@ -196,8 +191,8 @@ TEST_F(GLDeviceTest, MultisampledBackBufferResolvesForReading) {
 
 TEST_F(GLDeviceTest, LetterboxBarsAtFourByThreeCoverOneTwelfthAboveAndBelow) {
     Open(1024, 768);
-    Settings.aspect = 4.0f / 3;
-    auto bars = CreateLetterboxBars(*device, Settings.aspect, 1024, 768);
+    state->screen.aspect = 4.0f / 3;
+    auto bars = CreateLetterboxBars(*device, state->screen.aspect, 1024, 768);
     ASSERT_TRUE(bars);
     (*state).BeginFrame();
     device->Clear(ClearTarget | ClearDepth, 0xFFFFFFFFu, 1.0f);
@@ -213,8 +208,8 @@ TEST_F(GLDeviceTest, LetterboxBarsAtFourByThreeCoverOneTwelfthAboveAndBelow) {
 
 TEST_F(GLDeviceTest, LetterboxBarsAtSixteenByNineCoverFivePercentLeftAndRight) {
     Open(1920, 1080);
-    Settings.aspect = 16.0f / 9;
-    auto bars = CreateLetterboxBars(*device, Settings.aspect, 1920, 1080);
+    state->screen.aspect = 16.0f / 9;
+    auto bars = CreateLetterboxBars(*device, state->screen.aspect, 1920, 1080);
     (*state).BeginFrame();
     device->Clear(ClearTarget, 0xFFFFFFFFu, 1.0f);
     DrawLetterboxBars(*state, bars.get());

@@ -1,6 +1,5 @@
 #include "Render/CRenderState.h"
 #include "App/run/LetterboxBars.h"
-#include "Base/CSettings.h"
 #include "Testing/CRecordingDevice.h"
 
 #include <glm/ext/matrix_clip_space.hpp>
@@ -16,15 +15,13 @@ namespace {
 class RenderStateTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedSettings = Settings;
         effect = device.CreateEffect(EffectDescription(), "test", errors);
         state = std::make_unique<CRenderState>(device);
     }
-    void TearDown() override { Settings = savedSettings; }
 
     // Commits in `mode` with the given aspect and returns the uploaded world-view-projection.
     glm::mat4 CommitWith(RenderMode mode, float aspect) {
-        Settings.aspect = aspect;
+        state->screen.aspect = aspect;
         CRenderState& rs = (*state);
         rs.BeginFrame();
         rs.currentEffect = effect.get();
@@ -45,7 +42,6 @@ protected:
     std::string errors;
     std::unique_ptr<CEffect> effect;
     std::unique_ptr<CRenderState> state;
-    SettingsRecord savedSettings;
 };
 
 void ExpectMatrixNear(const glm::mat4& a, const glm::mat4& b) {
@@ -123,7 +119,7 @@ TEST_F(RenderStateTest, NoAspectCorrectionWhileARenderTargetIsBound) {
 }
 
 TEST_F(RenderStateTest, WorldViewProjectionAppliesWorldFirst) {
-    Settings.aspect = 1.6f;
+    state->screen.aspect = 1.6f;
     CRenderState& rs = (*state);
     rs.BeginFrame();
     rs.currentEffect = effect.get();

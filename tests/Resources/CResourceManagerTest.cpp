@@ -1,11 +1,10 @@
 #include "Resources/CResourceManager.h"
-#include "Base/CSettings.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 #include "Support/CallLines.h"
+#include "Support/EngineTest.h"
 #include "Support/LogCapture.h"
-#include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -15,11 +14,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class ResourceManagerTest : public ::testing::Test {
+class ResourceManagerTest : public EngineTest {
 protected:
-    void SetUp() override { ResetScriptModel(); }
-    void TearDown() override { ResetScriptModel(); }
-
     // Logged messages other than the "Adding ..." lines every declaration writes.
     Lines Failures() const {
         Lines failures;
@@ -174,17 +170,10 @@ const char* const OnePass = "@vertex VS\nvoid main() {}\n@fragment PS\nvoid main
 class CreateResourcesTest : public ResourceManagerTest {
 protected:
     void SetUp() override {
-        ResourceManagerTest::SetUp();
-        Settings = SettingsRecord();
         data.Write("fx/box.fx", std::string(OnePass) + "@technique Shiny\n@pass vertex=VS fragment=PS\n");
         data.Write("img/sky.bmp", Bitmap(4, 4, [](int, int) { return 0x336699u; }));
         data.Write("box.txt", "0\n0\n0\n1 1 1 1\n0\n");
     }
-    void TearDown() override {
-        Settings = SettingsRecord();
-        ResourceManagerTest::TearDown();
-    }
-    TempFolder data{TempFolder::Mounted};
 };
 
 TEST_F(CreateResourcesTest, CountsBuiltInShadersAndCreatesInTheFixedOrder) {
@@ -223,7 +212,7 @@ TEST_F(CreateResourcesTest, MissingImageStopsCreationUnlessErrorsAreIgnored) {
     EXPECT_FALSE(FindTexture("Sky")->GetTexture()); // not reached
 
     ResetScriptModel();
-    Options.IgnoreResourceErrors = true;
+    Resources().SetIgnoreErrors(true);
     ASSERT_TRUE(LoadScript(script));
     EXPECT_TRUE(CreateAllResources());
     EXPECT_TRUE(log.Contains("Created resources successfully!"));
@@ -241,7 +230,7 @@ TEST_F(CreateResourcesTest, ShaderFailuresReportTheProgramAndTheCompilersWords) 
 
     ResetScriptModel();
     ASSERT_TRUE(LoadScript("resources { Shader Bad bad.fx T { } Shader Odd \"fx/box.fx\" Missing { } } end"));
-    Options.IgnoreResourceErrors = true;
+    Resources().SetIgnoreErrors(true);
     EXPECT_TRUE(CreateAllResources());
     EXPECT_TRUE(log.Contains("Failed to create shader"));
     EXPECT_TRUE(log.Contains("bad.fx: 0(1) : error C0000: syntax error"));
@@ -286,7 +275,7 @@ TEST_F(CreateResourcesTest, ImagesAreKeyedScaledToPowersOfTwoAndKeepTheirOwnSize
 }
 
 TEST_F(CreateResourcesTest, RenderTargetsFollowTheSettingsEdgeAndReportTheCanvas) {
-    Settings.renderTargetSize = 1024;
+    state.screen.renderTargetSize = 1024;
     ASSERT_TRUE(LoadScript("resources { RenderTarget A full RenderTarget B half RenderTarget C quarter } end"));
     ASSERT_TRUE(CreateAllResources());
     EXPECT_EQ(CallLinesStartingWith(TestDevice(), "CreateRenderTarget"),

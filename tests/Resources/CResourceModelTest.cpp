@@ -4,8 +4,8 @@
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
 #include "Support/CallLines.h"
+#include "Support/EngineTest.h"
 #include "Support/LogCapture.h"
-#include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -46,11 +46,8 @@ std::string TinyBitmap() {
     return out;
 }
 
-class ModelTest : public ::testing::Test {
+class ModelTest : public EngineTest {
 protected:
-    void SetUp() override { ResetScriptModel(); }
-    void TearDown() override { ResetScriptModel(); }
-
     // Loads `text` as a model file and returns whether it loaded.
     bool Load(const std::string& text, CResourceModel& model, const std::string& name = "m.txt") {
         data.Write(name, text);
@@ -65,7 +62,6 @@ protected:
     }
 
     LogCapture log;
-    TempFolder data{TempFolder::Mounted};
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 // The one pass loop every drawing layer runs through its shader.
 #include "Resources/CResourceShader.h"
-#include "Support/TestWorld.h"
+#include "Support/EngineTest.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +14,11 @@ std::vector<std::string> EffectCalls(const CRecordingDevice& device) {
     return calls;
 }
 
+using DrawPasses = EngineTest;
+
 } // namespace
 
-TEST(DrawPasses, EveryPassOpensAfterTheLastClosesAndTheEffectEndsOnce) {
-    ResetScriptModel();
+TEST_F(DrawPasses, EveryPassOpensAfterTheLastClosesAndTheEffectEndsOnce) {
     ASSERT_TRUE(LoadScript("resources { Shader Glow \":INTERNAL\" DefaultTextured { } } end"));
     ASSERT_TRUE(CreateAllResources());
     TestDevice().techniquePasses["DefaultTextured"] = 3;
@@ -38,11 +39,9 @@ TEST(DrawPasses, EveryPassOpensAfterTheLastClosesAndTheEffectEndsOnce) {
                                   "DrawPrimitive", "EndPass", "BeginPass 2", "DrawPrimitive", "End"}));
     EXPECT_EQ(TestState().currentPass, 2);
     EXPECT_EQ(TestState().currentEffect, nullptr);
-    ResetScriptModel();
 }
 
-TEST(DrawPasses, AShaderThatWasNeverCreatedDrawsNoPass) {
-    ResetScriptModel();
+TEST_F(DrawPasses, AShaderThatWasNeverCreatedDrawsNoPass) {
     ASSERT_TRUE(LoadScript("resources { Shader Glow missing.fx Glow { } } end"));
     bool prepared = false, drawn = false;
     FindShader("Glow")->DrawPasses(
@@ -51,5 +50,4 @@ TEST(DrawPasses, AShaderThatWasNeverCreatedDrawsNoPass) {
     EXPECT_FALSE(drawn);
     EXPECT_EQ(TestDevice().CountCalls("Begin"), 0);
     EXPECT_EQ(TestState().currentEffect, nullptr);
-    ResetScriptModel();
 }

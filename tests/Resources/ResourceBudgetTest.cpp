@@ -1,13 +1,12 @@
 // Repetition costs nothing twice (declarations of one effect file share its compiled effect, of one
 // image file its texture), and every resource is charged to the presentation's budget before its
 // memory is taken, so that start-up stops at the first that does not fit.
-#include "Base/CSettings.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
+#include "Support/EngineTest.h"
 #include "Support/LogCapture.h"
 #include "Support/PngHeader.h"
-#include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +16,10 @@
 
 namespace {
 
-class ResourceBudgetTest : public ::testing::Test {
+class ResourceBudgetTest : public EngineTest {
 protected:
-    void SetUp() override { ResetScriptModel(); }
-    void TearDown() override { ResetScriptModel(); }
-
     // A presentation whose budget is `mib` MiB (read when it is made).
-    static void Limit(int mib) {
-        ResetScriptModel();
-        Options.MemoryLimit = mib;
-    }
+    void Limit(int mib) { ResetScriptModel(PresentationLimits{mib, false}); }
     static std::string Repeat(int count, const std::string& before, const std::string& after) {
         std::string text;
         for (int i = 0; i < count; ++i)
@@ -76,7 +69,7 @@ TEST_F(ResourceBudgetTest, DeclarationsOfOneEffectFileShareOneCompiledEffect) {
 
 TEST_F(ResourceBudgetTest, ADeclarationWithAnUnknownTechniqueFailsAloneOnTheSharedEffect) {
     data.Write("fx/two.fx", TwoTechniques);
-    Options.IgnoreResourceErrors = true;
+    Resources().SetIgnoreErrors(true);
     ASSERT_TRUE(LoadScript("resources { Shader Bad fx/two.fx Glow { } Shader Good fx/two.fx B { } } end"));
     ASSERT_TRUE(CreateAllResources());
     EXPECT_FALSE(FindShader("Bad")->IsCreated());
@@ -116,7 +109,7 @@ TEST_F(ResourceBudgetTest, SpellingsOfOneImageFileShareOneTextureAndItsBytesAreG
 
 TEST_F(ResourceBudgetTest, AnImageThatFailedFailsEveryDeclarationOfItsFile) {
     data.Write("broken.png", "not a picture");
-    Options.IgnoreResourceErrors = true;
+    Resources().SetIgnoreErrors(true);
     ASSERT_TRUE(LoadScript("resources { Texture A broken.png Texture B broken.png } end"));
     ASSERT_TRUE(CreateAllResources());
     EXPECT_FALSE(FindTexture("A")->GetTexture());
@@ -128,7 +121,7 @@ TEST_F(ResourceBudgetTest, LaterDeclarationsOfAFailedFileLogWhatTheFirstLogged) 
     data.Write("broken.png", "not a picture");
     data.Write("fx/broken.fx", std::string("@common\n// does not compile\n") + TwoTechniques);
     TestDevice().failEffectsContaining = "does not compile";
-    Options.IgnoreResourceErrors = true;
+    Resources().SetIgnoreErrors(true);
     ASSERT_TRUE(
         LoadScript("resources { Shader S1 fx/gone.fx T { } Shader S2 fx/gone.fx T { }"
                    " Shader P1 fx/broken.fx T { } Shader P2 fx/broken.fx T { }"
@@ -172,8 +165,8 @@ TEST_F(ResourceBudgetTest, AnImageOverTheBudgetIsRefusedFromItsHeaderBeforeDecod
 
 TEST_F(ResourceBudgetTest, RenderTargetsStopTheStartAtTheFirstThatDoesNotFitEvenWhenErrorsAreIgnored) {
     Limit(16);
-    Options.IgnoreResourceErrors = true;
-    Settings.renderTargetSize = 1024; // 4 MiB each
+    Resources().SetIgnoreErrors(true);
+    state.screen.renderTargetSize = 1024; // 4 MiB each
     ASSERT_TRUE(LoadScript("resources {" + Repeat(10, " RenderTarget R", " full") + " } end"));
     // 1 MiB for the built-in effect, then three targets fit and the fourth does not.
     EXPECT_FALSE(CreateAllResources());

@@ -6,19 +6,16 @@
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
 #include "Resources/CResourceTexture.h"
+#include "Support/EngineTest.h"
 #include "Support/LogCapture.h"
-#include "Support/TestWorld.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class ResourceLookup : public ::testing::Test {
+class ResourceLookup : public EngineTest {
 protected:
-    void SetUp() override { ResetScriptModel(); }
-    void TearDown() override { ResetScriptModel(); }
-
-    static bool Declare(const std::string& block) {
+    bool Declare(const std::string& block) {
         CMemoryTokeniser tokeniser(block.data(), block.size());
         return Model().resources.LoadFromTokeniser(tokeniser);
     }

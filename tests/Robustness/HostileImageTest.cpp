@@ -4,9 +4,9 @@
 #include "Resources/CResourceTexture.h"
 #include "Resources/ImageDecoder.h"
 #include "Support/CallLines.h"
+#include "Support/EngineTest.h"
 #include "Support/LogCapture.h"
 #include "Support/PngHeader.h"
-#include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -49,11 +49,8 @@ std::string Fixture(const std::string& name) {
     return TempFolder::Read(std::string(QV_SOURCE_DIR) + "/tests/data/hostile/" + name);
 }
 
-class HostileImageTest : public ::testing::Test {
+class HostileImageTest : public EngineTest {
 protected:
-    void SetUp() override { ResetScriptModel(); }
-    void TearDown() override { ResetScriptModel(); }
-
     bool Create(const std::string& name, const std::string& content) {
         data.Write(name, content);
         CResourceTextureImage texture(name);
@@ -61,7 +58,6 @@ protected:
     }
 
     LogCapture log;
-    TempFolder data{TempFolder::Mounted};
 };
 
 TEST_F(HostileImageTest, HugeHeadersAreRefusedBeforeDecoding) {

@@ -1,21 +1,17 @@
 #include "Layers/CLayer.h"
 #include "Params/CParamBool.h"
 #include "Support/CallLines.h"
+#include "Support/EngineTest.h"
 #include "Support/LogCapture.h"
 #include "Support/TestLayers.h"
-#include "Support/TestWorld.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class SceneManagerTest : public ::testing::Test {
+class SceneManagerTest : public EngineTest {
 protected:
-    void SetUp() override {
-        ResetScriptModel();
-        ProbeLayer::runs.clear();
-    }
-    void TearDown() override { ResetScriptModel(); }
+    void SetUp() override { ProbeLayer::runs.clear(); }
 
     // Runs the scenes at t and returns the tags of the layers that ran.
     std::vector<std::string> RunAt(float t, float delta = 0.04f) {
@@ -168,7 +164,7 @@ TEST_F(SceneManagerTest, ManyScenesLayersAndKeyframeLinesAreFoundByNameInAnyLett
 }
 
 TEST_F(SceneManagerTest, LayersAreChargedAsTheyAreReadAndTheFirstOverTheLimitStopsTheScript) {
-    Options.MemoryLimit = 1; // room for the scene and 255 layers
+    ResetScriptModel(PresentationLimits{1, false}); // room for the scene and 255 layers
     std::string script = "scene S 0:0:0 1:0:0 { layers {";
     for (int i = 0; i < 300; ++i)
         script += " L" + std::to_string(i) + " 2DImage { }";

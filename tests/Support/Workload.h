@@ -298,7 +298,7 @@ public:
         CMemoryTokeniser tokeniser(text.data(), text.size());
         if (!system.LoadFromTokeniser(tokeniser))
             error = "the script did not parse";
-        else if (!system.CreateAllResources(device))
+        else if (!system.CreateAllResources(device, ScreenSetup()))
             error = "the resources were not created";
         else if (!system.CreateAllScenes())
             error = "the scenes were not created";

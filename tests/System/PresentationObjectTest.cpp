@@ -1,10 +1,12 @@
 // A presentation is one object: two parsed from different scripts live side by side, each drawing on
 // its own device with its own resources, and destroying one releases every device object it made.
+#include "Base/CTokeniser.h"
 #include "Platform/Platform.h"
 #include "Render/CRenderState.h"
 #include "Support/BackBufferColours.h"
 #include "Support/SolidImage.h"
-#include "Support/TestWorld.h"
+#include "System/CSystem.h"
+#include "Testing/CRecordingDevice.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,9 @@
 #include <memory>
 
 namespace {
+
+// A screen of the canvas' own aspect, so that nothing is letterboxed.
+const ScreenSetup Flat{1024.0f, 768.0f, 1.6f, 1024};
 
 std::unique_ptr<CSystem> Parse(const std::string& text) {
     auto system = std::make_unique<CSystem>();
@@ -47,8 +52,6 @@ struct Screen {
 } // namespace
 
 TEST(PresentationObject, TwoPresentationsLiveSideBySideEachOnItsOwnDevice) {
-    ResetProcessState();
-    Settings.aspect = 1.6f;
     TempFolder data(TempFolder::Mounted);
     WriteSolidPng(data / "green.png", 0, 255, 0, 16);
     WriteSolidPng(data / "white.png", 255, 255, 255, 16);
@@ -64,8 +67,8 @@ TEST(PresentationObject, TwoPresentationsLiveSideBySideEachOnItsOwnDevice) {
         if (!screen.device)
             GTEST_SKIP() << "no OpenGL 3.3 context can be made here";
     }
-    ASSERT_TRUE(red->CreateAllResources(*screens[0].device) && red->CreateAllScenes());
-    ASSERT_TRUE(blue->CreateAllResources(*screens[1].device) && blue->CreateAllScenes());
+    ASSERT_TRUE(red->CreateAllResources(*screens[0].device, Flat) && red->CreateAllScenes());
+    ASSERT_TRUE(blue->CreateAllResources(*screens[1].device, Flat) && blue->CreateAllScenes());
 
     for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(screens[0].Draw(*red), std::make_pair(0x00FF00u, 0xFF0000u)) << "round " << round;
@@ -75,11 +78,9 @@ TEST(PresentationObject, TwoPresentationsLiveSideBySideEachOnItsOwnDevice) {
     red.reset();
     EXPECT_EQ(screens[1].Draw(*blue), std::make_pair(0xFFFFFFu, 0x0000FFu));
     blue.reset();
-    ResetProcessState();
 }
 
 TEST(PresentationObject, DestroyingItReleasesEveryDeviceObjectItMade) {
-    ResetProcessState();
     TempFolder data(TempFolder::Mounted);
     WriteSolidPng(data / "sky.png", 10, 20, 30);
     WriteSolidPng(data / "Wood.bmp", 1, 2, 3); // a PNG under a .bmp name still decodes
@@ -97,7 +98,7 @@ TEST(PresentationObject, DestroyingItReleasesEveryDeviceObjectItMade) {
     CRecordingDevice device;
     {
         std::unique_ptr<CSystem> system = Parse(script);
-        ASSERT_TRUE(system->CreateAllResources(device));
+        ASSERT_TRUE(system->CreateAllResources(device, Flat));
         ASSERT_TRUE(system->CreateAllScenes());
         // Two effects (the built-in ones share theirs), two images, the model's texture, a render
         // target, the model's buffer, and the layers' own buffers.
@@ -107,5 +108,4 @@ TEST(PresentationObject, DestroyingItReleasesEveryDeviceObjectItMade) {
         EXPECT_GT(device.CountCalls("DrawPrimitive") + device.CountCalls("DrawIndexedPrimitive"), 0);
     }
     EXPECT_EQ(device.LiveObjects(), 0);
-    ResetProcessState();
 }

@@ -104,7 +104,7 @@ void CAuthoring::Reload(const std::string& changed) {
         std::string boxText;
         int stoppedAt = 0;
         next = LoadPresentation(Options.Config, boxText, &stoppedAt);
-        if (next && !next->CreateAllResources(show.device)) {
+        if (next && !next->CreateAllResources(show.device, ScreenFrom(Settings))) {
             LOG("WinMain", "Failed to create resources");
         } else if (next && !next->CreateAllScenes()) {
             LOG("WinMain", "Failed to create scenes");

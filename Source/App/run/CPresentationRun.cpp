@@ -7,6 +7,7 @@
 #include "App/run/CMainLoop.h"
 #include "App/run/Interruption.h"
 #include "App/run/LetterboxBars.h"
+#include "App/run/LoadPresentation.h"
 #include "App/run/RunningShow.h"
 #include "App/run/SettingsDialog.h"
 #include "Base/CSettings.h"
@@ -163,7 +164,7 @@ bool CPresentationRun::OpenWindowAndDevice() {
 bool CPresentationRun::CreateResourcesAndScenes() {
     // With Watch the window shows what failed; no box waits for a click.
     const bool box = !Options.Watch;
-    if (!system->CreateAllResources(*device)) {
+    if (!system->CreateAllResources(*device, ScreenFrom(Settings))) {
         // A stop request ends resource creation early; that is no fault of the presentation.
         if (ReportIfInterrupted())
             return false;

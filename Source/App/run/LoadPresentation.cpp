@@ -1,9 +1,11 @@
 #include "App/run/LoadPresentation.h"
 
+#include "Base/CSettings.h"
 #include "Base/CTokeniser.h"
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
 #include "Base/Log.h"
+#include "Render/CRenderState.h"
 #include "System/CSystem.h"
 
 #include <physfs.h>
@@ -13,6 +15,14 @@ namespace {
 constexpr int64_t MaxScriptBytes = int64_t(64) << 20;
 
 } // namespace
+
+PresentationLimits LimitsFrom(const CommandLineOptions& options) {
+    return PresentationLimits{options.MemoryLimit, options.IgnoreResourceErrors};
+}
+
+ScreenSetup ScreenFrom(const SettingsRecord& record) {
+    return ScreenSetup{record.width, record.height, record.aspect, record.renderTargetSize};
+}
 
 std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& failure, int* stoppedAt) {
     if (stoppedAt)
@@ -52,7 +62,7 @@ std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& 
         return nullptr;
     }
 
-    auto system = std::make_unique<CSystem>();
+    auto system = std::make_unique<CSystem>(LimitsFrom(Options));
     CMemoryTokeniser script(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (!system->LoadFromTokeniser(script)) {
         LOG("WinMain", "Failed to parse config file!");

@@ -6,6 +6,15 @@
 #include <string>
 
 class CSystem;
+struct CommandLineOptions;
+struct PresentationLimits;
+struct ScreenSetup;
+struct SettingsRecord;
+
+// What the command line lets a presentation take (MemoryLimit, IgnoreResourceErrors).
+PresentationLimits LimitsFrom(const CommandLineOptions& options);
+// The screen the settings record describes, which a presentation is created for.
+ScreenSetup ScreenFrom(const SettingsRecord& record);
 
 // The presentation parsed from the script `name`, or null when the script cannot be found, read or
 // parsed; `failure` then holds the short text for the error box, and `stoppedAt`, when given, the

@@ -4,7 +4,6 @@
 #include "Layers/CLayer_3DCameraOrbit.h"
 #include "Layers/Layers3DSupport.h"
 #include "Scenes/CSceneManager.h"
-#include "Support/TestWorld.h"
 
 #include <glm/ext/matrix_clip_space.hpp>
 #include <glm/geometric.hpp>
@@ -27,14 +26,6 @@ void ExpectNear(const glm::vec3& a, const glm::vec3& b, float tolerance = 1e-4f)
 
 class FreeCameraTest : public Layers3DTest {
 protected:
-    void SetUp() override {
-        Layers3DTest::SetUp();
-        ResetScriptModel();
-    }
-    void TearDown() override {
-        ResetScriptModel();
-        Layers3DTest::TearDown();
-    }
     const glm::mat4& LayerView() { return state.Matrices(RenderMode::Mode3D).view; }
     const glm::mat4& LayerProjection() { return state.Matrices(RenderMode::Mode3D).projection; }
 };
@@ -42,8 +33,8 @@ protected:
 } // namespace
 
 TEST_F(FreeCameraTest, StartsWithTheOrbitLayersViewAndProjectionWithAndWithoutRotation) {
-    Settings.width = 1920;
-    Settings.height = 1200;
+    state.screen.width = 1920;
+    state.screen.height = 1200;
     for (const char* rotation : {"0", "37.5", "-120"}) {
         CLayer_3DCameraOrbit orbit;
         SetParam(orbit, "From", "40 120 -300");

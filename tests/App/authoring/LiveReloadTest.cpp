@@ -10,11 +10,14 @@
 #include "Music/CMusicStreamNoSound.h"
 #include "Platform/Platform.h"
 #include "Platform/linux/CInotifyFileWatcher.h"
+#include "Render/CRenderState.h"
 #include "Support/BackBufferColours.h"
 #include "Support/LogCapture.h"
+#include "Support/ProcessState.h"
 #include "Support/ProgramRun.h"
 #include "Support/SolidImage.h"
-#include "Support/TestWorld.h"
+#include "System/CSystem.h"
+#include "Testing/CRecordingDevice.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -82,7 +85,7 @@ struct ShowWithMusic {
     bool Load() {
         std::string failure;
         system = LoadPresentation("Config.txt", failure);
-        return system && system->CreateAllResources(device) && system->CreateAllScenes();
+        return system && system->CreateAllResources(device, ScreenFrom(Settings)) && system->CreateAllScenes();
     }
     bool StartMusic(float start) {
         stream = std::make_unique<CMusicStreamBass>(system->Music, 1.0f, CreateCaptureAudioOutput());
@@ -139,7 +142,7 @@ protected:
             return false;
         std::string failure;
         system = LoadPresentation("Config.txt", failure);
-        if (system && !(system->CreateAllResources(*device) && system->CreateAllScenes()))
+        if (system && !(system->CreateAllResources(*device, ScreenFrom(Settings)) && system->CreateAllScenes()))
             system.reset();
         show.reset(new RunningShow{system, stream, *device, *window, [this](float t) {
                                        stream = std::make_unique<CMusicStreamNoSound>();
@@ -264,7 +267,7 @@ TEST(LiveReload, ReloadingAHundredTimesLeavesTheSameDeviceObjects) {
     } window;
     std::string failure;
     std::unique_ptr<CSystem> system = LoadPresentation("Config.txt", failure);
-    ASSERT_TRUE(system && system->CreateAllResources(device) && system->CreateAllScenes());
+    ASSERT_TRUE(system && system->CreateAllResources(device, ScreenFrom(Settings)) && system->CreateAllScenes());
     std::unique_ptr<CMusicStream> stream = std::make_unique<CMusicStreamNoSound>();
     stream->Init(0.0f);
     RunningShow show{system, stream, device, window, [](float) { return true; }};

@@ -1,8 +1,8 @@
 // The engine reads an effect file once and hands the device what it found: a malformed file fails
 // with the parser's words whatever the device, and a device sees sections and techniques, not text.
 #include "Resources/CResourceShader.h"
+#include "Support/EngineTest.h"
 #include "Support/LogCapture.h"
-#include "Support/TestWorld.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -11,12 +11,9 @@
 
 namespace {
 
-class EffectParsedOnceTest : public ::testing::Test {
+class EffectParsedOnceTest : public EngineTest {
 protected:
-    void SetUp() override { ResetScriptModel(); }
-    void TearDown() override { ResetScriptModel(); }
-
-    static int HandedToTheDevice(const std::string& file) {
+    int HandedToTheDevice(const std::string& file) const {
         int count = 0;
         for (const RecordedCall& call : TestDevice().calls)
             count += call.name == "CreateEffect" && call.text == file;
@@ -24,7 +21,6 @@ protected:
     }
 
     LogCapture log;
-    TempFolder data{TempFolder::Mounted};
 };
 
 const char* const Lit = "@common\nuniform vec4 g_Colour;\n"
