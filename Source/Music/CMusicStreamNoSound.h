@@ -1,21 +1,23 @@
-// The silent clock: the time source of a presentation without music. It runs on the monotonic
-// high-resolution counter, pauses and seeks like the music would, and never finishes.
+// The silent clock: the time source of a presentation without music. It runs on the counter it is
+// given (the app passes the platform's monotonic high-resolution counter), pauses and seeks like the
+// music would, and never finishes.
 #pragma once
 
 #include "Music/CMusicStream.h"
-#include "Platform/Clock.h"
 
 #include <cstdint>
 
-// Where the silent clock reads its ticks; tests pass a fake counter.
+// Where the silent clock reads its ticks: ticks per second (0 when there is no counter) and the
+// counter now. The app passes the platform's counter, tests a fake one; a missing function makes
+// Init fail as a counter without frequency does.
 struct CounterSource {
-    int64_t (*frequency)() = GetCounterFrequency;
-    int64_t (*value)() = GetCounterValue;
+    int64_t (*frequency)() = nullptr;
+    int64_t (*value)() = nullptr;
 };
 
 class CMusicStreamNoSound : public CMusicStream {
 public:
-    explicit CMusicStreamNoSound(CounterSource counter = CounterSource{});
+    explicit CMusicStreamNoSound(CounterSource counter);
 
     bool Init(float startSeconds) override;
     float GetTime() override;

@@ -1,8 +1,11 @@
-// The one top-level window the presentation draws into: reports key presses and releases by the
-// key codes the main loop uses, the minimised state and a close request.
+// The one top-level window the presentation draws into: keeps which keys are down and which presses
+// are not yet taken, by the key codes the main loop uses, and whether the window is minimised; its
+// backend reports a close request.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -42,23 +45,72 @@ struct MouseState {
     float wheel = 0.0f;
 };
 
-// Key table: true while the key is down. Written by the window's event handling, cleared by the main
-// loop when it consumes a key.
-extern bool KeyDown[256];
-// Key presses not yet taken: set when a key goes down (not by its auto-repeat), cleared by whoever
-// acts on the press. Unlike KeyDown, a quick tap is never missed.
-extern bool KeyPressed[256];
-// False while the window is minimised.
-extern bool AppActive;
-
+// The window's own bookkeeping lives here, shared by every backend: the key table, the presses not
+// yet taken and the active flag. A backend only translates its events into the protected calls.
 class CWindow {
 public:
+    static constexpr int KeyCount = 256;
+
     virtual ~CWindow() = default;
-    // Handles every queued event (updating KeyDown and AppActive); returns false once the user asked
-    // to close the window.
+    // Handles every queued event (updating the keys and the active flag); returns false once the user
+    // asked to close the window.
     virtual bool PumpEvents() = 0;
     // The mouse now; the summed motion and wheel start again from zero.
     virtual MouseState TakeMouse() { return MouseState(); }
     // While on, the pointer is held in the window and its motion reported as look (the free camera).
     virtual void SetMouseLook(bool /*enabled*/) {}
+
+    // True while the key is down (or its auto-repeat has set it again since ClearKey).
+    bool KeyDown(int code) const { return InRange(code) && keyDown[code]; }
+    // A press of the key not yet taken: true once per press, even when the key was released again in
+    // the same batch of events. Unlike KeyDown, a quick tap is never missed.
+    bool TakeKeyPress(int code) {
+        if (!InRange(code) || !keyPressed[code])
+            return false;
+        keyPressed[code] = false;
+        return true;
+    }
+    // Forgets the key, down and pressed, once it has been acted on; the key's auto-repeat or another
+    // press sets it again.
+    void ClearKey(int code) {
+        if (InRange(code))
+            keyDown[code] = keyPressed[code] = false;
+    }
+    // Forgets every press not yet taken (the keys still down stay down).
+    void ClearKeyPresses() { std::fill(std::begin(keyPressed), std::end(keyPressed), false); }
+    // False while the window is minimised.
+    bool Active() const { return active; }
+
+protected:
+    // A key went down or up; codes outside 1..255 are ignored. Keys pressed with Alt belong to the
+    // window manager's shortcuts, not to the program; a release always counts, with Alt or without,
+    // so that no key stays down for ever. Only a real press (not the key's auto-repeat) counts as a
+    // press to take.
+    void RecordKey(int code, bool down, bool altHeld, bool repeat) {
+        if (!InRange(code))
+            return;
+        if (!down) {
+            keyDown[code] = false;
+            return;
+        }
+        if (altHeld)
+            return;
+        keyDown[code] = true;
+        if (!repeat)
+            keyPressed[code] = true;
+    }
+    void RecordMinimised() { active = false; }
+    // Back from being minimised or a change of focus: active again, and the keys from 9 up forgotten,
+    // since those released while the window was away never reported their release.
+    void RecordActivated() {
+        active = true;
+        std::fill(std::begin(keyDown) + 9, std::end(keyDown), false);
+    }
+
+private:
+    static bool InRange(int code) { return code > 0 && code < KeyCount; }
+
+    bool keyDown[KeyCount] = {};
+    bool keyPressed[KeyCount] = {};
+    bool active = true;
 };

@@ -1,4 +1,5 @@
 #include "Music/CMusicStreamNoSound.h"
+#include "Platform/Clock.h"
 
 #include "MusicTestFiles.h"
 
@@ -29,6 +30,11 @@ TEST_F(SilentClock, WithoutCounterInitFailsWithItsLine) {
     std::string log = CaptureLog([&] { ok = clock.Init(0.0f); });
     EXPECT_FALSE(ok);
     EXPECT_NE(log.find("CMusicStreamNoSound::Init] No performance timer found!"), std::string::npos);
+
+    CMusicStreamNoSound unconnected{CounterSource{}};
+    log = CaptureLog([&] { ok = unconnected.Init(0.0f); });
+    EXPECT_FALSE(ok) << "a clock given no counter functions";
+    EXPECT_NE(log.find("No performance timer found!"), std::string::npos);
 }
 
 TEST_F(SilentClock, StartsAtTheStartTimeAndFollowsTheCounter) {
@@ -113,7 +119,7 @@ TEST_F(SilentClock, BeforeInitReadsZeroAndIgnoresControls) {
 }
 
 TEST(SilentClockOnTheRealCounter, ReadsAboutZeroRightAfterInit) {
-    CMusicStreamNoSound clock;
+    CMusicStreamNoSound clock{CounterSource{GetCounterFrequency, GetCounterValue}};
     ASSERT_TRUE(clock.Init(0.0f));
     float t = clock.GetTime();
     EXPECT_GE(t, 0.0f);

@@ -9,16 +9,9 @@ namespace {
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::fill(KeyDown, KeyDown + 256, false);
-        AppActive = true;
         window = CSDLWindow::Create("quorin-vanto tests", 32, 32, false, true);
         if (!window)
             GTEST_SKIP() << "no window can be made here";
-    }
-    void TearDown() override {
-        window.reset();
-        std::fill(KeyDown, KeyDown + 256, false);
-        AppActive = true;
     }
     std::unique_ptr<CSDLWindow> window;
 };
@@ -42,26 +35,26 @@ TEST(CSDLWindow, KeysMapToTheClassicCodes) {
 
 TEST_F(WindowTest, KeysWithAltAreNotRecordedButReleasesAlwaysAre) {
     window->OnKey(KeyP, true, false);
-    EXPECT_TRUE(KeyDown[KeyP]);
+    EXPECT_TRUE(window->KeyDown(KeyP));
     window->OnKey(KeyP, false, true);
-    EXPECT_FALSE(KeyDown[KeyP]);
+    EXPECT_FALSE(window->KeyDown(KeyP));
     window->OnKey(KeyEscape, true, true);
-    EXPECT_FALSE(KeyDown[KeyEscape]);
-    window->OnKey(0, true, false);
-    window->OnKey(300, true, false);
+    EXPECT_FALSE(window->KeyDown(KeyEscape));
+    EXPECT_FALSE(window->TakeKeyPress(KeyEscape));
 }
 
 TEST_F(WindowTest, MinimisingStopsAndReactivationForgetsKeysFromNineUp) {
-    KeyDown[8] = true;
+    EXPECT_TRUE(window->Active()) << "a new window is active";
+    window->OnKey(8, true, false);
     window->OnKey(KeyShift, true, false);
     window->OnKey(KeyRight, true, false);
     window->OnMinimised();
-    EXPECT_FALSE(AppActive);
+    EXPECT_FALSE(window->Active());
     window->OnActivated();
-    EXPECT_TRUE(AppActive);
-    EXPECT_FALSE(KeyDown[KeyShift]);
-    EXPECT_FALSE(KeyDown[KeyRight]);
-    EXPECT_TRUE(KeyDown[8]) << "codes below 9 are left alone";
+    EXPECT_TRUE(window->Active());
+    EXPECT_FALSE(window->KeyDown(KeyShift));
+    EXPECT_FALSE(window->KeyDown(KeyRight));
+    EXPECT_TRUE(window->KeyDown(8)) << "codes below 9 are left alone";
 }
 
 TEST_F(WindowTest, CloseRequestEndsPumping) {

@@ -2,6 +2,7 @@
 
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
+#include "Platform/Clock.h"
 #include "Platform/Platform.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +60,7 @@ TEST(MusicAllocation, PerFrameCallsAllocateNothing) {
     ASSERT_NE(PHYSFS_mount(folder.c_str(), nullptr, 1), 0);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
 
-    CMusicStreamNoSound silent;
+    CMusicStreamNoSound silent{CounterSource{GetCounterFrequency, GetCounterValue}};
     ASSERT_TRUE(silent.Init(0.0f));
     auto capture = std::make_unique<CMusicStreamBass>("tone.wav", 1.0f, CreateCaptureAudioOutput());
     ASSERT_TRUE(capture->Init(0.0f));

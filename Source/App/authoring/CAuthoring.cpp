@@ -31,19 +31,11 @@ namespace {
 
 constexpr const char* KeysHelp = "F1 overlay  F5 reload  [ ] loop  \\ no loop  C camera  K keyframe  F12 picture";
 
-// A key press, taken once.
-bool Take(int key) {
-    if (!KeyPressed[key])
-        return false;
-    KeyPressed[key] = false;
-    return true;
-}
-
 } // namespace
 
 CAuthoring::CAuthoring(RunningShow& running) : show(running) {
     // The presses made before the show started are not the author's wishes for it.
-    std::fill(std::begin(KeyPressed), std::end(KeyPressed), false);
+    show.window.ClearKeyPresses();
     overlay = COverlayUi::Create(show.window, show.device);
     lastFrame = std::chrono::steady_clock::now();
 }
@@ -189,7 +181,7 @@ void CAuthoring::BeforeFrame() {
     std::string changed;
     if (live && live->Poll(changed))
         Reload(changed);
-    if (Take(KeyF5))
+    if (show.window.TakeKeyPress(KeyF5))
         Reload(Options.Config);
 
     const auto now = std::chrono::steady_clock::now();
@@ -209,20 +201,20 @@ void CAuthoring::BeforeFrame() {
 }
 
 void CAuthoring::HandleOverlayKeys(float time) {
-    if (Take(KeyF1))
+    if (show.window.TakeKeyPress(KeyF1))
         overlay->Toggle();
     const CMusicalTime tempo = Tempo();
-    if (Take(KeyOpenBracket))
+    if (show.window.TakeKeyPress(KeyOpenBracket))
         loop.MarkStart(time, tempo);
-    if (Take(KeyCloseBracket))
+    if (show.window.TakeKeyPress(KeyCloseBracket))
         loop.MarkEnd(time, tempo);
-    if (Take(KeyBackslash))
+    if (show.window.TakeKeyPress(KeyBackslash))
         loop.Clear();
-    if (Take(KeyC))
+    if (show.window.TakeKeyPress(KeyC))
         ToggleCamera();
-    if (Take(KeyK))
+    if (show.window.TakeKeyPress(KeyK))
         WriteKeyframeLine();
-    if (Take(KeyF12)) {
+    if (show.window.TakeKeyPress(KeyF12)) {
         // The window as the author sees it, overlay included (capture never has the overlay).
         overlay->KeepWindowPixels(true);
         screenshotPending = true;
@@ -280,13 +272,13 @@ void CAuthoring::UpdateCamera() {
     if (!cameraOn)
         return;
     CFreeCamera::Input input;
-    input.forward = KeyDown[KeyW];
-    input.left = KeyDown[KeyA];
-    input.back = KeyDown[KeyS];
-    input.right = KeyDown[KeyD];
-    input.down = KeyDown[KeyQ];
-    input.up = KeyDown[KeyE];
-    input.fast = KeyDown[KeyShift];
+    input.forward = show.window.KeyDown(KeyW);
+    input.left = show.window.KeyDown(KeyA);
+    input.back = show.window.KeyDown(KeyS);
+    input.right = show.window.KeyDown(KeyD);
+    input.down = show.window.KeyDown(KeyQ);
+    input.up = show.window.KeyDown(KeyE);
+    input.fast = show.window.KeyDown(KeyShift);
     if (!overlayWantsMouse) {
         input.lookX = mouse.lookX;
         input.lookY = mouse.lookY;

@@ -17,30 +17,30 @@ LoopEnd CMainLoop::Run() {
 
 namespace {
 
-// A key-down (or a press taken since, even one already released) acts once: the action clears it;
+// A key down (or a press not yet taken, even one already released) acts once: the action clears it;
 // auto-repeat sets it again.
-bool TakeKey(int key) {
-    if (!KeyDown[key] && !KeyPressed[key])
+bool TakeKey(CWindow& window, int key) {
+    if (!window.KeyDown(key) && !window.TakeKeyPress(key))
         return false;
-    KeyDown[key] = KeyPressed[key] = false;
+    window.ClearKey(key);
     return true;
 }
 
 } // namespace
 
 void CMainLoop::HandleDebugKeys() {
-    if (TakeKey(KeyUp))
+    if (TakeKey(window, KeyUp))
         stream->Restart();
-    if (TakeKey(KeyP))
+    if (TakeKey(window, KeyP))
         stream->SetPaused(!stream->IsPaused());
     float step = 1.0f;
-    if (KeyDown[KeyShift])
+    if (window.KeyDown(KeyShift))
         step = 5.0f;
-    else if (KeyDown[KeyControl])
+    else if (window.KeyDown(KeyControl))
         step = 0.01f;
-    if (TakeKey(KeyLeft))
+    if (TakeKey(window, KeyLeft))
         stream->SeekBy(-step);
-    else if (TakeKey(KeyRight))
+    else if (TakeKey(window, KeyRight))
         stream->SeekBy(step);
 }
 
@@ -50,14 +50,14 @@ bool CMainLoop::Step(LoopEnd& end) {
         end = LoopEnd::Closed;
         return false;
     }
-    if (!AppActive) {
+    if (!window.Active()) {
         if (whileInactive)
             whileInactive();
         return true;
     }
     if (debugKeys)
         HandleDebugKeys();
-    if (KeyDown[KeyEscape]) {
+    if (window.KeyDown(KeyEscape)) {
         LOG("WinMain", "Escape key pressed");
         end = LoopEnd::Escape;
         return false;

@@ -21,6 +21,7 @@
 #include "Platform/CAudioOutput.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/CWindow.h"
+#include "Platform/Clock.h"
 #include "Platform/MessageBox.h"
 #include "Platform/Platform.h"
 #include "Render/CRenderState.h"
@@ -201,7 +202,7 @@ bool CPresentationRun::StartMusic(float start) {
         stream = std::move(made);
     } else {
         LOG("WinMain", "Creating 'NoSound' music stream");
-        stream = std::make_unique<CMusicStreamNoSound>();
+        stream = std::make_unique<CMusicStreamNoSound>(CounterSource{GetCounterFrequency, GetCounterValue});
     }
     LOG("WinMain", "Initialising music stream..");
     // What the music's decoding holds is the presentation's too.
@@ -210,7 +211,7 @@ bool CPresentationRun::StartMusic(float start) {
         if (!StopRequested())
             LOG("WinMain", "Failed to initialise music stream");
         // Live reload goes on with the silent clock at the same time.
-        stream = std::make_unique<CMusicStreamNoSound>();
+        stream = std::make_unique<CMusicStreamNoSound>(CounterSource{GetCounterFrequency, GetCounterValue});
         stream->Init(start);
         return false;
     }

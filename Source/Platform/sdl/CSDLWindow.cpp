@@ -7,10 +7,6 @@
 
 #include <algorithm>
 
-bool KeyDown[256] = {};
-bool KeyPressed[256] = {};
-bool AppActive = true;
-
 std::unique_ptr<CSDLWindow> CSDLWindow::Create(const std::string& title, int width, int height, bool fullscreen,
                                                bool hidden) {
     if (!InitVideo())
@@ -44,7 +40,6 @@ std::unique_ptr<CSDLWindow> CSDLWindow::Create(const std::string& title, int wid
     }
     SDL_ShowCursor(SDL_DISABLE);
     SDL_DisableScreenSaver();
-    AppActive = true;
     return std::unique_ptr<CSDLWindow>(new CSDLWindow(w));
 }
 
@@ -60,21 +55,9 @@ bool CSDLWindow::PumpEvents() {
     return !closeRequested;
 }
 
-void CSDLWindow::OnKey(int keyCode, bool down, bool altHeld) {
-    if (keyCode <= 0 || keyCode > 255)
-        return;
-    // Keys pressed with Alt belong to the window manager's shortcuts, not to the program. A release
-    // always counts, with Alt or without, so that no key stays down for ever.
-    if (down && !altHeld)
-        KeyDown[keyCode] = true;
-    else if (!down)
-        KeyDown[keyCode] = false;
-}
-
 void CSDLWindow::OnActivated() {
-    AppActive = true;
-    // Keys released while the window was away never reported their release.
-    std::fill(KeyDown + 9, KeyDown + 256, false);
+    RecordActivated();
+    // Like the keys, buttons released while the window was away never reported their release.
     mouse.left = mouse.right = false;
     if (SDL_GetRelativeMouseMode())
         SDL_SetRelativeMouseMode(SDL_FALSE);
@@ -144,12 +127,7 @@ void CSDLWindow::HandleEvent(const SDL_Event& event) {
     case SDL_KEYUP: {
         const SDL_Keycode key = event.key.keysym.sym;
         const bool alt = (event.key.keysym.mod & KMOD_ALT) || key == SDLK_LALT || key == SDLK_RALT;
-        OnKey(KeyCodeFor(key), event.type == SDL_KEYDOWN, alt);
-        // A press is kept until it is taken, even when the key is released in the same batch of
-        // events; holding the key down does not press it again.
-        const int code = KeyCodeFor(key);
-        if (event.type == SDL_KEYDOWN && !event.key.repeat && !alt && code > 0 && code < 256)
-            KeyPressed[code] = true;
+        OnKey(KeyCodeFor(key), event.type == SDL_KEYDOWN, alt, event.key.repeat != 0);
         break;
     }
     case SDL_MOUSEMOTION:

@@ -1,5 +1,6 @@
-// The main window on SDL2: records key presses and releases in KeyDown by the classic key codes,
-// keeps AppActive false while minimised, and turns a close request into the end of the main loop.
+// The main window on SDL2: translates key presses and releases into the classic key codes and the
+// window's minimising and activation into CWindow's bookkeeping, and turns a close request into the
+// end of the main loop.
 #pragma once
 
 #include "Platform/CWindow.h"
@@ -19,20 +20,21 @@ public:
     ~CSDLWindow() override;
 
     bool PumpEvents() override;
-    // Applies one event to KeyDown, AppActive, the mouse and the close request.
+    // Applies one event to the keys, the active flag, the mouse and the close request.
     void HandleEvent(const SDL_Event& event);
     MouseState TakeMouse() override;
 
     // Sees every event first (the overlay's toolkit while it is shown); the window still handles
-    // each one, so keys keep reaching KeyDown.
+    // each one, so keys keep reaching the key table.
     void SetEventObserver(std::function<void(const SDL_Event&)> observer) { eventObserver = std::move(observer); }
     // While on, holding the right button captures the pointer so that looking about never stops at
     // the screen's edge.
     void SetMouseLook(bool enabled) override;
 
-    // What the events come down to, by the classic key codes (0 is ignored).
-    void OnKey(int keyCode, bool down, bool altHeld);
-    void OnMinimised() { AppActive = false; }
+    // What the events come down to, by the classic key codes (0 is ignored); `repeat` marks a held
+    // key's auto-repeat.
+    void OnKey(int keyCode, bool down, bool altHeld, bool repeat = false) { RecordKey(keyCode, down, altHeld, repeat); }
+    void OnMinimised() { RecordMinimised(); }
     // The window came back or changed focus without being minimised: active again, held keys forgotten.
     void OnActivated();
     void OnCloseRequest() { closeRequested = true; }

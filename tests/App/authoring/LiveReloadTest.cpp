@@ -8,6 +8,7 @@
 #include "Base/DataZip.h"
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
+#include "Platform/Clock.h"
 #include "Platform/Platform.h"
 #include "Platform/linux/CInotifyFileWatcher.h"
 #include "Render/CRenderState.h"
@@ -91,7 +92,7 @@ struct ShowWithMusic {
         stream = std::make_unique<CMusicStreamBass>(system->Music, 1.0f, CreateCaptureAudioOutput());
         if (stream->Init(start))
             return true;
-        stream = std::make_unique<CMusicStreamNoSound>();
+        stream = std::make_unique<CMusicStreamNoSound>(CounterSource{GetCounterFrequency, GetCounterValue});
         stream->Init(start);
         return false;
     }
@@ -144,10 +145,11 @@ protected:
         system = LoadPresentation("Config.txt", failure);
         if (system && !(system->CreateAllResources(*device, ScreenFrom(Settings)) && system->CreateAllScenes()))
             system.reset();
-        show.reset(new RunningShow{system, stream, *device, *window, [this](float t) {
-                                       stream = std::make_unique<CMusicStreamNoSound>();
-                                       return stream->Init(t);
-                                   }});
+        show.reset(new RunningShow{
+            system, stream, *device, *window, [this](float t) {
+                stream = std::make_unique<CMusicStreamNoSound>(CounterSource{GetCounterFrequency, GetCounterValue});
+                return stream->Init(t);
+            }});
         show->startMusic(4.0f);
         stream->SetPaused(true);
         authoring = std::make_unique<CAuthoring>(*show);
@@ -268,7 +270,8 @@ TEST(LiveReload, ReloadingAHundredTimesLeavesTheSameDeviceObjects) {
     std::string failure;
     std::unique_ptr<CSystem> system = LoadPresentation("Config.txt", failure);
     ASSERT_TRUE(system && system->CreateAllResources(device, ScreenFrom(Settings)) && system->CreateAllScenes());
-    std::unique_ptr<CMusicStream> stream = std::make_unique<CMusicStreamNoSound>();
+    std::unique_ptr<CMusicStream> stream =
+        std::make_unique<CMusicStreamNoSound>(CounterSource{GetCounterFrequency, GetCounterValue});
     stream->Init(0.0f);
     RunningShow show{system, stream, device, window, [](float) { return true; }};
     CAuthoring authoring(show);

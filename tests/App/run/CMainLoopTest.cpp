@@ -14,11 +14,12 @@
 
 namespace {
 
-// Plays back one list of key changes per PumpEvents call; closes when told or when the script runs out.
+// Plays back one list of key changes per PumpEvents call through the window's own bookkeeping; closes
+// when told or when the script runs out.
 class ScriptedWindow : public CWindow {
 public:
     struct Events {
-        std::vector<int> down, up;
+        std::vector<int> down, up, repeat; // up after down, so a key in both is a tap
         bool minimise = false, restore = false, close = false;
     };
     bool PumpEvents() override {
@@ -28,13 +29,15 @@ public:
         Events e = script.front();
         script.pop_front();
         for (int k : e.down)
-            KeyDown[k] = true;
+            RecordKey(k, true, false, false);
+        for (int k : e.repeat)
+            RecordKey(k, true, false, true);
         for (int k : e.up)
-            KeyDown[k] = false;
+            RecordKey(k, false, false, false);
         if (e.minimise)
-            AppActive = false;
+            RecordMinimised();
         if (e.restore)
-            AppActive = true;
+            RecordActivated();
         return !e.close;
     }
     std::deque<Events> script;
@@ -85,12 +88,6 @@ public:
 
 class MainLoopTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::fill(std::begin(KeyDown), std::end(KeyDown), false);
-        AppActive = true;
-    }
-    void TearDown() override { SetUp(); }
-
     CMainLoop MakeLoop(bool debugKeys) {
         CMainLoop loop(window, stream, [this](float t, float d) {
             times.push_back(t);
@@ -114,8 +111,17 @@ TEST_F(MainLoopTest, DebugKeysActOncePerPressInTheirOrder) {
     CMainLoop loop = MakeLoop(true);
     EXPECT_EQ(loop.Run(), LoopEnd::Closed);
     EXPECT_EQ(stream.calls, (std::vector<std::string>{"restart", "pause", Seek(1), "resume"}));
-    EXPECT_FALSE(KeyDown[KeyUp] || KeyDown[KeyP] || KeyDown[KeyRight]);
+    EXPECT_FALSE(window.KeyDown(KeyUp) || window.KeyDown(KeyP) || window.KeyDown(KeyRight));
     EXPECT_EQ(loop.framesRendered, 4);
+}
+
+TEST_F(MainLoopTest, ATapBetweenFramesActsAndAHeldKeyActsAgainOnlyOnItsRepeat) {
+    ScriptedWindow::Events repeatRight;
+    repeatRight.repeat = {KeyRight};
+    window.script = {Press({KeyP}, {KeyP}), {}, Press({KeyRight}), {}, repeatRight, {}};
+    stream.time = 10;
+    MakeLoop(true).Run();
+    EXPECT_EQ(stream.calls, (std::vector<std::string>{"pause", Seek(1), Seek(1)}));
 }
 
 TEST_F(MainLoopTest, LeftBeatsRightAndRightFollowsOnTheNextFrame) {
@@ -133,7 +139,7 @@ TEST_F(MainLoopTest, ShiftAndCtrlChooseTheStepAndStayDown) {
     CMainLoop loop = MakeLoop(true);
     loop.Run();
     EXPECT_EQ(stream.calls, (std::vector<std::string>{Seek(5), Seek(-0.01f), Seek(-1)}));
-    EXPECT_FALSE(KeyDown[KeyShift]);
+    EXPECT_FALSE(window.KeyDown(KeyShift));
 }
 
 TEST_F(MainLoopTest, ShiftWinsOverCtrl) {
@@ -141,7 +147,7 @@ TEST_F(MainLoopTest, ShiftWinsOverCtrl) {
     stream.time = 10;
     MakeLoop(true).Run();
     EXPECT_EQ(stream.calls, (std::vector<std::string>{Seek(-5)}));
-    EXPECT_TRUE(KeyDown[KeyShift] && KeyDown[KeyControl]);
+    EXPECT_TRUE(window.KeyDown(KeyShift) && window.KeyDown(KeyControl));
 }
 
 TEST_F(MainLoopTest, WithoutDebugKeysOnlyEscapeActs) {
@@ -150,7 +156,7 @@ TEST_F(MainLoopTest, WithoutDebugKeysOnlyEscapeActs) {
     CMainLoop loop = MakeLoop(false);
     EXPECT_EQ(loop.Run(), LoopEnd::Escape);
     EXPECT_TRUE(stream.calls.empty());
-    EXPECT_TRUE(KeyDown[KeyUp]); // never consumed
+    EXPECT_TRUE(window.KeyDown(KeyUp)); // never consumed
     EXPECT_EQ(loop.framesRendered, 2);
     EXPECT_TRUE(log.Has("WinMain] Escape key pressed"));
     EXPECT_FALSE(log.Has("Music finished"));
@@ -199,15 +205,16 @@ TEST_F(MainLoopTest, ClosingEndsWithoutAMessageAndWithoutAFrame) {
     EXPECT_FALSE(log.Has("Music finished"));
 }
 
-TEST_F(MainLoopTest, NoFramesWhileMinimised) {
-    window.script = {
-        Flag(&ScriptedWindow::Events::minimise), {}, Press({KeyEscape}), Flag(&ScriptedWindow::Events::restore), {}};
+TEST_F(MainLoopTest, NoFramesNorKeysWhileMinimised) {
+    window.script = {Flag(&ScriptedWindow::Events::minimise), {}, Press({KeyEscape}),
+                     Flag(&ScriptedWindow::Events::restore),  {}, Press({KeyEscape})};
     int waits = 0;
     CMainLoop loop = MakeLoop(false);
     loop.whileInactive = [&] { ++waits; };
     EXPECT_EQ(loop.Run(), LoopEnd::Escape);
-    EXPECT_EQ(loop.framesRendered, 0);
-    EXPECT_EQ(waits, 3); // Escape waited for the window to come back
+    // Escape did nothing while minimised, and the window forgot it on coming back.
+    EXPECT_EQ(waits, 3);
+    EXPECT_EQ(loop.framesRendered, 2);
 }
 
 TEST_F(MainLoopTest, SpectrumIsFetchedOnlyWhenEnabled) {
