@@ -1,6 +1,8 @@
-// The display and volume settings the viewer chooses before the presentation starts, and the logic
-// of the settings dialog (lists, preselection, reading the choices), kept apart from its drawing so
-// that it can be tested without a display.
+// The display and volume settings the viewer chooses before the presentation starts, and the settings
+// dialog, CSettings: its lists, preselection and reading of the choices, kept apart from its drawing
+// so that it can be tested without a display. The platform shows it (CSettingsWindow,
+// Platform/CSettingsWindow.h); the application fills, shows and reads it (RunSettingsWindow,
+// App/run/RunSettingsWindow.h).
 #pragma once
 
 #include <string>

@@ -1,8 +1,13 @@
 // What the authoring overlay shows, as plain data the program fills every frame from the running
 // presentation: the position and frame times, the time line with its scenes and loop, the spectrum,
-// the scenes and layers running now, and a script error. No engine type appears here.
+// the scenes and layers running now, and a script error; and what the user did on it. The program
+// also lays the time line and the spectrum's frequency axis out: positions come as fractions of the
+// strip or plot (0 at its left end, 1 at its right end), which the overlay only maps to pixels. No
+// engine type appears here.
 #pragma once
 
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,6 +34,18 @@ struct OverlayTimelineScene {
     float end = 0.0f;
 };
 
+struct OverlayBarLine {
+    float at = 0.0f; // across the strip
+    int bar = 0;
+    bool labelled = false; // its number is written
+};
+
+struct OverlayLane {
+    int scene = 0;                // index into the time line's scenes; also the lane's row
+    float from = 0.0f, to = 0.0f; // across the strip
+    bool now = false;             // the playhead is inside the scene
+};
+
 struct OverlayTimeline {
     float length = 0.0f; // the whole show: the music's length, or the last scene's end
     float secondsPerBar = 2.0f;
@@ -36,6 +53,21 @@ struct OverlayTimeline {
     bool hasLoopStart = false, hasLoopEnd = false;
     float loopStart = 0.0f, loopEnd = 0.0f;
     std::vector<OverlayTimelineScene> scenes; // in declaration order, one lane each
+
+    // The layout, for the strip the overlay drew last (OverlayActions::strip): bar lines thinned so
+    // that their numbers never overlap, the lanes, the playhead and the loop's ends, across the strip.
+    // The lists are not copied: they must live until Draw returns.
+    int widestBar = 0; // the number whose width, with a gap, lies between two numbers
+    std::span<const OverlayBarLine> barLines;
+    std::span<const OverlayLane> lanes;
+    float playheadAt = 0.0f;
+    bool hasLoop = false; // both ends set, the start first: the stretch between them is shaded
+    float loopStartAt = 0.0f, loopEndAt = 0.0f;
+};
+
+struct OverlayFrequencyLabel {
+    float hz = 0.0f;
+    float at = 0.0f; // across the plot
 };
 
 struct OverlaySpectrum {
@@ -43,6 +75,12 @@ struct OverlaySpectrum {
     int count = 0;
     float sampleRate = 0.0f;      // of the music; 0 when unknown (44100 is assumed)
     std::vector<int> markedBands; // the bands the presentation's spectrum keyframes follow
+
+    // The logarithmic frequency axis across the plot: band k spans from bandEdges[k] to
+    // bandEdges[k + 1]; the labels are round frequencies, lowest first. Not copied: they must live
+    // until Draw returns.
+    std::span<const float> bandEdges;
+    std::span<const OverlayFrequencyLabel> labels;
 };
 
 struct OverlayLayer {
@@ -71,4 +109,19 @@ struct OverlayFrame {
     std::vector<OverlayScene> scenes; // running now
     OverlayError error;
     std::string notice; // a short message shown for a moment ("Keyframe copied"), empty for none
+};
+
+// The time line's strip as the overlay drew it, in pixels: what the next frame's time line is laid
+// out for. 0 wide when it was not drawn.
+struct OverlayStrip {
+    float width = 0.0f;
+    float labelSpacing = 0.0f; // the widest bar number and a gap
+};
+
+// What the user did on the overlay this frame, and the strip it drew.
+struct OverlayActions {
+    // A click on the time line, or each step of a drag along it: where across the strip (not clamped).
+    std::optional<float> seekAt;
+    bool wantsMouse = false; // the pointer is over a panel, so it is not the free camera's
+    OverlayStrip strip;
 };

@@ -1,14 +1,16 @@
 // The platform's factories, the only way into the machine: the video system (falling back to an
 // offscreen driver where no display can be reached), the main window, the OpenGL graphics device on
-// it, the audio outputs, the file watcher, the video encoder, and the display and multisampling
-// queries the settings dialog offers. Only the application's composition root calls these;
-// everything else sees the interfaces they return. Each backend folder below implements its share.
+// it, the audio outputs, the file watcher, the video encoder, the settings dialog's window and the
+// display and multisampling queries the dialog offers. Only the application's composition root calls
+// these; everything else sees the interfaces they return. Each backend folder below implements its
+// share.
 #pragma once
 
 #include "Base/CSettings.h"
 #include "Platform/CAudioOutput.h"
 #include "Platform/CFileWatcher.h"
 #include "Platform/CGraphicsDevice.h"
+#include "Platform/CSettingsWindow.h"
 #include "Platform/CVideoEncoder.h"
 #include "Platform/CWindow.h"
 
@@ -39,6 +41,9 @@ std::unique_ptr<CAudioOutput> CreateAudioOutput();
 // Plays nothing: the position changes only through SetPositionFrames, for offline capture.
 std::unique_ptr<CAudioOutput> CreateCaptureAudioOutput();
 
+// The window that shows the settings dialog (Dear ImGui in a window of its own). Never null: where
+// there is no display, its NoDisplay says so.
+std::unique_ptr<CSettingsWindow> CreateSettingsWindow();
 // The main display's modes, largest first (empty when there is no display).
 std::vector<DisplayMode> GetDisplayModes();
 // The main display's current size; false when unknown.

@@ -1,5 +1,7 @@
 // The overlay drawn for real on the headless OpenGL device: it changes the window's picture while
-// shown, and never the back buffer that capture reads.
+// shown, and never the back buffer that capture reads. The frames are laid out by the program's
+// overlay model, as they are when the program runs.
+#include "App/authoring/COverlayLayout.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/Platform.h"
 #include "Platform/sdl/CSDLWindow.h"
@@ -48,7 +50,9 @@ protected:
     // A blue frame with the overlay over it; the number of window pixels that are not blue.
     int FrameAndCountOverlayPixels(OverlayActions* actions = nullptr) {
         device->Clear(ClearTarget, Blue, 1.0f);
+        layout.LayOut(frame);
         OverlayActions done = overlay->Draw(frame);
+        layout.AfterDraw(done);
         if (actions)
             *actions = done;
         device->Present();
@@ -76,6 +80,7 @@ protected:
     std::unique_ptr<CSDLWindow> window;
     std::unique_ptr<CGraphicsDevice> device;
     std::unique_ptr<COverlayUi> overlay;
+    COverlayLayout layout;
     OverlayFrame frame;
     float spectrum[512];
 };
@@ -90,8 +95,14 @@ TEST_F(OverlayUiTest, DrawsOverTheWindowOnlyWhileShownAndNeverIntoTheBackBuffer)
     ASSERT_TRUE(overlay->IsShown());
     // The toolkit lays windows out on its first frame and draws from the second.
     FrameAndCountOverlayPixels();
-    const int shown = FrameAndCountOverlayPixels();
+    OverlayActions actions;
+    const int shown = FrameAndCountOverlayPixels(&actions);
     EXPECT_GT(shown, 320 * 200 / 10) << "panels cover a good part of the window";
+    // The strip the time line was drawn on, for the next frame's layout: nearly the window's width.
+    EXPECT_GT(actions.strip.width, 320.0f * 0.8f);
+    EXPECT_LT(actions.strip.width, 320.0f);
+    EXPECT_GT(actions.strip.labelSpacing, 0.0f);
+    EXPECT_FLOAT_EQ(layout.Strip().width, actions.strip.width);
     EXPECT_TRUE(BackBufferAllBlue()) << "capture reads the back buffer: it must not see the overlay";
 
     overlay->SetShown(false);

@@ -361,6 +361,7 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
         std::sort(bands.begin(), bands.end());
         bands.erase(std::unique(bands.begin(), bands.end()), bands.end());
     }
+    overlayLayout.LayOut(frame);
 
     if (failure) {
         frame.error.shown = true;
@@ -379,6 +380,6 @@ void CAuthoring::AfterFrame(float time) {
     BuildFrame(time, frame);
     const OverlayActions actions = overlay->Draw(frame);
     overlayWantsMouse = actions.wantsMouse;
-    if (actions.seekTime)
-        pendingSeek = *actions.seekTime;
+    if (std::optional<float> seek = overlayLayout.AfterDraw(actions))
+        pendingSeek = *seek;
 }

@@ -8,6 +8,7 @@
 #include "App/authoring/CFrameStats.h"
 #include "App/authoring/CFreeCamera.h"
 #include "App/authoring/CLoopRange.h"
+#include "App/authoring/COverlayLayout.h"
 #include "Base/CMusicalTime.h"
 
 #include <chrono>
@@ -63,6 +64,7 @@ private:
 
     CFrameStats frames;
     CLoopRange loop;
+    COverlayLayout overlayLayout; // the overlay's time line and spectrum axis, kept from frame to frame
     std::optional<double> pendingSeek;
     bool overlayWantsMouse = false;
     bool cameraOn = false;

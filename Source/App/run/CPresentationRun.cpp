@@ -8,8 +8,8 @@
 #include "App/run/Interruption.h"
 #include "App/run/LetterboxBars.h"
 #include "App/run/LoadPresentation.h"
+#include "App/run/RunSettingsWindow.h"
 #include "App/run/RunningShow.h"
-#include "App/run/SettingsDialog.h"
 #include "Base/CSettings.h"
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
@@ -112,20 +112,20 @@ CPresentationRun::Outcome CPresentationRun::RunSettings() {
         return Outcome::Continue;
     }
     LOG("WinMain", "Running settings dialog");
-    CSettingsDialog shown;
-    switch (RunSettingsDialog(shown, Settings, Options)) {
-    case SettingsDialogResult::Accepted:
+    const std::unique_ptr<CSettingsWindow> settingsWindow = CreateSettingsWindow();
+    switch (RunSettingsWindow(*settingsWindow, Settings, Options)) {
+    case SettingsWindowResult::Accepted:
         return Outcome::Continue;
-    case SettingsDialogResult::Cancelled:
+    case SettingsWindowResult::Cancelled:
         LOG("WinMain", "Settings told us not to run the demo..");
         return Outcome::Stop;
-    case SettingsDialogResult::NoDisplay:
+    case SettingsWindowResult::NoDisplay:
         LOG("WinMain", "No display for the settings dialog, using the settings of the command line");
         return Outcome::Continue;
-    case SettingsDialogResult::Interrupted:
+    case SettingsWindowResult::Interrupted:
         ReportIfInterrupted();
         return Outcome::Failed;
-    case SettingsDialogResult::Failed:
+    case SettingsWindowResult::Failed:
         break;
     }
     LOG("WinMain", "Failed to run the settings dialog");

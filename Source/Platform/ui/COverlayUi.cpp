@@ -1,7 +1,6 @@
 #include "Platform/ui/COverlayUi.h"
 
 #include "Base/Log.h"
-#include "Platform/CLogFrequencyAxis.h"
 #include "Platform/gl/CGLDevice.h"
 #include "Platform/sdl/CSDLWindow.h"
 
@@ -354,7 +353,8 @@ void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
     ImGui::SetNextWindowSize(ImVec2(width, height));
     ImGui::Begin("##spectrum", nullptr, PanelFlags);
     ImGui::TextUnformatted("Spectrum");
-    const CLogFrequencyAxis axis(spectrum.sampleRate);
+    const std::span<const float> edges = spectrum.bandEdges;
+    const int bands = edges.empty() ? 0 : static_cast<int>(edges.size()) - 1;
     const ImVec2 origin = ImGui::GetCursorScreenPos(), room = ImGui::GetContentRegionAvail();
     // Two rows of marker labels over the plot, a row of frequencies under it, levels on the left.
     const float labelRow = font * 1.1f;
@@ -375,14 +375,12 @@ void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
         draw->AddText(ImVec2(x0 - ImGui::CalcTextSize(text).x - 0.3f * font, y - 0.5f * font), LabelText, text);
     }
 
-    float labels[16];
-    const int labelCount = axis.Labels(labels, 16);
     float lastRight = -FLT_MAX;
-    for (int i = 0; i < labelCount; ++i) {
-        const float x = x0 + axis.FractionOf(labels[i]) * (x1 - x0);
+    for (const OverlayFrequencyLabel& label : spectrum.labels) {
+        const float x = x0 + label.at * (x1 - x0);
         draw->AddLine(ImVec2(x, y0), ImVec2(x, y1), GridLine);
         char text[16];
-        FrequencyText(labels[i], text, sizeof text);
+        FrequencyText(label.hz, text, sizeof text);
         const float textWidth = ImGui::CalcTextSize(text).x;
         const float left = std::min(x - textWidth * 0.5f, x1 - textWidth);
         if (left < lastRight + font * 0.5f)
@@ -391,10 +389,11 @@ void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
         lastRight = left + textWidth;
     }
 
-    const int count = spectrum.values ? std::clamp(spectrum.count, 0, 512) : 0;
+    const int count = spectrum.values ? std::clamp(spectrum.count, 0, bands) : 0;
     for (int k = 0; k < count; ++k) {
-        const float left = x0 + axis.BandStart(k) * (x1 - x0);
-        const float right = std::max(left + 1.0f, x0 + axis.BandEnd(k) * (x1 - x0));
+        const size_t edge = static_cast<size_t>(k);
+        const float left = x0 + edges[edge] * (x1 - x0);
+        const float right = std::max(left + 1.0f, x0 + edges[edge + 1] * (x1 - x0));
         draw->AddRectFilled(ImVec2(left, yOf(spectrum.values[k])), ImVec2(std::min(right - 0.5f, x1), y1), Bars);
     }
 
@@ -402,9 +401,10 @@ void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
     // room; where neither has room the band number alone is tried, then nothing.
     float rowRight[2] = {-FLT_MAX, -FLT_MAX};
     for (int band : spectrum.markedBands) {
-        if (band < 0 || band >= 512)
+        if (band < 0 || band >= bands)
             continue;
-        const float x = x0 + 0.5f * (axis.BandStart(band) + axis.BandEnd(band)) * (x1 - x0);
+        const size_t edge = static_cast<size_t>(band);
+        const float x = x0 + 0.5f * (edges[edge] + edges[edge + 1]) * (x1 - x0);
         float value = band < count ? spectrum.values[band] : 0.0f;
         if (!std::isfinite(value))
             value = 0.0f;
@@ -450,36 +450,41 @@ void COverlayUi::DrawTimeline(const OverlayTimeline& line, OverlayActions& actio
         ImGui::End();
         return;
     }
-    // The widest bar number, with a gap, sets how far apart numbers must be.
+    // The program lays the next frame out for this strip: its width, and the widest bar number with
+    // a gap, which sets how far apart numbers must be.
     char text[32];
-    const float bars = line.secondsPerBar > 0.0f ? std::min(line.length / line.secondsPerBar, 1e9f) : 0.0f;
-    std::snprintf(text, sizeof text, "%d", std::isfinite(bars) ? static_cast<int>(bars) : 0);
-    timeline.Build(line, origin.x, room.x, ImGui::CalcTextSize(text).x + font);
+    std::snprintf(text, sizeof text, "%d", line.widestBar);
+    actions.strip = OverlayStrip{room.x, ImGui::CalcTextSize(text).x + font};
+    const float left = origin.x, width = room.x;
+    auto xAt = [&](float at) { return left + at * width; };
 
     // A click seeks, and so does every move of a drag; holding still does not seek again, which
     // would restart the sound over and over.
     ImGui::InvisibleButton("##strip", room);
     if (ImGui::IsItemActivated() || (ImGui::IsItemActive() && ImGui::GetIO().MouseDelta.x != 0.0f))
-        actions.seekTime = timeline.TimeOf(ImGui::GetIO().MousePos.x);
+        actions.seekAt = (ImGui::GetIO().MousePos.x - left) / width;
 
     ImDrawList* draw = ImGui::GetWindowDrawList();
     const float top = origin.y, bottom = origin.y + room.y;
     const float lanesTop = top + font * 1.3f;
-    for (const TimelineBarLine& bar : timeline.BarLines()) {
-        draw->AddLine(ImVec2(bar.x, bar.labelled ? top : lanesTop), ImVec2(bar.x, bottom),
-                      bar.labelled ? BarLine : GridLine);
+    for (const OverlayBarLine& bar : line.barLines) {
+        const float x = xAt(bar.at);
+        draw->AddLine(ImVec2(x, bar.labelled ? top : lanesTop), ImVec2(x, bottom), bar.labelled ? BarLine : GridLine);
         if (bar.labelled) {
             std::snprintf(text, sizeof text, "%d", bar.bar);
-            draw->AddText(ImVec2(bar.x + 0.25f * font, top), LabelText, text);
+            draw->AddText(ImVec2(x + 0.25f * font, top), LabelText, text);
         }
     }
 
     const size_t laneCount = std::max<size_t>(line.scenes.size(), 1);
     const float laneHeight = (bottom - lanesTop) / static_cast<float>(laneCount);
-    for (const TimelineLane& lane : timeline.Lanes()) {
+    for (const OverlayLane& lane : line.lanes) {
+        if (lane.scene < 0 || static_cast<size_t>(lane.scene) >= line.scenes.size())
+            continue;
         const float y0 = lanesTop + laneHeight * static_cast<float>(lane.scene) + 1.0f;
         const float y1 = y0 + laneHeight - 2.0f;
-        const ImVec2 a(lane.x0, y0), b(std::max(lane.x1, lane.x0 + 1.0f), y1);
+        const float x0 = xAt(lane.from), x1 = xAt(lane.to);
+        const ImVec2 a(x0, y0), b(std::max(x1, x0 + 1.0f), y1);
         draw->AddRectFilled(a, b, lane.now ? IM_COL32(40, 120, 170, 235) : IM_COL32(55, 65, 80, 220), 3.0f * scale);
         if (lane.now)
             draw->AddRect(a, b, Accent, 3.0f * scale);
@@ -491,16 +496,15 @@ void COverlayUi::DrawTimeline(const OverlayTimeline& line, OverlayActions& actio
         }
     }
 
-    if (timeline.HasLoop())
-        draw->AddRectFilled(ImVec2(timeline.LoopX0(), top), ImVec2(timeline.LoopX1(), bottom), LoopFill);
+    const float loopStart = xAt(line.loopStartAt), loopEnd = xAt(line.loopEndAt);
+    if (line.hasLoop)
+        draw->AddRectFilled(ImVec2(loopStart, top), ImVec2(loopEnd, bottom), LoopFill);
     if (line.hasLoopStart)
-        draw->AddLine(ImVec2(timeline.XOf(line.loopStart), top), ImVec2(timeline.XOf(line.loopStart), bottom), LoopEdge,
-                      2.0f * scale);
+        draw->AddLine(ImVec2(loopStart, top), ImVec2(loopStart, bottom), LoopEdge, 2.0f * scale);
     if (line.hasLoopEnd)
-        draw->AddLine(ImVec2(timeline.XOf(line.loopEnd), top), ImVec2(timeline.XOf(line.loopEnd), bottom), LoopEdge,
-                      2.0f * scale);
+        draw->AddLine(ImVec2(loopEnd, top), ImVec2(loopEnd, bottom), LoopEdge, 2.0f * scale);
 
-    const float x = timeline.PlayheadX();
+    const float x = xAt(line.playheadAt);
     draw->AddLine(ImVec2(x, top), ImVec2(x, bottom), Playhead, 2.0f * scale);
     const float notch = 0.45f * font;
     draw->AddTriangleFilled(ImVec2(x - notch, top), ImVec2(x + notch, top), ImVec2(x, top + notch), Playhead);

@@ -1,15 +1,15 @@
 // The authoring overlay on screen: Dear ImGui panels over the finished frame (position and frame
 // times, the time line of scenes with the loop, the spectrum, the scenes and layers running now, a
 // script error), drawn from plain data onto the window after the device has put the frame there, so
-// that capture, which reads the device's back buffer, never sees them. Reports what the user did.
+// that capture, which reads the device's back buffer, never sees them. The program lays the time line
+// and the spectrum's axis out; the overlay maps that layout to pixels, draws it, and reports what the
+// user did and the strip it drew.
 #pragma once
 
-#include "Platform/CTimelineLayout.h"
 #include "Platform/OverlayData.h"
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <vector>
 
 class CGLDevice;
@@ -19,11 +19,6 @@ class CWindow;
 struct ImFont;
 struct ImGuiContext;
 union SDL_Event;
-
-struct OverlayActions {
-    std::optional<float> seekTime; // a click on the time line, or each step of a drag along it
-    bool wantsMouse = false;       // the pointer is over a panel, so it is not the free camera's
-};
 
 class COverlayUi {
 public:
@@ -77,7 +72,6 @@ private:
     float pointerX = 0.0f, pointerY = 0.0f;
     ImFont* bodyFont = nullptr;
     ImFont* largeFont = nullptr;
-    CTimelineLayout timeline; // kept, so that laying the strip out does not allocate every frame
 
     bool keepPixels = false;
     std::vector<uint8_t> pixels;

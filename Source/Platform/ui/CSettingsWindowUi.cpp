@@ -1,4 +1,4 @@
-#include "Platform/ui/CSettingsDialog.h"
+#include "Platform/ui/CSettingsWindowUi.h"
 
 #include "Base/CSettings.h"
 #include "Base/Log.h"
@@ -10,6 +10,8 @@
 #include <imgui.h>
 #include <imgui_impl_opengl3.h>
 #include <imgui_impl_sdl.h>
+
+#include <memory>
 
 namespace {
 
@@ -67,16 +69,18 @@ struct DialogWindow {
 
 } // namespace
 
-void CSettingsDialog::PressEnter() { PushKey(SDLK_RETURN); }
-void CSettingsDialog::PressEscape() { PushKey(SDLK_ESCAPE); }
+std::unique_ptr<CSettingsWindow> CreateSettingsWindow() { return std::make_unique<CSettingsWindowUi>(); }
 
-bool CSettingsDialog::NoDisplay() const { return InitVideo() && !onFrame && IsHeadless(); }
+void CSettingsWindowUi::PressEnter() { PushKey(SDLK_RETURN); }
+void CSettingsWindowUi::PressEscape() { PushKey(SDLK_ESCAPE); }
 
-SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, const SettingsDialogTexts& texts) {
+bool CSettingsWindowUi::NoDisplay() const { return InitVideo() && !onFrame && IsHeadless(); }
+
+SettingsWindowResult CSettingsWindowUi::Run(CSettings& dialog, const SettingsWindowTexts& texts) {
     if (!InitVideo())
-        return SettingsDialogResult::Failed;
+        return SettingsWindowResult::Failed;
     if (NoDisplay())
-        return SettingsDialogResult::NoDisplay;
+        return SettingsWindowResult::NoDisplay;
     DialogWindow owned;
 
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -90,8 +94,8 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, const SettingsDialo
     if (owned.window)
         owned.context = SDL_GL_CreateContext(owned.window);
     if (!owned.window || !owned.context) {
-        LOG("CSettingsDialog::Run", "Failed to open the settings dialog: %s", SDL_GetError());
-        return SettingsDialogResult::Failed;
+        LOG("CSettingsWindowUi::Run", "Failed to open the settings dialog: %s", SDL_GetError());
+        return SettingsWindowResult::Failed;
     }
     SDL_GL_MakeCurrent(owned.window, owned.context);
     SDL_GL_SetSwapInterval(1);
@@ -104,8 +108,8 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, const SettingsDialo
     owned.sdlBackend = ImGui_ImplSDL2_InitForOpenGL(owned.window, owned.context);
     owned.glBackend = owned.sdlBackend && ImGui_ImplOpenGL3_Init("#version 330");
     if (!owned.glBackend) {
-        LOG("CSettingsDialog::Run", "Failed to open the settings dialog: no drawing for it");
-        return SettingsDialogResult::Failed;
+        LOG("CSettingsWindowUi::Run", "Failed to open the settings dialog: no drawing for it");
+        return SettingsWindowResult::Failed;
     }
 
     enum class Choice { None, Ok, Cancel, Stop } choice = Choice::None;
@@ -175,6 +179,6 @@ SettingsDialogResult CSettingsDialog::Run(CSettings& dialog, const SettingsDialo
     }
 
     if (choice == Choice::Stop)
-        return SettingsDialogResult::Interrupted;
-    return choice == Choice::Ok ? SettingsDialogResult::Accepted : SettingsDialogResult::Cancelled;
+        return SettingsWindowResult::Interrupted;
+    return choice == Choice::Ok ? SettingsWindowResult::Accepted : SettingsWindowResult::Cancelled;
 }

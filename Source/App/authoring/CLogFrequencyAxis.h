@@ -1,5 +1,5 @@
-// The spectrum panel's frequency axis: logarithmic, so that the bass bands the music's rhythm lives in
-// get as much room as the treble. Band k of the 1024-point spectrum covers k x rate / 1024 Hz up to
+// The overlay's spectrum axis: logarithmic, so that the bass bands the music's rhythm lives in get as
+// much room as the treble. Band k of the 1024-point spectrum covers k x rate / 1024 Hz up to
 // the next band; the axis runs from half the first band's width to the highest band's end.
 #pragma once
 
@@ -12,6 +12,7 @@ public:
     explicit CLogFrequencyAxis(float sampleRate, int bands = FftSize / 2);
 
     float Rate() const { return rate; }
+    int Bands() const { return bands; }
     float BandWidthHz() const { return rate / FftSize; }
     float LowestHz() const { return BandWidthHz() * 0.5f; }
     float HighestHz() const { return BandWidthHz() * static_cast<float>(bands); }

@@ -1,4 +1,4 @@
-#include "Platform/CTimelineLayout.h"
+#include "App/authoring/CTimelineLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,9 +17,8 @@ int StepFor(float pixelsPerBar, float spacing) {
 
 } // namespace
 
-void CTimelineLayout::Build(const OverlayTimeline& timeline, float stripLeft, float stripWidth, float labelSpacing) {
-    left = std::isfinite(stripLeft) ? stripLeft : 0.0f;
-    width = Positive(stripWidth) ? stripWidth : 1.0f;
+void CTimelineLayout::Build(const OverlayTimeline& timeline, float stripWidth, float labelSpacing) {
+    const float width = Positive(stripWidth) ? stripWidth : 1.0f;
     const bool bars = Positive(timeline.secondsPerBar);
     length = Positive(timeline.length) ? timeline.length : (bars ? timeline.secondsPerBar : 1.0f);
 
@@ -35,33 +34,38 @@ void CTimelineLayout::Build(const OverlayTimeline& timeline, float stripLeft, fl
         const double lines = lastBar / lineStep;
         for (double bar = 0; lines <= width / MinLineSpacing + 1.0 && bar <= lastBar; bar += lineStep) {
             const int number = static_cast<int>(bar);
-            barLines.push_back(TimelineBarLine{XOf(static_cast<float>(bar * timeline.secondsPerBar)), number,
-                                               number % labelStep == 0});
+            barLines.push_back(OverlayBarLine{FractionOf(static_cast<float>(bar * timeline.secondsPerBar)), number,
+                                              number % labelStep == 0});
         }
     }
 
     lanes.clear();
     for (size_t i = 0; i < timeline.scenes.size(); ++i) {
         const OverlayTimelineScene& scene = timeline.scenes[i];
-        const float x0 = XOf(scene.start);
+        const float from = FractionOf(scene.start);
         const bool now = timeline.playhead >= scene.start && timeline.playhead < scene.end;
-        lanes.push_back(TimelineLane{static_cast<int>(i), x0, std::max(x0, XOf(scene.end)), now});
+        lanes.push_back(OverlayLane{static_cast<int>(i), from, std::max(from, FractionOf(scene.end)), now});
     }
 
-    playheadX = XOf(timeline.playhead);
+    playhead = FractionOf(timeline.playhead);
     hasLoop = timeline.hasLoopStart && timeline.hasLoopEnd && timeline.loopStart < timeline.loopEnd;
-    loopX0 = XOf(timeline.loopStart);
-    loopX1 = XOf(timeline.loopEnd);
+    loopStart = FractionOf(timeline.loopStart);
+    loopEnd = FractionOf(timeline.loopEnd);
 }
 
-float CTimelineLayout::XOf(float time) const {
+float CTimelineLayout::FractionOf(float time) const {
     if (!std::isfinite(time))
         time = 0.0f;
-    return left + std::clamp(time / length, 0.0f, 1.0f) * width;
+    return std::clamp(time / length, 0.0f, 1.0f);
 }
 
-float CTimelineLayout::TimeOf(float x) const {
-    if (!std::isfinite(x))
+float CTimelineLayout::TimeAt(float fraction) const {
+    if (!std::isfinite(fraction))
         return 0.0f;
-    return std::clamp((x - left) / width, 0.0f, 1.0f) * length;
+    return std::clamp(fraction, 0.0f, 1.0f) * length;
+}
+
+int CTimelineLayout::WidestBar(const OverlayTimeline& timeline) {
+    const float bars = timeline.secondsPerBar > 0.0f ? std::min(timeline.length / timeline.secondsPerBar, 1e9f) : 0.0f;
+    return std::isfinite(bars) ? static_cast<int>(bars) : 0;
 }

@@ -1,4 +1,4 @@
-#include "Platform/CLogFrequencyAxis.h"
+#include "App/authoring/CLogFrequencyAxis.h"
 
 #include <algorithm>
 #include <cmath>
