@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sys/stat.h>
 
 CLiveReload::CLiveReload(std::unique_ptr<CFileWatcher> watcher, std::string dataPath, std::string script)
     : watcher(std::move(watcher)), dataPath(std::move(dataPath)), script(std::move(script)) {}
@@ -45,8 +44,8 @@ std::string CLiveReload::PathInData(const std::string& dataPath, const std::stri
             return {};
         path += "/" + part;
         // A link would take the watch (and the editor's save) somewhere the loader does not read.
-        struct stat info;
-        if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        std::error_code error;
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
             return {};
         start = slash + 1;
     }

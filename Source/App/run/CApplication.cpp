@@ -9,6 +9,7 @@
 #include "Base/EscapeControlCharacters.h"
 #include "Base/Log.h"
 #include "Platform/MessageBox.h"
+#include "Platform/StopSignals.h"
 #include "System/CSystem.h"
 
 #include <physfs.h>

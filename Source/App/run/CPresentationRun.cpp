@@ -22,6 +22,7 @@
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/CWindow.h"
 #include "Platform/Clock.h"
+#include "Platform/Console.h"
 #include "Platform/MessageBox.h"
 #include "Platform/Platform.h"
 #include "Render/CRenderState.h"
@@ -29,9 +30,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 CPresentationRun::CPresentationRun(std::unique_ptr<CSystem> presentation, std::optional<LoadFailure> failure)
@@ -278,7 +277,7 @@ int CPresentationRun::RunCapture() {
     }
 
     const int total = schedule.FrameCount();
-    CCaptureProgress progress(total, isatty(fileno(stderr)));
+    CCaptureProgress progress(total, ErrorStreamIsTerminal());
     std::vector<uint8_t> pixels;
     // Frame n is fetched after frame n + 1 has been drawn, so that on a GPU its copy overlaps the
     // drawing; its file is written while the frames after it are drawn.

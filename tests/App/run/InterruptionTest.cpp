@@ -3,6 +3,7 @@
 // the signal itself, as a shell expects of a program it interrupted.
 #include "App/run/Interruption.h"
 #include "Base/StopRequest.h"
+#include "Platform/StopSignals.h"
 #include "Support/ProgramRun.h"
 #include "Support/SolidImage.h"
 #include "Testing/TempFolder.h"
