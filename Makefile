@@ -6,7 +6,8 @@ DEMO       ?= examples/neon-drift
 RUNS       ?= 5
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package format check-format clean
+.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package windows-deps format \
+	check-format clean
 
 all: build
 
@@ -64,6 +65,13 @@ install: build
 # A Debian package in the build folder: install it with `sudo dpkg -i build/quorin-vanto_*.deb`.
 package: build
 	@cd $(BUILD) && cpack -G DEB
+
+# The libraries the Windows build links, cross-built once from Debian's sources into a prefix under
+# ~/.cache/quorin-vanto (scripts/windows/build-deps): one job at a low priority unless JOBS is given
+# on the command line (make windows-deps JOBS=4).
+windows-deps:
+	@scripts/install-deps windows
+	@scripts/windows/build-deps
 
 # Formats every C++ source with clang-format (.clang-format), or only checks it.
 format:
