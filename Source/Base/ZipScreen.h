@@ -1,8 +1,9 @@
-// Screens a data zip before PhysicsFS mounts it. PhysicsFS builds a node for every file and every
+// Screens a data zip before the data paths mount it. PhysicsFS builds a node for every file and every
 // folder an archive's names imply, in a table whose cost grows with the square of their number and
 // with the length of each name, so an archive no real presentation needs can cost minutes and
 // gigabytes. The directory screened is the one PhysicsFS will read, and libzip must read the same one:
-// an archive that shows one reader something else than the other is refused.
+// an archive that shows one reader something else than the other is refused. Either implementation of
+// the data paths then mounts what was screened, and sees the same files and folders.
 #pragma once
 
 #include <cstddef>
