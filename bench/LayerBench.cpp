@@ -1,6 +1,7 @@
 // Cost of the two procedural 3D layers per frame on the recording device: the wire's CPU rebuild of
 // its 13,464 vertices (alone, and as a whole frame with the draw), and a 40-copy tunnel frame.
 #include "Base/CTokeniser.h"
+#include "Base/DataPaths.h"
 #include "Layers/CLayer_Tunnel.h"
 #include "Layers/CLayer_Wire.h"
 #include "Render/CRenderState.h"
@@ -8,7 +9,6 @@
 #include "Testing/CRecordingDevice.h"
 
 #include <benchmark/benchmark.h>
-#include <physfs.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -91,9 +91,8 @@ void TunnelFrame(benchmark::State &state) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qv-bench-tunnel";
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "ring.txt") << TunnelModel();
-    if (!PHYSFS_isInit())
-        PHYSFS_init(nullptr);
-    PHYSFS_mount(folder.c_str(), nullptr, 1);
+    DataPaths().Start();
+    DataPaths().MountFolder(folder.string());
     const std::string text = "{ Model Ring \"ring.txt\" }\n";
     CMemoryTokeniser tokeniser(text.data(), text.size());
     if (!setup.resources.LoadFromTokeniser(tokeniser) || !setup.resources.CreateAllResources(setup.device)) {
@@ -114,7 +113,7 @@ void TunnelFrame(benchmark::State &state) {
         setup.device.ClearCalls();
         t += 1.0f / 60.0f;
     }
-    PHYSFS_unmount(folder.c_str());
+    DataPaths().Unmount(folder.string());
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(TunnelFrame)->Unit(benchmark::kMicrosecond);

@@ -31,9 +31,8 @@ BENCHMARK(ParseLargeScript)->Arg(1024)->Unit(benchmark::kMillisecond);
 void CreateResources(benchmark::State& state, const std::filesystem::path& folder, std::string script) {
     CRecordingDevice device;
     Options = CommandLineOptions();
-    if (!PHYSFS_isInit())
-        PHYSFS_init(nullptr);
-    PHYSFS_mount(folder.c_str(), nullptr, 0);
+    DataPaths().Start();
+    DataPaths().MountFolder(folder.string(), CDataPaths::Place::First);
     if (script.empty()) {
         std::ifstream in(folder / "Config.txt", std::ios::binary);
         script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -53,7 +52,7 @@ void CreateResources(benchmark::State& state, const std::filesystem::path& folde
         system.reset();
         state.ResumeTiming();
     }
-    PHYSFS_unmount(folder.c_str());
+    DataPaths().Unmount(folder.string());
 }
 
 void CreateAllResourcesGenerated(benchmark::State& state) {

@@ -1,9 +1,8 @@
 // Feeds arbitrary bytes as the data zip: the screen must return, an archive it passes must mount,
 // and every file of the mounted archive must read (or fail) within its limits.
 #include "Base/DataFile.h"
+#include "Base/DataPaths.h"
 #include "Base/DataZip.h"
-
-#include <physfs.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -19,10 +18,8 @@ namespace {
 void ReadAll(const std::string& folder, int& budget, int depth = 0) {
     if (depth > 40)
         return;
-    char** names = PHYSFS_enumerateFiles(folder.c_str());
-    if (!names)
-        return;
-    for (char** name = names; *name && budget > 0; ++name, --budget) {
+    const std::vector<std::string> names = DataPaths().List(folder);
+    for (auto name = names.begin(); name != names.end() && budget > 0; ++name, --budget) {
         const std::string path = folder.empty() ? *name : folder + "/" + *name;
         if (StatDataFile(path) == DataFileResult::Folder) {
             ReadAll(path, budget, depth + 1);
@@ -31,14 +28,13 @@ void ReadAll(const std::string& folder, int& budget, int depth = 0) {
         std::vector<uint8_t> bytes;
         ReadDataFile(path, bytes, int64_t(1) << 20);
     }
-    PHYSFS_freeList(names);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = "/tmp/qv-fuzz-data-" + std::to_string(getpid()) + ".zip";
-    if (!PHYSFS_isInit() && !PHYSFS_init(nullptr))
+    if (!DataPaths().Start())
         std::abort();
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0)

@@ -1,19 +1,20 @@
 // A file of the data paths (folder or archive) open for reading piece by piece, for files too large
 // to read whole: the music, which is decoded as it plays. Only regular files are opened, as for files
-// read whole; one in a data folder is opened as they are (no link followed, judged on the handle), and
-// read through its own descriptor, one in the archive through PhysicsFS.
+// read whole; one in a data folder is opened as they are (no link followed, judged on the handle) and
+// read through its own handle, one in the archive through the archive.
 #pragma once
 
 #include "Base/CByteSource.h"
 #include "Base/DataFile.h"
 
+#include <memory>
 #include <string>
 
-struct PHYSFS_File;
+class CDataStream;
 
 class CDataFileReader : public CByteSource {
 public:
-    CDataFileReader() = default;
+    CDataFileReader();
     ~CDataFileReader() override;
     CDataFileReader(const CDataFileReader&) = delete;
     CDataFileReader& operator=(const CDataFileReader&) = delete;
@@ -29,6 +30,5 @@ public:
     void Close();
 
 private:
-    PHYSFS_File* file = nullptr;
-    int fd = -1;
+    std::unique_ptr<CDataStream> stream;
 };

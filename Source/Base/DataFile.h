@@ -1,8 +1,8 @@
-// Reads a whole file of the data paths (folder or archive) into memory, telling a file that is
-// missing apart from one that could not be read whole or is larger than the limit, and refusing
-// anything that is not a regular file (a folder, a FIFO or device, a symlink). What is read from a
-// data folder is opened without following links or waiting, and judged on the handle it opened, so
-// a name swapped for a pipe between the look and the open cannot block the reader.
+// Reads a whole file of the data paths (folder or archive, DataPaths.h) into memory, telling a file
+// that is missing apart from one that could not be read whole or is larger than the limit, and
+// refusing anything that is not a regular file (a folder, a FIFO or device, a symlink). What is read
+// from a data folder is opened without following links or waiting, and judged on the handle it
+// opened, so a name swapped for a pipe between the look and the open cannot block the reader.
 #pragma once
 
 #include <cstdint>
@@ -31,10 +31,8 @@ DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes
 DataFileResult ReadDataFile(const std::string& name, std::vector<uint8_t>& bytes, int64_t limit,
                             const std::function<bool(int64_t bytes)>& admit);
 
-// Opens a regular file of a data folder for reading, as ReadDataFile does (no link followed, never
-// waiting on a pipe, judged on the handle): Ok with `fd` set, the refusal, or NotFound also where an
-// archive, not a folder, holds the name (IsInDataArchive tells which).
-DataFileResult OpenDataFileInFolder(const std::string& name, int& fd);
+// Whether the data paths hold the name (a file or a folder; a symlink is not there).
+bool DataFileExists(const std::string& name);
 
 // Whether the name is a file that an archive (the data zip), not a folder, holds.
 bool IsInDataArchive(const std::string& name);
@@ -55,5 +53,5 @@ const char* NotAFileReason(DataFileResult result);
 // words, or the limit, or a read that came up short.
 const char* ReadFailureReason(DataFileResult result);
 
-// The virtual file system's text for its last error (never null).
+// The data paths' words for their last error on this thread (never null).
 const char* LastDataError();

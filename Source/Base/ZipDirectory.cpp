@@ -1,11 +1,10 @@
 #include "Base/ZipDirectory.h"
 
+#include "Base/NativeFile.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -22,32 +21,21 @@ uint32_t U32(const uint8_t* p) { return uint32_t(U16(p)) | (uint32_t(U16(p + 2))
 uint64_t U64(const uint8_t* p) { return uint64_t(U32(p)) | (uint64_t(U32(p + 4)) << 32); }
 
 // Reads exactly `size` bytes at `offset`; false at the end of the file or on an error.
-bool ReadAt(int fd, int64_t offset, void* buffer, size_t size) {
-    auto* bytes = static_cast<uint8_t*>(buffer);
-    while (size > 0) {
-        const ssize_t got = pread(fd, bytes, size, offset);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        bytes += got;
-        size -= size_t(got);
-        offset += got;
-    }
-    return true;
+bool ReadAt(const CNativeFile& file, int64_t offset, void* buffer, size_t size) {
+    return file.ReadAt(offset, buffer, int64_t(size)) == int64_t(size);
 }
 
-bool SignatureAt(int fd, int64_t offset, uint32_t signature) {
+bool SignatureAt(const CNativeFile& file, int64_t offset, uint32_t signature) {
     uint8_t bytes[4];
-    return offset >= 0 && ReadAt(fd, offset, bytes, 4) && U32(bytes) == signature;
+    return offset >= 0 && ReadAt(file, offset, bytes, 4) && U32(bytes) == signature;
 }
 
 // The last end-record signature in the final EndSearchBytes of the file, found the way the file system
 // scans: backwards through the tail, never at the file's first byte. -1 when there is none.
-int64_t FindEndRecord(int fd, int64_t length) {
+int64_t FindEndRecord(const CNativeFile& file, int64_t length) {
     const int64_t start = std::max<int64_t>(0, length - EndSearchBytes - 256);
     std::vector<uint8_t> tail(size_t(length - start));
-    if (tail.empty() || !ReadAt(fd, start, tail.data(), tail.size()))
+    if (tail.empty() || !ReadAt(file, start, tail.data(), tail.size()))
         return -1;
     // The scan reads 256 bytes, then 252 more before each step back, until it has read 65557 bytes or
     // the whole file; what it has read is where it looks.
@@ -66,16 +54,16 @@ int64_t FindEndRecord(int fd, int64_t length) {
 
 // Where the Zip64 end record is: at the offset the locator gives, else right before the locator (a
 // record of version 1 or 2), else the last signature in the 256 KiB before the locator.
-int64_t FindZip64End(int fd, int64_t locator, uint64_t offset) {
-    if (offset <= uint64_t(INT64_MAX) && SignatureAt(fd, int64_t(offset), Zip64EndSignature))
+int64_t FindZip64End(const CNativeFile& file, int64_t locator, uint64_t offset) {
+    if (offset <= uint64_t(INT64_MAX) && SignatureAt(file, int64_t(offset), Zip64EndSignature))
         return int64_t(offset);
     for (int64_t before : {56, 84})
-        if (locator > before && SignatureAt(fd, locator - before, Zip64EndSignature))
+        if (locator > before && SignatureAt(file, locator - before, Zip64EndSignature))
             return locator - before;
     if (offset < uint64_t(locator) && locator > 4) {
         const int64_t span = std::min<int64_t>(locator - int64_t(offset), 256 * 1024);
         std::vector<uint8_t> bytes(static_cast<size_t>(span));
-        if (!ReadAt(fd, locator - span, bytes.data(), bytes.size()))
+        if (!ReadAt(file, locator - span, bytes.data(), bytes.size()))
             return -1;
         for (int64_t i = span - 4; i >= 0; --i)
             if (U32(bytes.data() + i) == Zip64EndSignature)
@@ -91,23 +79,23 @@ struct DirectoryPlace {
     bool zip64 = false;
 };
 
-bool FindDirectory(int fd, int64_t length, DirectoryPlace& place, std::string& reason) {
-    const int64_t end = FindEndRecord(fd, length);
+bool FindDirectory(const CNativeFile& file, int64_t length, DirectoryPlace& place, std::string& reason) {
+    const int64_t end = FindEndRecord(file, length);
     if (end < 0) {
         reason = "Not a zip archive";
         return false;
     }
     uint8_t locator[20];
-    if (end >= 20 && ReadAt(fd, end - 20, locator, sizeof locator) && U32(locator) == Zip64LocatorSignature) {
+    if (end >= 20 && ReadAt(file, end - 20, locator, sizeof locator) && U32(locator) == Zip64LocatorSignature) {
         place.zip64 = true;
         if (U32(locator + 4) != 0 || U32(locator + 16) != 1) {
             reason = "its Zip64 locator names another disk";
             return false;
         }
         const uint64_t claimed = U64(locator + 8);
-        const int64_t at = FindZip64End(fd, end - 20, claimed);
+        const int64_t at = FindZip64End(file, end - 20, claimed);
         uint8_t record[56];
-        if (at < 0 || uint64_t(at) < claimed || !ReadAt(fd, at, record, sizeof record)) {
+        if (at < 0 || uint64_t(at) < claimed || !ReadAt(file, at, record, sizeof record)) {
             reason = "its Zip64 end record is missing";
             return false;
         }
@@ -121,7 +109,7 @@ bool FindDirectory(int fd, int64_t length, DirectoryPlace& place, std::string& r
         return true;
     }
     uint8_t record[22];
-    if (!ReadAt(fd, end, record, sizeof record)) {
+    if (!ReadAt(file, end, record, sizeof record)) {
         reason = "its end record is cut short";
         return false;
     }
@@ -140,14 +128,12 @@ bool FindDirectory(int fd, int64_t length, DirectoryPlace& place, std::string& r
 // Reads the directory in blocks rather than a record at a time.
 class DirectoryReader {
 public:
-    DirectoryReader(int fd, uint64_t offset) : fd(fd), position(offset) {}
+    DirectoryReader(const CNativeFile& file, uint64_t offset) : file(file), position(offset) {}
     bool Read(void* out, size_t size) {
         auto* bytes = static_cast<uint8_t*>(out);
         while (size > 0) {
             if (next == filled) {
-                const ssize_t got = pread(fd, block, sizeof block, int64_t(position));
-                if (got < 0 && errno == EINTR)
-                    continue;
+                const int64_t got = file.ReadAt(int64_t(position), block, int64_t(sizeof block));
                 if (got <= 0)
                     return false;
                 position += uint64_t(got);
@@ -174,7 +160,7 @@ public:
     }
 
 private:
-    int fd;
+    const CNativeFile& file;
     uint64_t position;
     uint8_t block[65536];
     size_t next = 0, filled = 0;
@@ -182,23 +168,22 @@ private:
 
 } // namespace
 
-bool ReadZipDirectory(int fd, uint64_t maxEntries, size_t maxNameBytes, uint64_t maxNameBytesInAll,
+bool ReadZipDirectory(const CNativeFile& file, uint64_t maxEntries, size_t maxNameBytes, uint64_t maxNameBytesInAll,
                       std::vector<ZipDirectoryEntry>& entries, std::string& reason) {
     entries.clear();
-    struct stat info;
-    if (fstat(fd, &info) != 0) {
-        reason = std::strerror(errno);
+    NativeKind kind;
+    int64_t length = 0;
+    if (!file.Describe(kind, length, reason))
         return false;
-    }
     DirectoryPlace place;
-    if (!FindDirectory(fd, info.st_size, place, reason))
+    if (!FindDirectory(file, length, place, reason))
         return false;
     if (place.count > maxEntries) {
         reason =
             "its directory claims " + std::to_string(place.count) + " entries, more than " + std::to_string(maxEntries);
         return false;
     }
-    auto reader = std::make_unique<DirectoryReader>(fd, place.offset);
+    auto reader = std::make_unique<DirectoryReader>(file, place.offset);
     entries.reserve(size_t(place.count));
     uint64_t nameBytes = 0;
     for (uint64_t i = 0; i < place.count; ++i) {
@@ -220,6 +205,9 @@ bool ReadZipDirectory(int fd, uint64_t maxEntries, size_t maxNameBytes, uint64_t
             return false;
         }
         ZipDirectoryEntry entry;
+        entry.madeBy = U16(record + 4);
+        entry.method = U16(record + 10);
+        entry.externalAttributes = U32(record + 38);
         entry.crc = U32(record + 16);
         entry.compressedSize = U32(record + 20);
         entry.size = U32(record + 24);

@@ -1,47 +1,27 @@
 #include "Base/ZipScreen.h"
 
+#include "Base/NativeFile.h"
 #include "Base/ZipDirectory.h"
+#include "Base/ZipThroughFile.h"
 
 #include <zip.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <unordered_map>
 #include <unordered_set>
-#include <vector>
 
 namespace {
-
-std::string ZipErrorText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return text;
-}
 
 std::string TooMany() { return "it holds more than " + std::to_string(MaxZipFilesAndFolders) + " files and folders"; }
 
 // libzip must see the directory the mount will use, entry for entry: a second directory that one
 // reader finds and the other does not would pass the screen and then be mounted unscreened.
-bool SameAsLibzip(int fd, const std::vector<ZipDirectoryEntry>& entries, std::string& reason) {
-    const int copy = dup(fd);
-    if (copy < 0) {
-        reason = std::strerror(errno);
+bool SameAsLibzip(const CNativeFile& file, const std::vector<ZipDirectoryEntry>& entries, std::string& reason) {
+    std::unique_ptr<zip_t, decltype(&zip_discard)> archive(OpenZipThroughFile(file, nullptr, reason), zip_discard);
+    if (!archive)
         return false;
-    }
-    int error = 0;
-    std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_fdopen(copy, ZIP_RDONLY, &error), zip_discard);
-    if (!archive) {
-        close(copy);
-        reason = ZipErrorText(error);
-        return false;
-    }
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     if (count < 0 || uint64_t(count) != entries.size()) {
         reason = "it holds two directories that disagree (" + std::to_string(entries.size()) + " entries and " +
@@ -66,22 +46,56 @@ bool SameAsLibzip(int fd, const std::vector<ZipDirectoryEntry>& entries, std::st
     return true;
 }
 
+// Each name is a file or a folder once: two entries of one name, or an entry inside what an earlier
+// entry made a file, leave the mount nothing sound to read. A name is as the mount keeps it: one
+// trailing '/' marks a folder, and each part before a '/' is a folder it implies. A file's entry
+// that names a folder implied before it leaves it a folder, as the mount does.
+bool NamesAreOneTree(const std::vector<ZipDirectoryEntry>& entries, std::string& reason) {
+    constexpr size_t Implied = SIZE_MAX;
+    struct Node {
+        size_t entry = Implied; // the entry that named it
+        bool folder = true;
+    };
+    std::unordered_map<std::string_view, Node> nodes;
+    nodes.reserve(entries.size() * 2);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::string_view name(entries[i].name);
+        const bool folder = !name.empty() && name.back() == '/';
+        if (folder)
+            name.remove_suffix(1);
+        for (size_t slash = name.find('/'); slash != std::string_view::npos; slash = name.find('/', slash + 1)) {
+            const Node& above = nodes[name.substr(0, slash)];
+            if (!above.folder) {
+                reason =
+                    "entry " + std::to_string(i) + " lies inside entry " + std::to_string(above.entry) + ", a file";
+                return false;
+            }
+        }
+        const auto [at, added] = nodes.try_emplace(name, Node{i, folder});
+        if (!added && at->second.entry != Implied) {
+            reason = "entry " + std::to_string(i) + " repeats entry " + std::to_string(at->second.entry) + "'s name";
+            return false;
+        }
+        at->second.entry = i;
+    }
+    return true;
+}
+
 } // namespace
 
-bool ScreenZipArchive(int fd, std::string& reason) {
+bool ScreenZipArchive(const CNativeFile& file, std::string& reason, std::vector<ZipDirectoryEntry>* read) {
     // A pipe or a device would block the reader or never end.
-    struct stat info;
-    if (fstat(fd, &info) != 0) {
-        reason = std::strerror(errno);
+    NativeKind kind;
+    int64_t length = 0;
+    if (!file.Describe(kind, length, reason))
         return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
+    if (kind != NativeKind::Regular) {
         reason = "it is not a regular file";
         return false;
     }
 
     std::vector<ZipDirectoryEntry> entries;
-    if (!ReadZipDirectory(fd, MaxZipEntries, MaxZipNameBytes, MaxZipNameBytesInAll, entries, reason))
+    if (!ReadZipDirectory(file, MaxZipEntries, MaxZipNameBytes, MaxZipNameBytesInAll, entries, reason))
         return false;
 
     std::unordered_set<std::string_view> nodes;
@@ -104,16 +118,14 @@ bool ScreenZipArchive(int fd, std::string& reason) {
             return false;
         }
     }
-    return SameAsLibzip(fd, entries, reason);
+    if (!NamesAreOneTree(entries, reason) || !SameAsLibzip(file, entries, reason))
+        return false;
+    if (read)
+        *read = std::move(entries);
+    return true;
 }
 
 bool ScreenZipArchive(const std::string& path, std::string& reason) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    const bool passed = ScreenZipArchive(fd, reason);
-    close(fd);
-    return passed;
+    CNativeFile file;
+    return OpenNativeFile(path, file, reason) && ScreenZipArchive(file, reason);
 }

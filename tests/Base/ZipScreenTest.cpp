@@ -186,6 +186,23 @@ TEST(ZipScreen, ArchiveWithTwoDirectoriesIsRefused) {
         << run.Said();
 }
 
+TEST(ZipScreen, NamesThatAreNotOneTreeAreRefused) {
+    TempFolder dir;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"Config.txt", "fx/", "Config.txt"}, "entry 2 repeats entry 0's name"},
+        {{"fx/", "fx/"}, "entry 1 repeats entry 0's name"},
+        {{"fx/s.fx", "fx", "fx"}, "entry 2 repeats entry 1's name"},
+        {{"fx", "fx/s.fx"}, "entry 1 lies inside entry 0, a file"},
+        {{"a/b", "a/b/c/d.txt"}, "entry 1 lies inside entry 0, a file"},
+        // A folder's entry after the files in it, and a file's entry for a folder already implied.
+        {{"fx/s.fx", "fx/", "img/a.png", "img"}, "passes"},
+    };
+    for (const auto& [names, reason] : cases) {
+        ASSERT_TRUE(dir.Write("tree.zip", HandMadeZip(names)));
+        EXPECT_EQ(Screened(dir / "tree.zip"), reason) << names.size();
+    }
+}
+
 TEST(ZipScreen, ProgramMountsASequenceOfFrames) {
     TempFolder dir;
     // A presentation's frame images, one file each, as many as the directory may hold.

@@ -1,5 +1,6 @@
 // The generated models load through the player's own model loader, expand into the vertex buffers
 // their faces promise, and find their textures by creating them from the .bmp files beside them.
+#include "Base/DataPaths.h"
 #include "Resources/CResourceManager.h"
 #include "Resources/CResourceModel.h"
 #include "Support/CallLines.h"
@@ -7,7 +8,6 @@
 #include "Support/LogCapture.h"
 
 #include <gtest/gtest.h>
-#include <physfs.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -21,17 +21,16 @@ protected:
     void SetUp() override {
         if (!std::filesystem::exists(Built / "torus.model"))
             GTEST_SKIP() << "the example has not been built";
-        ownInit = !PHYSFS_isInit();
-        if (ownInit)
-            PHYSFS_init(nullptr);
-        mounted = PHYSFS_mount(Built.c_str(), nullptr, 1) != 0;
+        ownInit = !DataPaths().Started();
+        DataPaths().Start();
+        mounted = DataPaths().MountFolder(Built.string());
         ASSERT_TRUE(mounted);
     }
     void TearDown() override {
         if (mounted)
-            PHYSFS_unmount(Built.c_str());
+            DataPaths().Unmount(Built.string());
         if (ownInit)
-            PHYSFS_deinit();
+            DataPaths().Stop();
     }
     bool Logged(const std::string& line) const {
         const auto messages = log.Messages();

@@ -1,11 +1,11 @@
 // The built soundtrack as the player hears it: decoded through the music stream from the data
 // folder, its spectrum must carry the beat the script's spectrum keyframes are written against.
+#include "Base/DataPaths.h"
 #include "Music/CMusicStream.h"
 #include "Music/CMusicStreamBass.h"
 #include "Platform/Platform.h"
 
 #include <gtest/gtest.h>
-#include <physfs.h>
 
 #include <filesystem>
 
@@ -16,11 +16,9 @@ const std::filesystem::path Built = std::filesystem::path(QV_BINARY_DIR) / "exam
 TEST(NeonDriftSoundtrack, DecodedSpectrumPulsesWithTheKick) {
     if (!std::filesystem::exists(Built / "soundtrack.ogg"))
         GTEST_SKIP() << "the example has not been built";
-    const bool ownInit = !PHYSFS_isInit();
-    if (ownInit) {
-        ASSERT_NE(PHYSFS_init(nullptr), 0);
-    }
-    ASSERT_NE(PHYSFS_mount(Built.c_str(), nullptr, 1), 0);
+    const bool ownInit = !DataPaths().Started();
+    ASSERT_TRUE(DataPaths().Start());
+    ASSERT_TRUE(DataPaths().MountFolder(Built.string()));
     {
         CMusicStreamBass music("soundtrack.ogg", 1.0f, CreateCaptureAudioOutput());
         ASSERT_TRUE(music.Init(0.0f));
@@ -42,9 +40,9 @@ TEST(NeonDriftSoundtrack, DecodedSpectrumPulsesWithTheKick) {
         music.GetSpectrum(spectrum);
         EXPECT_LT(spectrum[2], 0.05f);
     }
-    PHYSFS_unmount(Built.c_str());
+    DataPaths().Unmount(Built.string());
     if (ownInit)
-        PHYSFS_deinit();
+        DataPaths().Stop();
 }
 
 } // namespace

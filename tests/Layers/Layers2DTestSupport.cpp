@@ -1,10 +1,9 @@
 #include "Layers/Layers2DTestSupport.h"
 
 #include "Base/CTokeniser.h"
+#include "Base/DataPaths.h"
 #include "Layers/CLayer.h"
 #include "Resources/CResourceManager.h"
-
-#include <physfs.h>
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -44,11 +43,10 @@ const std::string& ScratchFolder() {
 }
 
 void MountScratchFolder() {
-    if (!PHYSFS_isInit())
-        PHYSFS_init(nullptr);
+    DataPaths().Start();
     static bool mounted = false;
     if (!mounted)
-        mounted = PHYSFS_mount(ScratchFolder().c_str(), nullptr, 1) != 0;
+        mounted = DataPaths().MountFolder(ScratchFolder());
 }
 
 } // namespace

@@ -9,10 +9,8 @@
 #include "Resources/CResourceManager.h"
 #include "Support/EngineTest.h"
 
-#include <gtest/gtest.h>
-#include <physfs.h>
-
 #include <glm/mat4x4.hpp>
+#include <gtest/gtest.h>
 
 #include <set>
 #include <string>

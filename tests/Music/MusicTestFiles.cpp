@@ -3,7 +3,6 @@
 #include "Base/Log.h"
 
 #include <gtest/gtest.h>
-#include <physfs.h>
 #include <sndfile.h>
 
 #include <cmath>

@@ -5,13 +5,12 @@
 
 #include "Base/CTokeniser.h"
 #include "Base/CommandLine.h"
+#include "Base/DataPaths.h"
 #include "Platform/CGraphicsDevice.h"
 #include "Render/CRenderState.h"
 #include "Resources/CResourceManager.h"
 #include "Scenes/CSceneManager.h"
 #include "System/CSystem.h"
-
-#include <physfs.h>
 
 #include <cmath>
 #include <cstdint>
@@ -286,9 +285,8 @@ public:
     // `script` empty: the folder's Config.txt. Resources and scenes are made on `device`.
     Presentation(CGraphicsDevice& device, const std::filesystem::path& folder, std::string script = std::string())
         : folder(folder) {
-        if (!PHYSFS_isInit())
-            PHYSFS_init(nullptr);
-        PHYSFS_mount(folder.c_str(), nullptr, 0);
+        DataPaths().Start();
+        DataPaths().MountFolder(folder.string(), CDataPaths::Place::First);
         if (script.empty()) {
             std::ifstream in(folder / "Config.txt", std::ios::binary);
             script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -303,7 +301,7 @@ public:
         else if (!system.CreateAllScenes())
             error = "the scenes were not created";
     }
-    ~Presentation() { PHYSFS_unmount(folder.c_str()); }
+    ~Presentation() { DataPaths().Unmount(folder.string()); }
     Presentation(const Presentation&) = delete;
     Presentation& operator=(const Presentation&) = delete;
 

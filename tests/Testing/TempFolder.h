@@ -1,9 +1,9 @@
 // A fresh temporary folder for one test (or one fuzzing process), removed with everything in it
-// afterwards, with helpers to write and read files there; optionally mounted as a PhysicsFS search
-// path for its lifetime, so the code under test reads it as a presentation's data.
+// afterwards, with helpers to write and read files there; optionally mounted on the data paths for its
+// lifetime, so the code under test reads it as a presentation's data.
 #pragma once
 
-#include <physfs.h>
+#include "Base/DataPaths.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -25,14 +25,12 @@ public:
         if (mkdtemp(pattern.data()))
             path = pattern;
         if (mount == Mounted && !path.empty()) {
-            if (!PHYSFS_isInit())
-                PHYSFS_init(nullptr);
-            mounted = PHYSFS_mount(path.c_str(), nullptr, 1) != 0;
+            mounted = DataPaths().Start() && DataPaths().MountFolder(path.string());
         }
     }
     ~TempFolder() {
         if (mounted)
-            PHYSFS_unmount(path.c_str());
+            DataPaths().Unmount(path.string());
         std::error_code ignored;
         if (!path.empty())
             std::filesystem::remove_all(path, ignored);

@@ -1,12 +1,12 @@
 #include "AllocationCounter.h"
 
+#include "Base/DataPaths.h"
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
 #include "Platform/Clock.h"
 #include "Platform/Platform.h"
 
 #include <gtest/gtest.h>
-#include <physfs.h>
 
 #include <cmath>
 #include <cstdint>
@@ -56,8 +56,8 @@ TEST(MusicAllocation, PerFrameCallsAllocateNothing) {
     std::string folder = (std::filesystem::temp_directory_path() / "qv-music-alloc").string();
     std::filesystem::create_directories(folder);
     WriteWav(folder + "/tone.wav", 22050);
-    ASSERT_NE(PHYSFS_init(nullptr), 0);
-    ASSERT_NE(PHYSFS_mount(folder.c_str(), nullptr, 1), 0);
+    ASSERT_TRUE(DataPaths().Start());
+    ASSERT_TRUE(DataPaths().MountFolder(folder));
     setenv("SDL_AUDIODRIVER", "dummy", 1);
 
     CMusicStreamNoSound silent{CounterSource{GetCounterFrequency, GetCounterValue}};
@@ -85,6 +85,6 @@ TEST(MusicAllocation, PerFrameCallsAllocateNothing) {
 
     live.reset();
     capture.reset();
-    PHYSFS_deinit();
+    DataPaths().Stop();
     std::filesystem::remove_all(folder);
 }

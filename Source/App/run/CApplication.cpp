@@ -5,6 +5,7 @@
 #include "App/run/LoadPresentation.h"
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
+#include "Base/DataPaths.h"
 #include "Base/DataZip.h"
 #include "Base/EscapeControlCharacters.h"
 #include "Base/Log.h"
@@ -12,15 +13,13 @@
 #include "Platform/StopSignals.h"
 #include "System/CSystem.h"
 
-#include <physfs.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 namespace {
 
-// A missing zip keeps PhysicsFS's own message, and a folder named like a zip is mounted as a folder.
+// A missing zip keeps the data paths' own message, and a folder named like a zip is mounted as a folder.
 bool IsFileToScreen(const std::string& path) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
@@ -97,7 +96,7 @@ bool CApplication::ParseArguments(int argc, char** argv) {
 void CApplication::LogVersion() { LOG("WinMain", "Running system version: %s ( %s build )", Version, BuildLabel); }
 
 bool CApplication::InitFileSystem() {
-    if (!PHYSFS_init(nullptr)) {
+    if (!DataPaths().Start()) {
         LOG("WinMain", "Failed to initialise physfs: %s", LastDataError());
         return Fail("Failed to initialise physfs");
     }
@@ -108,8 +107,8 @@ bool CApplication::MountDataPath() {
     const std::string candidates[2] = {Options.DataPath + "/", Options.DataPath + ".zip"};
     int mounted = 0;
     for (const std::string& candidate : candidates) {
-        // A zip from someone else could cost PhysicsFS minutes and gigabytes before the script is read:
-        // it is screened, and mounted from the handle that was screened.
+        // A zip from someone else could cost the file system minutes and gigabytes before the script is
+        // read: it is screened, and mounted from the handle that was screened.
         if (&candidate == &candidates[1] && IsFileToScreen(candidate)) {
             std::string refusal;
             if (MountDataZip(candidate, refusal)) {
@@ -120,7 +119,7 @@ bool CApplication::MountDataPath() {
             }
             continue;
         }
-        if (PHYSFS_mount(candidate.c_str(), nullptr, 1)) {
+        if (DataPaths().MountFolder(candidate)) {
             LOG("WinMain", "Added datapath '%s' to physfs", candidate.c_str());
             ++mounted;
         } else {

@@ -8,8 +8,6 @@
 #include "Render/CRenderState.h"
 #include "System/CSystem.h"
 
-#include <physfs.h>
-
 namespace {
 
 constexpr int64_t MaxScriptBytes = int64_t(64) << 20;
@@ -28,7 +26,7 @@ std::unique_ptr<CSystem> LoadPresentation(const std::string& name, std::string& 
     if (stoppedAt)
         *stoppedAt = 0;
     LOG("WinMain", "Loading config file '%s'", name.c_str());
-    if (!PHYSFS_exists(name.c_str())) {
+    if (!DataFileExists(name)) {
         LOG("WinMain", "Couldn't find config file: %s", LastDataError());
         failure = "Couldn't find config file";
         return nullptr;

@@ -5,6 +5,7 @@
 #include "App/authoring/CLiveReload.h"
 #include "App/run/LoadPresentation.h"
 #include "App/run/RunningShow.h"
+#include "Base/DataPaths.h"
 #include "Base/DataZip.h"
 #include "Music/CMusicStreamBass.h"
 #include "Music/CMusicStreamNoSound.h"
@@ -23,7 +24,6 @@
 
 #include <gtest/gtest.h>
 
-#include <physfs.h>
 #include <zip.h>
 
 #include <chrono>
@@ -332,8 +332,7 @@ TEST(LiveReload, ARebuiltZipIsMountedAgainAndAPipeInItsPlaceFailsAtOnce) {
     const std::string wav = SilentWav(8000);
     const std::string music = "system { Music = \"song.wav\" }\n";
     SaveZip(zip, music + "scene A 0:0:0 1:0:0 { }\nend\n", {{"song.wav", wav}});
-    if (!PHYSFS_isInit())
-        PHYSFS_init(nullptr);
+    DataPaths().Start();
     std::string reason;
     ASSERT_TRUE(MountDataZip(zip.string(), reason)) << reason;
     ShowWithMusic show;
@@ -368,7 +367,7 @@ TEST(LiveReload, ARebuiltZipIsMountedAgainAndAPipeInItsPlaceFailsAtOnce) {
     EXPECT_EQ(system.get(), running);
     ASSERT_TRUE(authoring.Failure());
     EXPECT_EQ(authoring.Failure()->file, zip.string());
-    PHYSFS_unmount(zip.c_str());
+    DataPaths().Unmount(zip.string());
     ResetProcessState();
 }
 
