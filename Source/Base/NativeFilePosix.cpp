@@ -76,13 +76,15 @@ int64_t CNativeFile::Length() const {
     return handle >= 0 && fstat(int(handle), &info) == 0 ? int64_t(info.st_size) : -1;
 }
 
-int64_t CNativeFile::ReadAt(int64_t offset, void* buffer, int64_t count) const {
-    if (handle < 0 || offset < 0)
-        return -1;
+namespace {
+
+// Calls `readSome(to, wanted, done)` until `count` bytes arrived, the end came or an error other than
+// an interruption: the bytes read, or -1 when an error came before any.
+template <class ReadSome> int64_t ReadFully(void* buffer, int64_t count, ReadSome&& readSome) {
     auto* bytes = static_cast<uint8_t*>(buffer);
     int64_t done = 0;
     while (done < count) {
-        const ssize_t got = pread(int(handle), bytes + done, size_t(count - done), off_t(offset + done));
+        const ssize_t got = readSome(bytes + done, size_t(count - done), done);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -94,22 +96,20 @@ int64_t CNativeFile::ReadAt(int64_t offset, void* buffer, int64_t count) const {
     return done;
 }
 
+} // namespace
+
+int64_t CNativeFile::ReadAt(int64_t offset, void* buffer, int64_t count) const {
+    if (handle < 0 || offset < 0)
+        return -1;
+    return ReadFully(buffer, count, [&](uint8_t* to, size_t wanted, int64_t done) {
+        return pread(int(handle), to, wanted, off_t(offset + done));
+    });
+}
+
 int64_t CNativeFile::Read(void* buffer, int64_t count) {
     if (handle < 0)
         return -1;
-    auto* bytes = static_cast<uint8_t*>(buffer);
-    int64_t done = 0;
-    while (done < count) {
-        const ssize_t got = read(int(handle), bytes + done, size_t(count - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return done > 0 ? done : -1;
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return done;
+    return ReadFully(buffer, count, [&](uint8_t* to, size_t wanted, int64_t) { return read(int(handle), to, wanted); });
 }
 
 bool CNativeFile::Seek(int64_t offset) {
