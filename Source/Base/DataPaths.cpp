@@ -1,6 +1,6 @@
 #include "Base/DataPaths.h"
 
-#include "Base/NativeFile.h"
+#include "Platform/NativeFile.h"
 
 #include <atomic>
 #include <string_view>

@@ -1,9 +1,9 @@
 #include "Base/DataZip.h"
 
 #include "Base/DataPaths.h"
-#include "Base/NativeFile.h"
 #include "Base/ZipDirectory.h"
 #include "Base/ZipScreen.h"
+#include "Platform/NativeFile.h"
 
 bool MountDataZip(const std::string& path, std::string& reason) {
     CDataPaths& paths = DataPaths();

@@ -2,9 +2,9 @@
 // native open, a zip is read through libzip from the handle that was screened. Lookups follow
 // PhysicsFS's rules, so that both implementations give the same answers and the same words.
 #include "Base/DataPaths.h"
-#include "Base/NativeFile.h"
 #include "Base/ZipDirectory.h"
 #include "Base/ZipThroughFile.h"
+#include "Platform/NativeFile.h"
 
 #include <zip.h>
 
@@ -12,6 +12,7 @@
 #include <atomic>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
@@ -258,6 +259,18 @@ public:
         return true;
     }
 
+    // Cleans a name to look for: no value when there is a file to look for, otherwise what to answer
+    // at once (a bad name, noted, is not found; the empty name is the root folder).
+    std::optional<DataFileResult> Cleaned(const std::string& name, std::string& clean) {
+        if (!CleanDataName(name, clean)) {
+            lastError = DataError::BadName;
+            return DataFileResult::NotFound;
+        }
+        if (clean.empty())
+            return DataFileResult::Folder;
+        return std::nullopt;
+    }
+
     bool Exists(const std::string& name) override {
         std::string clean;
         if (!CleanDataName(name, clean))
@@ -271,12 +284,8 @@ public:
 
     DataFileResult Stat(const std::string& name) override {
         std::string clean;
-        if (!CleanDataName(name, clean)) {
-            lastError = DataError::BadName;
-            return DataFileResult::NotFound;
-        }
-        if (clean.empty())
-            return DataFileResult::Folder;
+        if (const std::optional<DataFileResult> early = Cleaned(name, clean))
+            return *early;
         std::lock_guard<std::mutex> hold(lock);
         DataError error = DataError::NotFound;
         for (const Mount& place : places) {
@@ -306,12 +315,8 @@ public:
     DataFileResult Open(const std::string& name, std::unique_ptr<CDataStream>& stream) override {
         stream.reset();
         std::string clean;
-        if (!CleanDataName(name, clean)) {
-            lastError = DataError::BadName;
-            return DataFileResult::NotFound;
-        }
-        if (clean.empty())
-            return DataFileResult::Folder;
+        if (const std::optional<DataFileResult> early = Cleaned(name, clean))
+            return *early;
         std::lock_guard<std::mutex> hold(lock);
         Look look;
         const Mount* place = Holder(clean, look);

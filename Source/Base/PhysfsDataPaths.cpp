@@ -2,7 +2,7 @@
 // folder PhysicsFS says holds them; an archive's are read through PhysicsFS, which reads the archive
 // through the handle that was screened.
 #include "Base/DataPaths.h"
-#include "Base/NativeFile.h"
+#include "Platform/NativeFile.h"
 
 #include <physfs.h>
 

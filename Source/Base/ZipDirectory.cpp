@@ -1,6 +1,6 @@
 #include "Base/ZipDirectory.h"
 
-#include "Base/NativeFile.h"
+#include "Platform/NativeFile.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "Base/ZipScreen.h"
 
-#include "Base/NativeFile.h"
 #include "Base/ZipDirectory.h"
 #include "Base/ZipThroughFile.h"
+#include "Platform/NativeFile.h"
 
 #include <zip.h>
 

@@ -1,6 +1,6 @@
 #include "Base/ZipThroughFile.h"
 
-#include "Base/NativeFile.h"
+#include "Platform/NativeFile.h"
 
 #include <zip.h>
 

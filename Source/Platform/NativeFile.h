@@ -1,6 +1,6 @@
 // The few calls the data layer makes to the machine's file system, in one place, so that another
-// system needs only its own NativeFile<system>.cpp: a read-only file handle, the look at a name that
-// follows no link, and the two ways a data file is opened (a data folder's file, the data zip).
+// system needs only its own implementation beside Platform/posix/NativeFile.cpp: a read-only file handle, the look at a
+// name that follows no link, and the two ways a data file is opened (a data folder's file, the data zip).
 //
 // What a variant for another system must keep: names are '/'-separated; a name whose letter case
 // differs from the file's is missing (as it is on a case-sensitive file system); no link or reparse

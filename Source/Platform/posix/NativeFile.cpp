@@ -1,5 +1,5 @@
 // The data layer's file system calls on POSIX systems.
-#include "Base/NativeFile.h"
+#include "Platform/NativeFile.h"
 
 #include <cerrno>
 #include <cstring>
