@@ -2,13 +2,11 @@
 
 #include "Base/EscapeControlCharacters.h"
 
-#include <cerrno>
+#include "Platform/NativeFile.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -32,23 +30,12 @@ constexpr size_t FileChars = 30;
 // A debug.log planted as a link would have the log overwrite whatever it points at, and a pipe would
 // stop the program at its first message until someone reads it: neither is written.
 FILE* OpenLogFile() {
-    int fd = open("debug.log", O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        if (errno == ELOOP)
-            std::fputs("debug.log is a symbolic link: the log is not written to a file\n", stderr);
-        else if (errno == ENXIO) // a pipe nobody reads
-            std::fputs("debug.log is not a regular file: the log is not written to a file\n", stderr);
-        return nullptr;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    NativeLogRefusal refusal = NativeLogRefusal::None;
+    FILE* file = OpenNativeLogFile("debug.log", refusal);
+    if (refusal == NativeLogRefusal::Symlink)
+        std::fputs("debug.log is a symbolic link: the log is not written to a file\n", stderr);
+    else if (refusal == NativeLogRefusal::NotRegular)
         std::fputs("debug.log is not a regular file: the log is not written to a file\n", stderr);
-        close(fd);
-        return nullptr;
-    }
-    FILE* file = fdopen(fd, "w");
-    if (!file)
-        close(fd);
     return file;
 }
 

@@ -4,7 +4,7 @@
 // whoever checks it ends the run at its next step.
 #pragma once
 
-// Async-signal-safe: only stores to sig_atomic_t. `signal` is the one that asked (0: none named).
+// Async-signal-safe and thread-safe: lock-free atomics only. `signal` is the one that asked (0: none named).
 void RequestStop(int signal = 0);
 bool StopRequested();
 // The signal that asked for the stop, or 0.

@@ -12,6 +12,7 @@
 #include "Base/DataPaths.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,15 @@ NativeKind LookAtNative(const std::string& path, DataError& error);
 
 // Whether `path` is a folder, a link to one followed (a data folder may be a link).
 bool IsNativeFolder(const std::string& path);
+
+// Why OpenNativeLogFile gave no file: a link at the name, something other than a regular file there
+// (a pipe, a device, a folder), or another failure.
+enum class NativeLogRefusal { None, Symlink, NotRegular, Failed };
+
+// Opens `path` to write the log from its start (made when missing, emptied when there) through no
+// link at the name, never waiting on a pipe, and not inherited by programs started later. Null, with
+// the refusal, when it is not a regular file that can be written.
+FILE* OpenNativeLogFile(const std::string& path, NativeLogRefusal& refusal);
 
 // A data stream reading `file` from its position (a data folder's file as the data paths open it).
 std::unique_ptr<CDataStream> NativeFileStream(CNativeFile file);

@@ -17,6 +17,7 @@
 #include "Params/CParamString.h"
 #include "Platform/CWindow.h"
 #include "Platform/Clipboard.h"
+#include "Platform/Memory.h"
 #include "Platform/Platform.h"
 #include "Platform/ui/COverlayUi.h"
 #include "Render/CRenderState.h"
@@ -25,7 +26,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <malloc.h>
 
 namespace {
 
@@ -147,7 +147,7 @@ void CAuthoring::Reload(const std::string& changed) {
     old.reset(); // with every device object it made
     // The old presentation's memory goes back to the system, so that reloading all day does not grow
     // the program by what the allocator would keep for later.
-    malloc_trim(0);
+    ReturnFreeMemory();
     failure.reset();
     if (show.loop)
         show.loop->spectrumEnabled = show.system->SpectrumEnabled;

@@ -9,6 +9,7 @@
 #include "Base/DataZip.h"
 #include "Base/EscapeControlCharacters.h"
 #include "Base/Log.h"
+#include "Platform/Console.h"
 #include "Platform/MessageBox.h"
 #include "Platform/StopSignals.h"
 #include "System/CSystem.h"
@@ -16,6 +17,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -29,10 +32,16 @@ bool IsFileToScreen(const std::string& path) {
 } // namespace
 
 int RunApplication(int argc, char** argv) {
+    ConnectConsole();
+    std::vector<std::string> arguments = ProgramArguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
     int status = 0;
     {
         CApplication application;
-        status = application.Run(argc, argv);
+        status = application.Run(static_cast<int>(arguments.size()), pointers.data());
     }
     // Everything is cleaned up: a stop signal now ends the process as that signal, not as a status.
     EndByStopSignal();

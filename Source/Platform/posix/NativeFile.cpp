@@ -186,3 +186,27 @@ bool IsNativeFolder(const std::string& path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
+
+FILE* OpenNativeLogFile(const std::string& path, NativeLogRefusal& refusal) {
+    refusal = NativeLogRefusal::None;
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        // ENXIO: a pipe nobody reads.
+        refusal = errno == ELOOP ? NativeLogRefusal::Symlink
+                  : errno == ENXIO ? NativeLogRefusal::NotRegular
+                                   : NativeLogRefusal::Failed;
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        refusal = NativeLogRefusal::NotRegular;
+        close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "w");
+    if (!file) {
+        refusal = NativeLogRefusal::Failed;
+        close(fd);
+    }
+    return file;
+}

@@ -3,6 +3,7 @@
 #include "Platform/Platform.h"
 
 #include "Base/Log.h"
+#include "Platform/Desktop.h"
 
 #include <SDL.h>
 
@@ -23,7 +24,7 @@ bool InitVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
     // The window class on X11, and the program's name where the desktop shows one.
-    setenv("SDL_VIDEO_X11_WMCLASS", "quorin-vanto", 0);
+    SDL_setenv("SDL_VIDEO_X11_WMCLASS", "quorin-vanto", 0);
     SDL_SetHint("SDL_VIDEO_X11_WMCLASS", "quorin-vanto");
     SDL_SetHint(SDL_HINT_APP_NAME, "quorin-vanto");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
@@ -32,9 +33,8 @@ bool InitVideo() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 
     const char* chosen = std::getenv("SDL_VIDEODRIVER");
-    const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
     bool ok = false;
-    if (chosen || display)
+    if (chosen || DesktopReachable())
         ok = StartVideo(nullptr);
     if (!ok) {
         // No display reachable: draw offscreen.

@@ -1,29 +1,19 @@
 #include "Platform/MessageBox.h"
 
 #include "Base/EscapeControlCharacters.h"
+#include "Platform/Desktop.h"
 
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-
-namespace {
-
-bool DisplayReachable() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
-}
-
-} // namespace
 
 void ShowErrorBox(const std::string& message, bool allowDialog) {
     // The message may quote names from the data; neither the terminal nor the box gets control characters.
     const std::string text = EscapeControlCharacters(message);
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
-    if (!allowDialog || !DisplayReachable())
+    if (!allowDialog || !DesktopReachable())
         return;
 
     bool initialisedHere = false;

@@ -1,6 +1,7 @@
 #include "Platform/ui/COverlayUi.h"
 
 #include "Base/Log.h"
+#include "Platform/Desktop.h"
 #include "Platform/gl/CGLDevice.h"
 #include "Platform/sdl/CSDLWindow.h"
 
@@ -14,14 +15,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
 // Letters at 1024 x 768; larger windows scale them up.
 constexpr float BodyPixels = 16.0f;
 constexpr float LargeFactor = 2.0f;
-const char* const FontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 const ImU32 Accent = IM_COL32(90, 200, 255, 255);
 const ImU32 Playhead = IM_COL32(255, 80, 70, 255);
@@ -48,11 +47,6 @@ float LevelFraction(float value) {
     if (!(value > 0.0f) || !std::isfinite(value))
         return 0.0f;
     return std::clamp((20.0f * std::log10(value) - MinDecibels) / -MinDecibels, 0.0f, 1.0f);
-}
-
-bool FileExists(const char* path) {
-    struct stat info;
-    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // "440", "2.5k", "20k".
@@ -146,9 +140,9 @@ void COverlayUi::ApplyScale(float newScale) {
     ImFontConfig config;
     config.OversampleH = 2;
     const float body = std::round(BodyPixels * scale), large = std::round(BodyPixels * LargeFactor * scale);
-    if (FileExists(FontFile)) {
-        bodyFont = io.Fonts->AddFontFromFileTTF(FontFile, body, &config);
-        largeFont = io.Fonts->AddFontFromFileTTF(FontFile, large, &config);
+    if (const std::string font = InterfaceFontFile(); !font.empty()) {
+        bodyFont = io.Fonts->AddFontFromFileTTF(font.c_str(), body, &config);
+        largeFont = io.Fonts->AddFontFromFileTTF(font.c_str(), large, &config);
     }
     if (!bodyFont || !largeFont) {
         // The toolkit's own font, where the system's is missing.

@@ -1,0 +1,5 @@
+#include "Platform/Memory.h"
+
+#include <malloc.h>
+
+void ReturnFreeMemory() { malloc_trim(0); }
