@@ -6,7 +6,7 @@ DEMO       ?= examples/neon-drift
 RUNS       ?= 5
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package windows-deps format \
+.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package windows-deps windows test-windows format \
 	check-format clean
 
 all: build
@@ -73,6 +73,21 @@ windows-deps:
 	@scripts/install-deps windows
 	@scripts/windows/build-deps
 
+# The Windows release in build-windows/: quorin-vanto-<version>-windows-x64/ and its zip, cross-built
+# with MinGW-w64 against the libraries above; the bundled presentation comes from the native build.
+windows: windows-deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target example-neon-drift
+	@JOBS=$(JOBS) CMAKE_ARGS="$(CMAKE_ARGS)" scripts/windows/build build-windows
+	@scripts/windows/release build-windows $(BUILD)
+
+# The Windows program under Wine on a virtual X server: its unit tests, then the release's smoke run
+# against the native program (scripts/windows/test).
+test-windows: windows build
+	@scripts/install-deps test-windows
+	@JOBS=$(JOBS) CMAKE_ARGS="$(CMAKE_ARGS)" scripts/windows/build --tests build-windows
+	@scripts/windows/test build-windows $(BUILD)
+
 # Formats every C++ source with clang-format (.clang-format), or only checks it.
 format:
 	@scripts/install-deps format
@@ -84,4 +99,4 @@ check-format:
 	@scripts/check-format
 
 clean:
-	rm -rf $(BUILD) build-bench build-fuzz build-sanitize
+	rm -rf $(BUILD) build-bench build-fuzz build-sanitize build-windows
