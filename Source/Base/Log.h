@@ -4,12 +4,21 @@
 // per message, to standard error.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+// Formats are checked as the C library in use reads them: MinGW-w64's own printf (C99, with %zu) is
+// chosen for Windows builds, where the system's would not know every conversion.
+#ifdef __MINGW_PRINTF_FORMAT
+#define QV_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
+#else
+#define QV_PRINTF_FORMAT printf
+#endif
+
 void SetLogLocation(const char* file, const char* function, int line);
-void LogMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void LogMessage(const char* format, ...) __attribute__((format(QV_PRINTF_FORMAT, 1, 2)));
 
 // Switches the log on (the Log option). Never switched off again.
 void EnableLog();

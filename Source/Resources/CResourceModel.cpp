@@ -175,7 +175,7 @@ public:
         return true;
     }
 
-    bool Fail(int atLine, const char* format, ...) __attribute__((format(printf, 3, 4))) {
+    bool Fail(int atLine, const char* format, ...) __attribute__((format(QV_PRINTF_FORMAT, 3, 4))) {
         char message[512];
         va_list args;
         va_start(args, format);
