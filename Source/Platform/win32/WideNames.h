@@ -44,7 +44,8 @@ inline std::string Utf8Name(const wchar_t* wide, size_t count) {
 }
 inline std::string Utf8Name(const std::wstring& wide) { return Utf8Name(wide.data(), wide.size()); }
 
-// The system's words for an error code, in UTF-8, without the trailing line break and full stop.
+// The system's words for an error code, in UTF-8, without the trailing line break and full stop, and
+// with "it" for an insert the caller has no value for.
 inline std::string SystemMessage(DWORD code) {
     wchar_t* text = nullptr;
     const DWORD length =
@@ -53,6 +54,9 @@ inline std::string SystemMessage(DWORD code) {
     std::string message = length > 0 ? Utf8Name(text, length) : std::string();
     if (text)
         LocalFree(text);
+    // Some texts name their subject as an insert ("%1 is not a valid Win32 application").
+    for (size_t insert = message.find("%1"); insert != std::string::npos; insert = message.find("%1", insert))
+        message.replace(insert, 2, "it");
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
                                 message.back() == '.'))
         message.pop_back();

@@ -73,10 +73,7 @@ std::unique_ptr<CVideoEncoder> CreateVideoEncoder() {
             factory =
                 reinterpret_cast<Factory>(reinterpret_cast<void*>(GetProcAddress(module, "QvCreateVideoEncoder")));
         if (!factory) {
-            // Some of the system's words name the file as "%1" ("%1 is not a valid Win32 application").
-            std::string words = module ? std::string() : SystemMessage(error);
-            if (const size_t insert = words.find("%1"); insert != std::string::npos)
-                words.replace(insert, 2, "it");
+            const std::string words = module ? std::string() : SystemMessage(error);
             failure = "cannot load the video encoder: '" + Utf8Name(path) + "'" +
                       (module ? " has no entry point" : ": " + words);
         }
