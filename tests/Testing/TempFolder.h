@@ -6,24 +6,38 @@
 #include "Base/DataPaths.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
-
-#include <unistd.h>
 
 class TempFolder {
 public:
     enum Mount { NotMounted, Mounted };
 
     explicit TempFolder(Mount mount = NotMounted) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qv-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()))
-            path = pattern;
+        // A name no one can guess, made by this call alone (making a folder that is there already
+        // fails), readable by its owner only where the system has such permissions.
+        std::error_code error;
+        const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+        std::random_device random;
+        for (int attempt = 0; !error && attempt < 100 && path.empty(); ++attempt) {
+            char suffix[17];
+            std::snprintf(suffix, sizeof suffix, "%08x%08x", unsigned(random()), unsigned(random()));
+            const std::filesystem::path candidate = temp / (std::string("qv-test-") + suffix);
+            std::error_code clash;
+            if (std::filesystem::create_directory(candidate, clash)) {
+                path = candidate;
+                std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::replace, clash);
+            }
+        }
         if (mount == Mounted && !path.empty()) {
             mounted = DataPaths().Start() && DataPaths().MountFolder(path.string());
         }
