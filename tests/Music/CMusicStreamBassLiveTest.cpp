@@ -3,6 +3,7 @@
 #include "Platform/audio/CAudioOutputSdl.h"
 
 #include "MusicTestFiles.h"
+#include "Support/Environment.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -20,10 +21,18 @@ void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 
 // Live playback through SDL audio with a driver that needs no sound card.
 struct LiveStream : testing::Test {
-    LiveStream() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
-    ~LiveStream() override { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+    LiveStream() { SetEnvironment("SDL_AUDIODRIVER", "dummy"); }
+    ~LiveStream() override { SetEnvironment("SDL_AUDIODRIVER", "dummy"); }
     TempFolder folder{TempFolder::Mounted};
 };
+
+// On Windows SDL 2.26 reads the disk driver's file name and then its delay into one buffer, so the
+// samples go to a file named after the delay.
+#ifdef _WIN32
+constexpr bool DiskDriverLosesItsFile = true;
+#else
+constexpr bool DiskDriverLosesItsFile = false;
+#endif
 
 } // namespace
 
@@ -115,7 +124,7 @@ TEST_F(LiveStream, SpectrumMatchesTheCaptureClockAtTheSameTime) {
 
 TEST_F(LiveStream, WithoutAnAudioDriverInitFailsWithItsLine) {
     ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 0.2, 441.0, 0.5));
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    SetEnvironment("SDL_AUDIODRIVER", "no-such-driver");
     CMusicStreamBass stream("tone.wav", 1.0f, CreateAudioOutput());
     bool ok = true;
     std::string log = CaptureLog([&] { ok = stream.Init(0.0f); });
@@ -124,12 +133,14 @@ TEST_F(LiveStream, WithoutAnAudioDriverInitFailsWithItsLine) {
 }
 
 TEST_F(LiveStream, VolumeScalesTheSamplesTheDeviceReceives) {
+    if (DiskDriverLosesItsFile)
+        GTEST_SKIP() << "SDL's disk audio driver loses its file name on Windows";
     // The disk driver writes what the device receives to a file, as fast as it can with no delay.
     ASSERT_TRUE(WriteSineFile(folder.PathOf("tone.wav"), 0.3, 441.0, 0.8));
     std::string raw = folder.PathOf("out.raw");
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    SetEnvironment("SDL_AUDIODRIVER", "disk");
+    SetEnvironment("SDL_DISKAUDIOFILE", raw.c_str());
+    SetEnvironment("SDL_DISKAUDIODELAY", "0");
     float peak = 0.0f;
     {
         CMusicStreamBass stream("tone.wav", 0.5f, CreateAudioOutput());
@@ -141,12 +152,14 @@ TEST_F(LiveStream, VolumeScalesTheSamplesTheDeviceReceives) {
     const float* samples = reinterpret_cast<const float*>(bytes.data());
     for (size_t i = 0; i < bytes.size() / sizeof(float); ++i)
         peak = std::max(peak, std::fabs(samples[i]));
-    unsetenv("SDL_DISKAUDIOFILE");
-    unsetenv("SDL_DISKAUDIODELAY");
+    UnsetEnvironment("SDL_DISKAUDIOFILE");
+    UnsetEnvironment("SDL_DISKAUDIODELAY");
     EXPECT_NEAR(peak, 0.4f, 1e-3f);
 }
 
 TEST_F(LiveStream, TheDeviceReceivesTheMusicInOrderAcrossManyRingsWorth) {
+    if (DiskDriverLosesItsFile)
+        GTEST_SKIP() << "SDL's disk audio driver loses its file name on Windows";
     // A ramp that never repeats a value within 100,000 frames and is never silent, so that the order
     // of what the device receives shows, and silence can only be frames not yet decoded.
     const int frames = 4 * 44100;
@@ -163,9 +176,9 @@ TEST_F(LiveStream, TheDeviceReceivesTheMusicInOrderAcrossManyRingsWorth) {
     sf_close(file);
 
     std::string raw = folder.PathOf("out.raw");
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    SetEnvironment("SDL_AUDIODRIVER", "disk");
+    SetEnvironment("SDL_DISKAUDIOFILE", raw.c_str());
+    SetEnvironment("SDL_DISKAUDIODELAY", "0");
     {
         CMusicStreamBass stream("ramp.wav", 1.0f, CreateAudioOutput());
         ASSERT_TRUE(stream.Init(0.0f));
@@ -173,8 +186,8 @@ TEST_F(LiveStream, TheDeviceReceivesTheMusicInOrderAcrossManyRingsWorth) {
             SleepMs(10);
         EXPECT_TRUE(stream.HasFinished());
     }
-    unsetenv("SDL_DISKAUDIOFILE");
-    unsetenv("SDL_DISKAUDIODELAY");
+    UnsetEnvironment("SDL_DISKAUDIOFILE");
+    UnsetEnvironment("SDL_DISKAUDIODELAY");
     std::vector<uint8_t> bytes = folder.ReadBytes("out.raw");
     const float* got = reinterpret_cast<const float*>(bytes.data());
     std::vector<float> heard;

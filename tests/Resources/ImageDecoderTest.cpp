@@ -113,6 +113,8 @@ TEST(ImageDecoderTest, EveryKindOfImageKeepsItsPixels) {
 
 TEST(ImageDecoderTest, TheBundledPresentationKeepsItsPixels) {
     const std::filesystem::path folder = std::filesystem::path(QV_BINARY_DIR) / "examples/neon-drift";
+    if (!std::filesystem::is_directory(folder))
+        GTEST_SKIP() << "this build makes no bundled presentation (a cross build takes a native build's)";
     int images = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const std::string extension = entry.path().extension().string();

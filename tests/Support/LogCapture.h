@@ -4,21 +4,21 @@
 
 #include "Base/Log.h"
 
+#include "Testing/TempFolder.h"
+
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 class LogCapture {
 public:
     LogCapture() {
         previous = std::filesystem::current_path();
-        char pattern[] = "/tmp/qv-log-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        directory = made ? made : "/tmp";
+        folder = std::make_unique<TempFolder>();
+        directory = folder->Ready() ? folder->path : std::filesystem::temp_directory_path();
         std::filesystem::current_path(directory);
         ResetLogForTests();
         EnableLog();
@@ -27,7 +27,7 @@ public:
         ResetLogForTests();
         std::error_code ignored;
         std::filesystem::current_path(previous, ignored);
-        std::filesystem::remove_all(directory, ignored);
+        folder.reset();
     }
 
     // Forgets what was logged so far.
@@ -79,5 +79,6 @@ public:
     std::filesystem::path directory;
 
 private:
+    std::unique_ptr<TempFolder> folder;
     std::filesystem::path previous;
 };

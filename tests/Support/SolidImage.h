@@ -14,5 +14,5 @@ inline void WriteSolidPng(const std::filesystem::path& file, uint8_t r, uint8_t 
         rgb[i + 1] = g;
         rgb[i + 2] = b;
     }
-    stbi_write_png(file.c_str(), size, size, 3, rgb.data(), size * 3);
+    stbi_write_png(file.string().c_str(), size, size, 3, rgb.data(), size * 3);
 }

@@ -413,12 +413,11 @@ FILE* OpenNativeLogFile(const std::string& path, NativeLogRefusal& refusal) {
     CHandle log(CreateFileW(wide.c_str(), GENERIC_WRITE, Share, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!log.IsOpen()) {
-        // A folder, or a link to one, is refused as access denied: the entry tells which.
+        // A folder, or a link to one, is refused as access denied: the entry tells which. A folder
+        // fails like any other name that cannot be written, as it does on Linux.
         const DWORD attributes = GetFileAttributesW(wide.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES)
-            refusal = attributes & FILE_ATTRIBUTE_REPARSE_POINT ? NativeLogRefusal::Symlink
-                      : attributes & FILE_ATTRIBUTE_DIRECTORY   ? NativeLogRefusal::NotRegular
-                                                                : NativeLogRefusal::Failed;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            refusal = NativeLogRefusal::Symlink;
         return nullptr;
     }
     BY_HANDLE_FILE_INFORMATION info;

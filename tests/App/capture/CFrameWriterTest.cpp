@@ -129,7 +129,10 @@ TEST_F(FrameWriter, NewPicturesPassOverEveryNameInUseAndNeverFollowALink) {
     std::filesystem::path victim = folder / "victim.txt";
     { std::ofstream(victim) << "keep me"; }
     { std::ofstream(prefix + "001.png") << "an earlier run's picture"; }
-    std::filesystem::create_symlink(victim, prefix + "002.png");
+    std::error_code linkError;
+    std::filesystem::create_symlink(victim, prefix + "002.png", linkError);
+    if (linkError)
+        GTEST_SKIP() << "links cannot be made here: " << linkError.message();
     std::filesystem::create_symlink(folder / "nowhere", prefix + "003.png"); // dangling
 
     const std::vector<uint8_t> rgba = Pattern(6, 4, 1);
