@@ -57,7 +57,8 @@ bool CMainLoop::Step(LoopEnd& end) {
     }
     if (debugKeys)
         HandleDebugKeys();
-    if (window.KeyDown(KeyEscape)) {
+    // A tap shorter than a frame is pressed and released between two looks at the keys.
+    if (window.TakeKeyPress(KeyEscape) || window.KeyDown(KeyEscape)) {
         LOG("WinMain", "Escape key pressed");
         end = LoopEnd::Escape;
         return false;

@@ -162,6 +162,13 @@ TEST_F(MainLoopTest, WithoutDebugKeysOnlyEscapeActs) {
     EXPECT_FALSE(log.Has("Music finished"));
 }
 
+TEST_F(MainLoopTest, ATapOfEscapeShorterThanAFrameEndsTheShow) {
+    window.script = {{}, Press({KeyEscape}, {KeyEscape}), {}, {}};
+    CMainLoop loop = MakeLoop(false);
+    EXPECT_EQ(loop.Run(), LoopEnd::Escape);
+    EXPECT_EQ(loop.framesRendered, 1);
+}
+
 TEST_F(MainLoopTest, DeltaIsClampedAndPreviousTimeAlwaysFollows) {
     window.script = {{}, {}, {}, {}, {}};
     std::vector<float> clock = {0.5f, 0.25f, 2000.25f, 2001.0f, 2001.0f};
