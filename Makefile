@@ -6,7 +6,7 @@ DEMO       ?= examples/neon-drift
 RUNS       ?= 5
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package windows-deps windows test-windows format \
+.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package windows-deps windows test-windows measure-windows format \
 	check-format clean
 
 all: build
@@ -87,6 +87,11 @@ test-windows: windows build
 	@scripts/install-deps test-windows
 	@JOBS=$(JOBS) CMAKE_ARGS="$(CMAKE_ARGS)" scripts/windows/build --tests build-windows
 	@scripts/windows/test build-windows $(BUILD)
+
+# Start to first frame and capture rates of the Windows program under Wine against the native one.
+measure-windows: windows build
+	@scripts/install-deps test-windows
+	@scripts/windows/measure build-windows $(BUILD) $(RUNS)
 
 # Formats every C++ source with clang-format (.clang-format), or only checks it.
 format:
