@@ -101,12 +101,10 @@ protected:
     }
     void RecordMinimised() { active = false; }
     // Back from being minimised or a change of focus: active again, and the keys from 9 up forgotten,
-    // since those released while the window was away never reported their release, and presses made
-    // while it was away were not meant for the show.
+    // since those released while the window was away never reported their release.
     void RecordActivated() {
         active = true;
         std::fill(std::begin(keyDown) + 9, std::end(keyDown), false);
-        std::fill(std::begin(keyPressed) + 9, std::end(keyPressed), false);
     }
 
 private:

@@ -51,6 +51,8 @@ bool CMainLoop::Step(LoopEnd& end) {
         return false;
     }
     if (!window.Active()) {
+        // Escape pressed at a minimised window is not meant for the show that comes back.
+        window.ClearKey(KeyEscape);
         if (whileInactive)
             whileInactive();
         return true;
