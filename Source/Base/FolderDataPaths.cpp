@@ -2,6 +2,7 @@
 // native open, a zip is read through libzip from the handle that was screened. Lookups follow
 // PhysicsFS's rules, so that both implementations give the same answers and the same words.
 #include "Base/DataPaths.h"
+#include "Base/Utf8Path.h"
 #include "Base/ZipDirectory.h"
 #include "Base/ZipThroughFile.h"
 #include "Platform/NativeFile.h"
@@ -375,9 +376,9 @@ public:
                 continue;
             }
             std::error_code error;
-            for (const auto& entry : std::filesystem::directory_iterator(place.path + "/" + clean, error))
+            for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(place.path + "/" + clean), error))
                 if (!entry.is_symlink(error))
-                    names.insert(entry.path().filename().string());
+                    names.insert(Utf8FromPath(entry.path().filename()));
         }
         return {names.begin(), names.end()};
     }

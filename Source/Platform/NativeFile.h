@@ -74,5 +74,9 @@ enum class NativeLogRefusal { None, Symlink, NotRegular, Failed };
 // the refusal, when it is not a regular file that can be written.
 FILE* OpenNativeLogFile(const std::string& path, NativeLogRefusal& refusal);
 
+// Opens `path` (UTF-8) with the C library's modes ("wb"), as fopen does with a name in the system's
+// own encoding.
+std::FILE* OpenNativeStdioFile(const std::string& path, const char* mode);
+
 // A data stream reading `file` from its position (a data folder's file as the data paths open it).
 std::unique_ptr<CDataStream> NativeFileStream(CNativeFile file);

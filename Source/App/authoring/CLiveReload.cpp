@@ -1,6 +1,7 @@
 #include "App/authoring/CLiveReload.h"
 
 #include "Base/DataFile.h"
+#include "Base/Utf8Path.h"
 #include "Platform/CFileWatcher.h"
 #include "Resources/CResourceModel.h"
 #include "Resources/CResourceShader.h"
@@ -45,7 +46,7 @@ std::string CLiveReload::PathInData(const std::string& dataPath, const std::stri
         path += "/" + part;
         // A link would take the watch (and the editor's save) somewhere the loader does not read.
         std::error_code error;
-        if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(PathFromUtf8(path), error)))
             return {};
         start = slash + 1;
     }
@@ -68,18 +69,18 @@ void CLiveReload::Watch(const CSystem* system, bool keep) {
     for (const std::string& name : names)
         add(PathInData(dataPath, name));
     std::error_code error;
-    if (std::filesystem::is_regular_file(dataPath + ".zip", error))
+    if (std::filesystem::is_regular_file(PathFromUtf8(dataPath + ".zip"), error))
         add(dataPath + ".zip");
     // The folder's own name: when it is a link pointed at another folder, everything is read from there.
-    if (std::filesystem::is_symlink(dataPath, error))
+    if (std::filesystem::is_symlink(PathFromUtf8(dataPath), error))
         add(dataPath);
     watcher->Watch(watched);
 }
 
 bool CLiveReload::IsDataZip(const std::string& changed) const {
     std::error_code error;
-    const auto zip = std::filesystem::absolute(dataPath + ".zip", error).lexically_normal();
-    return !error && zip == std::filesystem::absolute(changed, error).lexically_normal();
+    const auto zip = std::filesystem::absolute(PathFromUtf8(dataPath + ".zip"), error).lexically_normal();
+    return !error && zip == std::filesystem::absolute(PathFromUtf8(changed), error).lexically_normal();
 }
 
 bool CLiveReload::Poll(std::string& changed) { return watcher->Poll(changed); }

@@ -3,6 +3,7 @@
 #include "App/capture/CFrameWriter.h"
 #include "App/capture/CVideoWriter.h"
 #include "Base/Names.h"
+#include "Base/Utf8Path.h"
 #include "Platform/Platform.h"
 
 #include <filesystem>
@@ -44,12 +45,12 @@ bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int heigh
     }
 
     std::error_code error;
-    const std::filesystem::path file(target);
+    const std::filesystem::path file = PathFromUtf8(target);
     if (std::filesystem::is_directory(file, error)) {
         message = VideoFailure("it is a folder");
         return false;
     }
-    if (file.has_parent_path() && !CCaptureSchedule::PrepareFolder(file.parent_path().string(), message))
+    if (file.has_parent_path() && !CCaptureSchedule::PrepareFolder(Utf8FromPath(file.parent_path()), message))
         return false;
 
     VideoEncoderSettings settings;

@@ -1,4 +1,5 @@
 #include "App/capture/CCaptureSchedule.h"
+#include "Base/Utf8Path.h"
 
 #include <cmath>
 #include <cstdio>
@@ -53,7 +54,7 @@ float CCaptureSchedule::TimeOf(int frame) const { return static_cast<float>(star
 
 bool CCaptureSchedule::PrepareFolder(const std::string& folder, std::string& reason) {
     std::error_code error;
-    std::filesystem::path path(folder);
+    const std::filesystem::path path = PathFromUtf8(folder);
     if (std::filesystem::is_directory(path, error))
         return true;
     if (std::filesystem::exists(path, error)) {

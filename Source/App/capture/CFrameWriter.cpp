@@ -2,6 +2,7 @@
 
 #include "App/capture/CPngEncoder.h"
 #include "Base/Log.h"
+#include "Platform/NativeFile.h"
 
 #include <algorithm>
 #include <climits>
@@ -151,7 +152,7 @@ void CFrameWriter::Work() {
         const std::string path = FramePath(job.index);
         std::FILE* file = nullptr;
         if (failedSequence < 0) {
-            file = std::fopen(path.c_str(), "wb");
+            file = OpenNativeStdioFile(path, "wb");
             if (!file)
                 NoteFailure(job);
         }

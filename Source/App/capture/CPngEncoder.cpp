@@ -1,5 +1,7 @@
 #include "App/capture/CPngEncoder.h"
 
+#include "Base/Utf8Path.h"
+#include "Platform/NativeFile.h"
 #include "Platform/NewFile.h"
 
 #include <libdeflate.h>
@@ -101,12 +103,14 @@ bool CPngEncoder::WriteNewFile(const std::string& path, const uint8_t* rgba, int
 bool CPngEncoder::WriteFile(const std::string& path, const uint8_t* rgba, int width, int height) {
     if (!Encode(rgba, width, height, file))
         return false;
-    std::FILE* out = std::fopen(path.c_str(), "wb");
+    std::FILE* out = OpenNativeStdioFile(path, "wb");
     if (!out)
         return false;
     bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
     written = std::fclose(out) == 0 && written;
-    if (!written)
-        std::remove(path.c_str()); // a truncated picture is worse than none
+    if (!written) {
+        std::error_code ignored;
+        std::filesystem::remove(PathFromUtf8(path), ignored); // a truncated picture is worse than none
+    }
     return written;
 }

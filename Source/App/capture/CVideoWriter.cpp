@@ -1,5 +1,6 @@
 #include "App/capture/CVideoWriter.h"
 
+#include "Base/Utf8Path.h"
 #include "Platform/NewFile.h"
 
 #include <cstdio>
@@ -46,7 +47,7 @@ void CVideoWriter::Abandon() {
     encoder.reset(); // closes the file before it is removed
     std::error_code ignored;
     if (!temporary.empty())
-        std::filesystem::remove(temporary, ignored);
+        std::filesystem::remove(PathFromUtf8(temporary), ignored);
     temporary.clear();
     open = false;
 }
@@ -138,7 +139,7 @@ bool CVideoWriter::Finish(std::string& error) {
         return false;
     }
     std::error_code renameError;
-    std::filesystem::rename(temporary, path, renameError);
+    std::filesystem::rename(PathFromUtf8(temporary), PathFromUtf8(path), renameError);
     if (renameError) {
         error = "cannot rename '" + temporary + "' to '" + path + "': " + renameError.message();
         Abandon();

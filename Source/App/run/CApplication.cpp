@@ -9,6 +9,7 @@
 #include "Base/DataZip.h"
 #include "Base/EscapeControlCharacters.h"
 #include "Base/Log.h"
+#include "Base/Utf8Path.h"
 #include "Platform/Console.h"
 #include "Platform/MessageBox.h"
 #include "Platform/StopSignals.h"
@@ -25,7 +26,7 @@ namespace {
 // A missing zip keeps the data paths' own message, and a folder named like a zip is mounted as a folder.
 bool IsFileToScreen(const std::string& path) {
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(path), error);
     return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 

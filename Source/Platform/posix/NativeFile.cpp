@@ -192,7 +192,7 @@ FILE* OpenNativeLogFile(const std::string& path, NativeLogRefusal& refusal) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
         // ENXIO: a pipe nobody reads.
-        refusal = errno == ELOOP ? NativeLogRefusal::Symlink
+        refusal = errno == ELOOP   ? NativeLogRefusal::Symlink
                   : errno == ENXIO ? NativeLogRefusal::NotRegular
                                    : NativeLogRefusal::Failed;
         return nullptr;
@@ -210,3 +210,5 @@ FILE* OpenNativeLogFile(const std::string& path, NativeLogRefusal& refusal) {
     }
     return file;
 }
+
+std::FILE* OpenNativeStdioFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }

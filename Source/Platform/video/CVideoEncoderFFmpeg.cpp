@@ -1,4 +1,5 @@
 #include "Platform/video/CVideoEncoderFFmpeg.h"
+#include "Base/Utf8Path.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -48,8 +49,8 @@ AVRational FrameRate(double fps) {
 // protocol. The file protocol with the absolute path is the file of that name and nothing else.
 std::string FileUrl(const std::string& path) {
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return "file:" + (error ? path : absolute.string());
+    const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);
+    return "file:" + (error ? path : Utf8FromPath(absolute));
 }
 
 } // namespace

@@ -454,3 +454,11 @@ FILE* OpenNativeLogFile(const std::string& path, NativeLogRefusal& refusal) {
     refusal = NativeLogRefusal::None;
     return file;
 }
+
+std::FILE* OpenNativeStdioFile(const std::string& path, const char* mode) {
+    bool valid = false;
+    const std::wstring wide = WideName(path, &valid);
+    if (!valid || wide.empty())
+        return nullptr;
+    return _wfopen(wide.c_str(), WideName(mode).c_str());
+}

@@ -1,5 +1,7 @@
 #include "App/capture/CFrameWriter.h"
 
+#include "App/capture/CCaptureSchedule.h"
+#include "Base/Utf8Path.h"
 #include "Support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -157,4 +159,21 @@ TEST_F(FrameWriter, NewPicturesPassOverEveryNameInUseAndNeverFollowALink) {
     int other = 0;
     EXPECT_FALSE(CFrameWriter::SaveNewPng((folder / "none/shot-").string(), other, rgba, 6, 4, saved));
     EXPECT_EQ(other, 1);
+}
+
+// Names are UTF-8 on every system: a folder made for the capture and the frames in it keep theirs
+// (on Windows the C library's narrow names would turn "ü" into "Ã¼").
+TEST_F(FrameWriter, AFolderNamedInUtf8IsMadeAndWrittenUnderThatName) {
+    const std::string name = Utf8FromPath(folder) + "/Bilder_\xc3\xbc_\xe6\x97\xa5";
+    std::string reason;
+    ASSERT_TRUE(CCaptureSchedule::PrepareFolder(name, reason)) << reason;
+    CFrameWriter writer(name);
+    ASSERT_TRUE(writer.WriteFrameInBackground(0, Pattern(8, 8, 3), 8, 8));
+    ASSERT_TRUE(writer.FinishWriting());
+    EXPECT_EQ(writer.FailedFrame(), -1);
+    std::vector<std::string> made;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        made.push_back(Utf8FromPath(entry.path().filename()));
+    EXPECT_EQ(made, std::vector<std::string>{"Bilder_\xc3\xbc_\xe6\x97\xa5"});
+    EXPECT_TRUE(std::filesystem::is_regular_file(PathFromUtf8(writer.FramePath(0))));
 }
