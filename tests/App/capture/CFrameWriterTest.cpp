@@ -168,7 +168,8 @@ TEST_F(FrameWriter, AFolderNamedInUtf8IsMadeAndWrittenUnderThatName) {
     std::string reason;
     ASSERT_TRUE(CCaptureSchedule::PrepareFolder(name, reason)) << reason;
     CFrameWriter writer(name);
-    ASSERT_TRUE(writer.WriteFrameInBackground(0, Pattern(8, 8, 3), 8, 8));
+    std::vector<uint8_t> pixels = Pattern(8, 8, 3);
+    ASSERT_TRUE(writer.WriteFrameInBackground(0, pixels, 8, 8));
     ASSERT_TRUE(writer.FinishWriting());
     EXPECT_EQ(writer.FailedFrame(), -1);
     std::vector<std::string> made;
