@@ -47,15 +47,15 @@ private:
     bool ReadTimeParts();
 
     bool hasPending = false;
-    size_t offset = 0; // bytes taken from the input and not given back
     int pending = -1;
     char text[MaxTokenLength + 1] = {};
     int textLength = 0;
     bool overflowed = false;
     double number = 0.0;
     int bar = 0, beat = 0, tick = 0;
-    size_t tokenStart = 0, tokenEnd = 0;
     TokenType type = TokenType::Invalid;
+    size_t offset = 0; // bytes taken from the input and not given back
+    size_t tokenStart = 0, tokenEnd = 0;
 };
 
 // A tokeniser over its own copy of a text in memory (the text need not be zero-terminated).

@@ -5,8 +5,8 @@
 #include "Base/Names.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -411,16 +411,18 @@ public:
         changes.push_back({at, 0, inserted, changes.size()});
     }
 
-    // Adds keyframe lines at `time` ticks: into a group of that time after the layer's declaration,
-    // else a new group in time order, else a new `keyframes` block.
-    void AddLines(int64_t time, size_t declaration, const std::vector<std::string>& lines) {
+    // Adds keyframe lines at `time` ticks between the tokens `after` (the layer's declaration, or the
+    // parameter's last keyframe before that time) and `before` (its first keyframe after it): into a
+    // group of that time, else a new group before the first later one, else at the end of the last
+    // `keyframes` block, else in a new `keyframes` block.
+    void AddLines(int64_t time, size_t after, size_t before, const std::vector<std::string>& lines) {
         const Group* same = nullptr;
         const Group* later = nullptr;
         const Group* lastGroup = nullptr;
         for (const Group& group : scene.groups) {
-            if (group.timeToken < declaration)
+            if (group.timeToken < after)
                 continue;
-            if (group.time == time)
+            if (group.time == time && group.timeToken < before)
                 same = &group;
             if (group.time > time && !later)
                 later = &group;
@@ -447,24 +449,28 @@ public:
         }
         const Block* block = nullptr;
         for (const Block& candidate : scene.keyframeBlocks)
-            if (candidate.open > declaration)
+            if (candidate.close > after)
                 block = &candidate;
         if (block) {
             InsertAtEnd(*block, groupLines, oneLine);
             return;
         }
-        std::vector<std::string> blockLines = {"keyframes {"};
+        // Groups for a new block wait for Apply, so that one block takes all of them.
         for (const std::string& line : groupLines)
-            blockLines.push_back(unit + line);
-        blockLines.push_back("}");
-        InsertAtEnd(scene.body, blockLines, "keyframes { " + oneLine + " }");
+            newBlockLines.push_back(unit + line);
+        newBlockInline += (newBlockInline.empty() ? "" : " ") + oneLine;
     }
 
-    std::string Apply() const {
+    std::string Apply() {
+        if (!newBlockLines.empty()) {
+            newBlockLines.insert(newBlockLines.begin(), "keyframes {");
+            newBlockLines.push_back("}");
+            InsertAtEnd(scene.body, newBlockLines, "keyframes { " + newBlockInline + " }");
+            newBlockLines.clear();
+        }
         std::vector<Change> sorted = changes;
-        std::sort(sorted.begin(), sorted.end(), [](const Change& a, const Change& b) {
-            return a.at != b.at ? a.at > b.at : a.order > b.order;
-        });
+        std::sort(sorted.begin(), sorted.end(),
+                  [](const Change& a, const Change& b) { return a.at != b.at ? a.at > b.at : a.order > b.order; });
         std::string edited = text;
         for (const Change& change : sorted)
             edited.replace(change.at, change.length, change.text);
@@ -494,6 +500,8 @@ private:
     const std::vector<Token>& tokens;
     const SceneText& scene;
     std::vector<Change> changes;
+    std::vector<std::string> newBlockLines;
+    std::string newBlockInline;
 };
 
 // The components must each be one number or one word, and a word stands alone.
@@ -508,8 +516,7 @@ bool CheckValue(const std::vector<std::string>& value, const char* what, bool& w
         CMemoryTokeniser t(padded.data(), padded.size());
         const TokenType type = t.NextToken();
         const bool whole = t.GetTokenStart() == 0 && t.GetTokenEnd() == component.size();
-        if ((type != TokenType::Number && type != TokenType::Word) || !whole ||
-            t.NextToken() != TokenType::EndOfFile) {
+        if ((type != TokenType::Number && type != TokenType::Word) || !whole || t.NextToken() != TokenType::EndOfFile) {
             error = std::string("The ") + what + " component '" + component + "' is not one number or word";
             return false;
         }
@@ -591,6 +598,22 @@ bool EditScript(const std::string& script, const ScriptEdit& edit, std::string& 
             SameName(tokens[line.parameter].text, edit.parameter))
             keys.push_back(&line);
 
+    // Keyframes are evaluated in the order written: out of time order, no place for a new one gives
+    // its value at its time, so such a parameter is refused rather than written wrong.
+    size_t after = layer->name, before = SIZE_MAX;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const Group& group = scene->groups[keys[i]->group];
+        if (i > 0 && group.time < scene->groups[keys[i - 1]->group].time) {
+            error = "The keyframes of '" + edit.layer + " " + edit.parameter +
+                    "' are not in time order; put them in order first";
+            return false;
+        }
+        if (group.time < time)
+            after = std::max(after, group.timeToken);
+        if (group.time > time)
+            before = std::min(before, group.timeToken);
+    }
+
     Writer writer(script, tokens, *scene);
     const std::string value = Join(edit.value);
     const size_t count = edit.value.size();
@@ -651,6 +674,10 @@ bool EditScript(const std::string& script, const ScriptEdit& edit, std::string& 
             if (!inForce || (before && (!bestBefore || at >= best)) || (!before && !bestBefore && at < best))
                 inForce = key;
         }
+        if (inForce && !fits(inForce->payload.front(), inForce->payload.size())) {
+            error = "The value does not fit the keyframes of '" + edit.parameter + "'";
+            return false;
+        }
     }
 
     // A new line: the layer and parameter as the script spells them, the kind in force with the rest
@@ -678,12 +705,12 @@ bool EditScript(const std::string& script, const ScriptEdit& edit, std::string& 
         if (time == 0)
             atTime.push_back(lineWith(Join(start)));
         else
-            writer.AddLines(0, layer->name, {lineWith(Join(start))});
+            writer.AddLines(0, layer->name, before, {lineWith(Join(start))});
     }
     if (!replaced)
         atTime.push_back(lineWith(value));
     if (!atTime.empty())
-        writer.AddLines(time, layer->name, atTime);
+        writer.AddLines(time, after, before, atTime);
 
     std::string edited = writer.Apply();
     // The written text must still read as a script; anything else is a fault of this writer, and
