@@ -42,9 +42,11 @@ struct ScriptEdit {
 // - a new line takes the kind in force at that time (that of the latest keyframe at or before it, or
 //   of the earliest when there is none before), with the rest of that keyframe's payload; `linear`
 //   for numbers and `hold` for words when the parameter has no keyframe.
+// - keyframes of the parameter out of time order are refused: evaluation follows the written order,
+//   and no place for a new line would give its value at its time.
 // New lines and groups take the indentation and line ending of their neighbours. False, with the
 // reason in `error` and `result` untouched, when the script does not read as a script, the scene,
-// layer or playhead do not fit, or the value is not one the script can hold.
+// layer or playhead do not fit, or the value is not one the script or the parameter can hold.
 bool EditScript(const std::string& script, const ScriptEdit& edit, std::string& result, std::string& error);
 
 // The shortest decimal text that reads back as the same float, without an exponent (the script has
