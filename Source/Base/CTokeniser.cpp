@@ -25,12 +25,16 @@ int CTokeniser::TakeChar() {
     }
     if (c == '\n')
         ++line;
+    if (c != -1)
+        ++offset;
     return c;
 }
 
 void CTokeniser::GiveBack(int c) {
     if (c == '\n')
         --line;
+    if (c != -1)
+        --offset;
     hasPending = true;
     pending = c;
 }
@@ -98,6 +102,8 @@ TokenType CTokeniser::NextToken() {
         case State::Start:
             if (IsWhite(c))
                 break;
+            // Every token starts with the byte just taken; the end of the input is a point.
+            tokenStart = c == -1 ? offset : offset - 1;
             if (c == -1) {
                 result = TokenType::EndOfFile;
                 done = true;
@@ -106,6 +112,7 @@ TokenType CTokeniser::NextToken() {
                     c = TakeChar();
                 } while (c != '\n' && c != -1);
                 if (c == -1) {
+                    tokenStart = offset;
                     result = TokenType::EndOfFile;
                     done = true;
                 }
@@ -236,6 +243,7 @@ TokenType CTokeniser::NextToken() {
         result = TokenType::Invalid;
         number = 0.0;
     }
+    tokenEnd = offset;
     type = result;
     return type;
 }

@@ -24,6 +24,12 @@ public:
     virtual int GetBar() const { return bar; }
     virtual int GetBeat() const { return beat; }
     virtual int GetTick() const { return tick; }
+    // Where the last token lies in the input, as byte offsets: its first byte (the opening quote of a
+    // quoted word) and one past its last (the closing quote; never the terminator a number keeps in
+    // its text). An editor rewrites a token in place with them. At the end of the input both are the
+    // input's length.
+    size_t GetTokenStart() const { return tokenStart; }
+    size_t GetTokenEnd() const { return tokenEnd; }
 
     int line = 1;
     // The tempo in force at this point of the script: the system block changes it, and every time
@@ -48,6 +54,8 @@ private:
     double number = 0.0;
     int bar = 0, beat = 0, tick = 0;
     TokenType type = TokenType::Invalid;
+    size_t offset = 0; // bytes taken from the input and not given back
+    size_t tokenStart = 0, tokenEnd = 0;
 };
 
 // A tokeniser over its own copy of a text in memory (the text need not be zero-terminated).

@@ -239,3 +239,18 @@ TEST(CTokeniser, LongestTokenFitsAndLongerOnesAreInvalid) {
     EXPECT_EQ(messages[0], "Token longer than 2047 characters on line 1");
     EXPECT_EQ(messages[1], "Token longer than 2047 characters on line 2");
 }
+
+TEST(CTokeniser, TokensKnowWhereTheyLieInTheInput) {
+    // Each token's slice of the input is exactly its source text: quotes included, the terminator a
+    // number keeps in its text excluded, comments and white space between tokens skipped.
+    const std::string text = "# note\r\nA=1 { \"q w\"\t12;x 1:2:3\n.5 1.5} 5}  # tail";
+    const std::vector<std::string> expected = {"A=1", "{", "\"q w\"", "12", ";", "x", "1:2:3", ".5", "1.5", "}", "5}"};
+    CMemoryTokeniser t(text.data(), text.size());
+    for (const std::string& source : expected) {
+        ASSERT_NE(t.NextToken(), TokenType::EndOfFile) << source;
+        EXPECT_EQ(text.substr(t.GetTokenStart(), t.GetTokenEnd() - t.GetTokenStart()), source);
+    }
+    EXPECT_EQ(t.NextToken(), TokenType::EndOfFile);
+    EXPECT_EQ(t.GetTokenStart(), text.size());
+    EXPECT_EQ(t.GetTokenEnd(), text.size());
+}
