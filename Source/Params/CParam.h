@@ -40,8 +40,20 @@ public:
     // Reads an interpolation word and its payload and appends one keyframe at `time` seconds. On
     // false nothing is added.
     virtual bool AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) = 0;
-    // Adds the spectrum bands the parameter's spectrum keyframes follow (for the authoring overlay).
+    // Adds the spectrum bands the parameter's spectrum keyframes really follow (for the authoring
+    // overlay): none while a lone keyframe is ignored.
     virtual void AddSpectrumBands(std::vector<int> & /*bands*/) const {}
+    // The keyframes read so far.
+    virtual size_t KeyframeCount() const = 0;
+    // Whether a keyframe alone changes the value. Values blended between keyframes (bool, float,
+    // colour, vectors) ignore a lone keyframe and keep their base value; whole numbers and words step
+    // to it.
+    virtual bool OneKeyframeTakesEffect() const = 0;
+    // True when the parameter's only keyframe has no effect: the author most likely meant two.
+    bool HasIgnoredLoneKeyframe() const { return KeyframeCount() == 1 && !OneKeyframeTakesEffect(); }
+
+    // The script line of the first keyframe read (0: none yet).
+    int firstKeyframeLine = 0;
 
     // Shared by the value classes' traits, which read and convert values outside the class itself.
     // Truncates toward zero into a 32-bit integer, saturating at its limits; NaN gives 0.

@@ -7,6 +7,8 @@
 #include <vector>
 
 struct IntParamTraits {
+    // The value steps from the base value to a keyframe's, so one keyframe is enough.
+    static constexpr bool OneKeyframeTakesEffect = true;
     using Value = int;
     using Result = int;
     struct Keyframe {

@@ -32,11 +32,15 @@ bool CParamManager::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) 
         return false;
     // Kept before the payload is read, which overwrites the tokeniser's text.
     const std::string name = tokeniser.GetString();
+    const int line = tokeniser.line;
     CParam *param = FindParam(name);
     if (!param)
         return false;
-    if (param->AddKeyframeFromTokeniser(time, tokeniser))
+    if (param->AddKeyframeFromTokeniser(time, tokeniser)) {
+        if (param->firstKeyframeLine == 0)
+            param->firstKeyframeLine = line;
         return true;
+    }
     LOG("CParamManager::AddKeyframeFromTokeniser", "Failed to add a keyframe from tokeniser for '%s' on line %d",
         name.c_str(), tokeniser.line);
     return false;

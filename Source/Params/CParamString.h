@@ -9,6 +9,8 @@
 #include <vector>
 
 struct StringParamTraits {
+    // The word in force changes at a keyframe, so one keyframe is enough.
+    static constexpr bool OneKeyframeTakesEffect = true;
     using Value = std::string;
     // Valid as long as the parameter lives and no value or keyframe is added.
     using Result = const std::string &;

@@ -50,12 +50,22 @@ public:
 
     void AddSpectrumBands(std::vector<int> &bands) const override {
         if constexpr ((Traits::Accepted & KindBit(InterpolationKind::Spectrum)) != 0) {
+            if (HasIgnoredLoneKeyframe())
+                return;
             for (const Keyframe &keyframe : state.keyframes)
                 if (keyframe.kind == InterpolationKind::Spectrum)
                     bands.push_back(keyframe.band);
         } else {
             static_cast<void>(bands);
         }
+    }
+
+    size_t KeyframeCount() const override { return state.keyframes.size(); }
+    bool OneKeyframeTakesEffect() const override {
+        if constexpr (requires { Traits::OneKeyframeTakesEffect; })
+            return Traits::OneKeyframeTakesEffect;
+        else
+            return false;
     }
 
     typename Traits::Result GetValue(float time) const { return Traits::Evaluate(state, time); }

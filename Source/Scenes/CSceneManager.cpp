@@ -36,9 +36,21 @@ bool CSceneManager::LoadFromTokeniser(CTokeniser& t) {
         return false;
     if (!LoadSceneBodyFromTokeniser(t, scene))
         return false;
+    ReportLoneKeyframes(scene);
     sceneNames.emplace(NameKey(scene.name), scenes.size());
     scenes.push_back(std::move(scene));
     return true;
+}
+
+// A keyframe line pasted alone does nothing to a value that is blended between keyframes: said once
+// per parameter, whatever the run (a check, a start, a reload), without failing the presentation.
+void CSceneManager::ReportLoneKeyframes(const Scene& scene) {
+    for (const LayerEntry& layer : scene.layers.GetLayers())
+        for (const ParamEntry& param : layer.layer->params.GetEntries())
+            if (param.param->HasIgnoredLoneKeyframe())
+                LOG("CSceneManager::ReportLoneKeyframes",
+                    "Parameter '%s' of layer '%s' has a single keyframe on line %d: it takes effect from two keyframes",
+                    param.name.c_str(), layer.name.c_str(), param.param->firstKeyframeLine);
 }
 
 bool CSceneManager::LoadSceneBodyFromTokeniser(CTokeniser& t, Scene& scene) {

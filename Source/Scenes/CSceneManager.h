@@ -45,6 +45,7 @@ public:
 
 private:
     bool LoadSceneBodyFromTokeniser(CTokeniser& tokeniser, Scene& scene);
+    static void ReportLoneKeyframes(const Scene& scene);
     bool LoadKeyframesFromTokeniser(CTokeniser& tokeniser, Scene& scene);
 
     std::vector<Scene> scenes;

@@ -203,3 +203,37 @@ TEST_F(SceneManagerTest, AFrameWhoseDrawsCouldPassTheBoundIsRefusedAtTheLayerTha
     EXPECT_EQ(Model().scenes.Refusal(), refusal);
     EXPECT_TRUE(log.Contains(refusal));
 }
+
+// One keyframe leaves a blended value at its base: said with the line to look at, and the spectrum
+// panel marks no band for it; a whole number or a word steps to its one keyframe, so nothing is said.
+TEST_F(SceneManagerTest, ALoneKeyframeThatDoesNothingIsReportedAndMarksNoBand) {
+    ASSERT_TRUE(LoadScript("scene S 0:0:0 4:0:0 {\n"
+                           "  layers { Row 2DMultipleImage { } Probe TestProbe { } }\n"
+                           "  keyframes {\n"
+                           "    0:0:0 { Row StartRotation linear 5 Row Repeats hold 3\n"
+                           "            Probe Tag hold b }\n"
+                           "    1:0:0 { Row StepRotation spectrum 0 7 2 Row Repeats hold 4 }\n"
+                           "    2:0:0 { Row StepRotation spectrum 1 9 2 }\n"
+                           "    3:0:0 { Row StartScale linear 1 1 }\n"
+                           "  }\n"
+                           "} end"));
+    EXPECT_TRUE(log.Has("Parameter 'StartRotation' of layer 'Row' has a single keyframe on line 4: it takes effect "
+                        "from two keyframes"));
+    EXPECT_TRUE(log.Has("Parameter 'StartScale' of layer 'Row' has a single keyframe on line 8: it takes effect "
+                        "from two keyframes"));
+    EXPECT_FALSE(log.Has("Parameter 'StepRotation'"));
+    EXPECT_FALSE(log.Has("Parameter 'Repeats'"));
+    EXPECT_FALSE(log.Has("Parameter 'Tag'"));
+
+    std::vector<int> bands;
+    for (const ParamEntry& param : GetScenes().at(0).layers.FindLayer("Row")->params.GetEntries())
+        param.param->AddSpectrumBands(bands);
+    EXPECT_EQ(bands, (std::vector<int>{7, 9}));
+
+    ASSERT_TRUE(LoadScript("scene T 0:0:0 4:0:0 { layers { Row 2DMultipleImage { } }\n"
+                           "  keyframes { 1:0:0 { Row StepRotation spectrum 0 7 2 } } } end"));
+    bands.clear();
+    for (const ParamEntry& param : GetScenes().at(1).layers.FindLayer("Row")->params.GetEntries())
+        param.param->AddSpectrumBands(bands);
+    EXPECT_TRUE(bands.empty());
+}
