@@ -1,7 +1,10 @@
 // The presentation's frame loop: drains the window's events, then renders one frame at the music's
-// time (debug keys, Escape, the end of the music, the spectrum, the clamped delta) until the window
-// is closed, Escape is pressed or the music ends. Drawing itself is the caller's frame function.
+// time (debug keys, the transport, Escape, the end of the music, the spectrum, the clamped delta)
+// until the window is closed, Escape is pressed or the music ends (with the transport, the end pauses
+// instead). Drawing itself is the caller's frame function.
 #pragma once
+
+#include "Base/CMusicalTime.h"
 
 #include <functional>
 
@@ -22,7 +25,15 @@ public:
     // loop has ended, with the reason in `end`.
     bool Step(LoopEnd& end);
 
-    bool debugKeys = false;       // the DebugKeys option
+    bool debugKeys = false; // the DebugKeys option
+    // The authoring transport (the Watch option): Space pauses and resumes, '.' and ',' step a frame
+    // (a sixtieth of a second) while paused, Left and Right move to the previous or next beat (with
+    // Shift: bar) of `tempo`; the end of the music pauses there instead of ending the loop, and Space
+    // at the end plays from the start.
+    bool transport = false;
+    std::function<CMusicalTime()> tempo;
+    static constexpr float FrameStep = 1.0f / 60.0f;
+
     bool spectrumEnabled = false; // refresh SpectrumBuffer every frame
     // Called instead of a frame while the window is minimised, so that waiting need not spin.
     std::function<void()> whileInactive;
@@ -40,6 +51,7 @@ public:
 
 private:
     void HandleDebugKeys();
+    void HandleTransportKeys();
 
     CWindow& window;
     CMusicStream* stream;

@@ -246,6 +246,8 @@ int CPresentationRun::RunMainLoop() {
     LOG("WinMain", "Entering main loop..");
     CMainLoop mainLoop(*window, *stream, [this](float t, float d) { RenderFrame(t, d); });
     mainLoop.debugKeys = Options.DebugKeys;
+    mainLoop.transport = Options.Watch;
+    mainLoop.tempo = [this] { return system ? system->tempo : CMusicalTime(); };
     mainLoop.spectrumEnabled = system && system->SpectrumEnabled;
     // Nothing is drawn while minimised; waiting a little spares a core.
     mainLoop.whileInactive = [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); };

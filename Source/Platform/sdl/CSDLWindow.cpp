@@ -165,7 +165,11 @@ int CSDLWindow::KeyCodeFor(int sdlKey) {
     case SDLK_ESCAPE:
         return KeyEscape;
     case SDLK_SPACE:
-        return 0x20;
+        return KeySpace;
+    case SDLK_COMMA:
+        return KeyComma;
+    case SDLK_PERIOD:
+        return KeyPeriod;
     case SDLK_PAGEUP:
         return 0x21;
     case SDLK_PAGEDOWN:

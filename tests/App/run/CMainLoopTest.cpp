@@ -73,6 +73,7 @@ public:
     void Restart() override {
         calls.push_back("restart");
         time = 0;
+        finished = false;
     }
     void GetSpectrum(float* buffer) override {
         ++spectrumFetches;
@@ -237,4 +238,40 @@ TEST_F(MainLoopTest, SpectrumIsFetchedOnlyWhenEnabled) {
     EXPECT_EQ(stream.spectrumFetches, 2);
     EXPECT_EQ(SpectrumBuffer[511], 0.25f);
     std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
+}
+
+// Under Watch the transport moves by the music's beats and bars (120 beats a minute, four a bar: a beat
+// is half a second), steps frames only while paused, and never ends the show at the music's end.
+TEST_F(MainLoopTest, TheTransportMovesByBeatsAndBarsAndStepsFramesWhilePaused) {
+    ScriptedWindow::Events shiftRight = Press({KeyShift, KeyRight});
+    window.script = {Press({KeyRight}), Press({KeyRight}),  Press({KeyLeft}),  {}, shiftRight, Press({KeyPeriod}),
+                     Press({KeySpace}), Press({KeyPeriod}), Press({KeyComma}), {}};
+    stream.time = 0.3f;
+    CMainLoop loop = MakeLoop(false);
+    loop.transport = true;
+    loop.tempo = [] { return CMusicalTime(120.0f, 4, 96); };
+    EXPECT_EQ(loop.Run(), LoopEnd::Closed);
+    ASSERT_EQ(times.size(), 10u);
+    EXPECT_FLOAT_EQ(times[0], 0.5f); // the next beat
+    EXPECT_FLOAT_EQ(times[1], 1.0f); // and the one after, never stalling on a boundary
+    EXPECT_FLOAT_EQ(times[2], 0.5f); // the beat before
+    EXPECT_FLOAT_EQ(times[4], 2.0f); // Shift: the next bar
+    EXPECT_FLOAT_EQ(times[5], 2.0f); // no frame step while playing
+    EXPECT_TRUE(stream.paused);
+    EXPECT_NEAR(times[7], 2.0f + CMainLoop::FrameStep, 1e-6f);
+    EXPECT_NEAR(times[8], 2.0f, 1e-6f);
+}
+
+TEST_F(MainLoopTest, UnderTheTransportTheEndOfTheMusicPausesAndSpacePlaysFromTheStart) {
+    LogCapture log;
+    window.script = {{}, {}, Press({KeySpace}), {}};
+    stream.time = 73.5f;
+    stream.finished = true;
+    CMainLoop loop = MakeLoop(false);
+    loop.transport = true;
+    EXPECT_EQ(loop.Run(), LoopEnd::Closed);
+    EXPECT_EQ(loop.framesRendered, 4);
+    EXPECT_EQ(log.Count("Music finished: paused at the end"), 1);
+    EXPECT_EQ(stream.calls, (std::vector<std::string>{"pause", "restart", "resume"}));
+    EXPECT_EQ(times, (std::vector<float>{73.5f, 73.5f, 0.0f, 0.0f}));
 }
