@@ -28,6 +28,8 @@ enum KeyCode : int {
     KeyQ = 0x51,
     KeyS = 0x53,
     KeyW = 0x57,
+    KeyY = 0x59,
+    KeyZ = 0x5A,
     KeyF1 = 0x70,
     KeyF5 = 0x74,
     KeyF12 = 0x7B,

@@ -12,3 +12,9 @@ enum class NewFileResult {
 };
 
 NewFileResult WriteNewFile(const std::string& path, const void* bytes, size_t size, std::string& error);
+
+// Replaces the regular file at `path` with `bytes` at once: a temporary file beside it (made new, with
+// the file's permissions) is written, flushed and renamed over it, so that a reader (an editor, the
+// file watcher) sees the old file or the new one, never half of one. False, with `error` saying why
+// and the file as it was, when it is not a regular file or cannot be replaced.
+bool ReplaceFileContents(const std::string& path, const std::string& bytes, std::string& error);

@@ -15,17 +15,18 @@
 #include "Music/CMusicStreamBass.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamString.h"
+#include "Params/CParamVector3.h"
 #include "Platform/CWindow.h"
 #include "Platform/Clipboard.h"
 #include "Platform/Memory.h"
 #include "Platform/Platform.h"
 #include "Platform/ui/COverlayUi.h"
 #include "Render/CRenderState.h"
+#include "Scenes/ScriptEdit.h"
 #include "System/CSystem.h"
 
 #include <algorithm>
 #include <cstdio>
-
 
 namespace {
 
@@ -183,6 +184,7 @@ void CAuthoring::BeforeFrame() {
         Reload(changed);
     if (show.window.TakeKeyPress(KeyF5))
         Reload(Options.Config);
+    UndoOrRedo();
 
     const auto now = std::chrono::steady_clock::now();
     frames.AddFrame(std::chrono::duration<float>(now - lastFrame).count());
@@ -247,16 +249,22 @@ void CAuthoring::WriteKeyframeLine() {
         return;
     }
     const CameraShot& shot = state->lastShot;
-    std::string name;
+    std::string name, sceneName;
+    const CLayer* layer = nullptr;
     for (const Scene& scene : show.system->scenes.GetScenes())
         for (const LayerEntry& entry : scene.layers.GetLayers())
-            if (entry.layer.get() == shot.layer)
+            if (entry.layer.get() == shot.layer) {
                 name = entry.name;
-    if (name.empty())
+                sceneName = scene.name;
+                layer = entry.layer.get();
+            }
+    if (!layer)
         return;
     const CMusicalTime tempo = Tempo();
     std::string line;
+    glm::vec3 from = shot.from, to = shot.to;
     if (cameraOn) {
+        camera.ToOrbit(shot.rotation, from, to);
         line = camera.OrbitKeyframeLine(name, shot.rotation, shot.localTime, tempo);
     } else {
         line = CFreeCamera::OrbitKeyframeLine(name, tempo.NearestTick(shot.localTime), shot.from, shot.to);
@@ -264,7 +272,69 @@ void CAuthoring::WriteKeyframeLine() {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
     LOG("WinMain", "%s", line.c_str());
-    Notify(CopyToClipboard(line) ? "Keyframe line copied: " + line : "Keyframe line: " + line);
+    const bool copied = CopyToClipboard(line);
+    Notify(copied ? "Keyframe line copied: " + line : "Keyframe line: " + line);
+    WriteCameraIntoScript(sceneName, name, *layer, from, to);
+}
+
+void CAuthoring::WriteCameraIntoScript(const std::string& scene, const std::string& layerName, const CLayer& layer,
+                                       const glm::vec3& from, const glm::vec3& to) {
+    const std::string path = CLiveReload::PathInData(Options.DataPath, Options.Config);
+    std::string before;
+    if (path.empty() || !CScriptWrites::ReadText(path, before)) {
+        // The line is on the clipboard and in the log all the same.
+        Notify("The script is read from the data zip, which cannot be written: the keyframe line is on the "
+               "clipboard");
+        return;
+    }
+    const BarBeatTick playhead = Tempo().NearestTick(show.stream->GetTime());
+    std::string text = before, error;
+    for (const auto& [parameter, value] : {std::pair{"From", from}, std::pair{"To", to}}) {
+        ScriptEdit edit;
+        edit.scene = scene;
+        edit.layer = layerName;
+        edit.parameter = parameter;
+        edit.playhead = playhead;
+        for (int i = 0; i < 3; ++i)
+            edit.value.push_back(FormatScriptNumber(value[i]));
+        // What the parameter plays at the scene's start, for the keyframe a lone one needs beside it.
+        if (const auto* param = dynamic_cast<const CParamVector3*>(layer.params.FindParam(parameter))) {
+            const glm::vec3 start = param->GetValue(0.0f);
+            for (int i = 0; i < 3; ++i)
+                edit.valueAtSceneStart.push_back(FormatScriptNumber(start[i]));
+        }
+        std::string edited;
+        if (!EditScript(text, edit, edited, error)) {
+            Notify("The keyframe was not written into the script: " + error);
+            return;
+        }
+        text = std::move(edited);
+    }
+    std::string message;
+    if (!writes.Write(path, before, text, message)) {
+        Notify(message);
+        return;
+    }
+    Notify("Written into " + Options.Config + ": " + layerName + " From and To at " + CMusicalTime::Format(playhead) +
+           " (Ctrl+Z undoes it)");
+}
+
+void CAuthoring::UndoOrRedo() {
+    if (!show.window.KeyDown(KeyControl))
+        return;
+    std::string message;
+    if (show.window.TakeKeyPress(KeyZ)) {
+        if (show.window.KeyDown(KeyShift))
+            writes.Redo(message);
+        else
+            writes.Undo(message);
+    } else if (show.window.TakeKeyPress(KeyY)) {
+        writes.Redo(message);
+    } else {
+        return;
+    }
+    LOG("WinMain", "%s", message.c_str());
+    Notify(message);
 }
 
 void CAuthoring::UpdateCamera() {

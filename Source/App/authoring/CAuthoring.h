@@ -9,6 +9,7 @@
 #include "App/authoring/CFreeCamera.h"
 #include "App/authoring/CLoopRange.h"
 #include "App/authoring/COverlayLayout.h"
+#include "App/authoring/CScriptWrites.h"
 #include "Base/CMusicalTime.h"
 
 #include <chrono>
@@ -16,6 +17,7 @@
 #include <optional>
 #include <string>
 
+class CLayer;
 class CLiveReload;
 class COverlayUi;
 struct OverlayFrame;
@@ -52,6 +54,10 @@ private:
     void HandleOverlayKeys(float time);
     void ToggleCamera();
     void WriteKeyframeLine();
+    // Writes the camera layer's From and To at the playhead into the script (one write, so one reload).
+    void WriteCameraIntoScript(const std::string& scene, const std::string& layerName, const CLayer& layer,
+                               const glm::vec3& from, const glm::vec3& to);
+    void UndoOrRedo();
     void UpdateCamera();
     void BuildFrame(float time, OverlayFrame& frame);
     void Notify(const std::string& notice);
@@ -69,6 +75,7 @@ private:
     bool overlayWantsMouse = false;
     bool cameraOn = false;
     CFreeCamera camera;
+    CScriptWrites writes;
     float cameraFov = 45.0f, cameraFar = 50000.0f;
     std::chrono::steady_clock::time_point lastFrame;
     std::string notice;

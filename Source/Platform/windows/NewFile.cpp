@@ -55,3 +55,37 @@ NewFileResult WriteNewFile(const std::string& path, const void* bytes, size_t si
     }
     return NewFileResult::Created;
 }
+
+bool ReplaceFileContents(const std::string& path, const std::string& bytes, std::string& error) {
+    bool valid = true;
+    const std::wstring wide = WideName(path, &valid);
+    const DWORD attributes = valid && !wide.empty() ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        error = "cannot replace '" + path + "': it is not a regular file";
+        return false;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string temporary =
+            path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
+        const NewFileResult made = WriteNewFile(temporary, bytes.data(), bytes.size(), error);
+        if (made == NewFileResult::Taken)
+            continue;
+        if (made == NewFileResult::Failed) {
+            error = "cannot replace '" + path + "': " + error;
+            return false;
+        }
+        // The new file takes the folder's permissions, as the old one did; MOVEFILE_WRITE_THROUGH
+        // returns once the rename is on the disk.
+        const std::wstring from = WideName(temporary);
+        if (!MoveFileExW(from.c_str(), wide.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            const DWORD code = GetLastError();
+            DeleteFileW(from.c_str()); // ours: made above
+            error = "cannot replace '" + path + "': " + SystemMessage(code);
+            return false;
+        }
+        return true;
+    }
+    error = "cannot replace '" + path + "': no free name for a temporary file beside it";
+    return false;
+}
