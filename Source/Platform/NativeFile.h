@@ -25,7 +25,14 @@ public:
     CNativeFile() = default;
     ~CNativeFile() { Close(); }
     CNativeFile(CNativeFile&& other) noexcept : handle(other.handle) { other.handle = -1; }
-    CNativeFile& operator=(CNativeFile&& other) noexcept;
+    CNativeFile& operator=(CNativeFile&& other) noexcept {
+        if (this != &other) {
+            Close();
+            handle = other.handle;
+            other.handle = -1;
+        }
+        return *this;
+    }
     CNativeFile(const CNativeFile&) = delete;
     CNativeFile& operator=(const CNativeFile&) = delete;
 

@@ -1,5 +1,6 @@
 // Loads the video encoder module on first use (see CreateVideoEncoder in Platform.h).
 #include "Platform/Platform.h"
+#include "Platform/video/CMissingVideoEncoder.h"
 
 #include <dlfcn.h>
 #include <limits.h>
@@ -10,28 +11,6 @@
 namespace {
 
 using Factory = CVideoEncoder* (*)();
-
-// Stands in for the encoder when the module is missing, so that the export fails with the reason
-// through the usual path.
-class CMissingVideoEncoder : public CVideoEncoder {
-public:
-    explicit CMissingVideoEncoder(std::string reason) : reason(std::move(reason)) {}
-    bool Open(const VideoEncoderSettings&, std::string& error) override {
-        error = reason;
-        return false;
-    }
-    bool WriteFrame(const uint8_t*, std::string& error) override {
-        error = reason;
-        return false;
-    }
-    bool Finish(std::string& error) override {
-        error = reason;
-        return false;
-    }
-
-private:
-    std::string reason;
-};
 
 // The module is looked for beside the running program (a build folder), then where an installed
 // program's module lies (lib/quorin-vanto), wherever the program was started from.

@@ -45,15 +45,6 @@ DataError ErrorOf(int code) {
 
 } // namespace
 
-CNativeFile& CNativeFile::operator=(CNativeFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle = other.handle;
-        other.handle = -1;
-    }
-    return *this;
-}
-
 void CNativeFile::Close() {
     if (handle >= 0)
         close(int(handle));

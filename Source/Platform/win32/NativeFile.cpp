@@ -181,15 +181,6 @@ int64_t ReadFully(HANDLE handle, void* buffer, int64_t count, int64_t offset) {
 
 } // namespace
 
-CNativeFile& CNativeFile::operator=(CNativeFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle = other.handle;
-        other.handle = -1;
-    }
-    return *this;
-}
-
 void CNativeFile::Close() {
     if (handle >= 0)
         CloseHandle(Native(handle));

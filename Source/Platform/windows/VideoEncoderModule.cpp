@@ -1,5 +1,6 @@
 // Loads the video encoder module on first use (see CreateVideoEncoder in Platform.h).
 #include "Platform/Platform.h"
+#include "Platform/video/CMissingVideoEncoder.h"
 
 #include "Platform/win32/WideNames.h"
 
@@ -8,28 +9,6 @@
 namespace {
 
 using Factory = CVideoEncoder* (*)();
-
-// Stands in for the encoder when the module is missing, so that the export fails with the reason
-// through the usual path.
-class CMissingVideoEncoder : public CVideoEncoder {
-public:
-    explicit CMissingVideoEncoder(std::string reason) : reason(std::move(reason)) {}
-    bool Open(const VideoEncoderSettings&, std::string& error) override {
-        error = reason;
-        return false;
-    }
-    bool WriteFrame(const uint8_t*, std::string& error) override {
-        error = reason;
-        return false;
-    }
-    bool Finish(std::string& error) override {
-        error = reason;
-        return false;
-    }
-
-private:
-    std::string reason;
-};
 
 // The module lies beside the running program, wherever the program was started from.
 std::wstring ModulePath() {
