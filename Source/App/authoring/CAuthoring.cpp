@@ -315,8 +315,10 @@ void CAuthoring::WriteCameraIntoScript(const std::string& scene, const std::stri
         Notify(message);
         return;
     }
-    Notify("Written into " + Options.Config + ": " + layerName + " From and To at " + CMusicalTime::Format(playhead) +
-           " (Ctrl+Z undoes it)");
+    const std::string written =
+        "Written into " + Options.Config + ": " + layerName + " From and To at " + CMusicalTime::Format(playhead);
+    LOG("WinMain", "%s", written.c_str());
+    Notify(written + " (Ctrl+Z undoes it)");
 }
 
 void CAuthoring::UndoOrRedo() {

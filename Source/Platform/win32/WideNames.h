@@ -57,8 +57,8 @@ inline std::string SystemMessage(DWORD code) {
     // Some texts name their subject as an insert ("%1 is not a valid Win32 application").
     for (size_t insert = message.find("%1"); insert != std::string::npos; insert = message.find("%1", insert))
         message.replace(insert, 2, "it");
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
-                                message.back() == '.'))
+    while (!message.empty() &&
+           (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' || message.back() == '.'))
         message.pop_back();
     if (message.empty())
         message = "system error " + std::to_string(code);
