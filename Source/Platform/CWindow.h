@@ -64,6 +64,8 @@ public:
     virtual MouseState TakeMouse() { return MouseState(); }
     // While on, the pointer is held in the window and its motion reported as look (the free camera).
     virtual void SetMouseLook(bool /*enabled*/) {}
+    // The window's title (the presentation's name, which a reload may change).
+    virtual void SetTitle(const std::string& /*title*/) {}
 
     // True while the key is down (or its auto-repeat has set it again since ClearKey).
     bool KeyDown(int code) const { return InRange(code) && keyDown[code]; }

@@ -31,6 +31,16 @@ TEST(CSDLWindow, KeysMapToTheClassicCodes) {
     EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 229), KeyShift); // right shift
     EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 224), KeyControl);
     EXPECT_EQ(CSDLWindow::KeyCodeFor(scancodeFlag | 226), 0) << "Alt has no entry";
+    // The transport's keys.
+    EXPECT_EQ(CSDLWindow::KeyCodeFor(' '), KeySpace);
+    EXPECT_EQ(CSDLWindow::KeyCodeFor(','), KeyComma);
+    EXPECT_EQ(CSDLWindow::KeyCodeFor('.'), KeyPeriod);
+    EXPECT_EQ(CSDLWindow::KeyCodeFor('z'), KeyZ);
+}
+
+TEST_F(WindowTest, TheTitleFollowsThePresentation) {
+    window->SetTitle("Neon Drift \xe2\x80\x94 reloaded");
+    EXPECT_EQ(window->Title(), "Neon Drift \xe2\x80\x94 reloaded");
 }
 
 TEST_F(WindowTest, KeysWithAltAreNotRecordedButReleasesAlwaysAre) {

@@ -152,6 +152,8 @@ void CAuthoring::Reload(const std::string& changed) {
     failure.reset();
     if (show.loop)
         show.loop->spectrumEnabled = show.system->SpectrumEnabled;
+    // The title follows the script, also after a start that waited for a fix under the default one.
+    show.window.SetTitle(show.system->AppName);
     reloadNoticed = noticed;
 }
 

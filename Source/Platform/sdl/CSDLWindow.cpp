@@ -207,3 +207,10 @@ int CSDLWindow::KeyCodeFor(int sdlKey) {
         return 0x70 + (sdlKey - SDLK_F1);
     return 0;
 }
+
+void CSDLWindow::SetTitle(const std::string& title) {
+    if (window)
+        SDL_SetWindowTitle(window, title.c_str());
+}
+
+std::string CSDLWindow::Title() const { return window ? SDL_GetWindowTitle(window) : ""; }

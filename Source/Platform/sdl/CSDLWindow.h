@@ -14,6 +14,8 @@ union SDL_Event;
 
 class CSDLWindow : public CWindow {
 public:
+    void SetTitle(const std::string& title) override;
+    std::string Title() const;
     // Centred on the screen (or covering it in fullscreen), the cursor hidden, the screen saver off.
     static std::unique_ptr<CSDLWindow> Create(const std::string& title, int width, int height, bool fullscreen,
                                               bool hidden);

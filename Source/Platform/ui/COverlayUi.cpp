@@ -325,7 +325,7 @@ void COverlayUi::DrawScenes(const OverlayFrame& frame, float top, float bottom) 
                 ImGui::TextUnformatted(layer.type.c_str());
                 ImGui::TableNextColumn();
                 if (layer.renderTarget.empty())
-                    ImGui::TextDisabled("screen");
+                    ImGui::TextDisabled("(screen)"); // not a render target named Screen
                 else
                     ImGui::TextUnformatted(layer.renderTarget.c_str());
                 if (!layer.active)
