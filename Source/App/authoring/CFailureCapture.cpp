@@ -1,6 +1,8 @@
 #include "App/authoring/CFailureCapture.h"
 
 #include "Base/Log.h"
+#include "Base/Names.h"
+#include "Layers/CLayer.h"
 #include "Platform/gl/CCompilerMessages.h"
 
 #include <cctype>
@@ -63,6 +65,22 @@ std::string FileIn(const std::string& message) {
     return std::string();
 }
 
+// What the author most likely meant, for a message about a name the script got wrong: "\nDid you
+// mean 2DImage?" for an unknown layer type near a registered one; empty otherwise.
+std::string HintFor(const std::string& message) {
+    constexpr std::string_view UnknownType = "Unknown layer type '";
+    if (message.rfind(UnknownType, 0) != 0)
+        return std::string();
+    const size_t close = message.find('\'', UnknownType.size());
+    if (close == std::string::npos)
+        return std::string();
+    std::vector<std::string> types;
+    for (const LayerTypeEntry& entry : GetLayerTypeRegistry())
+        types.push_back(entry.name);
+    const std::string nearest = NearestName(message.substr(UnknownType.size(), close - UnknownType.size()), types);
+    return nearest.empty() ? std::string() : "\nDid you mean " + nearest + "?";
+}
+
 } // namespace
 
 CFailureCapture::CFailureCapture() {
@@ -91,7 +109,7 @@ LoadFailure CFailureCapture::Failure(const std::string& script, int scriptLine) 
     // Nothing but summaries: the last of them is what there is to say.
     if (first.empty() && !messages.empty())
         first = messages.back();
-    failure.message = first + rest;
+    failure.message = first + HintFor(first) + rest;
     // Many syntax errors stop the parser without a message of their own: where it stopped is the
     // place to look.
     if (failure.line == 0 && failure.file == script)

@@ -509,6 +509,18 @@ TEST(FailureCapture, ThePanelNamesTheFileAndLineOfTheFirstTellingMessage) {
     EXPECT_EQ(failure.line, 27);
 }
 
+TEST(FailureCapture, AnUnknownLayerTypeNearAKnownOneGetsAHint) {
+    CFailureCapture typo;
+    LOG("Test", "Unknown layer type '2DImgae' found at line 3");
+    LoadFailure failure = typo.Failure("Config.txt");
+    EXPECT_EQ(failure.line, 3);
+    EXPECT_EQ(failure.message, "Unknown layer type '2DImgae' found at line 3\nDid you mean 2DImage?");
+
+    CFailureCapture far;
+    LOG("Test", "Unknown layer type 'Sparkle' found at line 1");
+    EXPECT_EQ(far.Failure("Config.txt").message, "Unknown layer type 'Sparkle' found at line 1");
+}
+
 TEST(FailureCapture, ASyntaxErrorWithoutAMessageIsPlacedWhereTheParserStopped) {
     ResetProcessState();
     LogCapture log;
