@@ -270,11 +270,15 @@ void COverlayUi::DrawStatus(const OverlayFrame& frame, float& bottom) {
             longest = std::max(longest, status.frameTimes[i]);
         // A steady 60 Hz sits at half height; a spike stretches the scale.
         const float top = std::max(33.4f, longest);
-        char overlay[32];
-        std::snprintf(overlay, sizeof overlay, "up to %.1f ms", static_cast<double>(longest));
+        // The label goes beside the graph, where it hides none of it.
         ImGui::PlotLines("##frames", status.frameTimes, status.frameTimeCount,
-                         std::clamp(status.frameTimeOldest, 0, status.frameTimeCount - 1), overlay, 0.0f, top,
-                         ImVec2(20.0f * ImGui::GetFontSize(), 3.0f * ImGui::GetFontSize()));
+                         std::clamp(status.frameTimeOldest, 0, status.frameTimeCount - 1), nullptr, 0.0f, top,
+                         ImVec2(16.0f * ImGui::GetFontSize(), 3.0f * ImGui::GetFontSize()));
+        ImGui::SameLine();
+        ImGui::BeginGroup();
+        ImGui::TextDisabled("up to");
+        ImGui::TextDisabled("%.1f ms", static_cast<double>(longest));
+        ImGui::EndGroup();
     }
     if (!status.loop.empty())
         ImGui::TextColored(ImVec4(1.0f, 0.82f, 0.25f, 1.0f), "Loop %s", status.loop.c_str());
