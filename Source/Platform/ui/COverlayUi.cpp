@@ -300,7 +300,11 @@ void COverlayUi::DrawScenes(const OverlayFrame& frame, float top, float bottom) 
     ImGui::SetNextWindowPos(ImVec2(margin, top));
     ImGui::SetNextWindowSizeConstraints(ImVec2(22.0f * ImGui::GetFontSize(), 0.0f),
                                         ImVec2(ImGui::GetIO().DisplaySize.x * 0.5f, bottom - top));
-    ImGui::Begin("##scenes", nullptr, PanelFlags | ImGuiWindowFlags_AlwaysAutoResize);
+    // The panel grows with its layers down to the time line, then scrolls (with the wheel over it), so
+    // that two scenes at once are never cut off.
+    constexpr ImGuiWindowFlags Scrolling =
+        (PanelFlags & ~ImGuiWindowFlags_NoScrollbar) | ImGuiWindowFlags_AlwaysAutoResize;
+    ImGui::Begin("##scenes", nullptr, Scrolling);
     if (frame.scenes.empty()) {
         ImGui::PushStyleColor(ImGuiCol_Text, Dim);
         ImGui::TextUnformatted("No scene runs now");
