@@ -44,30 +44,22 @@ bool CScriptWrites::Write(const std::string& path, const std::string& before, co
     return true;
 }
 
-bool CScriptWrites::Undo(std::string& message) {
-    if (done.empty()) {
-        message = "Nothing to undo";
+// Takes the last step of `from` over to `to`, writing its text `back` (before) or forward (after).
+bool CScriptWrites::Move(std::vector<Step>& from, std::vector<Step>& to, bool back, std::string& message) {
+    if (from.empty()) {
+        message = back ? "Nothing to undo" : "Nothing to redo";
         return false;
     }
-    const Step& step = done.back();
-    if (!Replace(step.path, step.after, step.before, message))
+    const Step& step = from.back();
+    if (!Replace(step.path, back ? step.after : step.before, back ? step.before : step.after, message))
         return false;
-    undone.push_back(std::move(done.back()));
-    done.pop_back();
-    message = "Undone: '" + undone.back().path + "' is as it was before the write";
+    message = back ? "Undone: '" + step.path + "' is as it was before the write"
+                   : "Redone: '" + step.path + "' has the write again";
+    to.push_back(std::move(from.back()));
+    from.pop_back();
     return true;
 }
 
-bool CScriptWrites::Redo(std::string& message) {
-    if (undone.empty()) {
-        message = "Nothing to redo";
-        return false;
-    }
-    const Step& step = undone.back();
-    if (!Replace(step.path, step.before, step.after, message))
-        return false;
-    done.push_back(std::move(undone.back()));
-    undone.pop_back();
-    message = "Redone: '" + done.back().path + "' has the write again";
-    return true;
-}
+bool CScriptWrites::Undo(std::string& message) { return Move(done, undone, true, message); }
+
+bool CScriptWrites::Redo(std::string& message) { return Move(undone, done, false, message); }

@@ -32,6 +32,7 @@ private:
     };
     // Writes `to` over `from` when the file still holds `from`.
     static bool Replace(const std::string& path, const std::string& from, const std::string& to, std::string& message);
+    static bool Move(std::vector<Step>& from, std::vector<Step>& to, bool back, std::string& message);
 
     std::vector<Step> done, undone;
 };
