@@ -35,10 +35,5 @@ public:
     virtual bool Finish(std::string& error) = 0;
 };
 
-#ifdef _WIN32
-constexpr const char* VideoEncoderModuleName = "quorin-vanto-video.dll";
-#else
-constexpr const char* VideoEncoderModuleName = "quorin-vanto-video.so";
-#endif
 // The module's one entry point, by this name: returns a new encoder that the caller owns.
 extern "C" CVideoEncoder* QvCreateVideoEncoder();

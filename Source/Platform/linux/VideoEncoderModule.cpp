@@ -20,8 +20,8 @@ std::string ModulePath() {
     std::string folder = length > 0 ? std::string(self, static_cast<size_t>(length)) : std::string();
     const size_t slash = folder.rfind('/');
     folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-    const std::string beside = folder + "/" + VideoEncoderModuleName;
-    const std::string installed = folder + "/" QV_VIDEO_MODULE_DIR "/" + VideoEncoderModuleName;
+    const std::string beside = folder + "/" QV_VIDEO_MODULE_NAME;
+    const std::string installed = folder + "/" QV_VIDEO_MODULE_DIR "/" QV_VIDEO_MODULE_NAME;
     return access(beside.c_str(), F_OK) == 0 || access(installed.c_str(), F_OK) != 0 ? beside : installed;
 }
 

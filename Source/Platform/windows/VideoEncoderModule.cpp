@@ -28,7 +28,7 @@ std::wstring ModulePath() {
     }
     const size_t slash = self.find_last_of(L"\\/");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : self.substr(0, slash);
-    return folder + L"\\" + WideName(VideoEncoderModuleName);
+    return folder + L"\\" + WideName(QV_VIDEO_MODULE_NAME);
 }
 
 } // namespace
