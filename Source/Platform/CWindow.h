@@ -77,6 +77,10 @@ public:
         keyPressed[code] = false;
         return true;
     }
+    // Ctrl and Shift as they were when the press not yet taken was made (the keys go down and up in
+    // the order the events came, so a chord pressed and released within one frame keeps them).
+    bool PressHadControl(int code) const { return InRange(code) && pressedWithControl[code]; }
+    bool PressHadShift(int code) const { return InRange(code) && pressedWithShift[code]; }
     // Forgets the key, down and pressed, once it has been acted on; the key's auto-repeat or another
     // press sets it again.
     void ClearKey(int code) {
@@ -103,8 +107,11 @@ protected:
         if (altHeld)
             return;
         keyDown[code] = true;
-        if (!repeat)
+        if (!repeat) {
             keyPressed[code] = true;
+            pressedWithControl[code] = keyDown[KeyControl];
+            pressedWithShift[code] = keyDown[KeyShift];
+        }
     }
     void RecordMinimised() { active = false; }
     // Back from being minimised or a change of focus: active again, and the keys from 9 up forgotten,
@@ -119,5 +126,7 @@ private:
 
     bool keyDown[KeyCount] = {};
     bool keyPressed[KeyCount] = {};
+    bool pressedWithControl[KeyCount] = {};
+    bool pressedWithShift[KeyCount] = {};
     bool active = true;
 };

@@ -51,12 +51,12 @@ bool DesktopSize(int& width, int& height);
 // The multisample levels the device can make: 0 (none) first, then 2, 4, 8, 16 as supported.
 std::vector<int> SupportedSampleCounts();
 
-// The watcher for this machine (Linux inotify). Always an object: where the kernel refuses to watch,
-// its Watch says so and returns false.
+// The watcher for this machine (inotify on Linux, ReadDirectoryChangesW on Windows). Always an object: where the kernel
+// refuses to watch, its Watch says so and returns false.
 std::unique_ptr<CFileWatcher> CreateFileWatcher();
 
 // The encoder through FFmpeg's libraries (libx264, FFmpeg's own AAC encoder, libswscale and
-// libswresample). It lives in a module beside the program (VideoEncoderModuleName), loaded on the
+// libswresample). It lives in a module beside the program (quorin-vanto-video.so or .dll), loaded on the
 // first call: FFmpeg's libraries bring some 130 others with them, whose loading would add about
 // 75 ms to every start. Never null: when the module cannot be loaded, the encoder's Open fails
 // with the reason.

@@ -87,3 +87,23 @@ TEST(CWindow, ActivationForgetsKeysFromNineUpButNotPressesNotYetTaken) {
     EXPECT_FALSE(w.KeyDown(KeyShift));
     EXPECT_TRUE(w.TakeKeyPress(KeyShift)) << "the press itself was made";
 }
+
+TEST(CWindow, APressKeepsTheModifiersItWasMadeWithAfterTheyAreReleased) {
+    BareWindow w;
+    // Ctrl+Z and Ctrl+Shift+Z pressed and let go between two frames.
+    Down(w, KeyControl);
+    Down(w, KeyZ);
+    Up(w, KeyZ);
+    Up(w, KeyControl);
+    EXPECT_FALSE(w.KeyDown(KeyControl));
+    EXPECT_TRUE(w.PressHadControl(KeyZ));
+    EXPECT_FALSE(w.PressHadShift(KeyZ));
+    Down(w, KeyShift);
+    Down(w, KeyY);
+    Up(w, KeyShift);
+    EXPECT_FALSE(w.PressHadControl(KeyY));
+    EXPECT_TRUE(w.PressHadShift(KeyY));
+    // Each press records its own: Z again without Ctrl.
+    Down(w, KeyZ);
+    EXPECT_FALSE(w.PressHadControl(KeyZ));
+}

@@ -324,19 +324,18 @@ void CAuthoring::WriteCameraIntoScript(const std::string& scene, const std::stri
 }
 
 void CAuthoring::UndoOrRedo() {
-    if (!show.window.KeyDown(KeyControl))
+    CWindow& window = show.window;
+    // The chord as it was pressed, however short: Ctrl may be up again by the time the frame looks.
+    const bool undo = window.PressHadControl(KeyZ) && !window.PressHadShift(KeyZ) && window.TakeKeyPress(KeyZ);
+    const bool redo = !undo && ((window.PressHadControl(KeyZ) && window.TakeKeyPress(KeyZ)) ||
+                                (window.PressHadControl(KeyY) && window.TakeKeyPress(KeyY)));
+    if (!undo && !redo)
         return;
     std::string message;
-    if (show.window.TakeKeyPress(KeyZ)) {
-        if (show.window.KeyDown(KeyShift))
-            writes.Redo(message);
-        else
-            writes.Undo(message);
-    } else if (show.window.TakeKeyPress(KeyY)) {
+    if (undo)
+        writes.Undo(message);
+    else
         writes.Redo(message);
-    } else {
-        return;
-    }
     LOG("WinMain", "%s", message.c_str());
     Notify(message);
 }

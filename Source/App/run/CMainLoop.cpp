@@ -102,8 +102,8 @@ bool CMainLoop::Step(LoopEnd& end) {
         HandleDebugKeys();
     if (transport)
         HandleTransportKeys();
-    // A tap shorter than a frame is pressed and released between two looks at the keys.
-    if (window.TakeKeyPress(KeyEscape) || window.KeyDown(KeyEscape)) {
+    // TakeKey: a tap shorter than a frame is pressed and released between two looks at the keys.
+    if (TakeKey(window, KeyEscape)) {
         LOG("WinMain", "Escape key pressed");
         end = LoopEnd::Escape;
         return false;
