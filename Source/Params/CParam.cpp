@@ -22,6 +22,19 @@ bool FindInterpolationKind(const char *word, InterpolationKind &kind) {
     return false;
 }
 
+bool CParam::KindAt(float time, InterpolationKind &kind) const {
+    const size_t count = KeyframeCount();
+    if (count == 0)
+        return false;
+    // Keyframes are evaluated in the order written: the last one at or before `time` starts its stretch.
+    size_t start = 0;
+    for (size_t i = 0; i < count; ++i)
+        if (KeyframeTime(i) <= time)
+            start = i;
+    kind = KeyframeKind(start);
+    return true;
+}
+
 int CParam::TruncateToInt(double value) {
     // Converting an out-of-range floating value to int is undefined, and a script may hold any number.
     if (std::isnan(value))

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -55,6 +56,34 @@ public:
     // The script line of the first keyframe read (0: none yet).
     int firstKeyframeLine = 0;
 
+    // For the authoring overlay, which shows and tweaks values while the show plays (none of this is
+    // on the per-frame path):
+    // The value's type as the documentation names it ("float", "vector3", "colour", "string").
+    virtual const char *TypeName() const = 0;
+    // Numbers in one value: 1 for bool, int and float, 2 to 4 for vectors and colours, 0 for words.
+    virtual int Components() const = 0;
+    // The value at `time` (the override while there is one) as `Components()` numbers; bools give
+    // 0 or 1.
+    virtual void ValueComponents(float time, float *out) const = 0;
+    // A word's value at `time`; empty for numbers.
+    virtual std::string WordValue(float time) const = 0;
+    // The value from the keyframes alone, as ValueComponents, ignoring an override.
+    virtual void KeyframedComponents(float time, float *out) const = 0;
+    virtual float KeyframeTime(size_t index) const = 0;
+    virtual InterpolationKind KeyframeKind(size_t index) const = 0;
+    // The kind of the keyframe that starts the stretch holding `time` (before the first keyframe, the
+    // first's); false without keyframes.
+    bool KindAt(float time, InterpolationKind &kind) const;
+    // A value that stands in for the base value and the keyframes until cleared (`Components()`
+    // numbers; a bool is true from 0.5 on, an int truncated). False for words.
+    virtual bool SetOverride(const float *components) = 0;
+    void ClearOverride() { overridden = false; }
+    bool IsOverridden() const { return overridden; }
+
+protected:
+    bool overridden = false;
+
+public:
     // Shared by the value classes' traits, which read and convert values outside the class itself.
     // Truncates toward zero into a 32-bit integer, saturating at its limits; NaN gives 0.
     static int TruncateToInt(double value);

@@ -23,4 +23,5 @@ struct BoolParamTraits {
 class CParamBool final : public CParamValue<BoolParamTraits> {
 public:
     using CParamValue::CParamValue;
+    const char *TypeName() const override { return "bool"; }
 };

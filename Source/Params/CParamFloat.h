@@ -30,4 +30,5 @@ struct FloatParamTraits {
 class CParamFloat final : public CParamValue<FloatParamTraits> {
 public:
     using CParamValue::CParamValue;
+    const char *TypeName() const override { return "float"; }
 };

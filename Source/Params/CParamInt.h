@@ -29,4 +29,5 @@ struct IntParamTraits {
 class CParamInt final : public CParamValue<IntParamTraits> {
 public:
     using CParamValue::CParamValue;
+    const char *TypeName() const override { return "int"; }
 };

@@ -10,4 +10,5 @@
 class CParamRgba final : public CParamValue<VectorParamTraits<glm::vec4>> {
 public:
     using CParamValue::CParamValue;
+    const char *TypeName() const override { return "colour"; }
 };

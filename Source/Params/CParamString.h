@@ -31,6 +31,7 @@ struct StringParamTraits {
 class CParamString final : public CParamValue<StringParamTraits> {
 public:
     using CParamValue::CParamValue;
+    const char *TypeName() const override { return "string"; }
 
     // Which text GetValue gives at `time`: 0 for the base value, i + 1 for keyframe i. Lets a caller
     // keep something per text (a resolved resource) and pick it without comparing strings.

@@ -6,8 +6,21 @@
 
 #include "Params/CParam.h"
 
+#include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
+
+// How many numbers a value holds, for the overlay: one for a number or a bool, one per component of a
+// vector, none for a word.
+template <class Value> constexpr int ValueComponentCount() {
+    if constexpr (std::is_same_v<Value, std::string>)
+        return 0;
+    else if constexpr (std::is_arithmetic_v<Value>)
+        return 1;
+    else
+        return static_cast<int>(sizeof(Value) / sizeof(float));
+}
 
 // What a parameter holds, passed whole to its traits' evaluation so that the per-frame call hands over
 // one pointer.
@@ -68,11 +81,59 @@ public:
             return false;
     }
 
-    typename Traits::Result GetValue(float time) const { return Traits::Evaluate(state, time); }
+    typename Traits::Result GetValue(float time) const {
+        if (overridden) [[unlikely]]
+            return overrideValue;
+        return Traits::Evaluate(state, time);
+    }
+
+    int Components() const override { return ValueComponentCount<Value>(); }
+    void ValueComponents(float time, float *out) const override { ToComponents(GetValue(time), out); }
+    std::string WordValue(float time) const override {
+        if constexpr (std::is_same_v<Value, std::string>)
+            return GetValue(time);
+        else
+            return (static_cast<void>(time), std::string());
+    }
+    void KeyframedComponents(float time, float *out) const override {
+        ToComponents(Traits::Evaluate(state, time), out);
+    }
+    float KeyframeTime(size_t index) const override { return state.keyframes[index].time; }
+    InterpolationKind KeyframeKind(size_t index) const override { return state.keyframes[index].kind; }
+    bool SetOverride(const float *components) override {
+        if constexpr (ValueComponentCount<Value>() == 0) {
+            static_cast<void>(components);
+            return false;
+        } else if constexpr (std::is_same_v<Value, bool>) {
+            overrideValue = components[0] >= 0.5f;
+        } else if constexpr (std::is_arithmetic_v<Value>) {
+            overrideValue =
+                static_cast<Value>(std::is_integral_v<Value> ? TruncateToInt(components[0]) : components[0]);
+        } else {
+            for (int i = 0; i < ValueComponentCount<Value>(); ++i)
+                overrideValue[i] = components[i];
+        }
+        overridden = true;
+        return true;
+    }
 
     const Value &GetBaseValue() const { return state.value; }
     const std::vector<Keyframe> &GetKeyframes() const { return state.keyframes; }
 
 private:
+    template <class R> static void ToComponents(const R &value, float *out) {
+        using Plain = std::decay_t<R>;
+        if constexpr (ValueComponentCount<Plain>() == 0) {
+            static_cast<void>(value);
+            static_cast<void>(out);
+        } else if constexpr (std::is_arithmetic_v<Plain>) {
+            out[0] = static_cast<float>(value);
+        } else {
+            for (int i = 0; i < ValueComponentCount<Plain>(); ++i)
+                out[i] = value[i];
+        }
+    }
+
     ParamState<Value, Keyframe> state;
+    Value overrideValue{};
 };

@@ -29,4 +29,5 @@ struct Vector2ParamTraits {
 class CParamVector2 final : public CParamValue<Vector2ParamTraits> {
 public:
     using CParamValue::CParamValue;
+    const char *TypeName() const override { return "vector2"; }
 };

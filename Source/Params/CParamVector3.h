@@ -9,4 +9,5 @@
 class CParamVector3 final : public CParamValue<VectorParamTraits<glm::vec3>> {
 public:
     using CParamValue::CParamValue;
+    const char *TypeName() const override { return "vector3"; }
 };

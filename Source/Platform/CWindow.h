@@ -11,6 +11,7 @@
 
 // Key codes the main loop reads (the classic virtual-key numbering).
 enum KeyCode : int {
+    KeyEnter = 0x0D,
     KeyShift = 0x10,
     KeyControl = 0x11,
     KeyEscape = 0x1B,
@@ -18,6 +19,7 @@ enum KeyCode : int {
     KeyLeft = 0x25,
     KeyUp = 0x26,
     KeyRight = 0x27,
+    KeyDownArrow = 0x28,
     KeyP = 0x50,
     // The authoring overlay's keys.
     KeyA = 0x41,
@@ -86,6 +88,13 @@ public:
     void ClearKey(int code) {
         if (InRange(code))
             keyDown[code] = keyPressed[code] = false;
+    }
+    // Forgets every key but Shift and Control, down and pressed: while the overlay takes typing, the
+    // letters and digits are not the show's keys.
+    void ClearKeysButModifiers() {
+        for (int code = 1; code < KeyCount; ++code)
+            if (code != KeyShift && code != KeyControl)
+                ClearKey(code);
     }
     // Forgets every press not yet taken (the keys still down stay down).
     void ClearKeyPresses() { std::fill(std::begin(keyPressed), std::end(keyPressed), false); }

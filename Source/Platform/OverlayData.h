@@ -86,13 +86,50 @@ struct OverlaySpectrum {
 struct OverlayLayer {
     std::string name, type, renderTarget;
     bool active = true;
+    bool highlighted = false; // the arrow keys' place: Enter opens it
+    bool inspected = false;   // open in the inspector
 };
 
 struct OverlayScene {
+    int index = 0; // the scene's place in the script, which names it when a layer row is chosen
     std::string name;
     float localTime = 0.0f;
     std::string localPosition;        // bar:beat:tick since the scene's start
     std::vector<OverlayLayer> layers; // in drawing order
+};
+
+// One parameter of the inspected layer. Values are numbers (a bool is 0 or 1); words have none.
+struct OverlayParameter {
+    std::string name, type;
+    int components = 0;                        // 0 for a word, which shows `word`
+    float value[4] = {0.0f, 0.0f, 0.0f, 0.0f}; // now, the edit included
+    std::string word;
+    bool whole = false;   // an int: dragged in steps of 1
+    bool boolean = false; // a bool: a check box
+    std::string kind;     // the keyframe kind in force now, empty without keyframes
+    int keyframes = 0;
+    bool edited = false; // a tweak stands in for the script's value
+    int loneLine = 0;    // the line of a single keyframe that has no effect, 0 when none
+
+    // The curve across the scene, from the keyframes as they play: `samples` values per component,
+    // component after component, with the keyframes' places and values; positions are fractions of
+    // the scene (0 its start, 1 its end). Empty for a parameter without keyframes.
+    int samples = 0;
+    std::vector<float> curve;
+    std::vector<float> keyAt;      // one per keyframe
+    std::vector<float> keyValue;   // `components` per keyframe
+    float low = 0.0f, high = 1.0f; // the curve's range, with the value now
+    float playheadAt = 0.0f;
+};
+
+struct OverlayInspector {
+    bool open = false;
+    std::string scene, layer, type;
+    float sceneStart = 0.0f, sceneEnd = 0.0f; // seconds
+    bool running = false;                     // the playhead is inside the scene: edits can be written
+    bool writable = true;                     // false for a data zip, which cannot be written
+    bool hasEdits = false;
+    std::vector<OverlayParameter> parameters;
 };
 
 struct OverlayError {
@@ -107,6 +144,7 @@ struct OverlayFrame {
     OverlayTimeline timeline;
     OverlaySpectrum spectrum;
     std::vector<OverlayScene> scenes; // running now
+    OverlayInspector inspector;
     OverlayError error;
     std::string notice; // a short message shown for a moment ("Keyframe copied"), empty for none
 };
@@ -122,6 +160,17 @@ struct OverlayStrip {
 struct OverlayActions {
     // A click on the time line, or each step of a drag along it: where across the strip (not clamped).
     std::optional<float> seekAt;
-    bool wantsMouse = false; // the pointer is over a panel, so it is not the free camera's
+    bool wantsMouse = false;    // the pointer is over a panel, so it is not the free camera's
+    bool wantsKeyboard = false; // a number is being typed: the keys are not the show's
+
+    // A layer row clicked in the scenes list: the scene's index and the layer's name.
+    std::optional<int> chosenScene;
+    std::string chosenLayer;
+    // A parameter's value dragged or typed in the inspector.
+    std::string tweaked;
+    float tweakValue[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    // The inspector's buttons: write the edits (as keyframes even where a parameter has none), discard
+    // them, close the inspector.
+    bool write = false, writeKeyframes = false, discard = false, close = false;
     OverlayStrip strip;
 };

@@ -438,7 +438,11 @@ public:
         const Group* neighbour = later ? later : lastGroup;
         std::vector<std::string> groupLines = {oneLine};
         if (neighbour && MultiLine(neighbour->braces)) {
-            groupLines = {CMusicalTime::Format(at) + " {"};
+            // The brace where the neighbour has it: after the time, or on a line of its own.
+            if (StartsLine(text, tokens[neighbour->braces.open].start))
+                groupLines = {CMusicalTime::Format(at), "{"};
+            else
+                groupLines = {CMusicalTime::Format(at) + " {"};
             for (const std::string& line : lines)
                 groupLines.push_back(unit + line);
             groupLines.push_back("}");

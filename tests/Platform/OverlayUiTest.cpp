@@ -39,7 +39,7 @@ protected:
         frame.spectrum.values = spectrum;
         frame.spectrum.count = 512;
         frame.spectrum.markedBands = {3};
-        frame.scenes = {{"Intro", 25.5f, "12:3:48", {{"Back", "ClearRenderTarget", "", true}}}};
+        frame.scenes = {{0, "Intro", 25.5f, "12:3:48", {{"Back", "ClearRenderTarget", "", true}}}};
     }
     void TearDown() override {
         overlay.reset();

@@ -135,6 +135,14 @@ TEST(ScriptEdit, WritesOnlyWhatTheEditNeedsAndTheLoaderReadsTheValueBack) {
          "  keyframes {\r\n      0:0:0 { L Rotation linear 0 }\r\n      1:0:0 { L Rotation linear 30 }\r\n  }\r\n}\r\n"
          "end\r\n",
          false},
+        {"a new group puts its brace where its neighbours do",
+         "scene S 0:0:0 9:0:0\n{\n    layers { L 2DImage { } }\n    keyframes\n    {\n        0:0:0\n        {\n"
+         "            L Rotation linear 0\n        }\n        4:0:0\n        {\n            L Rotation linear 8\n"
+         "        }\n    }\n}\nend\n",
+         Edit("S", "L", "Rotation", {2, 0, 0}, {"2"}),
+         "scene S 0:0:0 9:0:0\n{\n    layers { L 2DImage { } }\n    keyframes\n    {\n        0:0:0\n        {\n"
+         "            L Rotation linear 0\n        }\n        2:0:0\n        {\n            L Rotation linear 2\n"
+         "        }\n        4:0:0\n        {\n            L Rotation linear 8\n        }\n    }\n}\nend\n"},
         {"groups out of order elsewhere: the line goes between the parameter's own keyframes",
          "scene S 0:0:0 9:0:0 { layers { L 2DImage { } M 2DImage { } }\n"
          "  keyframes { 0:0:0 { L Rotation linear 0 } 6:0:0 { M Rotation hold 1 } 1:0:0 { M Rotation hold 0 }"

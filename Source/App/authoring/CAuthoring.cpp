@@ -10,6 +10,7 @@
 #include "Base/DataZip.h"
 #include "Base/Log.h"
 #include "Base/SpectrumBuffer.h"
+#include "Base/Utf8Path.h"
 #include "Layers/CLayer.h"
 #include "Music/CMusicStream.h"
 #include "Music/CMusicStreamBass.h"
@@ -27,10 +28,20 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
-constexpr const char* KeysHelp = "F1 overlay  F5 reload  [ ] loop  \\ no loop  C camera  K keyframe  F12 picture";
+constexpr const char* KeysHelp = "F1 overlay  F5 reload  [ ] loop  \\ no loop  C camera  K keyframe  F12 picture\n"
+                                 "Up Down Enter inspect a layer  Enter write  Esc discard  Ctrl+Z undo";
+
+// A press, or a key held since the last look, acts once.
+bool TakeKey(CWindow& window, int key) {
+    if (!window.KeyDown(key) && !window.TakeKeyPress(key))
+        return false;
+    window.ClearKey(key);
+    return true;
+}
 
 } // namespace
 
@@ -46,7 +57,14 @@ CAuthoring::~CAuthoring() {
         show.window.SetMouseLook(false);
 }
 
+bool CAuthoring::ScriptInFolder() {
+    const std::string path = CLiveReload::PathInData(Options.DataPath, Options.Config);
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(PathFromUtf8(path), error);
+}
+
 void CAuthoring::StartWatching() {
+    scriptInFolder = ScriptInFolder();
     live = std::make_unique<CLiveReload>(CreateFileWatcher(), Options.DataPath, Options.Config);
     LOG("WinMain", "Watching '%s' for changes", Options.DataPath.c_str());
     live->Watch(show.system.get());
@@ -155,6 +173,7 @@ void CAuthoring::Reload(const std::string& changed) {
     // The title follows the script, also after a start that waited for a fix under the default one.
     show.window.SetTitle(show.system->AppName);
     reloadNoticed = noticed;
+    scriptInFolder = ScriptInFolder();
 }
 
 void CAuthoring::FramePresented() {
@@ -180,12 +199,95 @@ void CAuthoring::FramePresented() {
     reloadNoticed.reset();
 }
 
+void CAuthoring::TakeEditingKeys() {
+    CWindow& window = show.window;
+    if (overlayWantsKeyboard) {
+        window.ClearKeysButModifiers();
+        return;
+    }
+    if (!show.system)
+        return;
+    CSystem& system = *show.system;
+    const bool shown = overlay && overlay->IsShown();
+    if (inspector.HasEdits() && TakeKey(window, KeyEscape)) {
+        inspector.Discard(&system);
+        Notify("Edits discarded");
+    } else if (shown && inspector.IsOpen() && TakeKey(window, KeyEscape)) {
+        inspector.Close(&system);
+    }
+    if (inspector.HasEdits() && TakeKey(window, KeyEnter))
+        WriteInspectorEdits(window.KeyDown(KeyShift));
+    if (!shown)
+        return;
+    const float time = show.stream->GetTime();
+    if (TakeKey(window, KeyUp))
+        inspector.MoveHighlight(system, time, -1);
+    if (TakeKey(window, KeyDownArrow))
+        inspector.MoveHighlight(system, time, 1);
+    if (TakeKey(window, KeyEnter))
+        inspector.OpenHighlighted(system);
+}
+
+void CAuthoring::WriteInspectorEdits(bool keyframes) {
+    const std::string path = CLiveReload::PathInData(Options.DataPath, Options.Config);
+    std::string before;
+    if (path.empty() || !CScriptWrites::ReadText(path, before)) {
+        Notify("The script is read from the data zip, which cannot be written: the edits stay until Escape");
+        return;
+    }
+    const float time = show.stream->GetTime();
+    std::string after, error;
+    if (!inspector.WriteEdits(*show.system, before, time, keyframes, after, error)) {
+        Notify("Not written: " + error);
+        return;
+    }
+    if (after == before) {
+        // The script holds these values already: there is nothing to reload.
+        inspector.Discard(show.system.get());
+        Notify("The script already holds these values");
+        return;
+    }
+    std::string message;
+    if (!writes.Write(path, before, after, message)) {
+        Notify(message);
+        return;
+    }
+    inspector.MarkWritten();
+    const std::string written = "Written into " + Options.Config + ": " + inspector.Layer() + " at " +
+                                CMusicalTime::Format(Tempo().NearestTick(time));
+    LOG("WinMain", "%s", written.c_str());
+    Notify(written + " (Ctrl+Z undoes it)");
+}
+
+void CAuthoring::ApplyInspectorActions(const OverlayActions& actions) {
+    if (!show.system)
+        return;
+    CSystem& system = *show.system;
+    if (actions.chosenScene)
+        inspector.Open(system, *actions.chosenScene, actions.chosenLayer);
+    if (!actions.tweaked.empty())
+        inspector.Tweak(system, actions.tweaked, actions.tweakValue);
+    if (actions.discard) {
+        inspector.Discard(&system);
+        Notify("Edits discarded");
+    }
+    if (actions.write || actions.writeKeyframes)
+        WriteInspectorEdits(actions.writeKeyframes);
+    if (actions.close)
+        inspector.Close(&system);
+}
+
 void CAuthoring::BeforeFrame() {
     std::string changed;
     if (live && live->Poll(changed))
         Reload(changed);
     if (show.window.TakeKeyPress(KeyF5))
         Reload(Options.Config);
+    if (show.system && show.system.get() != inspected) {
+        // A reload made new parameters: tweaks not yet written go on them, written ones are done.
+        inspector.PresentationChanged(*show.system);
+        inspected = show.system.get();
+    }
     UndoOrRedo();
 
     const auto now = std::chrono::steady_clock::now();
@@ -415,6 +517,7 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
             const bool running = time >= scene.startTime && time < scene.endTime;
             OverlayScene now;
             if (running) {
+                now.index = static_cast<int>(line.scenes.size()) - 1;
                 now.name = scene.name;
                 now.localTime = time - scene.startTime;
                 now.localPosition = CMusicalTime::Format(tempo.PositionOf(now.localTime));
@@ -423,9 +526,10 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
                 for (const ParamEntry& param : entry.layer->params.GetEntries())
                     param.param->AddSpectrumBands(frame.spectrum.markedBands);
                 if (running)
-                    now.layers.push_back(OverlayLayer{entry.name, entry.type,
-                                                      entry.layer->renderTarget->GetValue(now.localTime),
-                                                      entry.layer->active->GetValue(now.localTime)});
+                    now.layers.push_back(OverlayLayer{
+                        entry.name, entry.type, entry.layer->renderTarget->GetValue(now.localTime),
+                        entry.layer->active->GetValue(now.localTime), inspector.IsHighlighted(now.index, entry.name),
+                        inspector.IsOpen() && inspector.SceneIndex() == now.index && entry.name == inspector.Layer()});
             }
             if (running)
                 frame.scenes.push_back(std::move(now));
@@ -435,6 +539,10 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
         bands.erase(std::unique(bands.begin(), bands.end()), bands.end());
     }
     overlayLayout.LayOut(frame);
+    if (show.system) {
+        inspector.Fill(*show.system, time, frame.inspector);
+        frame.inspector.writable = scriptInFolder;
+    }
 
     if (failure) {
         frame.error.shown = true;
@@ -453,6 +561,8 @@ void CAuthoring::AfterFrame(float time) {
     BuildFrame(time, frame);
     const OverlayActions actions = overlay->Draw(frame);
     overlayWantsMouse = actions.wantsMouse;
+    overlayWantsKeyboard = actions.wantsKeyboard;
+    ApplyInspectorActions(actions);
     if (std::optional<float> seek = overlayLayout.AfterDraw(actions))
         pendingSeek = *seek;
 }

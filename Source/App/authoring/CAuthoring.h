@@ -7,6 +7,7 @@
 #include "App/authoring/CFailureCapture.h"
 #include "App/authoring/CFrameStats.h"
 #include "App/authoring/CFreeCamera.h"
+#include "App/authoring/CInspector.h"
 #include "App/authoring/CLoopRange.h"
 #include "App/authoring/COverlayLayout.h"
 #include "App/authoring/CScriptWrites.h"
@@ -19,7 +20,9 @@
 
 class CLayer;
 class CLiveReload;
+class CSystem;
 class COverlayUi;
+struct OverlayActions;
 struct OverlayFrame;
 struct RunningShow;
 
@@ -33,6 +36,10 @@ public:
     // A presentation that failed to start: its failure stays on screen until a save fixes it.
     void SetFailure(const LoadFailure& failure);
 
+    // Before the loop looks at any key: the inspector's keys (Escape discards edits or closes it,
+    // Enter writes edits or opens the highlighted layer, Up and Down move the highlight), and none of
+    // the show's keys while a number is typed on the overlay.
+    void TakeEditingKeys();
     // Between frames: a settled save (or F5) reloads; the overlay's keys, the loop and the camera.
     void BeforeFrame();
     // Before the scenes draw: the free camera stands in for the camera layers.
@@ -58,6 +65,9 @@ private:
     void WriteCameraIntoScript(const std::string& scene, const std::string& layerName, const CLayer& layer,
                                const glm::vec3& from, const glm::vec3& to);
     void UndoOrRedo();
+    // Writes the inspector's edits into the script at the playhead (one write, so one reload).
+    void WriteInspectorEdits(bool keyframes);
+    void ApplyInspectorActions(const OverlayActions& actions);
     void UpdateCamera();
     void BuildFrame(float time, OverlayFrame& frame);
     void Notify(const std::string& notice);
@@ -73,6 +83,11 @@ private:
     COverlayLayout overlayLayout; // the overlay's time line and spectrum axis, kept from frame to frame
     std::optional<double> pendingSeek;
     bool overlayWantsMouse = false;
+    bool overlayWantsKeyboard = false;
+    CInspector inspector;
+    bool scriptInFolder = false; // the script is a file in the data folder, which writes can change
+    static bool ScriptInFolder();
+    const CSystem* inspected = nullptr; // the presentation the inspector's edits were put on
     bool cameraOn = false;
     CFreeCamera camera;
     CScriptWrites writes;

@@ -98,6 +98,8 @@ bool CMainLoop::Step(LoopEnd& end) {
             whileInactive();
         return true;
     }
+    if (beforeKeys)
+        beforeKeys();
     if (debugKeys)
         HandleDebugKeys();
     if (transport)

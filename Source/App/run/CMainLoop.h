@@ -37,6 +37,9 @@ public:
     bool spectrumEnabled = false; // refresh SpectrumBuffer every frame
     // Called instead of a frame while the window is minimised, so that waiting need not spin.
     std::function<void()> whileInactive;
+    // Called first, before any key is looked at: the authoring overlay takes the keys it acts on
+    // (Escape discarding an edit, Enter writing it, the arrows choosing a layer, typing).
+    std::function<void()> beforeKeys;
     // Called before each frame's time is read, after the keys: live reload and the authoring keys act
     // here, between two frames.
     std::function<void()> beforeFrame;

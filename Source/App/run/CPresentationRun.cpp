@@ -251,8 +251,10 @@ int CPresentationRun::RunMainLoop() {
     mainLoop.spectrumEnabled = system && system->SpectrumEnabled;
     // Nothing is drawn while minimised; waiting a little spares a core.
     mainLoop.whileInactive = [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); };
-    if (authoring)
+    if (authoring) {
+        mainLoop.beforeKeys = [this] { authoring->TakeEditingKeys(); };
         mainLoop.beforeFrame = [this] { authoring->BeforeFrame(); };
+    }
     if (running)
         running->loop = &mainLoop;
     mainLoop.Run();

@@ -153,7 +153,8 @@ int CSDLWindow::KeyCodeFor(int sdlKey) {
     case SDLK_TAB:
         return 0x09;
     case SDLK_RETURN:
-        return 0x0D;
+    case SDLK_KP_ENTER:
+        return KeyEnter;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT:
         return KeyShift;
@@ -185,7 +186,7 @@ int CSDLWindow::KeyCodeFor(int sdlKey) {
     case SDLK_RIGHT:
         return KeyRight;
     case SDLK_DOWN:
-        return 0x28;
+        return KeyDownArrow;
     case SDLK_INSERT:
         return 0x2D;
     case SDLK_DELETE:

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -72,6 +73,8 @@ std::unique_ptr<COverlayUi> COverlayUi::Create(CWindow& window, CGraphicsDevice&
     return overlay;
 }
 
+COverlayUi::COverlayUi(CSDLWindow& window, CGLDevice& device) : window(window), device(device) {}
+
 bool COverlayUi::Init() {
     IMGUI_CHECKVERSION();
     context = ImGui::CreateContext();
@@ -122,8 +125,26 @@ void COverlayUi::OnEvent(const SDL_Event& event) {
     }
     if (!shown)
         return;
+    // The toolkit reads keys as held or not once a frame: a key let go in the frame it went down in
+    // would never be seen (a quick Enter after typing a number). Its release waits for the next frame.
+    if (event.type == SDL_KEYDOWN)
+        keysDownThisFrame.push_back(event.key.keysym.scancode);
+    if (event.type == SDL_KEYUP && std::find(keysDownThisFrame.begin(), keysDownThisFrame.end(),
+                                             event.key.keysym.scancode) != keysDownThisFrame.end()) {
+        deferredKeyUps.push_back(event);
+        return;
+    }
     ImGui::SetCurrentContext(context);
     ImGui_ImplSDL2_ProcessEvent(&event);
+}
+
+void COverlayUi::ReleaseDeferredKeys() {
+    keysDownThisFrame.clear();
+    std::vector<SDL_Event> releases;
+    releases.swap(deferredKeyUps);
+    ImGui::SetCurrentContext(context);
+    for (const SDL_Event& event : releases)
+        ImGui_ImplSDL2_ProcessEvent(&event);
 }
 
 float COverlayUi::ScaleFor(int windowWidth, int windowHeight) {
@@ -171,8 +192,10 @@ void COverlayUi::ApplyScale(float newScale) {
 OverlayActions COverlayUi::Draw(const OverlayFrame& frame) {
     OverlayActions actions;
     pending = false;
-    if (!shown && !frame.error.shown)
+    if (!shown && !frame.error.shown) {
+        ReleaseDeferredKeys();
         return actions;
+    }
     ImGui::SetCurrentContext(context);
     int windowWidth = 0, windowHeight = 0;
     SDL_GetWindowSize(window.Handle(), &windowWidth, &windowHeight);
@@ -196,17 +219,20 @@ OverlayActions COverlayUi::Draw(const OverlayFrame& frame) {
     if (shown) {
         float statusBottom = 0.0f;
         DrawStatus(frame, statusBottom);
-        DrawSpectrum(frame.spectrum);
+        const float spectrumBottom = DrawSpectrum(frame.spectrum);
         const float margin = 8.0f * scale;
         const float timelineTop = io.DisplaySize.y - TimelineHeight(frame.timeline) - margin;
         DrawTimeline(frame.timeline, actions);
-        DrawScenes(frame, statusBottom + margin, timelineTop - margin);
+        DrawScenes(frame, statusBottom + margin, timelineTop - margin, actions);
+        DrawInspector(frame.inspector, spectrumBottom + margin, timelineTop - margin, actions);
         DrawNotice(frame.notice, timelineTop - margin);
     }
     if (frame.error.shown)
         DrawError(frame.error);
     ImGui::Render();
     actions.wantsMouse = shown && io.WantCaptureMouse;
+    actions.wantsKeyboard = shown && io.WantTextInput;
+    ReleaseDeferredKeys(); // this frame saw them down
     pending = true;
     return actions;
 }
@@ -293,7 +319,7 @@ void COverlayUi::DrawStatus(const OverlayFrame& frame, float& bottom) {
     ImGui::End();
 }
 
-void COverlayUi::DrawScenes(const OverlayFrame& frame, float top, float bottom) {
+void COverlayUi::DrawScenes(const OverlayFrame& frame, float top, float bottom, OverlayActions& actions) {
     if (bottom - top < 4.0f * ImGui::GetFontSize())
         return;
     const float margin = 8.0f * scale;
@@ -328,7 +354,16 @@ void COverlayUi::DrawScenes(const OverlayFrame& frame, float top, float bottom) 
                 if (!layer.active)
                     ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled));
                 ImGui::TableNextColumn();
-                ImGui::TextUnformatted(layer.name.c_str());
+                // The row opens the layer in the inspector; the arrow keys' place shows as a lighter row.
+                if (layer.highlighted && !layer.inspected)
+                    ImGui::PushStyleColor(ImGuiCol_Header, ImVec4(1.0f, 1.0f, 1.0f, 0.12f));
+                if (ImGui::Selectable(layer.name.c_str(), layer.inspected || layer.highlighted,
+                                      ImGuiSelectableFlags_SpanAllColumns)) {
+                    actions.chosenScene = scene.index;
+                    actions.chosenLayer = layer.name;
+                }
+                if (layer.highlighted && !layer.inspected)
+                    ImGui::PopStyleColor();
                 ImGui::TableNextColumn();
                 ImGui::TextUnformatted(layer.type.c_str());
                 ImGui::TableNextColumn();
@@ -346,7 +381,7 @@ void COverlayUi::DrawScenes(const OverlayFrame& frame, float top, float bottom) 
     ImGui::End();
 }
 
-void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
+float COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     const float margin = 8.0f * scale, font = ImGui::GetFontSize();
     const float width = std::min(display.x * 0.42f, 40.0f * font);
@@ -354,6 +389,7 @@ void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
     ImGui::SetNextWindowPos(ImVec2(display.x - margin - width, margin));
     ImGui::SetNextWindowSize(ImVec2(width, height));
     ImGui::Begin("##spectrum", nullptr, PanelFlags);
+    const float panelBottom = margin + height;
     ImGui::TextUnformatted("Spectrum");
     const std::span<const float> edges = spectrum.bandEdges;
     const int bands = edges.empty() ? 0 : static_cast<int>(edges.size()) - 1;
@@ -365,7 +401,7 @@ void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
     ImDrawList* draw = ImGui::GetWindowDrawList();
     if (y1 - y0 < font || x1 - x0 < font) {
         ImGui::End();
-        return;
+        return panelBottom;
     }
     auto yOf = [&](float value) { return y1 - LevelFraction(value) * (y1 - y0); };
     draw->AddRectFilled(ImVec2(x0, y0), ImVec2(x1, y1), IM_COL32(0, 0, 0, 90));
@@ -431,6 +467,165 @@ void COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
         }
     }
     ImGui::End();
+    return panelBottom;
+}
+
+void COverlayUi::DrawInspector(const OverlayInspector& inspector, float top, float bottom, OverlayActions& actions) {
+    if (!inspector.open || bottom - top < 4.0f * ImGui::GetFontSize())
+        return;
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const float margin = 8.0f * scale, font = ImGui::GetFontSize();
+    const float width = std::min(display.x * 0.42f, 40.0f * font);
+    ImGui::SetNextWindowPos(ImVec2(display.x - margin - width, top));
+    ImGui::SetNextWindowSize(ImVec2(width, bottom - top));
+    // Typing into a number needs the window's focus, so it may take it.
+    constexpr ImGuiWindowFlags Flags = PanelFlags & ~ImGuiWindowFlags_NoFocusOnAppearing;
+    ImGui::Begin("##inspector", nullptr, Flags);
+    ImGui::PushFont(largeFont);
+    ImGui::TextColored(ImGui::ColorConvertU32ToFloat4(Accent), "%s", inspector.layer.c_str());
+    ImGui::PopFont();
+    ImGui::SameLine();
+    ImGui::PushStyleColor(ImGuiCol_Text, Dim);
+    ImGui::Text("%s in %s", inspector.type.c_str(), inspector.scene.c_str());
+    ImGui::PopStyleColor();
+    ImGui::SameLine(ImGui::GetContentRegionMax().x - ImGui::CalcTextSize("Close").x -
+                    2.0f * ImGui::GetStyle().FramePadding.x);
+    if (ImGui::SmallButton("Close"))
+        actions.close = true;
+
+    const ImVec4 warning(1.0f, 0.7f, 0.25f, 1.0f);
+    ImGui::PushTextWrapPos(0.0f);
+    if (!inspector.writable)
+        ImGui::TextColored(warning, "The data is a zip, which is read-only: edits show here but cannot be written.");
+    if (!inspector.running)
+        ImGui::TextColored(Dim, "The scene is not running: move the playhead into it to write a keyframe.");
+    ImGui::PopTextWrapPos();
+    if (inspector.hasEdits) {
+        if (ImGui::Button("Write (Enter)"))
+            actions.write = true;
+        ImGui::SameLine();
+        if (ImGui::Button("As keyframes (Shift+Enter)"))
+            actions.writeKeyframes = true;
+        ImGui::SameLine();
+        if (ImGui::Button("Discard (Esc)"))
+            actions.discard = true;
+    } else {
+        ImGui::PushTextWrapPos(0.0f);
+        ImGui::TextDisabled("Drag a number (Ctrl+click to type it), then Enter writes it at the playhead.");
+        ImGui::PopTextWrapPos();
+    }
+    ImGui::Separator();
+    // The parameters scroll under the header, which keeps the buttons in sight.
+    ImGui::BeginChild("##parameters", ImVec2(0.0f, 0.0f), false, ImGuiWindowFlags_NoNav);
+
+    for (size_t i = 0; i < inspector.parameters.size(); ++i) {
+        const OverlayParameter& parameter = inspector.parameters[i];
+        ImGui::PushID(static_cast<int>(i));
+        if (parameter.edited)
+            ImGui::TextColored(warning, "%s (edited)", parameter.name.c_str());
+        else
+            ImGui::TextUnformatted(parameter.name.c_str());
+        ImGui::SameLine();
+        ImGui::TextDisabled("%s", parameter.type.c_str());
+        if (parameter.keyframes > 0) {
+            ImGui::SameLine();
+            ImGui::TextDisabled(" %s, %d keyframe%s", parameter.kind.c_str(), parameter.keyframes,
+                                parameter.keyframes == 1 ? "" : "s");
+        }
+        if (parameter.loneLine > 0) {
+            ImGui::PushTextWrapPos(0.0f);
+            ImGui::TextColored(warning, "A single keyframe (line %d) has no effect: it takes two keyframes.",
+                               parameter.loneLine);
+            ImGui::PopTextWrapPos();
+        }
+        if (parameter.components == 0) {
+            ImGui::SameLine();
+            ImGui::Text(" \"%s\"", parameter.word.c_str());
+            ImGui::PopID();
+            continue;
+        }
+        float value[4];
+        std::copy(std::begin(parameter.value), std::end(parameter.value), value);
+        ImGui::SetNextItemWidth(-FLT_MIN);
+        bool changed = false;
+        if (parameter.boolean) {
+            bool on = value[0] >= 0.5f;
+            if (ImGui::Checkbox("##value", &on)) {
+                value[0] = on ? 1.0f : 0.0f;
+                changed = true;
+            }
+        } else {
+            // About a two-hundredth of the curve's range per pixel dragged; whole numbers step by one.
+            float speed = parameter.whole ? 0.1f : std::max((parameter.high - parameter.low) / 200.0f, 0.001f);
+            if (parameter.samples == 0)
+                speed = std::max(std::fabs(value[0]) / 100.0f, 0.01f);
+            changed = ImGui::DragScalarN("##value", ImGuiDataType_Float, value, parameter.components, speed, nullptr,
+                                         nullptr, parameter.whole ? "%.0f" : "%.4g");
+        }
+        if (changed) {
+            actions.tweaked = parameter.name;
+            std::copy(std::begin(value), std::end(value), actions.tweakValue);
+        }
+        if (parameter.samples > 1)
+            DrawCurve(parameter);
+        ImGui::Spacing();
+        ImGui::PopID();
+    }
+    ImGui::EndChild();
+    ImGui::End();
+}
+
+void COverlayUi::DrawCurve(const OverlayParameter& parameter) {
+    // The components in red, green, blue and white, as a colour's are.
+    static const ImU32 Components[4] = {IM_COL32(255, 110, 100, 255), IM_COL32(120, 230, 120, 255),
+                                        IM_COL32(110, 160, 255, 255), IM_COL32(230, 230, 230, 255)};
+    const float font = ImGui::GetFontSize();
+    const ImVec2 origin = ImGui::GetCursorScreenPos();
+    const float width = ImGui::GetContentRegionAvail().x, height = 3.5f * font;
+    ImGui::Dummy(ImVec2(width, height));
+    if (width < 4.0f)
+        return;
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const float x0 = origin.x, x1 = origin.x + width, y0 = origin.y + 2.0f, y1 = origin.y + height - 2.0f;
+    draw->AddRectFilled(ImVec2(x0, origin.y), ImVec2(x1, origin.y + height), IM_COL32(0, 0, 0, 90), 3.0f * scale);
+    const float range = parameter.high - parameter.low;
+    auto yOf = [&](float v) {
+        if (!std::isfinite(v))
+            v = parameter.low;
+        return y1 - std::clamp((v - parameter.low) / range, 0.0f, 1.0f) * (y1 - y0);
+    };
+    auto xOf = [&](float at) { return x0 + std::clamp(at, 0.0f, 1.0f) * (x1 - x0); };
+    if (parameter.low < 0.0f && parameter.high > 0.0f)
+        draw->AddLine(ImVec2(x0, yOf(0.0f)), ImVec2(x1, yOf(0.0f)), GridLine);
+    const int n = parameter.samples, c = parameter.components;
+    if (parameter.curve.size() < static_cast<size_t>(n * c))
+        return;
+    std::vector<ImVec2> points(static_cast<size_t>(n));
+    for (int k = 0; k < c; ++k) {
+        for (int i = 0; i < n; ++i) {
+            const float v = parameter.curve[static_cast<size_t>(k * n + i)];
+            points[static_cast<size_t>(i)] =
+                ImVec2(x0 + (x1 - x0) * static_cast<float>(i) / static_cast<float>(n - 1), yOf(v));
+        }
+        const ImU32 colour = c == 1 ? Accent : Components[k];
+        draw->AddPolyline(points.data(), n, colour, 0, std::max(1.0f, 1.5f * scale));
+        for (size_t key = 0; key < parameter.keyAt.size(); ++key) {
+            const size_t at = key * static_cast<size_t>(c) + static_cast<size_t>(k);
+            if (at < parameter.keyValue.size())
+                draw->AddCircleFilled(ImVec2(xOf(parameter.keyAt[key]), yOf(parameter.keyValue[at])), 3.0f * scale,
+                                      colour);
+        }
+    }
+    const float x = xOf(parameter.playheadAt);
+    draw->AddLine(ImVec2(x, origin.y), ImVec2(x, origin.y + height), Playhead, std::max(1.0f, scale));
+    if (parameter.edited)
+        for (int k = 0; k < c; ++k)
+            draw->AddCircle(ImVec2(x, yOf(parameter.value[k])), 4.5f * scale, Marker, 0, std::max(1.0f, 1.5f * scale));
+    char text[48];
+    std::snprintf(text, sizeof text, "%.4g", static_cast<double>(parameter.high));
+    draw->AddText(ImVec2(x0 + 0.2f * font, origin.y), LabelText, text);
+    std::snprintf(text, sizeof text, "%.4g", static_cast<double>(parameter.low));
+    draw->AddText(ImVec2(x0 + 0.2f * font, origin.y + height - font), LabelText, text);
 }
 
 float COverlayUi::TimelineHeight(const OverlayTimeline& timeline) const {

@@ -46,15 +46,19 @@ public:
     bool WindowPixels(std::vector<uint8_t>& rgba, int& width, int& height) const;
 
 private:
-    COverlayUi(CSDLWindow& window, CGLDevice& device) : window(window), device(device) {}
+    COverlayUi(CSDLWindow& window, CGLDevice& device);
     bool Init();
     void OnEvent(const SDL_Event& event);
+    void ReleaseDeferredKeys();
     void RenderOverWindow(int width, int height);
     void ApplyScale(float newScale);
 
     void DrawStatus(const OverlayFrame& frame, float& bottom);
-    void DrawScenes(const OverlayFrame& frame, float top, float bottom);
-    void DrawSpectrum(const OverlaySpectrum& spectrum);
+    void DrawScenes(const OverlayFrame& frame, float top, float bottom, OverlayActions& actions);
+    // Returns the panel's bottom edge.
+    float DrawSpectrum(const OverlaySpectrum& spectrum);
+    void DrawInspector(const OverlayInspector& inspector, float top, float bottom, OverlayActions& actions);
+    void DrawCurve(const OverlayParameter& parameter);
     float TimelineHeight(const OverlayTimeline& timeline) const;
     void DrawTimeline(const OverlayTimeline& timeline, OverlayActions& actions);
     void DrawNotice(const std::string& notice, float bottom);
@@ -72,6 +76,10 @@ private:
     float pointerX = 0.0f, pointerY = 0.0f;
     ImFont* bodyFont = nullptr;
     ImFont* largeFont = nullptr;
+
+    // Keys that went down since the last frame, and releases held back until a frame has seen them.
+    std::vector<int> keysDownThisFrame;
+    std::vector<SDL_Event> deferredKeyUps;
 
     bool keepPixels = false;
     std::vector<uint8_t> pixels;
