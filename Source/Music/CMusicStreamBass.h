@@ -43,6 +43,9 @@ public:
     // A reader of the decoded samples, for a video export's sound track; false before a successful
     // Init or where the output gives none.
     bool GetDecodedMusic(DecodedMusic& music) const { return loaded && output->GetDecodedMusic(music); }
+    // What opens such a reader later, on any thread, even after this stream is gone; empty before a
+    // successful Init.
+    DecodedMusicOpener DecodedMusicSource() const { return loaded ? output->DecodedMusicSource() : nullptr; }
 
 private:
     std::string fileName;

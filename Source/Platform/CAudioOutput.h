@@ -36,6 +36,10 @@ struct DecodedMusic {
     int sampleRate = 0;
 };
 
+// Opens a reader of the decoded music that stands on its own: it may be called on any thread and
+// outlive the output that gave it. False where the music cannot be opened.
+using DecodedMusicOpener = std::function<bool(DecodedMusic& music)>;
+
 class CAudioOutput {
 public:
     virtual ~CAudioOutput() = default;
@@ -69,6 +73,12 @@ public:
     // The memory the music's decoding holds: the decoder and its buffers (0 before a successful Load).
     virtual int64_t DecodedBytes() const { return 0; }
 
+    // What opens the decoded music afresh, for a sound track or an analysis of the whole music; empty
+    // before a successful Load.
+    virtual DecodedMusicOpener DecodedMusicSource() const { return {}; }
     // The decoded music, for writing it into an exported video; false where the output keeps none.
-    virtual bool GetDecodedMusic(DecodedMusic& /*music*/) const { return false; }
+    bool GetDecodedMusic(DecodedMusic& music) const {
+        const DecodedMusicOpener open = DecodedMusicSource();
+        return open && open(music);
+    }
 };

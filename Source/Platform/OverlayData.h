@@ -6,6 +6,7 @@
 // engine type appears here.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -49,6 +50,7 @@ struct OverlayLane {
 struct OverlayTimeline {
     float length = 0.0f; // the whole show: the music's length, or the last scene's end
     float secondsPerBar = 2.0f;
+    int beatsPerBar = 4;
     float playhead = 0.0f;
     bool hasLoopStart = false, hasLoopEnd = false;
     float loopStart = 0.0f, loopEnd = 0.0f;
@@ -59,10 +61,25 @@ struct OverlayTimeline {
     // The lists are not copied: they must live until Draw returns.
     int widestBar = 0; // the number whose width, with a gap, lies between two numbers
     std::span<const OverlayBarLine> barLines;
+    std::span<const float> beatLines; // between the bar lines, thinned so that they stay apart
     std::span<const OverlayLane> lanes;
     float playheadAt = 0.0f;
     bool hasLoop = false; // both ends set, the start first: the stretch between them is shaded
     float loopStartAt = 0.0f, loopEndAt = 0.0f;
+
+    // The music under the bar lines, once its overview is made: empty before, and without music.
+    // The waveform is the lowest and highest sample (-1 to 1) of each pixel column of the strip, from
+    // its left end up to `musicEndAt`. The spectrum over time is `spectrumRows` rows of
+    // `spectrumColumns` levels (0 to 255), the lowest frequencies first, each row from the music's
+    // start; it spans the strip from its left end to `musicEndAt` (past 1 where the music outlasts
+    // the show). `musicVersion` changes whenever the
+    // music's overview does. Not copied: they must live until Draw returns.
+    bool musicPending = false; // the overview is being made
+    uint64_t musicVersion = 0;
+    float musicEndAt = 0.0f;
+    std::span<const float> waveLows, waveHighs;
+    std::span<const uint8_t> spectrum;
+    int spectrumColumns = 0, spectrumRows = 0;
 };
 
 struct OverlayFrequencyLabel {
@@ -158,8 +175,12 @@ struct OverlayStrip {
 
 // What the user did on the overlay this frame, and the strip it drew.
 struct OverlayActions {
-    // A click on the time line, or each step of a drag along it: where across the strip (not clamped).
+    // A click on the time line, or each step of a drag along it: where across the strip (not clamped),
+    // whether it is a step of a drag (not its first press), and the keys held that change where it
+    // snaps to (Shift: nowhere; Alt: bars; otherwise beats).
     std::optional<float> seekAt;
+    bool seekDragged = false;
+    bool shiftHeld = false, altHeld = false;
     bool wantsMouse = false;    // the pointer is over a panel, so it is not the free camera's
     bool wantsKeyboard = false; // a number is being typed: the keys are not the show's
 

@@ -503,6 +503,7 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
     OverlayTimeline& line = frame.timeline;
     line.length = status.length;
     line.secondsPerBar = static_cast<float>(tempo.SecondsPerBar());
+    line.beatsPerBar = tempo.Beats();
     line.playhead = time;
     line.hasLoopStart = loop.HasStart();
     line.hasLoopEnd = loop.HasEnd();
@@ -538,6 +539,7 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
         std::sort(bands.begin(), bands.end());
         bands.erase(std::unique(bands.begin(), bands.end()), bands.end());
     }
+    overlayLayout.SetMusic(musicAnalysis.Result(), musicAnalysis.Busy());
     overlayLayout.LayOut(frame);
     if (show.system) {
         inspector.Fill(*show.system, time, frame.inspector);
@@ -555,6 +557,9 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
 }
 
 void CAuthoring::AfterFrame(float time) {
+    // The music's overview is started when the music loads (or a reload changes it), not when the
+    // overlay is first shown, so that it is ready by then.
+    musicAnalysis.Follow(show.stream.get());
     if (!overlay || (!overlay->IsShown() && !failure))
         return;
     OverlayFrame frame;

@@ -9,6 +9,7 @@
 #include "App/authoring/CFreeCamera.h"
 #include "App/authoring/CInspector.h"
 #include "App/authoring/CLoopRange.h"
+#include "App/authoring/CMusicAnalysis.h"
 #include "App/authoring/COverlayLayout.h"
 #include "App/authoring/CScriptWrites.h"
 #include "Base/CMusicalTime.h"
@@ -81,6 +82,7 @@ private:
     CFrameStats frames;
     CLoopRange loop;
     COverlayLayout overlayLayout; // the overlay's time line and spectrum axis, kept from frame to frame
+    CMusicAnalysis musicAnalysis; // the music's waveform and spectrum over time, for the time line
     std::optional<double> pendingSeek;
     bool overlayWantsMouse = false;
     bool overlayWantsKeyboard = false;

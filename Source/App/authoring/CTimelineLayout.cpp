@@ -22,8 +22,12 @@ void CTimelineLayout::Build(const OverlayTimeline& timeline, float stripWidth, f
     const bool bars = Positive(timeline.secondsPerBar);
     length = Positive(timeline.length) ? timeline.length : (bars ? timeline.secondsPerBar : 1.0f);
 
+    secondsPerBar = bars ? timeline.secondsPerBar : 0.0;
+    beats = std::max(timeline.beatsPerBar, 1);
     barLines.clear();
+    beatLines.clear();
     labelStep = lineStep = 1;
+    beatStep = 0;
     if (bars) {
         const float pixelsPerBar = width * timeline.secondsPerBar / length;
         labelStep = StepFor(pixelsPerBar, std::max(labelSpacing, MinLineSpacing));
@@ -37,6 +41,19 @@ void CTimelineLayout::Build(const OverlayTimeline& timeline, float stripWidth, f
             barLines.push_back(OverlayBarLine{FractionOf(static_cast<float>(bar * timeline.secondsPerBar)), number,
                                               number % labelStep == 0});
         }
+        // Beat lines only where every bar has its line; the step divides the bar, so that the lines
+        // fall alike in every bar.
+        const double pixelsPerBeat = pixelsPerBar / beats;
+        for (int step = 1; step < beats && beatStep == 0 && lineStep == 1; ++step)
+            if (beats % step == 0 && pixelsPerBeat * step >= MinBeatSpacing)
+                beatStep = step;
+        for (double bar = 0; beatStep > 0 && bar <= lastBar; ++bar)
+            for (int beat = beatStep; beat < beats; beat += beatStep) {
+                const double time = (bar + static_cast<double>(beat) / beats) * secondsPerBar;
+                if (time > length)
+                    break;
+                beatLines.push_back(FractionOf(static_cast<float>(time)));
+            }
     }
 
     lanes.clear();
@@ -63,6 +80,18 @@ float CTimelineLayout::TimeAt(float fraction) const {
     if (!std::isfinite(fraction))
         return 0.0f;
     return std::clamp(fraction, 0.0f, 1.0f) * length;
+}
+
+float CTimelineLayout::SnappedTimeAt(float fraction, Snap snap) const {
+    const float time = TimeAt(fraction);
+    if (snap == Snap::None || !(secondsPerBar > 0.0))
+        return time;
+    const double unit = snap == Snap::Bar ? secondsPerBar : secondsPerBar / beats;
+    double steps = std::round(time / unit);
+    // The nearest grid point past the show's end is not a place to go: the last one inside it is.
+    if (steps * unit > length)
+        steps = std::floor(length / unit);
+    return static_cast<float>(std::clamp(steps * unit, 0.0, static_cast<double>(length)));
 }
 
 int CTimelineLayout::WidestBar(const OverlayTimeline& timeline) {

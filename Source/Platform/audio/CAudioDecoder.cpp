@@ -61,6 +61,22 @@ bool CAudioDecoder::Open(const void* data, size_t size, int& error) {
     return Open(std::make_unique<CMemoryByteSource>(data, size), error);
 }
 
+DecodedMusicOpener CAudioDecoder::ReaderOf(const MusicOpener& open) {
+    if (!open)
+        return {};
+    return [open](DecodedMusic& music) {
+        auto reader = std::make_shared<CAudioDecoder>();
+        int error = AudioErrorNone;
+        if (!reader->Open(open(), error))
+            return false;
+        music.frames = reader->Frames();
+        music.channels = reader->Channels();
+        music.sampleRate = reader->SampleRate();
+        music.read = [reader](int64_t first, int64_t count, float* out) { reader->ReadAt(first, count, out); };
+        return true;
+    };
+}
+
 bool CAudioDecoder::Open(std::unique_ptr<CByteSource> from, int& error) {
     Close();
     error = AudioErrorNone;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Base/CByteSource.h"
+#include "Platform/CAudioOutput.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -49,6 +50,10 @@ public:
     int SampleRate() const { return sampleRate; }
     // The next frame Read returns.
     int64_t Position() const { return position; }
+
+    // What opens a decoder of its own over the file `open` gives, each time it is called, for a
+    // reader of the whole music beside playback; empty when `open` is.
+    static DecodedMusicOpener ReaderOf(const MusicOpener& open);
 
     // Moves to `frame` (clamped to 0..Frames); false where the decoder cannot get there.
     bool SeekTo(int64_t frame);

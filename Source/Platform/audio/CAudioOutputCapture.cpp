@@ -52,18 +52,8 @@ int64_t CAudioOutputCapture::DecodedBytes() const {
     return loaded ? music.Bytes() + static_cast<int64_t>(window.capacity() * sizeof(float)) : 0;
 }
 
-bool CAudioOutputCapture::GetDecodedMusic(DecodedMusic& decoded) const {
-    if (!loaded || !opener)
-        return false;
+DecodedMusicOpener CAudioOutputCapture::DecodedMusicSource() const {
     // A decoder of its own, so that the sound track reads on in order while the spectrum's decoder
     // follows the frames.
-    auto reader = std::make_shared<CAudioDecoder>();
-    int error = AudioErrorNone;
-    if (!reader->Open(opener(), error))
-        return false;
-    decoded.frames = reader->Frames();
-    decoded.channels = reader->Channels();
-    decoded.sampleRate = reader->SampleRate();
-    decoded.read = [reader](int64_t first, int64_t count, float* out) { reader->ReadAt(first, count, out); };
-    return true;
+    return loaded ? CAudioDecoder::ReaderOf(opener) : DecodedMusicOpener();
 }

@@ -24,7 +24,7 @@ public:
     void GetSpectrum(float* bands) override;
     int GetLastError() const override { return lastError; }
     int64_t DecodedBytes() const override;
-    bool GetDecodedMusic(DecodedMusic& decoded) const override;
+    DecodedMusicOpener DecodedMusicSource() const override;
 
 private:
     MusicOpener opener;

@@ -85,6 +85,7 @@ bool CAudioOutputSdl::Load(const MusicOpener& open) {
     loaded = false;
     length = 0;
     rate = channels = 0;
+    opener = nullptr;
     if (!decoder.Open(open ? open() : nullptr, lastError))
         return false;
     if (!OpenDevice(decoder.SampleRate(), decoder.Channels())) {
@@ -110,6 +111,7 @@ bool CAudioOutputSdl::Load(const MusicOpener& open) {
     const size_t floats = ring.capacity() + decoded.capacity() + window.capacity();
     bytesHeld = decoder.Bytes() + static_cast<int64_t>(floats * sizeof(float));
     loaded = true;
+    opener = open;
     holdFrame = 0;
     lastReported = 0;
     feedFrame = 0;
@@ -304,3 +306,8 @@ void CAudioOutputSdl::GetSpectrum(float* bands) {
 }
 
 int64_t CAudioOutputSdl::DecodedBytes() const { return loaded ? bytesHeld : 0; }
+
+DecodedMusicOpener CAudioOutputSdl::DecodedMusicSource() const {
+    // A decoder of its own: the worker's follows playback.
+    return loaded ? CAudioDecoder::ReaderOf(opener) : DecodedMusicOpener();
+}

@@ -40,6 +40,7 @@ public:
     void GetSpectrum(float* bands) override;
     int GetLastError() const override { return lastError; }
     int64_t DecodedBytes() const override;
+    DecodedMusicOpener DecodedMusicSource() const override;
 
 private:
     static void Callback(void* user, uint8_t* stream, int bytes);
@@ -55,6 +56,7 @@ private:
     int deviceChannels = 0;
     int deviceBufferFrames = 0;
     bool loaded = false;
+    MusicOpener opener; // the music's file, for readers beside playback
     int64_t length = 0;
     int rate = 0;
     int channels = 0;

@@ -13,8 +13,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -33,6 +35,9 @@ const ImU32 LabelText = IM_COL32(220, 220, 220, 255);
 const ImU32 Marker = IM_COL32(255, 170, 40, 255);
 const ImU32 MarkerLine = IM_COL32(255, 170, 40, 120);
 const ImU32 Bars = IM_COL32(80, 170, 230, 255);
+const ImU32 BeatLine = IM_COL32(255, 255, 255, 22);
+const ImU32 Waveform = IM_COL32(110, 195, 245, 210);
+const ImU32 MusicBack = IM_COL32(0, 0, 0, 70);
 const ImVec4 ErrorRed(1.0f, 0.35f, 0.3f, 1.0f);
 const ImVec4 Dim(0.6f, 0.6f, 0.6f, 1.0f);
 
@@ -56,6 +61,39 @@ void FrequencyText(float hz, char* text, size_t size) {
         std::snprintf(text, size, "%gk", static_cast<double>(hz / 1000.0f));
     else
         std::snprintf(text, size, "%g", static_cast<double>(hz));
+}
+
+// The waveform and the spectrum over time take a strip each under the bar numbers, as tall as this
+// many lines of text, while the music's overview is there or being made.
+constexpr float WaveformLines = 1.6f;
+constexpr float MusicSpectrumLines = 2.2f;
+
+bool ShowsMusic(const OverlayTimeline& line) {
+    return line.musicPending || !line.waveLows.empty() || (line.spectrumColumns > 0 && line.spectrumRows > 0);
+}
+
+// A level of the spectrum over time (0 to 255) as a colour: quiet is dark and see-through, loud
+// bright; from deep blue through the overlay's accent to warm white.
+void SpectrumColour(uint8_t level, uint8_t* rgba) {
+    struct Stop {
+        float at, r, g, b, a;
+    };
+    static constexpr Stop Stops[] = {{0.0f, 10, 20, 60, 0},
+                                     {0.35f, 30, 60, 160, 150},
+                                     {0.65f, 60, 170, 235, 230},
+                                     {0.85f, 240, 200, 90, 255},
+                                     {1.0f, 255, 250, 230, 255}};
+    const float t = static_cast<float>(level) / 255.0f;
+    int i = 0;
+    while (i + 2 < static_cast<int>(std::size(Stops)) && t > Stops[i + 1].at)
+        ++i;
+    const Stop& a = Stops[i];
+    const Stop& b = Stops[i + 1];
+    const float f = std::clamp((t - a.at) / (b.at - a.at), 0.0f, 1.0f);
+    rgba[0] = static_cast<uint8_t>(a.r + (b.r - a.r) * f);
+    rgba[1] = static_cast<uint8_t>(a.g + (b.g - a.g) * f);
+    rgba[2] = static_cast<uint8_t>(a.b + (b.b - a.b) * f);
+    rgba[3] = static_cast<uint8_t>(a.a + (b.a - a.a) * f);
 }
 
 } // namespace
@@ -98,6 +136,8 @@ COverlayUi::~COverlayUi() {
     window.SetEventObserver(nullptr);
     if (!context)
         return;
+    if (spectrumTexture)
+        glDeleteTextures(1, &spectrumTexture);
     ImGui::SetCurrentContext(context);
     if (glBackend)
         ImGui_ImplOpenGL3_Shutdown();
@@ -239,6 +279,7 @@ OverlayActions COverlayUi::Draw(const OverlayFrame& frame) {
 
 void COverlayUi::RenderOverWindow(int width, int height) {
     if (pending) {
+        UploadSpectrumTexture();
         ImGui::SetCurrentContext(context);
         ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
         pending = false;
@@ -632,7 +673,8 @@ float COverlayUi::TimelineHeight(const OverlayTimeline& timeline) const {
     const float font = ImGui::GetFontSize();
     const float lanes = static_cast<float>(std::max<size_t>(timeline.scenes.size(), 1));
     const float laneRoom = std::min(lanes * font * 1.35f, ImGui::GetIO().DisplaySize.y * 0.3f);
-    return font * 1.6f + laneRoom + ImGui::GetStyle().WindowPadding.y * 2.0f;
+    const float musicRoom = ShowsMusic(timeline) ? font * (WaveformLines + MusicSpectrumLines) : 0.0f;
+    return font * 1.6f + musicRoom + laneRoom + ImGui::GetStyle().WindowPadding.y * 2.0f;
 }
 
 void COverlayUi::DrawTimeline(const OverlayTimeline& line, OverlayActions& actions) {
@@ -657,16 +699,30 @@ void COverlayUi::DrawTimeline(const OverlayTimeline& line, OverlayActions& actio
 
     // A click seeks, and so does every move of a drag; holding still does not seek again, which
     // would restart the sound over and over.
+    // The program snaps the seek to beats, to bars with Alt, nowhere with Shift.
     ImGui::InvisibleButton("##strip", room);
-    if (ImGui::IsItemActivated() || (ImGui::IsItemActive() && ImGui::GetIO().MouseDelta.x != 0.0f))
-        actions.seekAt = (ImGui::GetIO().MousePos.x - left) / width;
+    const ImGuiIO& io = ImGui::GetIO();
+    const bool pressed = ImGui::IsItemActivated();
+    if (pressed || (ImGui::IsItemActive() && io.MouseDelta.x != 0.0f)) {
+        actions.seekAt = (io.MousePos.x - left) / width;
+        actions.seekDragged = !pressed;
+        actions.shiftHeld = io.KeyShift;
+        actions.altHeld = io.KeyAlt;
+    }
 
     ImDrawList* draw = ImGui::GetWindowDrawList();
     const float top = origin.y, bottom = origin.y + room.y;
-    const float lanesTop = top + font * 1.3f;
+    const float gridTop = top + font * 1.3f;
+    const float lanesTop = ShowsMusic(line) ? gridTop + font * (WaveformLines + MusicSpectrumLines) : gridTop;
+    if (lanesTop > gridTop)
+        DrawMusic(line, left, width, gridTop, lanesTop - 0.15f * font);
+    for (float at : line.beatLines) {
+        const float x = xAt(at);
+        draw->AddLine(ImVec2(x, gridTop), ImVec2(x, bottom), BeatLine);
+    }
     for (const OverlayBarLine& bar : line.barLines) {
         const float x = xAt(bar.at);
-        draw->AddLine(ImVec2(x, bar.labelled ? top : lanesTop), ImVec2(x, bottom), bar.labelled ? BarLine : GridLine);
+        draw->AddLine(ImVec2(x, bar.labelled ? top : gridTop), ImVec2(x, bottom), bar.labelled ? BarLine : GridLine);
         if (bar.labelled) {
             std::snprintf(text, sizeof text, "%d", bar.bar);
             draw->AddText(ImVec2(x + 0.25f * font, top), LabelText, text);
@@ -706,6 +762,92 @@ void COverlayUi::DrawTimeline(const OverlayTimeline& line, OverlayActions& actio
     const float notch = 0.45f * font;
     draw->AddTriangleFilled(ImVec2(x - notch, top), ImVec2(x + notch, top), ImVec2(x, top + notch), Playhead);
     ImGui::End();
+}
+
+void COverlayUi::DrawMusic(const OverlayTimeline& line, float left, float width, float top, float bottom) {
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const float font = ImGui::GetFontSize();
+    const float split = top + (bottom - top) * WaveformLines / (WaveformLines + MusicSpectrumLines);
+    const float musicRight = left + std::clamp(line.musicEndAt, 0.0f, 1e4f) * width;
+    draw->AddRectFilled(ImVec2(left, top), ImVec2(left + width, bottom), MusicBack);
+    if (line.musicPending && line.waveLows.empty()) {
+        draw->AddText(ImVec2(left + 0.4f * font, top + (split - top - font) * 0.5f), ImGui::GetColorU32(Dim),
+                      "Reading the music...");
+        return;
+    }
+
+    // One bar per pixel column, from its lowest sample to its highest, at least a pixel tall.
+    const float middle = std::floor((top + split) * 0.5f), half = (split - top) * 0.5f - 1.0f;
+    const size_t pixels = std::min(line.waveLows.size(), line.waveHighs.size());
+    for (size_t x = 0; x < pixels; ++x) {
+        const float low = std::clamp(line.waveLows[x], -1.0f, 1.0f), high = std::clamp(line.waveHighs[x], low, 1.0f);
+        const float y0 = middle - high * half, y1 = std::max(middle - low * half, y0 + 1.0f);
+        const float x0 = left + static_cast<float>(x);
+        draw->AddRectFilled(ImVec2(x0, y0), ImVec2(std::min(x0 + 1.0f, musicRight), y1), Waveform);
+    }
+
+    PrepareSpectrumTexture(line);
+    if (spectrumTexture && spectrumVersion == line.musicVersion && musicRight > left) {
+        // Rows run from the lowest frequency up: the texture's first row goes at the bottom. Music
+        // that outlasts the show is cut at the strip's end.
+        draw->PushClipRect(ImVec2(left, top), ImVec2(left + width, bottom), true);
+        draw->AddImage(reinterpret_cast<ImTextureID>(static_cast<intptr_t>(spectrumTexture)), ImVec2(left, split),
+                       ImVec2(musicRight, bottom), ImVec2(0.0f, 1.0f), ImVec2(1.0f, 0.0f));
+        draw->PopClipRect();
+    }
+}
+
+void COverlayUi::PrepareSpectrumTexture(const OverlayTimeline& line) {
+    if (line.musicVersion == spectrumVersion && spectrumTexture)
+        return;
+    const int columns = line.spectrumColumns, rows = line.spectrumRows;
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (columns <= 0 || rows <= 0 || columns > maxSize || rows > maxSize ||
+        line.spectrum.size() != static_cast<size_t>(columns) * static_cast<size_t>(rows))
+        return;
+    spectrumPixels.resize(line.spectrum.size() * 4);
+    for (size_t i = 0; i < line.spectrum.size(); ++i)
+        SpectrumColour(line.spectrum[i], spectrumPixels.data() + i * 4);
+    if (!spectrumTexture)
+        glGenTextures(1, &spectrumTexture);
+    spectrumWidth = columns;
+    spectrumHeight = rows;
+    spectrumVersion = line.musicVersion;
+    spectrumUpload = true;
+}
+
+void COverlayUi::UploadSpectrumTexture() {
+    if (!spectrumUpload || !spectrumTexture)
+        return;
+    spectrumUpload = false;
+    // The device keeps its own bindings: what is changed here is put back.
+    GLint activeTexture = 0, boundTexture = 0, unpackBuffer = 0, alignment = 0, rowLength = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeTexture);
+    glActiveTexture(GL_TEXTURE0);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
+    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glBindTexture(GL_TEXTURE_2D, spectrumTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, spectrumWidth, spectrumHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 spectrumPixels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer));
+    glActiveTexture(static_cast<GLenum>(activeTexture));
+    // The pixels are on the card now.
+    spectrumPixels.clear();
+    spectrumPixels.shrink_to_fit();
 }
 
 void COverlayUi::DrawNotice(const std::string& notice, float bottom) {

@@ -61,6 +61,9 @@ private:
     void DrawCurve(const OverlayParameter& parameter);
     float TimelineHeight(const OverlayTimeline& timeline) const;
     void DrawTimeline(const OverlayTimeline& timeline, OverlayActions& actions);
+    void DrawMusic(const OverlayTimeline& timeline, float left, float width, float top, float bottom);
+    void PrepareSpectrumTexture(const OverlayTimeline& timeline);
+    void UploadSpectrumTexture();
     void DrawNotice(const std::string& notice, float bottom);
     void DrawError(const OverlayError& error);
 
@@ -80,6 +83,14 @@ private:
     // Keys that went down since the last frame, and releases held back until a frame has seen them.
     std::vector<int> keysDownThisFrame;
     std::vector<SDL_Event> deferredKeyUps;
+
+    // The music's spectrum over time as a texture, made again when its version changes; the pixels
+    // wait for the next RenderOverWindow, where GL state is saved around the upload.
+    unsigned int spectrumTexture = 0;
+    uint64_t spectrumVersion = 0;
+    std::vector<uint8_t> spectrumPixels;
+    int spectrumWidth = 0, spectrumHeight = 0;
+    bool spectrumUpload = false;
 
     bool keepPixels = false;
     std::vector<uint8_t> pixels;

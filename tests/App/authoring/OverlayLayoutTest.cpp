@@ -3,9 +3,11 @@
 #include "App/authoring/CLogFrequencyAxis.h"
 #include "App/authoring/COverlayLayout.h"
 #include "App/authoring/CTimelineLayout.h"
+#include "Base/CMusicalTime.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -188,4 +190,152 @@ TEST(COverlayLayout, LaysTheSpectrumAxisOutForTheMusicsRate) {
     ASSERT_EQ(frame.spectrum.labels.size(), 8u);
     EXPECT_EQ(frame.spectrum.labels.front().hz, 10.0f);
     EXPECT_EQ(frame.spectrum.labels.back().hz, 2000.0f);
+}
+
+TEST(CTimelineLayout, BeatLinesFallBetweenBarLinesAndThinOutByStepsThatDivideTheBar) {
+    CTimelineLayout layout;
+    OverlayTimeline line = Show();      // 4 beats of half a second
+    layout.Build(line, 1440.0f, 30.0f); // 10 pixels a beat: every beat
+    EXPECT_EQ(layout.BeatStep(), 1);
+    ASSERT_EQ(layout.BeatLines().size(), 36u * 3u) << "three between each two bar lines, none at a bar";
+    EXPECT_FLOAT_EQ(layout.BeatLines()[0], 0.5f / 72.0f);
+    EXPECT_FLOAT_EQ(layout.BeatLines()[2], 1.5f / 72.0f);
+    EXPECT_FLOAT_EQ(layout.BeatLines()[3], 2.5f / 72.0f);
+
+    layout.Build(line, 720.0f, 30.0f); // 5 pixels a beat: every second one
+    EXPECT_EQ(layout.BeatStep(), 2);
+    ASSERT_EQ(layout.BeatLines().size(), 36u);
+    EXPECT_FLOAT_EQ(layout.BeatLines()[5], 11.0f / 72.0f);
+
+    line.beatsPerBar = 3; // a step of two would not fall alike in every bar: every beat, or none
+    layout.Build(line, 720.0f, 30.0f);
+    EXPECT_EQ(layout.BeatStep(), 1);
+    EXPECT_EQ(layout.BeatLines().size(), 72u);
+    layout.Build(line, 480.0f, 30.0f);
+    EXPECT_EQ(layout.BeatStep(), 0);
+    EXPECT_TRUE(layout.BeatLines().empty());
+    line.beatsPerBar = 6;
+    layout.Build(line, 720.0f, 30.0f); // 3.3 pixels a beat: every second, then none on a narrow strip
+    EXPECT_EQ(layout.BeatStep(), 2);
+    layout.Build(line, 100.0f, 30.0f);
+    EXPECT_TRUE(layout.BeatLines().empty());
+
+    line.beatsPerBar = 0; // not a bar: counted as one beat, no beat lines
+    layout.Build(line, 1440.0f, 30.0f);
+    EXPECT_TRUE(layout.BeatLines().empty());
+}
+
+TEST(CTimelineLayout, SeeksSnapToTheNearestBeatOrBarOfTheTempoWithinTheShow) {
+    // An odd tempo: 97 beats a minute, 7 beats a bar, 5 ticks a beat.
+    const CMusicalTime tempo(97.0f, 7, 5);
+    OverlayTimeline line;
+    line.length = 60.0f;
+    line.secondsPerBar = static_cast<float>(tempo.SecondsPerBar());
+    line.beatsPerBar = tempo.Beats();
+    CTimelineLayout layout;
+    layout.Build(line, 600.0f, 30.0f);
+    const double beat = tempo.SecondsPerBeat();
+    auto fractionAt = [](double seconds) { return static_cast<float>(seconds / 60.0); };
+    auto positionAt = [&](float fraction, CTimelineLayout::Snap snap) {
+        return tempo.PositionOf(layout.SnappedTimeAt(fraction, snap));
+    };
+    const double at = tempo.SecondsOf({3, 4, 0});
+    EXPECT_EQ(positionAt(fractionAt(at + 0.4 * beat), CTimelineLayout::Snap::Beat), (BarBeatTick{3, 4, 0}));
+    EXPECT_EQ(positionAt(fractionAt(at + 0.6 * beat), CTimelineLayout::Snap::Beat), (BarBeatTick{3, 5, 0}));
+    EXPECT_EQ(positionAt(fractionAt(at - 0.3 * beat), CTimelineLayout::Snap::Beat), (BarBeatTick{3, 4, 0}));
+    EXPECT_NEAR(layout.SnappedTimeAt(fractionAt(at + 0.4 * beat), CTimelineLayout::Snap::Beat), at, 1e-4);
+    EXPECT_EQ(positionAt(fractionAt(at), CTimelineLayout::Snap::Bar), (BarBeatTick{4, 0, 0})) << "4 of 7 beats in";
+    EXPECT_EQ(positionAt(fractionAt(tempo.SecondsOf({3, 3, 0})), CTimelineLayout::Snap::Bar), (BarBeatTick{3, 0, 0}));
+    EXPECT_NEAR(layout.SnappedTimeAt(fractionAt(at + 0.4 * beat), CTimelineLayout::Snap::None), at + 0.4 * beat, 1e-4);
+
+    // 60 s is not on a beat: the nearest beat after it is outside the show, so the last one inside.
+    const float end = layout.SnappedTimeAt(1.0f, CTimelineLayout::Snap::Bar);
+    EXPECT_LE(end, 60.0f);
+    EXPECT_GT(end, 60.0f - tempo.SecondsPerBar());
+    EXPECT_EQ(tempo.PositionOf(end).beat, 0);
+    EXPECT_FLOAT_EQ(layout.SnappedTimeAt(-0.5f, CTimelineLayout::Snap::Beat), 0.0f);
+
+    OverlayTimeline noTempo = line;
+    noTempo.secondsPerBar = 0.0f;
+    layout.Build(noTempo, 600.0f, 30.0f);
+    EXPECT_FLOAT_EQ(layout.SnappedTimeAt(0.3f, CTimelineLayout::Snap::Beat), layout.TimeAt(0.3f));
+}
+
+TEST(COverlayLayout, AClickSnapsByTheKeysHeldAndADragSeeksOnlyWhenItReachesAnotherBeat) {
+    COverlayLayout layout;
+    OverlayFrame frame;
+    frame.timeline = Show(); // beats of half a second
+    layout.LayOut(frame);
+    OverlayActions click;
+    click.strip = OverlayStrip{720.0f, 30.0f};
+    click.seekAt = 10.2f / 72.0f;
+    EXPECT_FLOAT_EQ(*layout.AfterDraw(click), 10.0f) << "the nearest beat";
+    click.altHeld = true;
+    click.seekAt = 11.2f / 72.0f;
+    EXPECT_FLOAT_EQ(*layout.AfterDraw(click), 12.0f) << "Alt: the nearest bar";
+    click.shiftHeld = true;
+    EXPECT_NEAR(*layout.AfterDraw(click), 11.2f, 1e-4f) << "Shift: where the pointer is";
+
+    OverlayActions drag = click;
+    drag.shiftHeld = drag.altHeld = false;
+    drag.seekAt = 20.1f / 72.0f;
+    EXPECT_FLOAT_EQ(*layout.AfterDraw(drag), 20.0f);
+    drag.seekDragged = true;
+    drag.seekAt = 20.2f / 72.0f;
+    EXPECT_EQ(layout.AfterDraw(drag), std::nullopt) << "still the same beat: no seek to restart the sound";
+    drag.seekAt = 20.3f / 72.0f;
+    EXPECT_FLOAT_EQ(*layout.AfterDraw(drag), 20.5f);
+    drag.seekDragged = false;
+    EXPECT_FLOAT_EQ(*layout.AfterDraw(drag), 20.5f) << "a new click goes back to the beat even where it was";
+}
+
+TEST(COverlayLayout, TheMusicsWaveformIsReducedToThePixelColumnsItCovers) {
+    // 36 s of music with a click up at 10.05 s and one down at 30.05 s, under a show of 72 s laid over
+    // 720 pixels: 360 pixels of music, ten to a second.
+    DecodedMusic music;
+    music.frames = 36 * 44100;
+    music.channels = 1;
+    music.sampleRate = 44100;
+    music.read = [](int64_t first, int64_t count, float* out) {
+        for (int64_t i = 0; i < count; ++i)
+            out[i] = first + i == 443205 ? 0.8f : (first + i == 1325205 ? -0.6f : 0.0f);
+    };
+    std::atomic<bool> stop{false};
+    const std::shared_ptr<const CMusicOverview> overview = CMusicOverview::Build(music, stop, {});
+    COverlayLayout layout;
+    OverlayFrame frame;
+    frame.timeline = Show();
+    layout.SetMusic(nullptr, true);
+    layout.LayOut(frame);
+    EXPECT_TRUE(frame.timeline.musicPending);
+    EXPECT_TRUE(frame.timeline.waveLows.empty());
+    const uint64_t before = frame.timeline.musicVersion;
+
+    layout.SetMusic(overview, false);
+    OverlayActions drawn;
+    drawn.strip = OverlayStrip{720.0f, 30.0f};
+    layout.AfterDraw(drawn);
+    layout.LayOut(frame);
+    const OverlayTimeline& line = frame.timeline;
+    EXPECT_FALSE(line.musicPending);
+    EXPECT_NE(line.musicVersion, before);
+    EXPECT_FLOAT_EQ(line.musicEndAt, 0.5f);
+    ASSERT_EQ(line.waveLows.size(), 360u);
+    ASSERT_EQ(line.waveHighs.size(), 360u);
+    for (size_t x = 0; x < 360; ++x) {
+        EXPECT_FLOAT_EQ(line.waveHighs[x], x == 100 ? 0.8f : 0.0f) << x;
+        EXPECT_FLOAT_EQ(line.waveLows[x], x == 300 ? -0.6f : 0.0f) << x;
+    }
+    EXPECT_EQ(line.spectrum.data(), overview->Spectrum().data()) << "a view of the overview";
+    EXPECT_EQ(line.spectrumColumns, 1024);
+    EXPECT_EQ(line.spectrumRows, 64);
+
+    // A strip wider than the overview has columns: each pixel takes the column under it.
+    drawn.strip.width = 20000.0f;
+    layout.AfterDraw(drawn);
+    layout.LayOut(frame);
+    EXPECT_EQ(frame.timeline.waveHighs.size(), 10000u);
+    EXPECT_FLOAT_EQ(frame.timeline.waveHighs[2791], 0.8f) << "10.05 s of 36 over 10000 pixels";
+    EXPECT_FLOAT_EQ(frame.timeline.waveHighs[2700], 0.0f);
+    EXPECT_EQ(frame.timeline.musicVersion, line.musicVersion) << "the same music";
 }
