@@ -57,7 +57,8 @@ CParam* CInspector::FindParam(const CSystem& system, const std::string& paramete
 
 void CInspector::Open(CSystem& system, int scene, const std::string& name) {
     const std::vector<Scene>& scenes = system.scenes.GetScenes();
-    if (scene < 0 || static_cast<size_t>(scene) >= scenes.size() || !FindLayer(scenes[static_cast<size_t>(scene)], name))
+    if (scene < 0 || static_cast<size_t>(scene) >= scenes.size() ||
+        !FindLayer(scenes[static_cast<size_t>(scene)], name))
         return;
     if (scene != sceneIndex || !SameName(name, layer))
         Discard(&system);

@@ -53,8 +53,8 @@ public:
     // change: a keyframe at the tick nearest the playhead for parameters that have keyframes (and, with
     // `keyframes`, for those that have none), the base value for the others. False with the reason when
     // an edit cannot be written; `result` is then untouched.
-    bool WriteEdits(const CSystem& system, const std::string& script, float time, bool keyframes,
-                    std::string& result, std::string& error) const;
+    bool WriteEdits(const CSystem& system, const std::string& script, float time, bool keyframes, std::string& result,
+                    std::string& error) const;
     // After a write: the edits stay on screen until the reload replaces the presentation.
     void MarkWritten() { written = true; }
 
