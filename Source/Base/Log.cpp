@@ -58,6 +58,17 @@ LogObserver& Observer() {
 
 void SetLogObserver(LogObserver observer) { Observer() = std::move(observer); }
 
+void AdviseAuthor(const char* format, ...) {
+    if (!Observer())
+        return;
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    Observer()(AdviceFunction, text);
+}
+
 std::vector<LoggedLine>*& Recorder() {
     static std::vector<LoggedLine>* recorder = nullptr;
     return recorder;

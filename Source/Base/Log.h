@@ -30,6 +30,12 @@ bool IsLogEnabled();
 using LogObserver = std::function<void(const char* function, const char* message)>;
 void SetLogObserver(LogObserver observer);
 
+// What an author needs next beside a failure the log reports (the nearest valid name, a decoder's
+// reason): given only to the observer, under the function name AdviceFunction, never written to the
+// log, whose lines stay the system's own.
+inline constexpr const char* AdviceFunction = "(advice)";
+void AdviseAuthor(const char* format, ...) __attribute__((format(QV_PRINTF_FORMAT, 1, 2)));
+
 // One logged message with where it was logged (the location's texts are the literals LOG gives).
 struct LoggedLine {
     const char* file = "";

@@ -55,6 +55,11 @@ bool CLayerManager::AddKeyframeFromTokeniser(CTokeniser& t, float time) {
         if (!layer) {
             LOG("CLayerManager::AddKeyframeFromTokeniser", "Couldn't load keyframe for unknown layer '%s' on line %d",
                 t.GetString(), t.line);
+            std::vector<std::string> names;
+            for (const LayerEntry& entry : layers)
+                names.push_back(entry.name);
+            if (const std::string nearest = NearestName(t.GetString(), names); !nearest.empty())
+                AdviseAuthor("Did you mean %s?", nearest.c_str());
             return false;
         }
         if (budget && !budget->Charge(CMemoryBudget::KeyframeBytes, "keyframe of layer", layer->name))

@@ -4,6 +4,15 @@
 #include "Base/Log.h"
 #include "Base/Names.h"
 
+void CParamManager::AdviseNearest(const std::string &name) const {
+    std::vector<std::string> names;
+    for (const ParamEntry &entry : entries)
+        names.push_back(entry.name);
+    const std::string nearest = NearestName(name, names);
+    if (!nearest.empty())
+        AdviseAuthor("Did you mean %s?", nearest.c_str());
+}
+
 CParam *CParamManager::FindParam(const std::string &name) const {
     for (const ParamEntry &entry : entries)
         if (SameName(entry.name, name))
@@ -18,6 +27,7 @@ bool CParamManager::SetValueFromTokeniser(CTokeniser &tokeniser, const std::stri
     if (!param) {
         LOG("CParamManager::SetValueFromTokeniser", "Failed to find variable '%s' on line %d", name.c_str(),
             tokeniser.line);
+        AdviseNearest(name);
         return false;
     }
     if (param->SetValueFromTokeniser(tokeniser))
@@ -34,8 +44,11 @@ bool CParamManager::AddKeyframeFromTokeniser(float time, CTokeniser &tokeniser) 
     const std::string name = tokeniser.GetString();
     const int line = tokeniser.line;
     CParam *param = FindParam(name);
-    if (!param)
+    if (!param) {
+        AdviseAuthor("Line %d: the layer has no parameter '%s'.", line, name.c_str());
+        AdviseNearest(name);
         return false;
+    }
     if (param->AddKeyframeFromTokeniser(time, tokeniser)) {
         if (param->firstKeyframeLine == 0)
             param->firstKeyframeLine = line;

@@ -36,5 +36,8 @@ public:
     const std::vector<ParamEntry> &GetEntries() const { return entries; }
 
 private:
+    // Tells the author the registered name nearest to a name not found, where one is near.
+    void AdviseNearest(const std::string &name) const;
+
     std::vector<ParamEntry> entries;
 };

@@ -115,6 +115,10 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device, CMemoryBudget* 
     const bool decoded = error.fault == ImageFault::None && image.width == width && image.height == height;
     if (!decoded) {
         LOG("CResourceTextureImage::CreateImage", "Error creating texture '%s'", fileName.c_str());
+        if (!error.reason.empty())
+            AdviseAuthor("The image decoder says: %s.", error.reason.c_str());
+        else if (error.fault == ImageFault::None)
+            AdviseAuthor("The image holds fewer pixels than its header claims.");
         return Refused();
     }
 

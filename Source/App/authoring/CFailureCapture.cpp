@@ -1,10 +1,12 @@
 #include "App/authoring/CFailureCapture.h"
 
+#include "Base/DataFile.h"
 #include "Base/Log.h"
 #include "Base/Names.h"
 #include "Layers/CLayer.h"
 #include "Platform/gl/CCompilerMessages.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -81,10 +83,30 @@ std::string HintFor(const std::string& message) {
     return nearest.empty() ? std::string() : "\nDid you mean " + nearest + "?";
 }
 
+// The line of the script that names `file` in quotes (the declaration of the resource read from it),
+// 0 when the script cannot be read or never names it.
+int DeclaringLine(const std::string& script, const std::string& file) {
+    std::vector<uint8_t> bytes;
+    if (ReadDataFile(script, bytes) != DataFileResult::Ok)
+        return 0;
+    const std::string text(bytes.begin(), bytes.end());
+    const size_t at = text.find("\"" + file + "\"");
+    if (at == std::string::npos)
+        return 0;
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+}
+
 } // namespace
 
 CFailureCapture::CFailureCapture() {
-    SetLogObserver([this](const char*, const char* message) { messages.emplace_back(message); });
+    SetLogObserver([this](const char* function, const char* message) {
+        if (function && std::strcmp(function, AdviceFunction) == 0) {
+            if (std::find(advice.begin(), advice.end(), message) == advice.end())
+                advice.emplace_back(message);
+        } else {
+            messages.emplace_back(message);
+        }
+    });
 }
 
 CFailureCapture::~CFailureCapture() { SetLogObserver(nullptr); }
@@ -109,7 +131,14 @@ LoadFailure CFailureCapture::Failure(const std::string& script, int scriptLine) 
     // Nothing but summaries: the last of them is what there is to say.
     if (first.empty() && !messages.empty())
         first = messages.back();
-    failure.message = first + HintFor(first) + rest;
+    failure.message = first + HintFor(first);
+    // What to do next goes right under what went wrong.
+    for (const std::string& text : advice)
+        failure.message += "\n" + text;
+    if (failure.file != script && !failure.file.empty())
+        if (const int line = DeclaringLine(script, failure.file); line > 0)
+            failure.message += "\n'" + failure.file + "' is named on line " + std::to_string(line) + " of " + script + ".";
+    failure.message += rest;
     // Many syntax errors stop the parser without a message of their own: where it stopped is the
     // place to look.
     if (failure.line == 0 && failure.file == script)

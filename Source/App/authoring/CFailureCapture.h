@@ -26,4 +26,5 @@ public:
 
 private:
     std::vector<std::string> messages;
+    std::vector<std::string> advice; // for the panel only, each text once
 };

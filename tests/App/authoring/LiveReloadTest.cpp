@@ -521,6 +521,47 @@ TEST(FailureCapture, AnUnknownLayerTypeNearAKnownOneGetsAHint) {
     EXPECT_EQ(far.Failure("Config.txt").message, "Unknown layer type 'Sparkle' found at line 1");
 }
 
+TEST(FailureCapture, ThePanelSaysWhatToDoNextWhileTheLogKeepsItsOwnWords) {
+    ResetProcessState();
+    LogCapture log;
+    TempFolder data{TempFolder::Mounted};
+    auto panelFor = [&](const std::string& script) {
+        data.Write("Config.txt", script);
+        CFailureCapture capture;
+        std::string boxText;
+        int stoppedAt = 0;
+        std::unique_ptr<CSystem> system = LoadPresentation("Config.txt", boxText, &stoppedAt);
+        CRecordingDevice device;
+        if (system) {
+            EXPECT_FALSE(system->CreateAllResources(device, ScreenSetup{})) << script;
+        }
+        return capture.Failure("Config.txt", stoppedAt).message;
+    };
+    EXPECT_NE(panelFor("scene S 0:0:0 1:0:0 { layers { L 2DImage { Rotaton = 3 } } }\nend\n")
+                  .find("\nDid you mean Rotation?"),
+              std::string::npos);
+    const std::string keyframed =
+        panelFor("scene S 0:0:0 1:0:0 { layers { Logo 2DImage { } }\n keyframes { 0:0:0 { Logo Rotatoin hold 1 } } }\n"
+                 "end\n");
+    EXPECT_NE(keyframed.find("Line 2: the layer has no parameter 'Rotatoin'.\nDid you mean Rotation?"),
+              std::string::npos)
+        << keyframed;
+    EXPECT_NE(panelFor("scene S 0:0:0 1:0:0 { layers { Logo 2DImage { } }\n keyframes { 0:0:0 { Lgo Rotation hold 1 } "
+                       "} }\nend\n")
+                  .find("\nDid you mean Logo?"),
+              std::string::npos);
+
+    // A picture cut short: the decoder's reason and the line that names the file.
+    WriteSolidPng(data / "sky.png", 10, 20, 30, 64);
+    std::filesystem::resize_file(data / "sky.png", std::filesystem::file_size(data / "sky.png") - 40);
+    const std::string picture = panelFor("resources\n{\n    Texture Sky \"sky.png\"\n}\nend\n");
+    EXPECT_EQ(picture.rfind("Error creating texture 'sky.png'\nThe image decoder says: ", 0), 0u) << picture;
+    EXPECT_NE(picture.find("'sky.png' is named on line 3 of Config.txt."), std::string::npos) << picture;
+    // The log has none of it.
+    EXPECT_EQ(log.Text().find("Did you mean"), std::string::npos);
+    EXPECT_EQ(log.Text().find("decoder says"), std::string::npos);
+}
+
 TEST(FailureCapture, ASyntaxErrorWithoutAMessageIsPlacedWhereTheParserStopped) {
     ResetProcessState();
     LogCapture log;
