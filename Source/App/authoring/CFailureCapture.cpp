@@ -137,7 +137,8 @@ LoadFailure CFailureCapture::Failure(const std::string& script, int scriptLine) 
         failure.message += "\n" + text;
     if (failure.file != script && !failure.file.empty())
         if (const int line = DeclaringLine(script, failure.file); line > 0)
-            failure.message += "\n'" + failure.file + "' is named on line " + std::to_string(line) + " of " + script + ".";
+            failure.message +=
+                "\n'" + failure.file + "' is named on line " + std::to_string(line) + " of " + script + ".";
     failure.message += rest;
     // Many syntax errors stop the parser without a message of their own: where it stopped is the
     // place to look.
