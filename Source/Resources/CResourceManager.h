@@ -48,21 +48,12 @@ public:
     CResourceTexture* LoadAndCreateTextureImage(const std::string& name, const std::string& fileName,
                                                 CGraphicsDevice& device);
     // The built-in shaders, then shaders, textures and models, in that order, on `device`. Given the
-    // resources of an earlier presentation made on the same device (`before`, which must outlive this
-    // call, not the resources), each compiled effect, decoded image and loaded model that this one
-    // would make again from the same file bytes is taken from it instead, and each render target of
-    // the same edge: shared with it, so it may go on drawing (a reload that fails keeps it), and
-    // charged to this budget as if made here. What none takes goes with `before`.
+    // resources of an earlier presentation made on the same device (`before`), each compiled effect,
+    // decoded image and loaded model that this one would make again from the same file bytes is taken
+    // from it instead, and each render target of the same edge: shared, not borrowed, so `before`
+    // need only live until this returns and may go on drawing until it goes (a reload that fails
+    // keeps it), and charged to this budget as if made here. What none takes goes with `before`.
     bool CreateAllResources(CGraphicsDevice& device, const CResourceManager* before = nullptr);
-
-    // How many of each kind the last CreateAllResources took from the presentation before.
-    struct Reused {
-        int effects = 0;
-        int images = 0;
-        int models = 0;
-        int renderTargets = 0;
-    };
-    const Reused& ReusedLastTime() const { return reused; }
 
     // Number of shader, texture and model entries together.
     int CountResources() const;
@@ -92,6 +83,13 @@ public:
     void SetIgnoreErrors(bool ignore) { ignoreErrors = ignore; }
 
 private:
+    // How many of each kind CreateAllResources took from the presentation before (for the log).
+    struct Reused {
+        int effects = 0;
+        int images = 0;
+        int models = 0;
+        int renderTargets = 0;
+    };
     // What one effect file compiled to (null when it failed), from which bytes, kept charged for how much.
     struct CompiledEffect {
         std::shared_ptr<CEffect> effect;

@@ -32,11 +32,10 @@ public:
 
     float width = 0.0f;
     float height = 0.0f;
-    // What making the device texture charged the budget, which a presentation that takes it over
-    // charges its own budget again.
-    int64_t Charged() const { return charged; }
 
 protected:
+    // What making the device texture charged the budget, which a presentation that takes it over
+    // charges its own budget again.
     int64_t charged = 0;
     // Shared by the image declarations that name the same file.
     std::shared_ptr<CTexture> texture;
