@@ -209,28 +209,68 @@ void Relog(const std::unordered_map<std::string, std::vector<LoggedLine>>& failu
 bool CResourceManager::CreateShader(ResourceEntry<CResourceShader>& entry, CGraphicsDevice& device) {
     CResourceShader& shader = *entry.resource;
     auto [found, first] = effectsByFile.try_emplace(shader.program);
+    CompiledEffect& made = found->second;
     if (first) {
         Recording(effectFailures, shader.program, [&] {
-            found->second = CResourceShader::Compile(device, shader.program, budget, entry.name);
-            return found->second != nullptr;
+            std::string source;
+            if (!CResourceShader::ReadProgram(shader.program, source))
+                return false;
+            made.content = FileContent::Of(source);
+            const CompiledEffect* before = nullptr;
+            if (offered) {
+                auto earlier = offered->effectsByFile.find(shader.program);
+                if (earlier != offered->effectsByFile.end() && earlier->second.effect &&
+                    earlier->second.content == made.content)
+                    before = &earlier->second;
+            }
+            if (!before) {
+                made.effect =
+                    CResourceShader::CompileSource(device, shader.program, source, budget, entry.name, &made.charged);
+                return made.effect != nullptr;
+            }
+            // The same text compiles to the same programs: those are taken as they are.
+            if (budget && !budget->Charge(before->charged, "shader", entry.name))
+                return false;
+            made.effect = before->effect;
+            made.charged = before->charged;
+            ++reused.effects;
+            return true;
         });
-    } else if (!found->second) {
+    } else if (!made.effect) {
         Relog(effectFailures, shader.program);
     }
-    return shader.Use(found->second);
+    return shader.Use(made.effect);
 }
 
 bool CResourceManager::CreateTexture(ResourceEntry<CResourceTexture>& entry, CGraphicsDevice& device) {
     auto* image = dynamic_cast<CResourceTextureImage*>(entry.resource.get());
     if (!image) {
-        if (auto* target = dynamic_cast<CResourceTextureRenderTarget*>(entry.resource.get()))
+        auto* target = dynamic_cast<CResourceTextureRenderTarget*>(entry.resource.get());
+        if (target) {
             target->fullEdge = renderTargetSize;
+            if (const CResourceTextureRenderTarget* made = TakeRenderTarget(target->Edge())) {
+                ++reused.renderTargets;
+                return target->TakeOver(*made, budget, entry.name);
+            }
+        }
         return entry.resource->Create(device, budget, entry.name);
     }
     const std::string key = DataFileKey(image->fileName);
     auto [found, first] = imagesByFile.try_emplace(key, image);
-    if (first)
-        return Recording(imageFailures, key, [&] { return image->Create(device, budget, entry.name); });
+    if (first) {
+        CResourceTextureImage::MadeBefore madeBefore;
+        if (offered)
+            madeBefore = [this, &key](const FileContent& content) -> const CResourceTextureImage* {
+                auto earlier = offered->imagesByFile.find(key);
+                if (earlier == offered->imagesByFile.end() || !earlier->second->GetTexture() ||
+                    earlier->second->content != content)
+                    return nullptr;
+                ++reused.images;
+                return earlier->second;
+            };
+        return Recording(imageFailures, key,
+                         [&] { return image->CreateImage(device, budget, entry.name, madeBefore); });
+    }
     if (!found->second->GetTexture()) {
         Relog(imageFailures, key);
         return false;
@@ -238,7 +278,33 @@ bool CResourceManager::CreateTexture(ResourceEntry<CResourceTexture>& entry, CGr
     return image->Share(*found->second);
 }
 
-bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
+const CResourceTextureRenderTarget* CResourceManager::TakeRenderTarget(int edge) {
+    if (!offered)
+        return nullptr;
+    for (const ResourceEntry<CResourceTexture>& entry : offered->textures) {
+        const auto* made = dynamic_cast<const CResourceTextureRenderTarget*>(entry.resource.get());
+        if (made && made->GetTexture() && made->Edge() == edge && takenTargets.insert(made).second)
+            return made;
+    }
+    return nullptr;
+}
+
+bool CResourceManager::CreateAllResources(CGraphicsDevice& target, const CResourceManager* before) {
+    createdOn = &target;
+    // Device objects belong to the device that made them.
+    offered = before && before != this && before->createdOn == &target ? before : nullptr;
+    reused = Reused();
+    const bool created = CreateEach(target);
+    if (created && offered)
+        LOG("CResourceManager::CreateAllResources",
+            "Reused %d effect(s), %d image(s), %d model(s) and %d render target(s) unchanged since the last load",
+            reused.effects, reused.images, reused.models, reused.renderTargets);
+    offered = nullptr;
+    takenTargets.clear();
+    return created;
+}
+
+bool CResourceManager::CreateEach(CGraphicsDevice& target) {
     if (!DeclareBuiltInShader("DefaultTextured") || !DeclareBuiltInShader("DefaultNonTextured"))
         return false;
 
@@ -269,7 +335,19 @@ bool CResourceManager::CreateAllResources(CGraphicsDevice& target) {
         CResourceModel& model = *entry.resource;
         if (StopRequested())
             return false;
-        if (!model.LoadModel(model.fileName, ModelTextures(target), target, budget, entry.name) && Stops()) {
+        const std::string key = DataFileKey(model.fileName);
+        CResourceModel::MadeBefore madeBefore;
+        if (offered)
+            madeBefore = [this, &key](const FileContent& content) -> const CResourceModel* {
+                auto earlier = offered->modelsByFile.find(key);
+                if (earlier == offered->modelsByFile.end() || earlier->second->content != content)
+                    return nullptr;
+                ++reused.models;
+                return earlier->second;
+            };
+        if (model.LoadModel(model.fileName, ModelTextures(target), target, budget, entry.name, madeBefore)) {
+            modelsByFile.try_emplace(key, &model);
+        } else if (Stops()) {
             if (!StopRequested()) // a decoding the request ended is no fault of the file
                 LOG("CResourceManager::CreateAllResources", "Failed to create all model resources!");
             return false;

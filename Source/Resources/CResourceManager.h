@@ -1,15 +1,19 @@
 // Every named resource of one presentation (effects, textures, render targets, models): reads the
 // script's `resources` blocks, creates everything in one pass once the device exists, and finds
 // resources by name (case-insensitive, first declared wins). Declarations of the same effect file
-// share one compile (each with values of its own), and of the same image file one texture. Destroying it releases every
-// device object its resources made.
+// share one compile (each with values of its own), and of the same image file one texture. What the
+// presentation before it made on the same device from files that still hold the same bytes is taken
+// over rather than made again (live reload). Destroying it releases every device object its
+// resources made and no later presentation took.
 #pragma once
 
+#include "Base/FileContent.h"
 #include "Base/Log.h"
 
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class CGraphicsDevice;
@@ -43,8 +47,13 @@ public:
     // Declares a texture image and creates it at once on the device (the textures models name).
     CResourceTexture* LoadAndCreateTextureImage(const std::string& name, const std::string& fileName,
                                                 CGraphicsDevice& device);
-    // The built-in shaders, then shaders, textures and models, in that order, on `device`.
-    bool CreateAllResources(CGraphicsDevice& device);
+    // The built-in shaders, then shaders, textures and models, in that order, on `device`. Given the
+    // resources of an earlier presentation made on the same device (`before`), each compiled effect,
+    // decoded image and loaded model that this one would make again from the same file bytes is taken
+    // from it instead, and each render target of the same edge: shared, not borrowed, so `before`
+    // need only live until this returns and may go on drawing until it goes (a reload that fails
+    // keeps it), and charged to this budget as if made here. What none takes goes with `before`.
+    bool CreateAllResources(CGraphicsDevice& device, const CResourceManager* before = nullptr);
 
     // Number of shader, texture and model entries together.
     int CountResources() const;
@@ -74,9 +83,26 @@ public:
     void SetIgnoreErrors(bool ignore) { ignoreErrors = ignore; }
 
 private:
+    // How many of each kind CreateAllResources took from the presentation before (for the log).
+    struct Reused {
+        int effects = 0;
+        int images = 0;
+        int models = 0;
+        int renderTargets = 0;
+    };
+    // What one effect file compiled to (null when it failed), from which bytes, kept charged for how much.
+    struct CompiledEffect {
+        std::shared_ptr<CEffect> effect;
+        FileContent content;
+        int64_t charged = 0;
+    };
+
+    bool CreateEach(CGraphicsDevice& device);
     bool DeclareBuiltInShader(const char* name);
     bool CreateShader(ResourceEntry<CResourceShader>& entry, CGraphicsDevice& device);
     bool CreateTexture(ResourceEntry<CResourceTexture>& entry, CGraphicsDevice& device);
+    // A render target of that edge the presentation before made and none here has taken yet, or null.
+    const CResourceTextureRenderTarget* TakeRenderTarget(int edge);
     // Whether a failed creation stops the start: always when the budget is spent.
     bool Stops() const;
 
@@ -93,8 +119,10 @@ private:
 
     // Per file name: what the first declaration compiled (null when it failed), and the first image
     // declaration that was created (whether or not that worked).
-    std::unordered_map<std::string, std::shared_ptr<CEffect>> effectsByFile;
+    std::unordered_map<std::string, CompiledEffect> effectsByFile;
     std::unordered_map<std::string, const CResourceTextureImage*> imagesByFile;
+    // Per file name: the first model read from it that loaded.
+    std::unordered_map<std::string, const CResourceModel*> modelsByFile;
     // Per file name whose first creation failed: what it logged, which every later declaration of
     // the file logs again as its own.
     std::unordered_map<std::string, std::vector<LoggedLine>> effectFailures, imageFailures;
@@ -102,4 +130,11 @@ private:
     CMemoryBudget* budget = nullptr;
     int renderTargetSize = 1024;
     bool ignoreErrors = false;
+
+    // The device the resources were made on; while CreateAllResources runs, the presentation before
+    // whose resources it may take, with the render targets taken from it so far.
+    const CGraphicsDevice* createdOn = nullptr;
+    const CResourceManager* offered = nullptr;
+    std::unordered_set<const CResourceTextureRenderTarget*> takenTargets;
+    Reused reused;
 };

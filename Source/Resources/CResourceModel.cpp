@@ -35,11 +35,16 @@ static_assert(sizeof(ModelVertex) == 32, "ModelVertex must stay 32 bytes");
 class ModelReader {
 public:
     ModelReader(const uint8_t* bytes, size_t size, const std::string& name, CMemoryBudget* budget,
-                const std::string& resource)
-        : bytes(bytes), size(size), fileName(name), budget(budget), resource(resource) {}
+                const std::string& resource, int64_t& charged)
+        : charged(charged), bytes(bytes), size(size), fileName(name), budget(budget), resource(resource) {}
 
     // Charges what `count` elements of `each` bytes will take, before they are stored.
-    bool Charge(int count, int64_t each) { return !budget || budget->Charge(count * each, "model", resource); }
+    bool Charge(int count, int64_t each) {
+        if (budget && !budget->Charge(count * each, "model", resource))
+            return false;
+        charged += count * each;
+        return true;
+    }
 
     // Reads the next line into `line`; false (logged) at the end of the file or on a line too long.
     bool ReadModelLine(const char* expecting) {
@@ -186,7 +191,8 @@ public:
     }
 
     int lineNumber = 0;
-    int faces = 0; // of the objects read so far
+    int faces = 0;    // of the objects read so far
+    int64_t& charged; // the model's: what Charge took
 
 private:
     int Next() { return position < size ? bytes[position++] : -1; }
@@ -205,6 +211,14 @@ private:
     char line[LineBytes] = {};
     const char* cursor = line;
 };
+
+// The presentation's texture a material names, made from "<name>.bmp" where it has none.
+CResourceTexture* FindTexture(const ModelTextureResolver& textures, const std::string& name) {
+    if (CResourceTexture* found = textures.find ? textures.find(name) : nullptr)
+        return found;
+    LOG("CResourceModel::LoadModel", "Couldn't find '%s' texture resource. Auto-creating it..", name.c_str());
+    return textures.create ? textures.create(name, name + ".bmp") : nullptr;
+}
 
 bool ReadMaterial(ModelReader& r, ModelMaterial& m, const ModelTextureResolver& textures) {
     std::string word;
@@ -236,11 +250,8 @@ bool ReadMaterial(ModelReader& r, ModelMaterial& m, const ModelTextureResolver& 
     m.secondFlag = secondFlag != 0;
 
     if (!SameName(map, "nomap")) {
-        m.texture = textures.find ? textures.find(map) : nullptr;
-        if (!m.texture) {
-            LOG("CResourceModel::LoadModel", "Couldn't find '%s' texture resource. Auto-creating it..", map.c_str());
-            m.texture = textures.create ? textures.create(map, map + ".bmp") : nullptr;
-        }
+        m.textureName = map;
+        m.texture = FindTexture(textures, map);
     }
     return true;
 }
@@ -351,7 +362,7 @@ CResourceModel::CResourceModel() = default;
 CResourceModel::~CResourceModel() = default;
 
 bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolver& textures, CGraphicsDevice& device,
-                               CMemoryBudget* budget, const std::string& name) {
+                               CMemoryBudget* budget, const std::string& name, const MadeBefore& madeBefore) {
     LOG("CResourceModel::LoadModel", "Loading model from '%s'", file.c_str());
     std::vector<uint8_t> bytes;
     ChargeWhileHeld fileCharge(budget, "model", name);
@@ -366,14 +377,34 @@ bool CResourceModel::LoadModel(const std::string& file, const ModelTextureResolv
         LOG("CResourceModel::LoadModel", "Failed to read model '%s': %s", file.c_str(), ReadFailureReason(read));
         return false;
     }
+    content = FileContent::Of(bytes);
+    // Bytes read before make the same model again: that one is taken over, nothing parsed or made.
+    if (const CResourceModel* made = madeBefore ? madeBefore(content) : nullptr)
+        return TakeOver(*made, textures, budget, name);
     if (!Parse(bytes.data(), bytes.size(), file, textures, budget, name))
         return false;
     return CreateVertexBuffers(device, budget, name);
 }
 
+bool CResourceModel::TakeOver(const CResourceModel& made, const ModelTextureResolver& textures, CMemoryBudget* budget,
+                              const std::string& name) {
+    if (budget && !budget->Charge(made.charged, "model", name))
+        return false;
+    charged = made.charged;
+    content = made.content;
+    materials = made.materials;
+    for (ModelMaterial& material : materials)
+        material.texture = material.textureName.empty() ? nullptr : FindTexture(textures, material.textureName);
+    objects = made.objects;
+    lights = made.lights;
+    lightSectionValues = made.lightSectionValues;
+    cameras = made.cameras;
+    return true;
+}
+
 bool CResourceModel::Parse(const uint8_t* bytes, size_t size, const std::string& file,
                            const ModelTextureResolver& textures, CMemoryBudget* budget, const std::string& name) {
-    ModelReader r(bytes, size, file, budget, name);
+    ModelReader r(bytes, size, file, budget, name, charged);
 
     int count = 0;
     if (!r.ReadCountLine(count, "a material count", MaxSectionCount))
@@ -427,9 +458,10 @@ bool CResourceModel::CreateVertexBuffers(CGraphicsDevice& device, CMemoryBudget*
         const size_t faces = o.vertexIndices.size();
         if (faces == 0)
             continue;
-        if (budget &&
-            !budget->Charge(CMemoryBudget::BufferBytes(int64_t(faces) * 3 * sizeof(ModelVertex)), "model", name))
+        const int64_t bufferBytes = CMemoryBudget::BufferBytes(int64_t(faces) * 3 * sizeof(ModelVertex));
+        if (budget && !budget->Charge(bufferBytes, "model", name))
             return false;
+        charged += bufferBytes;
         std::unique_ptr<CVertexBuffer> buffer = device.CreateVertexBuffer(faces * 3 * sizeof(ModelVertex));
         if (!buffer || buffer->Size() < faces * 3 * sizeof(ModelVertex))
             continue;

@@ -67,28 +67,39 @@ bool CResourceShader::LoadFromTokeniser(CTokeniser& t) {
 std::shared_ptr<CEffect> CResourceShader::Compile(CGraphicsDevice& device, const std::string& program,
                                                   CMemoryBudget* budget, const std::string& name) {
     std::string source;
+    if (!ReadProgram(program, source))
+        return nullptr;
+    return CompileSource(device, program, source, budget, name);
+}
+
+bool CResourceShader::ReadProgram(const std::string& program, std::string& source) {
     if (program == InternalProgram) {
         source = BuiltInEffectText;
-    } else {
-        std::vector<uint8_t> bytes;
-        const DataFileResult read = ReadDataFile(program, bytes, MaxEffectBytes);
-        if (read == DataFileResult::NotFound) {
-            LOG("CResourceShader::Create", "Failed to find shader program '%s'", program.c_str());
-            return nullptr;
-        }
-        if (read == DataFileResult::TooLarge) {
-            LOG("CResourceShader::Create", "Failed to read shader program '%s': the file is larger than %d MiB",
-                program.c_str(), static_cast<int>(MaxEffectBytes >> 20));
-            return nullptr;
-        }
-        if (read != DataFileResult::Ok) {
-            LOG("CResourceShader::Create", "Failed to read shader program '%s': %s", program.c_str(),
-                ReadFailureReason(read));
-            return nullptr;
-        }
-        source.assign(bytes.begin(), bytes.end());
+        return true;
     }
+    std::vector<uint8_t> bytes;
+    const DataFileResult read = ReadDataFile(program, bytes, MaxEffectBytes);
+    if (read == DataFileResult::NotFound) {
+        LOG("CResourceShader::Create", "Failed to find shader program '%s'", program.c_str());
+        return false;
+    }
+    if (read == DataFileResult::TooLarge) {
+        LOG("CResourceShader::Create", "Failed to read shader program '%s': the file is larger than %d MiB",
+            program.c_str(), static_cast<int>(MaxEffectBytes >> 20));
+        return false;
+    }
+    if (read != DataFileResult::Ok) {
+        LOG("CResourceShader::Create", "Failed to read shader program '%s': %s", program.c_str(),
+            ReadFailureReason(read));
+        return false;
+    }
+    source.assign(bytes.begin(), bytes.end());
+    return true;
+}
 
+std::shared_ptr<CEffect> CResourceShader::CompileSource(CGraphicsDevice& device, const std::string& program,
+                                                        const std::string& source, CMemoryBudget* budget,
+                                                        const std::string& name, int64_t* kept) {
     // What the parser and the compiler hold while they work goes back once they are done; only the
     // programs stay, one for each pass of each technique.
     const int64_t working = CMemoryBudget::CompileBytes(static_cast<int64_t>(source.size()));
@@ -128,6 +139,8 @@ std::shared_ptr<CEffect> CResourceShader::Compile(CGraphicsDevice& device, const
             std::fprintf(stderr, "%s\n", EscapeControlCharacters(errors).c_str());
         return nullptr;
     }
+    if (kept)
+        *kept = charged;
     return compiled;
 }
 

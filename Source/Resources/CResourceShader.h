@@ -40,6 +40,12 @@ public:
     // cannot be. With a budget, its programs are charged there under `name` before they are compiled.
     static std::shared_ptr<CEffect> Compile(CGraphicsDevice& device, const std::string& program,
                                             CMemoryBudget* budget = nullptr, const std::string& name = {});
+    // The two steps of Compile: the text of `program` (false, logged, when it cannot be read), and
+    // the compile of that text, which sets `kept` to what stays charged while the effect lives.
+    static bool ReadProgram(const std::string& program, std::string& source);
+    static std::shared_ptr<CEffect> CompileSource(CGraphicsDevice& device, const std::string& program,
+                                                  const std::string& source, CMemoryBudget* budget = nullptr,
+                                                  const std::string& name = {}, int64_t* kept = nullptr);
     // Draws with the programs of `compiled`, which this or another declaration of the same file made,
     // with values of its own: false, with a log line, when it is null or lacks the technique.
     bool Use(const std::shared_ptr<CEffect>& compiled);

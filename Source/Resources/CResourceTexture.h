@@ -3,8 +3,13 @@
 // for a render target).
 #pragma once
 
+#include "Base/FileContent.h"
+
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CGraphicsDevice;
 class CMemoryBudget;
@@ -29,6 +34,9 @@ public:
     float height = 0.0f;
 
 protected:
+    // What making the device texture charged the budget, which a presentation that takes it over
+    // charges its own budget again.
+    int64_t charged = 0;
     // Shared by the image declarations that name the same file.
     std::shared_ptr<CTexture> texture;
 };
@@ -42,12 +50,24 @@ public:
     bool Create(CGraphicsDevice& device, CMemoryBudget* budget = nullptr, const std::string& name = {}) override {
         return CreateImage(device, budget, name);
     }
-    bool CreateImage(CGraphicsDevice& device, CMemoryBudget* budget = nullptr, const std::string& name = {});
+    // An image made before from the same bytes, whose texture may be taken instead of decoding the
+    // file again (null: none).
+    using MadeBefore = std::function<const CResourceTextureImage*(const FileContent& content)>;
+    // Reads the file and makes the texture: decoded, or taken from what `madeBefore` finds for the
+    // bytes read (charged as if decoded).
+    bool CreateImage(CGraphicsDevice& device, CMemoryBudget* budget = nullptr, const std::string& name = {},
+                     const MadeBefore& madeBefore = {});
     // Takes the texture an earlier declaration of the same file made (nothing is read or decoded);
     // false when that one failed (the manager repeats what its creation logged).
     bool Share(const CResourceTextureImage& created);
 
     std::string fileName;
+    // What the file held when the texture was made from it.
+    FileContent content;
+
+private:
+    bool Decode(CGraphicsDevice& device, const std::vector<uint8_t>& bytes, CMemoryBudget* budget,
+                const std::string& name);
 };
 
 enum class RenderTargetSize { Full = 0, Half = 1, Quarter = 2 };
@@ -58,6 +78,11 @@ public:
 
     bool LoadFromTokeniser(CTokeniser&) override { return true; }
     bool Create(CGraphicsDevice& device, CMemoryBudget* budget = nullptr, const std::string& name = {}) override;
+    // Takes over the texture of a target of the same edge that another presentation made, charged
+    // as if made (its pixels are drawn again each frame); false when the budget refuses it.
+    bool TakeOver(const CResourceTextureRenderTarget& made, CMemoryBudget* budget, const std::string& name);
+    // The edge this target is (or would be) made with.
+    int Edge() const { return fullEdge >> static_cast<int>(size); }
 
     // Makes `target` the colour target of the state's device; a target that was never created leaves
     // the back buffer bound (with a log line).

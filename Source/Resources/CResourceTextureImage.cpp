@@ -49,7 +49,8 @@ bool CResourceTextureImage::Share(const CResourceTextureImage& created) {
     return true;
 }
 
-bool CResourceTextureImage::CreateImage(CGraphicsDevice& device, CMemoryBudget* budget, const std::string& name) {
+bool CResourceTextureImage::CreateImage(CGraphicsDevice& device, CMemoryBudget* budget, const std::string& name,
+                                        const MadeBefore& madeBefore) {
     // The file's bytes are charged while they are held, before they are read: a small image padded
     // with hundreds of megabytes is refused by the budget, not read.
     std::vector<uint8_t> bytes;
@@ -69,7 +70,23 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device, CMemoryBudget* 
         LOG("CResourceTextureImage::CreateImage", "Error loading texture '%s' into memory", fileName.c_str());
         return false;
     }
+    content = FileContent::Of(bytes);
+    // Bytes that made a texture before make the same texture again: that one is taken as it is.
+    const CResourceTextureImage* made = madeBefore ? madeBefore(content) : nullptr;
+    if (made && made->texture) {
+        if (budget && !budget->Charge(made->charged, "texture", name))
+            return false;
+        texture = made->texture;
+        width = made->width;
+        height = made->height;
+        charged = made->charged;
+        return true;
+    }
+    return Decode(device, bytes, budget, name);
+}
 
+bool CResourceTextureImage::Decode(CGraphicsDevice& device, const std::vector<uint8_t>& bytes, CMemoryBudget* budget,
+                                   const std::string& name) {
     // The size comes from the header alone, so that an image too large is refused before decoding.
     int width = 0, height = 0;
     ImageError error;
@@ -152,5 +169,6 @@ bool CResourceTextureImage::CreateImage(CGraphicsDevice& device, CMemoryBudget* 
     texture = std::move(created);
     this->width = static_cast<float>(width);
     this->height = static_cast<float>(height);
+    this->charged = charged;
     return true;
 }

@@ -5,7 +5,7 @@
 #include "Resources/CResourceTexture.h"
 
 bool CResourceTextureRenderTarget::Create(CGraphicsDevice& device, CMemoryBudget* budget, const std::string& name) {
-    const int edge = fullEdge >> static_cast<int>(size);
+    const int edge = Edge();
     if (budget && edge > 0 && !budget->Charge(CMemoryBudget::RenderTargetBytes(edge), "render target", name))
         return false;
     std::unique_ptr<CTexture> created;
@@ -16,9 +16,23 @@ bool CResourceTextureRenderTarget::Create(CGraphicsDevice& device, CMemoryBudget
         return false;
     }
     texture = std::move(created);
+    charged = CMemoryBudget::RenderTargetBytes(edge);
     // The extent of the 2D canvas, so that an image layer at scale 1 covers it exactly.
     width = CanvasWidth;
     height = CanvasHeight;
+    return true;
+}
+
+bool CResourceTextureRenderTarget::TakeOver(const CResourceTextureRenderTarget& made, CMemoryBudget* budget,
+                                            const std::string& name) {
+    if (!made.texture || made.Edge() != Edge())
+        return false;
+    if (budget && !budget->Charge(made.charged, "render target", name))
+        return false;
+    texture = made.texture;
+    charged = made.charged;
+    width = made.width;
+    height = made.height;
     return true;
 }
 

@@ -129,10 +129,10 @@ bool CSystem::LoadSystemBlockFromTokeniser(CTokeniser& t) {
     }
 }
 
-bool CSystem::CreateAllResources(CGraphicsDevice& device, const ScreenSetup& screen) {
+bool CSystem::CreateAllResources(CGraphicsDevice& device, const ScreenSetup& screen, const CSystem* previous) {
     renderState = std::make_unique<CRenderState>(device, screen);
     resources.SetRenderTargetSize(screen.renderTargetSize);
-    return resources.CreateAllResources(device);
+    return resources.CreateAllResources(device, previous ? &previous->resources : nullptr);
 }
 
 bool CSystem::CreateAllScenes() { return renderState && scenes.CreateAllScenes(*renderState, resources); }

@@ -39,8 +39,10 @@ public:
     bool LoadSystemBlockFromTokeniser(CTokeniser& tokeniser);
 
     // Makes the render state on `device` for the screen the viewer chose and creates every resource
-    // there (built-ins first).
-    bool CreateAllResources(CGraphicsDevice& device, const ScreenSetup& screen);
+    // there (built-ins first). Given the presentation this one is to replace on the same device
+    // (live reload), what it made from files that still hold the same bytes is taken from it rather
+    // than made again (CResourceManager::CreateAllResources); it must live until this returns.
+    bool CreateAllResources(CGraphicsDevice& device, const ScreenSetup& screen, const CSystem* previous = nullptr);
     // Creates every scene's layers; after CreateAllResources.
     bool CreateAllScenes();
     // Draws every scene running at `time` (after CreateAllScenes).

@@ -115,7 +115,8 @@ void CAuthoring::Reload(const std::string& changed) {
         std::string boxText;
         int stoppedAt = 0;
         next = LoadPresentation(Options.Config, boxText, &stoppedAt);
-        if (next && !next->CreateAllResources(show.device, ScreenFrom(Settings))) {
+        // What the running presentation made from files that did not change is taken, not made again.
+        if (next && !next->CreateAllResources(show.device, ScreenFrom(Settings), show.system.get())) {
             LOG("WinMain", "Failed to create resources");
         } else if (next && !next->CreateAllScenes()) {
             LOG("WinMain", "Failed to create scenes");

@@ -209,6 +209,9 @@ TEST_F(LiveReloadTest, ASavedScriptIsShownAtTheSameTimeABrokenOneIsKeptOutAndAFi
     EXPECT_EQ(Frame(), std::make_pair(0xFFFFFFu, 0x7F7F00u)) << "halfway from red to green";
     EXPECT_TRUE(log.Contains("Reloading after a change to '" + (data / "Config.txt").string() + "'"));
     EXPECT_TRUE(log.Has("Reloaded in "));
+    // The effects and the picture did not change: they are taken over, not made again.
+    EXPECT_TRUE(log.Contains(
+        "Reused 2 effect(s), 1 image(s), 0 model(s) and 0 render target(s) unchanged since the last load"));
 
     // A broken save: its own message, then the running presentation stays.
     const CSystem* running = system.get();
@@ -228,6 +231,8 @@ TEST_F(LiveReloadTest, ASavedScriptIsShownAtTheSameTimeABrokenOneIsKeptOutAndAFi
     WriteSolidPng(data / "pic.png", 0, 255, 0);
     ASSERT_TRUE(WaitForReload());
     EXPECT_EQ(Frame(), std::make_pair(0x00FF00u, 0x7F007Fu));
+    EXPECT_TRUE(log.Contains(
+        "Reused 2 effect(s), 0 image(s), 0 model(s) and 0 render target(s) unchanged since the last load"));
     // And the effect alone.
     Save(data, "plain.fx", Effect("vec4(1.0, 0.0, 1.0, 1.0)"));
     ASSERT_TRUE(WaitForReload());
