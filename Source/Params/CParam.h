@@ -11,7 +11,7 @@
 class CTokeniser;
 
 // How a value develops from a keyframe on.
-enum class InterpolationKind { Hold, Linear, Smooth, Spectrum, Square };
+enum class InterpolationKind { Hold, Linear, Smooth, Spectrum, Square, Monotone, EaseIn, EaseOut, EaseInOut };
 
 struct InterpolationKeyword {
     const char *keyword;
@@ -20,9 +20,11 @@ struct InterpolationKeyword {
 
 // The script's interpolation words, matched without regard to ASCII letter case.
 inline constexpr InterpolationKeyword InterpolationKeywords[] = {
-    {"hold", InterpolationKind::Hold},     {"linear", InterpolationKind::Linear},
-    {"smooth", InterpolationKind::Smooth}, {"spectrum", InterpolationKind::Spectrum},
-    {"square", InterpolationKind::Square},
+    {"hold", InterpolationKind::Hold},           {"linear", InterpolationKind::Linear},
+    {"smooth", InterpolationKind::Smooth},       {"spectrum", InterpolationKind::Spectrum},
+    {"square", InterpolationKind::Square},       {"monotone", InterpolationKind::Monotone},
+    {"easein", InterpolationKind::EaseIn},       {"easeout", InterpolationKind::EaseOut},
+    {"easeinout", InterpolationKind::EaseInOut},
 };
 
 // Looks a word up in InterpolationKeywords; false when it is none of them.
@@ -30,6 +32,10 @@ bool FindInterpolationKind(const char *word, InterpolationKind &kind);
 
 // A set of kinds, one bit per InterpolationKind, for the kinds a class accepts.
 constexpr unsigned KindBit(InterpolationKind kind) { return 1u << static_cast<unsigned>(kind); }
+// The blends that stay between their two keyframes, taken by every class that blends linearly: a
+// monotone cubic through the keyframes, and cubic easing in, out, and in then out.
+constexpr unsigned EasingKinds = KindBit(InterpolationKind::Monotone) | KindBit(InterpolationKind::EaseIn) |
+                                 KindBit(InterpolationKind::EaseOut) | KindBit(InterpolationKind::EaseInOut);
 
 class CParam {
 public:

@@ -20,7 +20,7 @@ struct FloatParamTraits {
     };
     static constexpr unsigned Accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
                                          KindBit(InterpolationKind::Smooth) | KindBit(InterpolationKind::Spectrum) |
-                                         KindBit(InterpolationKind::Square);
+                                         KindBit(InterpolationKind::Square) | EasingKinds;
 
     static bool ReadValue(CTokeniser &tokeniser, float &value) { return CParam::ReadFloat(tokeniser, value); }
     static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key);

@@ -19,7 +19,8 @@ struct Vector2ParamTraits {
         glm::vec2 scale = glm::vec2(0); // Spectrum
     };
     static constexpr unsigned Accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
-                                         KindBit(InterpolationKind::Smooth) | KindBit(InterpolationKind::Spectrum);
+                                         KindBit(InterpolationKind::Smooth) | KindBit(InterpolationKind::Spectrum) |
+                                         EasingKinds;
 
     static bool ReadValue(CTokeniser &tokeniser, glm::vec2 &value) { return ReadVector(tokeniser, value); }
     static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key);

@@ -27,8 +27,8 @@ template <class V> struct VectorParamTraits {
         InterpolationKind kind;
         V value;
     };
-    static constexpr unsigned Accepted =
-        KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) | KindBit(InterpolationKind::Smooth);
+    static constexpr unsigned Accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
+                                         KindBit(InterpolationKind::Smooth) | EasingKinds;
 
     static bool ReadValue(CTokeniser &tokeniser, V &value) { return ReadVector(tokeniser, value); }
     static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key) { return ReadVector(tokeniser, key.value); }

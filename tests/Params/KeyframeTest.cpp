@@ -158,6 +158,63 @@ TEST_F(Keyframes, SmoothIsCatmullRomWithTheEndPointsRepeated) {
     EXPECT_FLOAT_EQ(mid.z, 0.0f);
 }
 
+TEST_F(Keyframes, MonotoneStaysBetweenItsKeyframesWhereSmoothOvershoots) {
+    CParamFloat smooth(0.0f), monotone(0.0f);
+    for (auto [t, v] : {std::pair{0.0f, "0"}, {1.0f, "10"}, {2.0f, "0"}}) {
+        ASSERT_TRUE(AddKey(smooth, t, std::string("smooth ") + v));
+        ASSERT_TRUE(AddKey(monotone, t, std::string("MONOTONE ") + v));
+    }
+    EXPECT_FLOAT_EQ(smooth.GetValue(0.5f), 5.625f);
+    EXPECT_FLOAT_EQ(monotone.GetValue(0.5f), 6.25f); // flat at the peak, the secant's slope at the ends
+    for (float t = 0.0f; t <= 2.0f; t += 0.01f) {
+        EXPECT_GE(monotone.GetValue(t), 0.0f) << t;
+        EXPECT_LE(monotone.GetValue(t), 10.0f) << t;
+    }
+
+    // A rise that changes pace never turns back: each step is at least the one before, per component,
+    // and a flat stretch stays flat. Keyframes at one time give no NaN.
+    CParamVector3 v(glm::vec3(0));
+    ASSERT_TRUE(AddKey(v, 0.0f, "monotone 0 5 1"));
+    ASSERT_TRUE(AddKey(v, 1.0f, "monotone 0.1 5 1"));
+    ASSERT_TRUE(AddKey(v, 2.0f, "monotone 10 5 1"));
+    ASSERT_TRUE(AddKey(v, 2.0f, "monotone 11 5 1"));
+    ASSERT_TRUE(AddKey(v, 3.0f, "monotone 12 5 1"));
+    glm::vec3 last = v.GetValue(0.0f);
+    for (float t = 0.0f; t <= 3.0f; t += 0.005f) {
+        const glm::vec3 now = v.GetValue(t);
+        EXPECT_GE(now.x, last.x - 1e-5f) << t;
+        EXPECT_FLOAT_EQ(now.y, 5.0f) << t;
+        EXPECT_TRUE(std::isfinite(now.x)) << t;
+        last = now;
+    }
+    EXPECT_FLOAT_EQ(v.GetValue(1.0f).x, 0.1f);
+}
+
+TEST_F(Keyframes, EasingsRunFromTheirKeyframeToTheNextAlongTheirCubic) {
+    const std::pair<const char*, float> easings[] = {{"easein", 0.125f}, {"EaseOut", 0.875f}, {"easeinout", 0.5f}};
+    for (const auto& [kind, middle] : easings) {
+        CParamFloat f(0.0f);
+        ASSERT_TRUE(AddKey(f, 2.0f, std::string(kind) + " 10"));
+        ASSERT_TRUE(AddKey(f, 4.0f, "hold 20"));
+        EXPECT_FLOAT_EQ(f.GetValue(3.0f), 10.0f + 10.0f * middle) << kind;
+        EXPECT_FLOAT_EQ(f.GetValue(2.0f), 10.0f) << kind;
+        EXPECT_FLOAT_EQ(f.GetValue(4.0f), 20.0f) << kind;
+        for (float t = 2.0f; t <= 4.0f; t += 0.05f) {
+            EXPECT_GE(f.GetValue(t), 10.0f) << kind << " " << t;
+            EXPECT_LE(f.GetValue(t), 20.0f) << kind << " " << t;
+        }
+    }
+    CParamVector2 v(glm::vec2(0));
+    ASSERT_TRUE(AddKey(v, 0.0f, "easeinout 0 0"));
+    ASSERT_TRUE(AddKey(v, 1.0f, "hold 2 -4"));
+    EXPECT_FLOAT_EQ(v.GetValue(0.25f).x, 2.0f * 0.0625f);
+    EXPECT_FLOAT_EQ(v.GetValue(0.75f).y, -4.0f * 0.9375f);
+    // Whole numbers do not ease.
+    CParamInt i(0);
+    EXPECT_FALSE(AddKey(i, 0.0f, "easein 3"));
+    EXPECT_FALSE(AddKey(i, 0.0f, "monotone 3"));
+}
+
 TEST_F(Keyframes, SquareAlternatesOnTheEvaluationTime) {
     CParamFloat f(-1.0f);
     ASSERT_TRUE(AddKey(f, 0.5f, "square 0 1 0:2:0")); // two beats at 120 bpm: one second
