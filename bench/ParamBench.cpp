@@ -1,4 +1,5 @@
 // Cost of one parameter evaluation, the call every layer makes for every parameter every frame.
+#include "Base/AudioReactions.h"
 #include "Base/CTokeniser.h"
 #include "Music/CMusicStream.h"
 #include "Params/CParamFloat.h"
@@ -8,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -57,6 +59,27 @@ void Vector2Spectrum(benchmark::State &state) {
     Sweep(state, param, count);
 }
 
+// A keyframe that follows the music: a lookup in the analysis's table and an interpolation.
+void FloatOnset(benchmark::State &state) {
+    const int count = static_cast<int>(state.range(0));
+    CReactionSet set;
+    CParamFloat param(0.0f);
+    for (int k = 0; k < count; ++k) {
+        const std::string text = "onset 1 40 130 2 0:0:24\n";
+        CMemoryTokeniser tokeniser(text.data(), text.size());
+        tokeniser.reactions = &set;
+        param.AddKeyframeFromTokeniser(static_cast<float>(k), tokeniser);
+    }
+    const int64_t steps = 72 * 200;
+    std::vector<float> values(static_cast<size_t>(steps));
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = static_cast<float>(i % 100) / 100.0f;
+    const CReactionTable table(0.005, steps, values, values);
+    ActiveReactions = ReactionFrame{&table, 3.0f};
+    Sweep(state, param, count);
+    ActiveReactions = ReactionFrame{};
+}
+
 void StringHold(benchmark::State &state) {
     const int count = static_cast<int>(state.range(0));
     CParamString param("Base");
@@ -69,4 +92,5 @@ void StringHold(benchmark::State &state) {
 BENCHMARK(FloatLinear)->Arg(2)->Arg(16)->Arg(256);
 BENCHMARK(FloatSmooth)->Arg(2)->Arg(16)->Arg(256);
 BENCHMARK(Vector2Spectrum)->Arg(16);
+BENCHMARK(FloatOnset)->Arg(16);
 BENCHMARK(StringHold)->Arg(16);

@@ -4,6 +4,8 @@
 
 #include "Base/CMusicalTime.h"
 
+class CReactionSet;
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -35,6 +37,9 @@ public:
     // The tempo in force at this point of the script: the system block changes it, and every time
     // literal read after that is converted with it.
     CMusicalTime tempo;
+    // Where keyframes that follow the music name what they follow (the presentation's set); none
+    // outside a presentation, where such keyframes follow nothing.
+    CReactionSet* reactions = nullptr;
 
 protected:
     // Next byte as 0..255, or -1 at the end of the input.

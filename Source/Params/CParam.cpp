@@ -1,6 +1,8 @@
 #include "Params/CParam.h"
 
+#include "Base/AudioReactions.h"
 #include "Base/CTokeniser.h"
+#include "Base/Log.h"
 #include "Base/Names.h"
 
 #include <climits>
@@ -93,6 +95,48 @@ bool CParam::ReadPeriod(CTokeniser &tokeniser, float &seconds) {
     if (tokeniser.NextToken() != TokenType::Time)
         return false;
     return tokeniser.tempo.ToSeconds(tokeniser.GetBar(), tokeniser.GetBeat(), tokeniser.GetTick(), seconds);
+}
+
+bool CParam::ReadRange(CTokeniser &tokeniser, float &low, float &high) {
+    float a, b;
+    if (!ReadFloat(tokeniser, a) || !ReadFloat(tokeniser, b) || !std::isfinite(a) || !std::isfinite(b))
+        return false;
+    // A range written from high to low means the same frequencies; below 0 Hz there is nothing.
+    low = std::fmax(std::fmin(a, b), 0.0f);
+    high = std::fmax(std::fmax(a, b), 0.0f);
+    return true;
+}
+
+bool CParam::ReadReaction(CTokeniser &tokeniser, InterpolationKind kind, float low, float high, int &reaction) {
+    ReactionSpec spec;
+    spec.low = low;
+    spec.high = high;
+    switch (kind) {
+    case InterpolationKind::Level:
+        spec.kind = ReactionKind::Level;
+        if (!ReadPeriod(tokeniser, spec.attack) || !ReadPeriod(tokeniser, spec.release))
+            return false;
+        break;
+    case InterpolationKind::Peak:
+    case InterpolationKind::Onset:
+        spec.kind = kind == InterpolationKind::Peak ? ReactionKind::Peak : ReactionKind::Onset;
+        if (!ReadPeriod(tokeniser, spec.attack))
+            return false;
+        break;
+    default:
+        spec.kind = ReactionKind::Accumulate;
+        break;
+    }
+    reaction = -1;
+    if (!tokeniser.reactions)
+        return true;
+    reaction = tokeniser.reactions->Add(spec);
+    if (reaction < 0) {
+        LOG("CParam::ReadReaction", "Line %d: more than %d different music reactions", tokeniser.line,
+            static_cast<int>(CReactionSet::MaxReactions));
+        return false;
+    }
+    return true;
 }
 
 bool CParam::ReadKind(CTokeniser &tokeniser, unsigned accepted, InterpolationKind &kind) {

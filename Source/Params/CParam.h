@@ -11,7 +11,21 @@
 class CTokeniser;
 
 // How a value develops from a keyframe on.
-enum class InterpolationKind { Hold, Linear, Smooth, Spectrum, Square, Monotone, EaseIn, EaseOut, EaseInOut };
+enum class InterpolationKind {
+    Hold,
+    Linear,
+    Smooth,
+    Spectrum,
+    Square,
+    Monotone,
+    EaseIn,
+    EaseOut,
+    EaseInOut,
+    Level,
+    Peak,
+    Onset,
+    Accumulate
+};
 
 struct InterpolationKeyword {
     const char *keyword;
@@ -20,11 +34,19 @@ struct InterpolationKeyword {
 
 // The script's interpolation words, matched without regard to ASCII letter case.
 inline constexpr InterpolationKeyword InterpolationKeywords[] = {
-    {"hold", InterpolationKind::Hold},           {"linear", InterpolationKind::Linear},
-    {"smooth", InterpolationKind::Smooth},       {"spectrum", InterpolationKind::Spectrum},
-    {"square", InterpolationKind::Square},       {"monotone", InterpolationKind::Monotone},
-    {"easein", InterpolationKind::EaseIn},       {"easeout", InterpolationKind::EaseOut},
+    {"hold", InterpolationKind::Hold},
+    {"linear", InterpolationKind::Linear},
+    {"smooth", InterpolationKind::Smooth},
+    {"spectrum", InterpolationKind::Spectrum},
+    {"square", InterpolationKind::Square},
+    {"monotone", InterpolationKind::Monotone},
+    {"easein", InterpolationKind::EaseIn},
+    {"easeout", InterpolationKind::EaseOut},
     {"easeinout", InterpolationKind::EaseInOut},
+    {"level", InterpolationKind::Level},
+    {"peak", InterpolationKind::Peak},
+    {"onset", InterpolationKind::Onset},
+    {"accumulate", InterpolationKind::Accumulate},
 };
 
 // Looks a word up in InterpolationKeywords; false when it is none of them.
@@ -36,6 +58,12 @@ constexpr unsigned KindBit(InterpolationKind kind) { return 1u << static_cast<un
 // monotone cubic through the keyframes, and cubic easing in, out, and in then out.
 constexpr unsigned EasingKinds = KindBit(InterpolationKind::Monotone) | KindBit(InterpolationKind::EaseIn) |
                                  KindBit(InterpolationKind::EaseOut) | KindBit(InterpolationKind::EaseInOut);
+
+// The kinds that follow the music from an analysis of the whole track: a frequency range's level with
+// an envelope, its running peak, a pulse at each onset, and its integral.
+constexpr unsigned ReactionKinds = KindBit(InterpolationKind::Level) | KindBit(InterpolationKind::Peak) |
+                                   KindBit(InterpolationKind::Onset) | KindBit(InterpolationKind::Accumulate);
+constexpr bool IsReactionKind(InterpolationKind kind) { return (ReactionKinds & KindBit(kind)) != 0; }
 
 class CParam {
 public:
@@ -50,6 +78,9 @@ public:
     // Adds the spectrum bands the parameter's spectrum keyframes really follow (for the authoring
     // overlay): none while a lone keyframe is ignored.
     virtual void AddSpectrumBands(std::vector<int> & /*bands*/) const {}
+    // Adds the presentation's reactions (indices into its CReactionSet) that the keyframes follow, as
+    // AddSpectrumBands does for bands.
+    virtual void AddReactions(std::vector<int> & /*reactions*/) const {}
     // The keyframes read so far.
     virtual size_t KeyframeCount() const = 0;
     // Whether a keyframe alone changes the value. Values blended between keyframes (bool, float,
@@ -105,6 +136,12 @@ public:
     static bool ReadBool(CTokeniser &tokeniser, bool &value);
     // A Time literal converted to seconds with the tempo in force.
     static bool ReadPeriod(CTokeniser &tokeniser, float &seconds);
+    // For a reaction kind: the range in Hz ("low high"), read before the scale.
+    static bool ReadRange(CTokeniser &tokeniser, float &low, float &high);
+    // For a reaction kind: the times that follow the scale (attack and release for level, the
+    // half-life for peak and onset, none for accumulate), then the reaction's index in the
+    // presentation's set (-1 outside a presentation). False on a bad time or a full set.
+    static bool ReadReaction(CTokeniser &tokeniser, InterpolationKind kind, float low, float high, int &reaction);
     // An interpolation word that is one of `accepted` (KindBit flags).
     static bool ReadKind(CTokeniser &tokeniser, unsigned accepted, InterpolationKind &kind);
 };

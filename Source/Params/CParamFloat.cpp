@@ -1,5 +1,6 @@
 #include "Params/CParamFloat.h"
 
+#include "Base/AudioReactions.h"
 #include "Params/Interpolation.h"
 
 #include <cmath>
@@ -12,6 +13,15 @@ bool FloatParamTraits::ReadPayload(CTokeniser &tokeniser, Keyframe &key) {
     case InterpolationKind::Square:
         return CParam::ReadFloat(tokeniser, key.value) && CParam::ReadFloat(tokeniser, key.secondValue) &&
                CParam::ReadPeriod(tokeniser, key.period);
+    case InterpolationKind::Level:
+    case InterpolationKind::Peak:
+    case InterpolationKind::Onset:
+    case InterpolationKind::Accumulate: {
+        float low, high;
+        return CParam::ReadFloat(tokeniser, key.value) && CParam::ReadRange(tokeniser, low, high) &&
+               CParam::ReadFloat(tokeniser, key.scale) &&
+               CParam::ReadReaction(tokeniser, key.kind, low, high, key.reaction);
+    }
     default:
         return CParam::ReadFloat(tokeniser, key.value);
     }
@@ -29,6 +39,11 @@ float FloatParamTraits::Evaluate(const ParamState<float, Keyframe> &state, float
                 const float phase = std::fmod(t, start.period) / start.period;
                 return phase < 0.5f ? start.value : start.secondValue;
             }
+            case InterpolationKind::Level:
+            case InterpolationKind::Peak:
+            case InterpolationKind::Onset:
+            case InterpolationKind::Accumulate:
+                return start.value + start.scale * ReactionValue(start.reaction, t);
             default:
                 return state.value;
             }

@@ -1,5 +1,6 @@
 // A number layer value (rotations, alphas, shader values). The richest keyframe set: hold, linear,
-// smooth, a spectrum band, and a square wave between two values.
+// smooth and the easings, a spectrum band, a square wave between two values, and the reactions to the
+// music (scaled by the keyframe's `scale`).
 #pragma once
 
 #include "Params/CParamValue.h"
@@ -17,10 +18,11 @@ struct FloatParamTraits {
         int band = 0;             // Spectrum, 0..511
         float scale = 0.0f;       // Spectrum
         float period = 0.0f;      // Square, seconds
+        int reaction = -1;        // Level, Peak, Onset, Accumulate: the presentation's reaction
     };
     static constexpr unsigned Accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
                                          KindBit(InterpolationKind::Smooth) | KindBit(InterpolationKind::Spectrum) |
-                                         KindBit(InterpolationKind::Square) | EasingKinds;
+                                         KindBit(InterpolationKind::Square) | EasingKinds | ReactionKinds;
 
     static bool ReadValue(CTokeniser &tokeniser, float &value) { return CParam::ReadFloat(tokeniser, value); }
     static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key);

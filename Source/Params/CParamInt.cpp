@@ -1,10 +1,16 @@
 #include "Params/CParamInt.h"
 
+#include "Base/AudioReactions.h"
 #include "Params/Interpolation.h"
 
 bool IntParamTraits::ReadPayload(CTokeniser &tokeniser, Keyframe &key) {
     if (!CParam::ReadInt(tokeniser, key.value))
         return false;
+    if (IsReactionKind(key.kind)) {
+        float low, high;
+        return CParam::ReadRange(tokeniser, low, high) && CParam::ReadInt(tokeniser, key.scale) &&
+               CParam::ReadReaction(tokeniser, key.kind, low, high, key.reaction);
+    }
     return key.kind != InterpolationKind::Spectrum ||
            (CParam::ReadBand(tokeniser, key.band) && CParam::ReadInt(tokeniser, key.scale));
 }
@@ -38,6 +44,13 @@ int IntParamTraits::Evaluate(const ParamState<int, Keyframe> &state, float time)
     }
     case InterpolationKind::Spectrum: {
         const float scaled = static_cast<float>(next.scale) * Interpolation::SpectrumLevel(next.band);
+        return CParam::TruncateToInt(static_cast<double>(next.value) + CParam::TruncateToInt(scaled));
+    }
+    case InterpolationKind::Level:
+    case InterpolationKind::Peak:
+    case InterpolationKind::Onset:
+    case InterpolationKind::Accumulate: {
+        const float scaled = static_cast<float>(next.scale) * ReactionValue(next.reaction, time);
         return CParam::TruncateToInt(static_cast<double>(next.value) + CParam::TruncateToInt(scaled));
     }
     default:

@@ -15,11 +15,12 @@ struct IntParamTraits {
         float time;
         InterpolationKind kind;
         int value;
-        int band = 0;  // Spectrum, 0..511
-        int scale = 0; // Spectrum
+        int band = 0;      // Spectrum, 0..511
+        int scale = 0;     // Spectrum and the reactions
+        int reaction = -1; // Level, Peak, Onset, Accumulate
     };
-    static constexpr unsigned Accepted =
-        KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) | KindBit(InterpolationKind::Spectrum);
+    static constexpr unsigned Accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
+                                         KindBit(InterpolationKind::Spectrum) | ReactionKinds;
 
     static bool ReadValue(CTokeniser &tokeniser, int &value) { return CParam::ReadInt(tokeniser, value); }
     static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key);

@@ -73,6 +73,18 @@ public:
         }
     }
 
+    void AddReactions(std::vector<int> &reactions) const override {
+        if constexpr ((Traits::Accepted & ReactionKinds) != 0) {
+            if (HasIgnoredLoneKeyframe())
+                return;
+            for (const Keyframe &keyframe : state.keyframes)
+                if (IsReactionKind(keyframe.kind) && keyframe.reaction >= 0)
+                    reactions.push_back(keyframe.reaction);
+        } else {
+            static_cast<void>(reactions);
+        }
+    }
+
     size_t KeyframeCount() const override { return state.keyframes.size(); }
     bool OneKeyframeTakesEffect() const override {
         if constexpr (requires { Traits::OneKeyframeTakesEffect; })

@@ -16,11 +16,12 @@ struct Vector2ParamTraits {
         InterpolationKind kind;
         glm::vec2 value;
         int band = 0;                   // Spectrum, 0..511
-        glm::vec2 scale = glm::vec2(0); // Spectrum
+        glm::vec2 scale = glm::vec2(0); // Spectrum and the reactions
+        int reaction = -1;              // Level, Peak, Onset, Accumulate
     };
     static constexpr unsigned Accepted = KindBit(InterpolationKind::Hold) | KindBit(InterpolationKind::Linear) |
                                          KindBit(InterpolationKind::Smooth) | KindBit(InterpolationKind::Spectrum) |
-                                         EasingKinds;
+                                         EasingKinds | ReactionKinds;
 
     static bool ReadValue(CTokeniser &tokeniser, glm::vec2 &value) { return ReadVector(tokeniser, value); }
     static bool ReadPayload(CTokeniser &tokeniser, Keyframe &key);

@@ -87,11 +87,21 @@ struct OverlayFrequencyLabel {
     float at = 0.0f; // across the plot
 };
 
+// A frequency range that keyframes follow through an analysis of the whole music, and where it is now.
+struct OverlayReaction {
+    std::string kind;                // "level", "peak", "onset", "accumulate"
+    float low = 0.0f, high = 0.0f;   // Hz
+    int firstBand = 0, lastBand = 0; // the bands the range takes its level from
+    float level = 0.0f;              // the range's level now
+    float value = 0.0f;              // the envelope, peak, pulse (0 to 1) or integral now
+};
+
 struct OverlaySpectrum {
     const float* values = nullptr; // `count` magnitudes, band 0 first; not copied
     int count = 0;
-    float sampleRate = 0.0f;      // of the music; 0 when unknown (44100 is assumed)
-    std::vector<int> markedBands; // the bands the presentation's spectrum keyframes follow
+    float sampleRate = 0.0f;                // of the music; 0 when unknown (44100 is assumed)
+    std::vector<int> markedBands;           // the bands the presentation's spectrum keyframes follow
+    std::vector<OverlayReaction> reactions; // empty without music or before its analysis
 
     // The logarithmic frequency axis across the plot: band k spans from bandEdges[k] to
     // bandEdges[k + 1]; the labels are round frequencies, lowest first. Not copied: they must live

@@ -1,5 +1,6 @@
 #include "Scenes/CSceneManager.h"
 
+#include "Base/AudioReactions.h"
 #include "Base/CMemoryBudget.h"
 #include "Base/CTokeniser.h"
 #include "Base/Log.h"
@@ -104,7 +105,10 @@ void CSceneManager::RenderScenes(CRenderState& state, float time, float delta) {
         if (StopRequested())
             return;
         float local = time - scene.startTime;
-        if (local >= 0.0f && time < scene.endTime)
+        if (local >= 0.0f && time < scene.endTime) {
+            // Layers see times from their scene's start; what follows the music needs the music's.
+            ActiveReactions.sceneStart = scene.startTime;
             scene.layers.RenderLayers(state, local, std::min(delta, local));
+        }
     }
 }

@@ -37,6 +37,7 @@ CSystem::~CSystem() = default;
 
 bool CSystem::LoadFromTokeniser(CTokeniser& t) {
     t.tempo = tempo;
+    t.reactions = &reactions;
     for (;;) {
         if (t.NextToken() != TokenType::Word)
             return false;

@@ -5,6 +5,7 @@
 // built beside the running one and take its place.
 #pragma once
 
+#include "Base/AudioReactions.h"
 #include "Base/CMemoryBudget.h"
 #include "Base/CMusicalTime.h"
 #include "Resources/CResourceManager.h"
@@ -65,6 +66,8 @@ public:
     // What this presentation may take and has taken (the MemoryLimit option); the resources and the
     // layers are charged to it, and so is the decoded music. Declared first, so it goes last.
     CMemoryBudget budget;
+    // What the keyframes that follow the music follow, named as the script is read.
+    CReactionSet reactions;
     CResourceManager resources;
     CSceneManager scenes;
 

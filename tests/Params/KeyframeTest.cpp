@@ -1,5 +1,6 @@
 #include "ParamTestSupport.h"
 
+#include "Base/AudioReactions.h"
 #include "Music/CMusicStream.h"
 #include "Params/CParamBool.h"
 #include "Params/CParamFloat.h"
@@ -191,8 +192,8 @@ TEST_F(Keyframes, MonotoneStaysBetweenItsKeyframesWhereSmoothOvershoots) {
 }
 
 TEST_F(Keyframes, EasingsRunFromTheirKeyframeToTheNextAlongTheirCubic) {
-    const std::pair<const char*, float> easings[] = {{"easein", 0.125f}, {"EaseOut", 0.875f}, {"easeinout", 0.5f}};
-    for (const auto& [kind, middle] : easings) {
+    const std::pair<const char *, float> easings[] = {{"easein", 0.125f}, {"EaseOut", 0.875f}, {"easeinout", 0.5f}};
+    for (const auto &[kind, middle] : easings) {
         CParamFloat f(0.0f);
         ASSERT_TRUE(AddKey(f, 2.0f, std::string(kind) + " 10"));
         ASSERT_TRUE(AddKey(f, 4.0f, "hold 20"));
@@ -390,4 +391,85 @@ TEST_F(Keyframes, StringTakesEachKeyframesTextFromItsTimeOn) {
     ASSERT_TRUE(AddKey(one, 2.0f, "hold only"));
     EXPECT_EQ(one.GetValue(1.0f), "base");
     EXPECT_EQ(one.GetValue(2.0f), "only");
+}
+
+namespace {
+
+// A keyframe line read as a presentation reads it, naming its reactions in `set`.
+template <class Param>
+bool AddReactionKey(Param &param, CReactionSet &set, const std::string &line, float time = 0.0f) {
+    CMemoryTokeniser tokeniser = ScriptLine(line);
+    tokeniser.reactions = &set;
+    return param.AddKeyframeFromTokeniser(time, tokeniser);
+}
+
+struct ActiveTable {
+    explicit ActiveTable(const CReactionTable &table, float sceneStart = 0.0f) {
+        ActiveReactions = ReactionFrame{&table, sceneStart};
+    }
+    ~ActiveTable() { ActiveReactions = ReactionFrame{}; }
+};
+
+} // namespace
+
+TEST_F(Keyframes, ReactionKindsReadRangeScaleAndTimesAndNameEachReactionOnce) {
+    CReactionSet set;
+    CParamFloat f(0);
+    ASSERT_TRUE(AddReactionKey(f, set, "onset 0.5 40 120 2 0:0:12"));
+    ASSERT_TRUE(AddReactionKey(f, set, "ONSET 0 120 40 3 0:0:12")) << "a range written high to low";
+    ASSERT_TRUE(AddReactionKey(f, set, "level 0 40 120 1 0:0:6 0:1:0"));
+    ASSERT_TRUE(AddReactionKey(f, set, "accumulate 0 20 20000 90"));
+    EXPECT_FALSE(AddReactionKey(f, set, "peak 0 40 120 1")) << "the decay is missing";
+    EXPECT_FALSE(AddReactionKey(f, set, "level 0 40 120 1 0:0:6")) << "the release is missing";
+    EXPECT_FALSE(AddReactionKey(f, set, "accumulate 0 40 1e999 1")) << "a range must be finite";
+    EXPECT_EQ(f.GetKeyframes().size(), 4u);
+    ASSERT_EQ(set.Specs().size(), 3u);
+    EXPECT_EQ(f.GetKeyframes()[0].reaction, f.GetKeyframes()[1].reaction);
+    EXPECT_EQ(set.Specs()[0].kind, ReactionKind::Onset);
+    EXPECT_FLOAT_EQ(set.Specs()[0].low, 40.0f);
+    EXPECT_FLOAT_EQ(set.Specs()[0].high, 120.0f);
+    EXPECT_GT(set.Specs()[1].release, set.Specs()[1].attack);
+
+    CParamVector2 v(glm::vec2(0));
+    EXPECT_TRUE(AddReactionKey(v, set, "peak 1 2 40 120 0.5 0.25 0:1:0"));
+    EXPECT_FALSE(AddReactionKey(v, set, "peak 1 2 40 120 0.5 0:1:0"));
+    CParamInt i(0);
+    EXPECT_TRUE(AddReactionKey(i, set, "accumulate 10 40 120 100"));
+    CParamVector3 v3(glm::vec3(0));
+    EXPECT_FALSE(AddReactionKey(v3, set, "level 0 0 0 40 120 1 0:0:1 0:0:1"));
+    std::vector<int> followed;
+    f.AddReactions(followed);
+    EXPECT_EQ(followed, (std::vector<int>{0, 0, 1, 2}));
+
+    // Outside a presentation the line still reads, and follows nothing.
+    CParamFloat alone(0);
+    EXPECT_TRUE(AddKey(alone, 0, "onset 0.5 40 120 2 0:0:12"));
+    EXPECT_EQ(alone.GetKeyframes()[0].reaction, -1);
+}
+
+TEST_F(Keyframes, ReactionsAddTheirScaledValueAtTheMusicsTimeAndNothingWithoutATable) {
+    CReactionSet set;
+    CParamFloat f(0);
+    ASSERT_TRUE(AddReactionKey(f, set, "onset 0.5 40 120 2 0:0:12"));
+    ASSERT_TRUE(AddReactionKey(f, set, "hold 0", 1.0f)); // the first keyframe's rule holds up to here
+    CParamVector2 v(glm::vec2(0));
+    ASSERT_TRUE(AddReactionKey(v, set, "accumulate 1 2 20 200 10 -10"));
+    ASSERT_TRUE(AddReactionKey(v, set, "hold 0 0", 1.0f));
+    // A whole number approaches its next keyframe by that keyframe's rule.
+    CParamInt i(0);
+    ASSERT_TRUE(AddReactionKey(i, set, "accumulate 7 20 200 10", 1.0f));
+
+    EXPECT_FLOAT_EQ(f.GetValue(0.0f), 0.5f) << "no music: the value alone";
+    EXPECT_EQ(i.GetValue(0.0f), 7);
+
+    // Steps of 0.1 s: the onset's values, then the integral's.
+    const CReactionTable table(0.1, 3, std::vector<float>(6, 0.0f), {0.0f, 1.0f, 0.5f, 0.0f, 0.5f, 0.6f});
+    const ActiveTable active(table, 0.1f);
+    // Layers see scene times; the scene starts 0.1 s into the music.
+    EXPECT_FLOAT_EQ(f.GetValue(0.0f), 2.5f);
+    EXPECT_FLOAT_EQ(f.GetValue(0.05f), 0.5f + 2.0f * 0.75f);
+    const glm::vec2 at = v.GetValue(0.05f);
+    EXPECT_FLOAT_EQ(at.x, 1.0f + 10.0f * 0.55f);
+    EXPECT_FLOAT_EQ(at.y, 2.0f - 10.0f * 0.55f);
+    EXPECT_EQ(i.GetValue(0.05f), 7 + 5);
 }

@@ -3,8 +3,10 @@
 #include "App/authoring/CLiveReload.h"
 #include "App/capture/CFrameWriter.h"
 #include "App/run/CMainLoop.h"
+#include "App/run/CReactionAnalysis.h"
 #include "App/run/LoadPresentation.h"
 #include "App/run/RunningShow.h"
+#include "Base/AudioReactions.h"
 #include "Base/CSettings.h"
 #include "Base/CommandLine.h"
 #include "Base/DataZip.h"
@@ -525,8 +527,10 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
                 now.localPosition = CMusicalTime::Format(tempo.PositionOf(now.localTime));
             }
             for (const LayerEntry& entry : scene.layers.GetLayers()) {
-                for (const ParamEntry& param : entry.layer->params.GetEntries())
+                for (const ParamEntry& param : entry.layer->params.GetEntries()) {
                     param.param->AddSpectrumBands(frame.spectrum.markedBands);
+                    param.param->AddReactions(reactionsFollowed);
+                }
                 if (running)
                     now.layers.push_back(OverlayLayer{
                         entry.name, entry.type, entry.layer->renderTarget->GetValue(now.localTime),
@@ -539,6 +543,7 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
         std::vector<int>& bands = frame.spectrum.markedBands;
         std::sort(bands.begin(), bands.end());
         bands.erase(std::unique(bands.begin(), bands.end()), bands.end());
+        FillReactions(*show.system, time, frame.spectrum.reactions);
     }
     overlayLayout.SetMusic(musicAnalysis.Result(), musicAnalysis.Busy());
     overlayLayout.LayOut(frame);
@@ -555,6 +560,30 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
     }
     if (!notice.empty() && std::chrono::steady_clock::now() < noticeUntil)
         frame.notice = notice;
+}
+
+void CAuthoring::FillReactions(const CSystem& system, float time, std::vector<OverlayReaction>& out) {
+    std::sort(reactionsFollowed.begin(), reactionsFollowed.end());
+    reactionsFollowed.erase(std::unique(reactionsFollowed.begin(), reactionsFollowed.end()), reactionsFollowed.end());
+    // The table is the one the frame just drawn read: the running presentation's.
+    const CReactionTable* table = ActiveReactions.table;
+    const std::shared_ptr<const CMusicOverview> music = musicAnalysis.Result();
+    const int rate = music && music->SampleRate() > 0.0f ? static_cast<int>(music->SampleRate()) : 44100;
+    const std::vector<ReactionSpec>& specs = system.reactions.Specs();
+    for (int index : reactionsFollowed) {
+        if (!table || index < 0 || static_cast<size_t>(index) >= specs.size())
+            continue;
+        const ReactionSpec& spec = specs[static_cast<size_t>(index)];
+        OverlayReaction shown;
+        shown.kind = ReactionKindName(spec.kind);
+        shown.low = spec.low;
+        shown.high = spec.high;
+        CReactionAnalysis::BandsOf({spec.low, spec.high}, rate, shown.firstBand, shown.lastBand);
+        shown.level = table->Level(index, time);
+        shown.value = table->Value(index, time);
+        out.push_back(std::move(shown));
+    }
+    reactionsFollowed.clear();
 }
 
 void CAuthoring::AfterFrame(float time) {

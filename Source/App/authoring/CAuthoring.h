@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CLayer;
 class CLiveReload;
@@ -25,6 +26,7 @@ class CSystem;
 class COverlayUi;
 struct OverlayActions;
 struct OverlayFrame;
+struct OverlayReaction;
 struct RunningShow;
 
 class CAuthoring {
@@ -71,6 +73,8 @@ private:
     void ApplyInspectorActions(const OverlayActions& actions);
     void UpdateCamera();
     void BuildFrame(float time, OverlayFrame& frame);
+    // The reactions gathered in `reactionsFollowed`, each once, with their level and value at `time`.
+    void FillReactions(const CSystem& system, float time, std::vector<OverlayReaction>& out);
     void Notify(const std::string& notice);
 
     RunningShow& show;
@@ -99,4 +103,5 @@ private:
     std::chrono::steady_clock::time_point noticeUntil;
     bool screenshotPending = false;
     int screenshots = 0;
+    std::vector<int> reactionsFollowed; // gathered while the frame is built, kept for its capacity
 };

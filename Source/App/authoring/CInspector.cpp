@@ -1,5 +1,6 @@
 #include "App/authoring/CInspector.h"
 
+#include "Base/AudioReactions.h"
 #include "Base/Names.h"
 #include "Layers/CLayer.h"
 #include "Params/CParam.h"
@@ -211,6 +212,9 @@ void CInspector::Fill(const CSystem& system, float time, OverlayInspector& panel
     panel.hasEdits = !edits.empty() && !written;
     const float length = std::max(scene->endTime - scene->startTime, 1e-3f);
     const float local = std::clamp(time - scene->startTime, 0.0f, length);
+    // Values that follow the music look it up at the music's time, which is the scene's time from here.
+    const float drawnSceneStart = ActiveReactions.sceneStart;
+    ActiveReactions.sceneStart = scene->startTime;
     for (const ParamEntry& named : entry->layer->params.GetEntries()) {
         const CParam& param = *named.param;
         OverlayParameter row;
@@ -270,4 +274,5 @@ void CInspector::Fill(const CSystem& system, float time, OverlayInspector& panel
         }
         panel.parameters.push_back(std::move(row));
     }
+    ActiveReactions.sceneStart = drawnSceneStart;
 }

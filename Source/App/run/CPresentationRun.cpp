@@ -10,6 +10,7 @@
 #include "App/run/LoadPresentation.h"
 #include "App/run/RunSettingsWindow.h"
 #include "App/run/RunningShow.h"
+#include "Base/AudioReactions.h"
 #include "Base/CSettings.h"
 #include "Base/CommandLine.h"
 #include "Base/DataFile.h"
@@ -37,6 +38,8 @@ CPresentationRun::CPresentationRun(std::unique_ptr<CSystem> presentation, std::o
     : system(std::move(presentation)), startFailure(std::move(failure)) {}
 
 CPresentationRun::~CPresentationRun() {
+    ActiveReactions.table = nullptr;
+    reactions.Stop();
     // The device's objects go before the device.
     authoring.reset();
     running.reset();
@@ -183,7 +186,41 @@ bool CPresentationRun::StartMusic() {
     if (!StartMusic(Options.Capture.empty() ? 0.0f : Options.CaptureStart))
         return ReportIfInterrupted() ? false : Fail(FailureText("Failed to initialise music stream"));
     std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
+    // The music is read for its reactions on a thread of its own; the first frame waits for it.
+    if (!StartReactions()) {
+        LOG("WinMain", "Failed to initialise music stream");
+        return Fail(FailureText("Failed to initialise music stream"));
+    }
     return true;
+}
+
+bool CPresentationRun::StartReactions() {
+    reactionsSystem = system.get();
+    reactionsStream = stream.get();
+    const auto* music = dynamic_cast<const CMusicStreamBass*>(stream.get());
+    if (!system || !music || !system->SpectrumEnabled || system->reactions.Empty()) {
+        reactions.Start(stream.get(), {}, {});
+        return true;
+    }
+    const std::vector<ReactionSpec>& specs = system->reactions.Specs();
+    std::vector<CReactionAnalysis::Range> ranges;
+    for (const ReactionSpec& spec : specs)
+        if (std::find(ranges.begin(), ranges.end(), CReactionAnalysis::Range{spec.low, spec.high}) == ranges.end())
+            ranges.push_back({spec.low, spec.high});
+    const int64_t bytes = CReactionAnalysis::TableBytes(specs.size(), ranges.size(), music->GetLength());
+    if (!system->budget.Charge(bytes, "music analysis", system->Music)) {
+        reactions.Start(stream.get(), {}, {});
+        return false;
+    }
+    reactions.Start(stream.get(), specs, music->DecodedMusicSource());
+    return true;
+}
+
+void CPresentationRun::FollowReactions() {
+    // A reload brings a new presentation, and a new stream when its music changed.
+    if (system.get() != reactionsSystem || stream.get() != reactionsStream)
+        StartReactions();
+    ActiveReactions.table = reactions.Table();
 }
 
 bool CPresentationRun::StartMusic(float start) {
@@ -221,6 +258,7 @@ bool CPresentationRun::StartMusic(float start) {
 void CPresentationRun::RenderFrame(float time, float delta) {
     if (authoring)
         authoring->BeforeScenes();
+    FollowReactions();
     if (system) {
         CRenderState& state = *system->GetRenderState();
         state.BeginFrame();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "App/authoring/CFailureCapture.h"
+#include "App/run/CReactionAnalysis.h"
 
 #include <cstdint>
 #include <memory>
@@ -41,6 +42,12 @@ private:
     bool StartMusic();
     // Opens the presentation's music (or the silent clock) at `start` seconds; false with a log line.
     bool StartMusic(float start);
+    // Starts the analysis of the music for the reactions the presentation follows, charging its
+    // memory to the presentation; false when the budget refuses it.
+    bool StartReactions();
+    // Before each frame: a new presentation or music starts its analysis; the frame then reads the
+    // table, waiting for it while it is being made.
+    void FollowReactions();
     void RenderFrame(float time, float delta);
     int RunMainLoop();
     int RunCapture();
@@ -61,4 +68,8 @@ private:
     // Live reload and the overlay, with Watch or DebugKeys, and what they act on.
     std::unique_ptr<RunningShow> running;
     std::unique_ptr<CAuthoring> authoring;
+    // The music's reactions, for the presentation and music they were started for.
+    CReactionAnalysis reactions;
+    const CSystem* reactionsSystem = nullptr;
+    const CMusicStream* reactionsStream = nullptr;
 };

@@ -34,6 +34,9 @@ const ImU32 BarLine = IM_COL32(255, 255, 255, 110);
 const ImU32 LabelText = IM_COL32(220, 220, 220, 255);
 const ImU32 Marker = IM_COL32(255, 170, 40, 255);
 const ImU32 MarkerLine = IM_COL32(255, 170, 40, 120);
+const ImU32 ReactionFill = IM_COL32(255, 170, 40, 40);
+// The most ranges listed under the spectrum; the rest still shade the plot.
+constexpr size_t MaxReactionRows = 6;
 const ImU32 Bars = IM_COL32(80, 170, 230, 255);
 const ImU32 BeatLine = IM_COL32(255, 255, 255, 22);
 const ImU32 Waveform = IM_COL32(110, 195, 245, 210);
@@ -426,7 +429,11 @@ float COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     const float margin = 8.0f * scale, font = ImGui::GetFontSize();
     const float width = std::min(display.x * 0.42f, 40.0f * font);
-    const float height = std::min(display.y * 0.32f, width * 0.55f);
+    // Under the plot, one row per range that keyframes follow (as many as fit in a few rows).
+    const size_t reactionRows = std::min<size_t>(spectrum.reactions.size(), MaxReactionRows);
+    const float rowHeight = ImGui::GetTextLineHeightWithSpacing();
+    const float listHeight = static_cast<float>(reactionRows) * rowHeight;
+    const float height = std::min(display.y * 0.32f, width * 0.55f) + listHeight;
     ImGui::SetNextWindowPos(ImVec2(display.x - margin - width, margin));
     ImGui::SetNextWindowSize(ImVec2(width, height));
     ImGui::Begin("##spectrum", nullptr, PanelFlags);
@@ -438,7 +445,7 @@ float COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
     // Two rows of marker labels over the plot, a row of frequencies under it, levels on the left.
     const float labelRow = font * 1.1f;
     const float x0 = origin.x + ImGui::CalcTextSize("-40 dB").x + 0.4f * font, x1 = origin.x + room.x;
-    const float y0 = origin.y + 2.0f * labelRow, y1 = origin.y + room.y - font * 1.3f;
+    const float y0 = origin.y + 2.0f * labelRow, y1 = origin.y + room.y - font * 1.3f - listHeight;
     ImDrawList* draw = ImGui::GetWindowDrawList();
     if (y1 - y0 < font || x1 - x0 < font) {
         ImGui::End();
@@ -507,8 +514,55 @@ float COverlayUi::DrawSpectrum(const OverlaySpectrum& spectrum) {
                 break;
         }
     }
+    DrawReactions(spectrum, reactionRows, x0, x1, y0, y1, origin.x, y1 + font * 1.3f);
     ImGui::End();
     return panelBottom;
+}
+
+void COverlayUi::DrawReactions(const OverlaySpectrum& spectrum, size_t rows, float x0, float x1, float y0, float y1,
+                               float left, float top) {
+    const std::span<const float> edges = spectrum.bandEdges;
+    const int bands = edges.empty() ? 0 : static_cast<int>(edges.size()) - 1;
+    const float font = ImGui::GetFontSize(), rowHeight = ImGui::GetTextLineHeightWithSpacing();
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    auto yOf = [&](float value) { return y1 - LevelFraction(value) * (y1 - y0); };
+    for (size_t i = 0; i < spectrum.reactions.size(); ++i) {
+        const OverlayReaction& reaction = spectrum.reactions[i];
+        // The range over the plot, with its level now as a line across it: once for reactions that
+        // share their bands.
+        bool shaded = false;
+        for (size_t j = 0; j < i && !shaded; ++j)
+            shaded = spectrum.reactions[j].firstBand == reaction.firstBand &&
+                     spectrum.reactions[j].lastBand == reaction.lastBand;
+        if (!shaded && reaction.firstBand >= 0 && reaction.lastBand < bands &&
+            reaction.firstBand <= reaction.lastBand) {
+            const float from = x0 + edges[static_cast<size_t>(reaction.firstBand)] * (x1 - x0);
+            const float to = std::max(from + 2.0f, x0 + edges[static_cast<size_t>(reaction.lastBand) + 1] * (x1 - x0));
+            draw->AddRectFilled(ImVec2(from, y0), ImVec2(to, y1), ReactionFill);
+            const float y = yOf(reaction.level);
+            draw->AddLine(ImVec2(from, y), ImVec2(to, y), Marker, std::max(1.0f, 2.0f * scale));
+        }
+        if (i >= rows)
+            continue;
+        // The row: kind and range, the level now, and the value now (a bar for the 0-to-1 kinds).
+        const float y = top + static_cast<float>(i) * rowHeight;
+        char low[16], high[16], text[96];
+        FrequencyText(reaction.low, low, sizeof low);
+        FrequencyText(reaction.high, high, sizeof high);
+        std::snprintf(text, sizeof text, "%s %s-%s Hz  level %.3f", reaction.kind.c_str(), low, high,
+                      static_cast<double>(reaction.level));
+        draw->AddText(ImVec2(left, y), LabelText, text);
+        const float barLeft = std::max(left + ImGui::CalcTextSize(text).x + font, x1 - 8.0f * font);
+        if (reaction.kind == "accumulate") {
+            std::snprintf(text, sizeof text, "%.2f", static_cast<double>(reaction.value));
+            draw->AddText(ImVec2(barLeft, y), Marker, text);
+        } else {
+            const float fill = std::clamp(std::isfinite(reaction.value) ? reaction.value : 0.0f, 0.0f, 1.0f);
+            const float barTop = y + 0.2f * font, barBottom = y + 0.9f * font;
+            draw->AddRectFilled(ImVec2(barLeft, barTop), ImVec2(x1, barBottom), IM_COL32(0, 0, 0, 90));
+            draw->AddRectFilled(ImVec2(barLeft, barTop), ImVec2(barLeft + fill * (x1 - barLeft), barBottom), Marker);
+        }
+    }
 }
 
 void COverlayUi::DrawInspector(const OverlayInspector& inspector, float top, float bottom, OverlayActions& actions) {

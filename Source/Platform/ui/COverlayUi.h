@@ -57,6 +57,10 @@ private:
     void DrawScenes(const OverlayFrame& frame, float top, float bottom, OverlayActions& actions);
     // Returns the panel's bottom edge.
     float DrawSpectrum(const OverlaySpectrum& spectrum);
+    // The ranges reactions follow: shaded over the plot (x0..x1, y0..y1), and the first `rows` listed
+    // from (left, top) down.
+    void DrawReactions(const OverlaySpectrum& spectrum, size_t rows, float x0, float x1, float y0, float y1, float left,
+                       float top);
     void DrawInspector(const OverlayInspector& inspector, float top, float bottom, OverlayActions& actions);
     void DrawCurve(const OverlayParameter& parameter);
     float TimelineHeight(const OverlayTimeline& timeline) const;

@@ -1,0 +1,194 @@
+#include "App/run/CReactionAnalysis.h"
+
+#include "Base/Log.h"
+#include "Base/StopRequest.h"
+#include "Platform/audio/CSpectrumAnalyser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int64_t ChunkFrames = 8192;
+constexpr int64_t History = CSpectrumAnalyser::Size;
+// Far beyond a day of music at any rate the decoder plays; the step arithmetic stays in range.
+constexpr int64_t MaxFrames = int64_t(1) << 40;
+
+} // namespace
+
+CReactionAnalysis::~CReactionAnalysis() { Stop(); }
+
+int64_t CReactionAnalysis::HopFrames(int sampleRate) { return std::max<int64_t>(1, sampleRate / StepsPerSecond); }
+
+void CReactionAnalysis::BandsOf(const Range& range, int sampleRate, int& first, int& last) {
+    const double width = static_cast<double>(sampleRate) / CSpectrumAnalyser::Size;
+    const int top = CSpectrumAnalyser::Bands - 1;
+    // Band k's centre is k x width.
+    const double from = std::ceil(range.low / width), to = std::floor(range.high / width);
+    if (from <= to && from <= top) {
+        first = static_cast<int>(from);
+        last = static_cast<int>(std::min<double>(to, top));
+        return;
+    }
+    const double middle = 0.5 * (static_cast<double>(range.low) + range.high) / width;
+    first = last = static_cast<int>(std::clamp<double>(std::round(middle), 0, top));
+}
+
+int64_t CReactionAnalysis::TableBytes(size_t reactions, size_t ranges, double seconds) {
+    const double steps = std::max(seconds, 0.0) * MostStepsPerSecond + 2.0;
+    // A level and a value per reaction and step, and the levels kept per range.
+    return static_cast<int64_t>(std::ceil(steps * static_cast<double>(2 * reactions + ranges) * sizeof(float)));
+}
+
+bool CReactionAnalysis::Measure(const DecodedMusic& music, const std::vector<Range>& ranges,
+                                const std::atomic<bool>& stop, Levels& levels) {
+    if (!music.read || music.frames <= 0 || music.frames > MaxFrames || music.channels <= 0 || music.sampleRate <= 0)
+        return false;
+    const int64_t frames = music.frames;
+    const int channels = music.channels;
+    levels.hop = HopFrames(music.sampleRate);
+    levels.stepSeconds = static_cast<double>(levels.hop) / music.sampleRate;
+    levels.steps = frames / levels.hop + 1;
+    levels.ranges = ranges;
+    const auto steps = static_cast<size_t>(levels.steps);
+    levels.values.assign(steps * ranges.size(), 0.0f);
+
+    std::vector<int> firsts(ranges.size()), lasts(ranges.size());
+    int highest = 0;
+    for (size_t r = 0; r < ranges.size(); ++r) {
+        BandsOf(ranges[r], music.sampleRate, firsts[r], lasts[r]);
+        highest = std::max(highest, lasts[r]);
+    }
+
+    CSpectrumAnalyser analyser;
+    float bands[CSpectrumAnalyser::Bands];
+    // Running sums of the bands' levels, clamped as the spectrum keyframes see them: a range's mean
+    // is one difference.
+    double sums[CSpectrumAnalyser::Bands + 1];
+    sums[0] = 0.0;
+    // History frames, then a chunk: frames bufferStart.. in order; before the music there is silence.
+    std::vector<float> buffer(static_cast<size_t>((History + ChunkFrames) * channels), 0.0f);
+    float* const chunk = buffer.data() + History * channels;
+    int64_t bufferStart = -History;
+    int64_t step = 0;
+    for (int64_t position = 0; position < frames;) {
+        if (stop.load(std::memory_order_relaxed) || StopRequested())
+            return false;
+        const int64_t count = std::min(ChunkFrames, frames - position);
+        music.read(position, count, chunk);
+        // Every step whose window ends within what is read now.
+        for (; step < levels.steps && step * levels.hop <= position + count; ++step) {
+            analyser.Analyse(buffer.data(), History + count, channels, step * levels.hop - bufferStart, bands);
+            for (int band = 0; band <= highest; ++band) {
+                const float level = bands[band] > 0.0f ? std::min(bands[band], 1.0f) : 0.0f;
+                sums[band + 1] = sums[band] + level;
+            }
+            for (size_t r = 0; r < ranges.size(); ++r) {
+                const double mean = (sums[lasts[r] + 1] - sums[firsts[r]]) / (lasts[r] - firsts[r] + 1);
+                levels.values[r * steps + static_cast<size_t>(step)] = static_cast<float>(mean);
+            }
+        }
+        std::memmove(buffer.data(), buffer.data() + count * channels,
+                     static_cast<size_t>(History * channels) * sizeof(float));
+        bufferStart += count;
+        position += count;
+    }
+    return true;
+}
+
+void CReactionAnalysis::Start(const void* stream, const std::vector<ReactionSpec>& wanted, DecodedMusicOpener open) {
+    if (running) {
+        stop.store(true, std::memory_order_relaxed);
+        worker.join();
+        running = false;
+    }
+    stop.store(false, std::memory_order_relaxed);
+    finished.store(false, std::memory_order_relaxed);
+    table.reset();
+    if (stream != music) {
+        kept = Levels();
+        music = stream;
+    }
+    specs = wanted;
+    if (specs.empty() || !open)
+        return;
+    std::vector<Range> missing;
+    for (const ReactionSpec& spec : specs) {
+        const Range range{spec.low, spec.high};
+        if (std::find(kept.ranges.begin(), kept.ranges.end(), range) == kept.ranges.end() &&
+            std::find(missing.begin(), missing.end(), range) == missing.end())
+            missing.push_back(range);
+    }
+    if (missing.empty()) {
+        table = Derive(specs);
+        return;
+    }
+    running = true;
+    measured = false;
+    worker = std::thread([this, open = std::move(open), missing = std::move(missing)] {
+        {
+            // Opening may read the file (to count its frames): that too happens here, not in a frame.
+            DecodedMusic decoded;
+            if (open(decoded))
+                measured = Measure(decoded, missing, stop, made);
+        } // the music's file is closed on this thread
+        finished.store(true, std::memory_order_release);
+    });
+}
+
+void CReactionAnalysis::Finish() {
+    worker.join();
+    running = false;
+    if (!measured) {
+        // Logged here: the log is the main thread's.
+        if (!stop.load(std::memory_order_relaxed) && !StopRequested())
+            LOG("CReactionAnalysis::Table", "Failed to read the music for its reactions: they follow nothing");
+        made = Levels();
+        return;
+    }
+    if (kept.ranges.empty() || kept.hop != made.hop || kept.steps != made.steps) {
+        kept = std::move(made);
+    } else {
+        kept.ranges.insert(kept.ranges.end(), made.ranges.begin(), made.ranges.end());
+        kept.values.insert(kept.values.end(), made.values.begin(), made.values.end());
+    }
+    made = Levels();
+    table = Derive(specs);
+}
+
+std::shared_ptr<const CReactionTable> CReactionAnalysis::Derive(const std::vector<ReactionSpec>& wanted) const {
+    const auto steps = static_cast<size_t>(kept.steps);
+    std::vector<float> levels(wanted.size() * steps), values(wanted.size() * steps);
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        const Range range{wanted[i].low, wanted[i].high};
+        const auto at = static_cast<size_t>(std::find(kept.ranges.begin(), kept.ranges.end(), range) - kept.ranges.begin());
+        if (at >= kept.ranges.size())
+            return nullptr;
+        const float* source = kept.values.data() + at * steps;
+        std::copy(source, source + steps, levels.begin() + static_cast<std::ptrdiff_t>(i * steps));
+        DeriveReaction(wanted[i], source, kept.steps, kept.stepSeconds, values.data() + i * steps);
+    }
+    return std::make_shared<const CReactionTable>(kept.stepSeconds, kept.steps, std::move(levels), std::move(values));
+}
+
+void CReactionAnalysis::Stop() {
+    if (running) {
+        stop.store(true, std::memory_order_relaxed);
+        worker.join();
+        running = false;
+    }
+    stop.store(false, std::memory_order_relaxed);
+    finished.store(false, std::memory_order_relaxed);
+    table.reset();
+    kept = Levels();
+    made = Levels();
+    music = nullptr;
+    specs.clear();
+}
+
+const CReactionTable* CReactionAnalysis::Table() {
+    if (running)
+        Finish(); // a frame that needs the table waits for it
+    return table.get();
+}
