@@ -6,7 +6,7 @@ DEMO       ?= examples/neon-drift
 RUNS       ?= 5
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package windows-deps windows test-windows measure-windows format \
+.PHONY: all deps configure build test demo bench measure fuzz fuzz-run sanitize install package release check-release windows-deps windows test-windows measure-windows format \
 	check-format clean
 
 all: build
@@ -65,6 +65,19 @@ install: build
 # A Debian package in the build folder: install it with `sudo dpkg -i build/quorin-vanto_*.deb`.
 package: build
 	@cd $(BUILD) && cpack -G DEB
+
+# The Linux release in the build folder: quorin-vanto-<version>-linux-x86_64/ and its .tar.gz, which run
+# where they are unpacked, with the libraries a desktop may lack beside the program (scripts/linux/release).
+release: configure
+	@scripts/install-deps release
+	@cmake --build $(BUILD) -j $(JOBS) --target quorin-vanto example-neon-drift
+	@scripts/linux/release $(BUILD)
+
+# The release unpacked in a root made of a desktop's packages alone, and run there with a bare
+# environment: Check, PNG frames, a video and a few seconds of play (scripts/linux/check-release).
+check-release: release
+	@scripts/install-deps check-release
+	@scripts/linux/check-release $(BUILD)
 
 # The libraries the Windows build links, cross-built once from Debian's sources into a prefix under
 # ~/.cache/quorin-vanto (scripts/windows/build-deps): one job at a low priority unless JOBS is given
