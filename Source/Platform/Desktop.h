@@ -10,3 +10,7 @@ bool DesktopReachable();
 // A TrueType font file for the interface's text (overlay and dialog), or empty when the machine has
 // none where it is looked for (Dear ImGui's built-in font is used then).
 std::string InterfaceFontFile();
+
+// The folder the running program's file lies in (UTF-8, no separator at the end), or empty when the
+// system does not say. A release folder keeps its data there.
+std::string ProgramFolder();

@@ -47,10 +47,12 @@ struct StartedProgram {
     std::string outPath, errPath;
 };
 
-// `inChild` runs in the new process just before the program starts (to set a resource limit, say).
+// `inChild` runs in the new process just before the program starts (to set a resource limit, say);
+// `program` is the file started, the build's program unless another is given.
 inline StartedProgram StartProgram(const TempFolder& dir, const std::vector<std::string>& args,
-                                   const std::function<void()>& inChild = nullptr) {
-    std::vector<std::string> all = {QV_PROGRAM};
+                                   const std::function<void()>& inChild = nullptr,
+                                   const std::string& program = QV_PROGRAM) {
+    std::vector<std::string> all = {program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all)

@@ -11,6 +11,7 @@
 #include "Base/Log.h"
 #include "Base/Utf8Path.h"
 #include "Platform/Console.h"
+#include "Platform/Desktop.h"
 #include "Platform/MessageBox.h"
 #include "Platform/StopSignals.h"
 #include "System/CSystem.h"
@@ -114,6 +115,20 @@ bool CApplication::InitFileSystem() {
 }
 
 bool CApplication::MountDataPath() {
+    // A relative data path names the working folder's data; where that has none, the data beside the
+    // program (a release folder started from elsewhere, or from a desktop that starts it anywhere).
+    const std::filesystem::path relative = PathFromUtf8(Options.DataPath);
+    if (relative.is_relative()) {
+        std::error_code error;
+        const auto exists = [&](const std::filesystem::path& path) { return std::filesystem::exists(path, error); };
+        const std::filesystem::path beside = PathFromUtf8(ProgramFolder()) / relative;
+        if (!ProgramFolder().empty() && !exists(relative) && !exists(PathFromUtf8(Options.DataPath + ".zip")) &&
+            (exists(beside) || exists(PathFromUtf8(Utf8FromPath(beside) + ".zip")))) {
+            LOG("WinMain", "No data in the working folder: using the data beside the program, '%s'",
+                Utf8FromPath(beside).c_str());
+            Options.DataPath = Utf8FromPath(beside);
+        }
+    }
     const std::string candidates[2] = {Options.DataPath + "/", Options.DataPath + ".zip"};
     int mounted = 0;
     for (const std::string& candidate : candidates) {

@@ -162,7 +162,8 @@ std::shared_ptr<const CReactionTable> CReactionAnalysis::Derive(const std::vecto
     std::vector<float> levels(wanted.size() * steps), values(wanted.size() * steps);
     for (size_t i = 0; i < wanted.size(); ++i) {
         const Range range{wanted[i].low, wanted[i].high};
-        const auto at = static_cast<size_t>(std::find(kept.ranges.begin(), kept.ranges.end(), range) - kept.ranges.begin());
+        const auto at =
+            static_cast<size_t>(std::find(kept.ranges.begin(), kept.ranges.end(), range) - kept.ranges.begin());
         if (at >= kept.ranges.size())
             return nullptr;
         const float* source = kept.values.data() + at * steps;

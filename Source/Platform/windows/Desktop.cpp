@@ -18,3 +18,20 @@ std::string InterfaceFontFile() {
     }
     return {};
 }
+
+std::string ProgramFolder() {
+    std::wstring self(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, self.data(), DWORD(self.size()));
+        if (length == 0)
+            return std::string();
+        // A name that filled the room may have been cut short.
+        if (length < self.size()) {
+            self.resize(length);
+            break;
+        }
+        self.resize(self.size() * 2);
+    }
+    const size_t slash = self.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::string() : Utf8Name(self.substr(0, slash));
+}

@@ -97,8 +97,7 @@ TEST(ReactionAnalysis, OnsetsFallWithinOneStepOfEachClickAndNowhereElse) {
         EXPECT_NEAR(at, Clicks[i], levels.stepSeconds) << i;
     }
     // The steady tone starts once, with the music, and never again.
-    const std::vector<int64_t> hum =
-        FindOnsets(levels.values.data() + levels.steps, levels.steps, levels.stepSeconds);
+    const std::vector<int64_t> hum = FindOnsets(levels.values.data() + levels.steps, levels.steps, levels.stepSeconds);
     ASSERT_EQ(hum.size(), 1u);
     EXPECT_LE(double(hum[0]) * levels.stepSeconds, 0.01);
 }

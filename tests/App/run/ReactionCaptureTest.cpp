@@ -98,9 +98,9 @@ TEST(ReactionCapture, ACaptureFromTheMiddleDrawsWhatTheWholeCaptureDrewThere) {
               "  }\n"
               "}\nend\n");
     auto capture = [&](const std::string& folder, const std::string& start) {
-        return RunProgram(dir, {"Log", "DataPath", (dir / "data").string(), "Capture", (dir / folder).string(),
-                                "CaptureFps", "10", "CaptureStart", start, "CaptureEnd", "3", "Width", "160",
-                                "Height", "100"});
+        return RunProgram(dir,
+                          {"Log", "DataPath", (dir / "data").string(), "Capture", (dir / folder).string(), "CaptureFps",
+                           "10", "CaptureStart", start, "CaptureEnd", "3", "Width", "160", "Height", "100"});
     };
     const ProgramResult whole = capture("whole", "0");
     if (whole.err.find("Unknown layer type") != std::string::npos)

@@ -71,6 +71,29 @@ TEST(Startup, MissingDataPathFails) {
     EXPECT_NE(run.err.find("\nFailed to add any datapaths to physfs!\n"), std::string::npos) << run.err;
 }
 
+TEST(Startup, DataBesideTheProgramIsFoundWhenTheWorkingFolderHasNone) {
+    // A release folder, the program with its data.zip, started from the folder above it.
+    TempFolder dir;
+    const std::filesystem::path release = dir / "release";
+    std::filesystem::create_directories(release);
+    Zip(Fixtures / "valid", release / "data.zip");
+    std::filesystem::copy_file(QV_PROGRAM, release / "quorin-vanto");
+    auto run = [&](const std::vector<std::string>& args) {
+        return FinishProgram(dir, StartProgram(dir, args, nullptr, (release / "quorin-vanto").string()), 60);
+    };
+    const ProgramResult found = run({"Log", "Check"});
+    EXPECT_EQ(found.status, 0) << found.Said();
+    EXPECT_TRUE(Has(found.log, "Added datapath '" + (release / "data").string() + ".zip' to physfs"))
+        << Joined(found.log);
+    // The working folder's data comes first, and a data path given in full is never looked for elsewhere.
+    std::filesystem::copy(Fixtures / "valid", dir / "data", std::filesystem::copy_options::recursive);
+    const ProgramResult own = run({"Log", "Check"});
+    EXPECT_EQ(own.status, 0) << own.Said();
+    EXPECT_TRUE(Has(own.log, "Added datapath 'data/' to physfs")) << Joined(own.log);
+    const ProgramResult absent = run({"Log", "Check", "DataPath", (dir / "nowhere").string()});
+    EXPECT_EQ(absent.status, 1);
+}
+
 TEST(Startup, ZipAloneIsMounted) {
     TempFolder dir;
     Zip(Fixtures / "valid", dir / "packed.zip");
