@@ -5,6 +5,15 @@
 
 ReactionFrame ActiveReactions;
 
+const CReactionTable* WaitForReactions() {
+    auto* const wait = ActiveReactions.wait;
+    if (!wait)
+        return ActiveReactions.table;
+    ActiveReactions.wait = nullptr;
+    ActiveReactions.table = wait(ActiveReactions.context);
+    return ActiveReactions.table;
+}
+
 const char* ReactionKindName(ReactionKind kind) {
     switch (kind) {
     case ReactionKind::Level:

@@ -82,16 +82,30 @@ private:
 
 // What the frame being drawn reads: the table of the presentation drawn (null without music, with the
 // spectrum switched off, or while there is nothing to follow) and the music time at which the scene
-// being drawn starts, since layers see times from their scene's start.
+// being drawn starts, since layers see times from their scene's start. While the table is still being
+// made, `wait` is set: the first value a frame asks for waits for it, so frames that follow no music
+// (the start of a presentation, often) are drawn without waiting.
 struct ReactionFrame {
     const CReactionTable* table = nullptr;
     float sceneStart = 0.0f;
+    const CReactionTable* (*wait)(void* context) = nullptr;
+    void* context = nullptr;
 };
 // One for the process, like the spectrum: set by the frame's caller and by the scenes as they draw.
 extern ReactionFrame ActiveReactions;
 
+// Waits for the table being made and puts it in ActiveReactions; null when there is none after all.
+const CReactionTable* WaitForReactions();
+
 // The value of reaction `index` at `localTime` into the scene being drawn; 0 without a table.
 inline float ReactionValue(int index, float localTime) {
     const CReactionTable* table = ActiveReactions.table;
-    return table ? table->Value(index, static_cast<double>(ActiveReactions.sceneStart) + localTime) : 0.0f;
+    if (!table) [[unlikely]] {
+        if (index < 0 || !ActiveReactions.wait)
+            return 0.0f;
+        table = WaitForReactions();
+        if (!table)
+            return 0.0f;
+    }
+    return table->Value(index, static_cast<double>(ActiveReactions.sceneStart) + localTime);
 }

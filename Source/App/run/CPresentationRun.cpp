@@ -38,7 +38,7 @@ CPresentationRun::CPresentationRun(std::unique_ptr<CSystem> presentation, std::o
     : system(std::move(presentation)), startFailure(std::move(failure)) {}
 
 CPresentationRun::~CPresentationRun() {
-    ActiveReactions.table = nullptr;
+    ActiveReactions = ReactionFrame{};
     reactions.Stop();
     // The device's objects go before the device.
     authoring.reset();
@@ -186,7 +186,8 @@ bool CPresentationRun::StartMusic() {
     if (!StartMusic(Options.Capture.empty() ? 0.0f : Options.CaptureStart))
         return ReportIfInterrupted() ? false : Fail(FailureText("Failed to initialise music stream"));
     std::fill(std::begin(SpectrumBuffer), std::end(SpectrumBuffer), 0.0f);
-    // The music is read for its reactions on a thread of its own; the first frame waits for it.
+    // The music is read for its reactions on a thread of its own; the first frame that follows it
+    // waits for it.
     if (!StartReactions()) {
         LOG("WinMain", "Failed to initialise music stream");
         return Fail(FailureText("Failed to initialise music stream"));
@@ -220,7 +221,15 @@ void CPresentationRun::FollowReactions() {
     // A reload brings a new presentation, and a new stream when its music changed.
     if (system.get() != reactionsSystem || stream.get() != reactionsStream)
         StartReactions();
-    ActiveReactions.table = reactions.Table();
+    if (reactions.Busy()) {
+        // Frames that follow no music are drawn while the analysis goes on; the first that does waits.
+        ActiveReactions.table = nullptr;
+        ActiveReactions.wait = [](void* run) { return static_cast<CPresentationRun*>(run)->reactions.Table(); };
+        ActiveReactions.context = this;
+    } else {
+        ActiveReactions.table = reactions.Table();
+        ActiveReactions.wait = nullptr;
+    }
 }
 
 bool CPresentationRun::StartMusic(float start) {
