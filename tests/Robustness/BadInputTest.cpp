@@ -466,6 +466,14 @@ std::vector<BadInput> MusicCases() {
     };
 }
 
+// Keyframe lines of layer I, each following a range of its own.
+std::string ManyReactions(int count) {
+    std::string lines;
+    for (int i = 0; i < count; ++i)
+        lines += "  I Rotation onset 0 " + std::to_string(i) + " " + std::to_string(i + 1) + " 1 0:0:1\n";
+    return lines;
+}
+
 std::vector<BadInput> LayerCases() {
     const std::string scene = "scene A 0:0:0 1:0:0 {\n layers {\n";
     return {
@@ -484,6 +492,13 @@ std::vector<BadInput> LayerCases() {
          {"Log", "Check"},
          "Failed to parse config file!",
          "Layer name 'i' already exists"},
+        // Each different range or time is an analysis of its own: a script may not ask for thousands.
+        {"LayerTooManyMusicReactions",
+         {{"data/Config.txt",
+           scene + "  I 2DImage { }\n }\n keyframes { 0:0:0 {\n" + ManyReactions(1025) + " } }\n}\nend\n"}},
+         {"Log", "Check"},
+         "Failed to parse config file!",
+         "Line 1030: more than 1024 different music reactions"},
     };
 }
 
@@ -534,6 +549,15 @@ std::vector<BadInput> BudgetCases() {
          {"Log", "Check", "SkipSettings", "MemoryLimit", "2"},
          limit + "2 MiB (at music 'song.wav')",
          limit + "2 MiB (at music 'song.wav')"},
+        // A minute of music followed by 1024 reactions: their table would take about 100 MiB.
+        {"MemoryLimitMusicAnalysis",
+         {{"data/Config.txt", "system { Music = \"song.wav\" SpectrumEnabled = true }\n"
+                              "scene A 0:0:0 1:0:0 {\n layers {\n  I 2DImage { }\n }\n keyframes { 0:0:0 {\n" +
+                                  ManyReactions(1024) + " } }\n}\nend\n"},
+          {"data/song.wav", SilentWav(60 * 44100)}},
+         {"Log", "Check", "SkipSettings", "MemoryLimit", "64"},
+         limit + "64 MiB (at music analysis 'song.wav')",
+         limit + "64 MiB (at music analysis 'song.wav')"},
         // 512 bytes a scene: 2048 fit in 1 MiB.
         {"MemoryLimitScenes",
          {{"data/Config.txt", repeated(3000, "scene S", " 0:0:0 1:0:0 { }\n") + "end\n"}},
