@@ -1,5 +1,6 @@
 #include "AllocationCounter.h"
 
+#include "Base/AudioReactions.h"
 #include "Base/CTokeniser.h"
 #include "Music/CMusicStream.h"
 #include "Params/CParamBool.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -81,4 +83,36 @@ TEST(ParamAllocation, EvaluatingAnyKindAllocatesNothing) {
     EXPECT_GT(sink, 0.0f);
     EXPECT_GT(characters, 0u);
     SpectrumBuffer[5] = 0.0f;
+}
+
+TEST(ParamAllocation, FollowingTheMusicAllocatesNothing) {
+    CReactionSet set;
+    auto key = [&set](auto &param, float time, const std::string &line) {
+        const std::string text = line + "\n";
+        CMemoryTokeniser tokeniser(text.data(), text.size());
+        tokeniser.reactions = &set;
+        ASSERT_TRUE(param.AddKeyframeFromTokeniser(time, tokeniser)) << line;
+    };
+    CParamFloat f(0.0f);
+    CParamInt i(0);
+    CParamVector2 v2(glm::vec2(0));
+    key(f, 0, "level 0 40 130 1 0:0:4 0:1:0");
+    key(f, 1, "peak 0 40 130 1 0:1:0");
+    key(f, 2, "onset 0 40 130 1 0:0:24");
+    key(f, 3, "accumulate 0 40 130 1");
+    key(f, 4, "hold 0");
+    key(i, 2, "onset 1 40 130 10 0:0:24");
+    key(v2, 0, "level 0 0 40 130 1 1 0:0:4 0:1:0");
+    key(v2, 4, "hold 0 0");
+    const std::vector<float> series(4 * 1000, 0.5f);
+    const CReactionTable table(0.005, 1000, series, series);
+    ActiveReactions = ReactionFrame{&table, 0.5f};
+
+    float sink = 0.0f;
+    const std::size_t before = AllocationCount();
+    for (float t : Times)
+        sink += f.GetValue(t) + static_cast<float>(i.GetValue(t)) + v2.GetValue(t).x;
+    EXPECT_EQ(AllocationCount() - before, 0u);
+    EXPECT_GT(sink, 0.0f);
+    ActiveReactions = ReactionFrame{};
 }
