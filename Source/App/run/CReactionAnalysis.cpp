@@ -67,19 +67,22 @@ bool CReactionAnalysis::Measure(const DecodedMusic& music, const std::vector<Ran
     // is one difference.
     double sums[CSpectrumAnalyser::Bands + 1];
     sums[0] = 0.0;
-    // History frames, then a chunk: frames bufferStart.. in order; before the music there is silence.
-    std::vector<float> buffer(static_cast<size_t>((History + ChunkFrames) * channels), 0.0f);
-    float* const chunk = buffer.data() + History * channels;
+    // The music is mixed to mono once, as the analyser mixes it, and each window analysed from the
+    // mix. History frames, then a chunk: frames bufferStart.. in order; before the music, silence.
+    std::vector<float> chunk(static_cast<size_t>(ChunkFrames * channels));
+    std::vector<float> mono(static_cast<size_t>(History + ChunkFrames), 0.0f);
     int64_t bufferStart = -History;
     int64_t step = 0;
     for (int64_t position = 0; position < frames;) {
         if (stop.load(std::memory_order_relaxed) || StopRequested())
             return false;
         const int64_t count = std::min(ChunkFrames, frames - position);
-        music.read(position, count, chunk);
+        music.read(position, count, chunk.data());
+        for (int64_t i = 0; i < count; ++i)
+            mono[static_cast<size_t>(History + i)] = CSpectrumAnalyser::Mix(chunk.data() + i * channels, channels);
         // Every step whose window ends within what is read now.
         for (; step < levels.steps && step * levels.hop <= position + count; ++step) {
-            analyser.Analyse(buffer.data(), History + count, channels, step * levels.hop - bufferStart, bands);
+            analyser.Analyse(mono.data(), History + count, 1, step * levels.hop - bufferStart, bands, highest + 1);
             for (int band = 0; band <= highest; ++band) {
                 const float level = bands[band] > 0.0f ? std::min(bands[band], 1.0f) : 0.0f;
                 sums[band + 1] = sums[band] + level;
@@ -89,8 +92,7 @@ bool CReactionAnalysis::Measure(const DecodedMusic& music, const std::vector<Ran
                 levels.values[r * steps + static_cast<size_t>(step)] = static_cast<float>(mean);
             }
         }
-        std::memmove(buffer.data(), buffer.data() + count * channels,
-                     static_cast<size_t>(History * channels) * sizeof(float));
+        std::memmove(mono.data(), mono.data() + count, static_cast<size_t>(History) * sizeof(float));
         bufferStart += count;
         position += count;
     }

@@ -22,28 +22,23 @@ CSpectrumAnalyser::CSpectrumAnalyser() : work(std::make_unique<Work>()) {
 
 CSpectrumAnalyser::~CSpectrumAnalyser() { kiss_fftr_free(work->config); }
 
-void CSpectrumAnalyser::Analyse(const float* samples, int64_t frames, int channels, int64_t endFrame, float* bands) {
+void CSpectrumAnalyser::Analyse(const float* samples, int64_t frames, int channels, int64_t endFrame, float* bands,
+                                int count) {
+    count = count < 0 ? 0 : (count > Bands ? Bands : count);
     if (!work->config || !samples || channels < 1 || frames <= 0) {
-        for (int k = 0; k < Bands; ++k)
+        for (int k = 0; k < count; ++k)
             bands[k] = 0.0f;
         return;
     }
-    const float channelScale = 1.0f / static_cast<float>(channels);
     const int64_t first = endFrame - Size;
     for (int n = 0; n < Size; ++n) {
         int64_t frame = first + n;
-        float mono = 0.0f;
-        if (frame >= 0 && frame < frames) {
-            const float* s = samples + frame * channels;
-            for (int c = 0; c < channels; ++c)
-                mono += s[c];
-            mono *= channelScale;
-        }
+        const float mono = frame >= 0 && frame < frames ? Mix(samples + frame * channels, channels) : 0.0f;
         work->input[n] = mono * work->window[n];
     }
     kiss_fftr(work->config, work->input, work->bins);
     const float scale = 2.0f / Size;
-    for (int k = 0; k < Bands; ++k) {
+    for (int k = 0; k < count; ++k) {
         const kiss_fft_cpx& b = work->bins[k];
         bands[k] = std::sqrt(b.r * b.r + b.i * b.i) * scale;
     }
