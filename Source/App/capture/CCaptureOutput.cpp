@@ -36,7 +36,8 @@ std::string CCaptureOutput::ReadBackFailure(int index) const {
 }
 
 bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int height, const DecodedMusic* music,
-                          int quality, std::string& message) {
+                          int quality, std::string& message, int frameCount,
+                          const std::vector<std::pair<std::string, std::string>>& tags) {
     if (!IsVideo()) {
         if (!CCaptureSchedule::PrepareFolder(target, message))
             return false;
@@ -59,7 +60,8 @@ bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int heigh
     settings.width = width;
     settings.height = height;
     settings.fps = schedule.fps;
-    settings.frames = schedule.FrameCount();
+    settings.frames = frameCount >= 0 ? frameCount : schedule.FrameCount();
+    settings.tags = tags;
     settings.quality = quality;
     if (music)
         settings.music = *music;
@@ -87,6 +89,21 @@ bool CCaptureOutput::Write(int index, std::vector<uint8_t>& rgba, int width, int
         return true;
     message = FrameFailure(index);
     return false;
+}
+
+unsigned long long CCaptureOutput::WrittenBytes(int first, int count) const {
+    std::error_code error;
+    if (IsVideo()) {
+        const auto size = std::filesystem::file_size(PathFromUtf8(target), error);
+        return error ? 0 : size;
+    }
+    const CFrameWriter names(target, 1);
+    unsigned long long bytes = 0;
+    for (int i = first; i < first + count; ++i) {
+        const auto size = std::filesystem::file_size(PathFromUtf8(names.FramePath(i)), error);
+        bytes += error ? 0 : size;
+    }
+    return bytes;
 }
 
 bool CCaptureOutput::Finish(std::string& message) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CFrameWriter;
@@ -27,9 +28,11 @@ public:
 
     // Creates the folder (and the folders above a video file) and, for a video, starts writing it
     // for the schedule's frames of `width` × `height`, with the music when `music` is given and
-    // `quality` as the encoder's constant rate factor. False with the message.
+    // `quality` as the encoder's constant rate factor. `frameCount` frames (the schedule's when -1) are written;
+    // a video carries `tags` in its container's metadata. False with the message.
     bool Open(const CCaptureSchedule& schedule, int width, int height, const DecodedMusic* music, int quality,
-              std::string& message);
+              std::string& message, int frameCount = -1,
+              const std::vector<std::pair<std::string, std::string>>& tags = {});
     // Hands over frame `index` (RGBA8, top row first) and leaves `rgba` holding a spare buffer.
     // False with the message for this or an earlier frame that could not be written.
     bool Write(int index, std::vector<uint8_t>& rgba, int width, int height, std::string& message);
@@ -37,6 +40,9 @@ public:
     bool Finish(std::string& message);
     // The message for frame `index` whose picture could not be read from the device.
     std::string ReadBackFailure(int index) const;
+    // What a finished capture takes on disk: the video's size, or that of frames first .. first +
+    // count - 1 in the folder.
+    unsigned long long WrittenBytes(int first, int count) const;
 
 private:
     std::string FrameFailure(int index) const;
