@@ -246,6 +246,8 @@ bool ParseCommandLine(const char* text, size_t length) {
             Options.IgnoreResourceErrors = true;
         } else if (Is(word, "Check")) {
             Options.Check = true;
+        } else if (Is(word, "DrawOnly")) {
+            Options.DrawOnly = true;
         } else if (Is(word, "Windowed")) {
             Options.Windowed = true;
         } else if (Is(word, "DataPath")) {
@@ -302,6 +304,10 @@ bool ParseCommandLine(const char* text, size_t length) {
     if (captureEndGiven && !Options.CaptureStartBars && !Options.CaptureEndBars &&
         Options.CaptureEnd <= Options.CaptureStart) {
         REPORT("Invalid value for command line option 'CaptureEnd': it must be later than CaptureStart");
+        return false;
+    }
+    if (Options.DrawOnly && Options.Capture.empty()) {
+        REPORT("Command line option 'DrawOnly' needs 'Capture'");
         return false;
     }
     if (Options.CaptureParts > 0 && Options.Capture.empty()) {
@@ -394,6 +400,7 @@ const char* CommandLineUsage() {
            "  CaptureStart <s>       first second to capture, or a bar:beat:tick time (default 0)\n"
            "  CaptureEnd <s>         second (or bar:beat:tick) at which the capture stops (default: the end)\n"
            "  CapturePart <i> <n>    capture only part i (from 1) of the range cut into n, as a video\n"
+           "  DrawOnly               with Capture: draw and read back every frame, write nothing\n"
            "  CaptureQuality <n>     a video's quality, 0 (lossless) to 51 (default 18; lower is better)\n"
            "  Join <out> <part...>   join the parts of a capture into one video with the music\n"
            "  MemoryLimit <n>        the memory a presentation may take, in MiB (default 2048)\n"

@@ -39,6 +39,9 @@ struct CommandLineOptions {
     std::optional<BarBeatTick> CaptureStartBars, CaptureEndBars;
     // CapturePart <i> <n>: only part i (counted from 1) of the range cut into n; 0 for the whole.
     int CapturePart = 0, CaptureParts = 0;
+    // With Capture: every frame is drawn and read back as the capture would, and then dropped:
+    // nothing is written. The summary then says how fast drawing alone is.
+    bool DrawOnly = false;
 
     // Join <out> <part...>: the video the parts are joined into, and the parts; empty means no join.
     std::string Join;

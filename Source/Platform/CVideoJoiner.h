@@ -15,9 +15,9 @@
 struct VideoFileInfo {
     std::string container; // the demuxer's name ("mov,mp4,m4a,3gp,3g2,mj2", "matroska,webm")
     int width = 0, height = 0;
-    std::string videoCodec;  // "h264"
-    int64_t pictures = 0;    // pictures in the video stream, counted one by one
-    int soundStreams = 0;    // a part has none
+    std::string videoCodec;                                // "h264"
+    int64_t pictures = 0;                                  // pictures in the video stream, counted one by one
+    int soundStreams = 0;                                  // a part has none
     std::vector<std::pair<std::string, std::string>> tags; // the container's metadata, names lower case
 };
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string_view>
 
-CCaptureOutput::CCaptureOutput(std::string target) : target(std::move(target)) {}
+CCaptureOutput::CCaptureOutput(std::string target, bool drawOnly) : target(std::move(target)), drawOnly(drawOnly) {}
 
 CCaptureOutput::~CCaptureOutput() = default;
 
@@ -38,6 +38,8 @@ std::string CCaptureOutput::ReadBackFailure(int index) const {
 bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int height, const DecodedMusic* music,
                           int quality, std::string& message, int frameCount,
                           const std::vector<std::pair<std::string, std::string>>& tags) {
+    if (drawOnly)
+        return true;
     if (!IsVideo()) {
         if (!CCaptureSchedule::PrepareFolder(target, message))
             return false;
@@ -77,6 +79,8 @@ bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int heigh
 }
 
 bool CCaptureOutput::Write(int index, std::vector<uint8_t>& rgba, int width, int height, std::string& message) {
+    if (drawOnly)
+        return true; // the buffer is used again for the next frame
     if (IsVideo()) {
         std::string reason = "the video is not open";
         if (video && video->WriteFrameInBackground(rgba, width, height, reason))
@@ -92,6 +96,8 @@ bool CCaptureOutput::Write(int index, std::vector<uint8_t>& rgba, int width, int
 }
 
 unsigned long long CCaptureOutput::WrittenBytes(int first, int count) const {
+    if (drawOnly)
+        return 0;
     std::error_code error;
     if (IsVideo()) {
         const auto size = std::filesystem::file_size(PathFromUtf8(target), error);
@@ -107,6 +113,8 @@ unsigned long long CCaptureOutput::WrittenBytes(int first, int count) const {
 }
 
 bool CCaptureOutput::Finish(std::string& message) {
+    if (drawOnly)
+        return true;
     if (IsVideo()) {
         std::string reason = "the video is not open";
         const bool finished = video && video->Finish(reason);

@@ -1,6 +1,7 @@
 // Where the frames of an offline capture go: one video file with the music of the captured range
 // when the capture target ends in ".mp4" or ".mkv" (any letter case), numbered PNG files in a folder
-// otherwise. Each failure comes back as the one message the user is shown.
+// otherwise; nowhere at all, the frames dropped once read back, when made to draw only (to measure
+// drawing alone). Each failure comes back as the one message the user is shown.
 #pragma once
 
 #include "App/capture/CCaptureSchedule.h"
@@ -17,7 +18,7 @@ struct DecodedMusic;
 
 class CCaptureOutput {
 public:
-    explicit CCaptureOutput(std::string target);
+    explicit CCaptureOutput(std::string target, bool drawOnly = false);
     // A video not finished is abandoned: nothing is left under its name.
     ~CCaptureOutput();
     CCaptureOutput(const CCaptureOutput&) = delete;
@@ -49,6 +50,7 @@ private:
     std::string VideoFailure(const std::string& reason) const;
 
     std::string target;
+    bool drawOnly;
     std::unique_ptr<CFrameWriter> frames;
     std::unique_ptr<CVideoWriter> video;
 };

@@ -9,11 +9,11 @@
 
 namespace {
 
-constexpr const char* PartTag = "quorin_vanto_part";             // "i n"
-constexpr const char* FramesTag = "quorin_vanto_frames";         // "first frames total"
-constexpr const char* RangeTag = "quorin_vanto_range";           // "start end fps", exact decimals
-constexpr const char* SizeTag = "quorin_vanto_size";             // "width height"
-constexpr const char* QualityTag = "quorin_vanto_quality";       // "crf"
+constexpr const char* PartTag = "quorin_vanto_part";                 // "i n"
+constexpr const char* FramesTag = "quorin_vanto_frames";             // "first frames total"
+constexpr const char* RangeTag = "quorin_vanto_range";               // "start end fps", exact decimals
+constexpr const char* SizeTag = "quorin_vanto_size";                 // "width height"
+constexpr const char* QualityTag = "quorin_vanto_quality";           // "crf"
 constexpr const char* PresentationTag = "quorin_vanto_presentation"; // the script's fingerprint
 
 const std::string* Find(const VideoTags& tags, const char* name) {

@@ -10,14 +10,14 @@
 using VideoTags = std::vector<std::pair<std::string, std::string>>;
 
 struct CapturePart {
-    int index = 0, count = 0;         // part `index` of `count`, counted from 1
-    int first = 0, frames = 0;        // its frames of the range: first .. first + frames - 1
-    int total = 0;                    // frames of the whole range
-    double start = 0, end = 0;        // the range in seconds, as the export computed it
-    double fps = 0;                   //
-    int width = 0, height = 0;        // the pictures' size
-    int quality = 0;                  // the encoder's constant rate factor
-    std::string presentation;         // ScriptFingerprint of the script the part was captured from
+    int index = 0, count = 0;  // part `index` of `count`, counted from 1
+    int first = 0, frames = 0; // its frames of the range: first .. first + frames - 1
+    int total = 0;             // frames of the whole range
+    double start = 0, end = 0; // the range in seconds, as the export computed it
+    double fps = 0;            //
+    int width = 0, height = 0; // the pictures' size
+    int quality = 0;           // the encoder's constant rate factor
+    std::string presentation;  // ScriptFingerprint of the script the part was captured from
 };
 
 // A file handed to a join, as the video module read it.

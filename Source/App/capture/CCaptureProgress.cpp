@@ -27,8 +27,10 @@ double CCaptureProgress::SmoothRate(double previous, double recent, double secon
     return previous + (recent - previous) * (1.0 - std::exp(-seconds / TimeConstant));
 }
 
-std::string CCaptureProgress::Summary(const std::string& target, unsigned long long bytes, int frames, double fps,
-                                      double seconds) {
+namespace {
+
+// "1:12.000", "3:00:00.017".
+std::string Duration(int frames, double fps) {
     const double length = fps > 0 ? frames / fps : 0.0;
     const long millis = std::lround(length * 1000.0);
     char duration[48];
@@ -37,6 +39,22 @@ std::string CCaptureProgress::Summary(const std::string& target, unsigned long l
                       millis / 1000 % 60, millis % 1000);
     else
         std::snprintf(duration, sizeof duration, "%ld:%02ld.%03ld", millis / 60000, millis / 1000 % 60, millis % 1000);
+    return duration;
+}
+
+} // namespace
+
+std::string CCaptureProgress::DrawOnlySummary(int frames, double fps, double seconds) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "Drew %d frames (%s at %g frames/s) in %.1f s, %.1f frames per second; nothing written (DrawOnly)",
+                  frames, Duration(frames, fps).c_str(), fps, seconds, seconds > 0 ? frames / seconds : 0.0);
+    return text;
+}
+
+std::string CCaptureProgress::Summary(const std::string& target, unsigned long long bytes, int frames, double fps,
+                                      double seconds) {
+    const std::string duration = Duration(frames, fps);
     char size[32];
     if (bytes >= 1000000000ull)
         std::snprintf(size, sizeof size, "%.2f GB", bytes / 1e9);
@@ -46,7 +64,7 @@ std::string CCaptureProgress::Summary(const std::string& target, unsigned long l
         std::snprintf(size, sizeof size, "%.1f kB", bytes / 1e3);
     char text[256];
     std::snprintf(text, sizeof text, "%s, %s (%d frames at %g frames/s) in %.1f s, %.1f frames per second", size,
-                  duration, frames, fps, seconds, seconds > 0 ? frames / seconds : 0.0);
+                  duration.c_str(), frames, fps, seconds, seconds > 0 ? frames / seconds : 0.0);
     return "Wrote '" + target + "': " + text;
 }
 

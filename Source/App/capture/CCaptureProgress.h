@@ -32,6 +32,9 @@ public:
     // in 19.4 s, 24.7 frames per second".
     static std::string Summary(const std::string& target, unsigned long long bytes, int frames, double fps,
                                double seconds);
+    // The summary of a capture that only drew: "Drew 480 frames (0:16.000 at 30 frames/s) in 9.6 s,
+    // 50.0 frames per second; nothing written (DrawOnly)".
+    static std::string DrawOnlySummary(int frames, double fps, double seconds);
     // The plain line: "Captured 126 of 300 frames (19.8 frames per second)".
     static std::string PlainLine(int done, int total, double seconds);
 

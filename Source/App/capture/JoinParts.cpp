@@ -64,9 +64,8 @@ int JoinParts(CSystem& presentation) {
         if (!music->Init(0.0f) || !music->GetDecodedMusic(settings.music))
             return Failed("cannot read the music '" + presentation.Music + "'");
     }
-    settings.container = SameName(std::string_view(Options.Join).substr(Options.Join.size() - 4), ".mkv")
-                             ? "matroska"
-                             : "mp4";
+    settings.container =
+        SameName(std::string_view(Options.Join).substr(Options.Join.size() - 4), ".mkv") ? "matroska" : "mp4";
     settings.parts = plan.parts;
     settings.fps = plan.whole.fps;
     settings.frames = plan.whole.total;
@@ -96,8 +95,8 @@ int JoinParts(CSystem& presentation) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     const auto size = std::filesystem::file_size(file, ignored);
     LOG("JoinParts", "Joined %zu parts into '%s'", plan.parts.size(), Options.Join.c_str());
-    const std::string summary = CCaptureProgress::Summary(Options.Join, ignored ? 0 : size, plan.whole.total,
-                                                          plan.whole.fps, seconds);
+    const std::string summary =
+        CCaptureProgress::Summary(Options.Join, ignored ? 0 : size, plan.whole.total, plan.whole.fps, seconds);
     LOG("JoinParts", "%s", summary.c_str());
     if (!IsLogEnabled())
         std::fprintf(stderr, "%s\n", summary.c_str());

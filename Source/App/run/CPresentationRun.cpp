@@ -271,7 +271,7 @@ int CPresentationRun::RunCapture() {
     if (end < 0)
         end = silentMusic ? silentMusic->GetLength() : system->LastSceneEnd();
     CCaptureSchedule schedule(Options.CaptureStart, Options.CaptureFps, end);
-    CCaptureOutput output(Options.Capture);
+    CCaptureOutput output(Options.Capture, Options.DrawOnly);
     DecodedMusic music;
     // A part has no sound: the join encodes one track for the whole range, without seams.
     const bool isPart = Options.CaptureParts > 0;
@@ -340,8 +340,10 @@ int CPresentationRun::RunCapture() {
         }
     }
     LOG("WinMain", "Captured %d frames into '%s'", total, Options.Capture.c_str());
-    const std::string summary = CCaptureProgress::Summary(Options.Capture, output.WrittenBytes(first, total), total,
-                                                          schedule.fps, progress.Seconds());
+    const std::string summary = Options.DrawOnly
+                                    ? CCaptureProgress::DrawOnlySummary(total, schedule.fps, progress.Seconds())
+                                    : CCaptureProgress::Summary(Options.Capture, output.WrittenBytes(first, total),
+                                                                total, schedule.fps, progress.Seconds());
     LOG("WinMain", "%s", summary.c_str());
     if (!IsLogEnabled())
         std::fprintf(stderr, "%s\n", summary.c_str());

@@ -131,8 +131,7 @@ bool CVideoJoinerFFmpeg::Join(const VideoJoinSettings& settings, std::string& er
     const DecodedMusic& music = settings.music;
     if (music.read && music.frames > 0 && music.channels > 0 && music.sampleRate > 0) {
         sound = std::make_unique<CSoundTrackFFmpeg>();
-        const int64_t samples =
-            av_rescale_q(settings.frames, frameTime, AVRational{1, CSoundTrackFFmpeg::AudioRate});
+        const int64_t samples = av_rescale_q(settings.frames, frameTime, AVRational{1, CSoundTrackFFmpeg::AudioRate});
         if (!sound->Open(output, music, settings.musicStart, samples, error))
             return false;
     }

@@ -390,6 +390,19 @@ TEST(VideoExport, AJoinOfPartsThatDoNotMakeOneRangeIsRefusedAndWritesNothing) {
     EXPECT_NE(run.err.find("The capture range holds 5 frames, too few for 6 parts"), std::string::npos) << run.err;
 }
 
+TEST(VideoExport, DrawOnlyDrawsAndReadsBackEveryFrameAndWritesNothing) {
+    TempFolder dir;
+    WriteData(dir, "music.wav");
+    WriteWav(dir / "data/music.wav", 2.0, 2);
+    ProgramResult run =
+        RunProgram(dir, Args(dir, dir / "out/never.mp4", {"CaptureFps", "20", "CaptureEnd", "1", "DrawOnly"}));
+    SKIP_WITHOUT_LAYER_TYPES(run);
+    ASSERT_EQ(run.status, 0) << run.Said();
+    EXPECT_NE(run.err.find("Captured 20 of 20 frames"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Drew 20 frames (0:01.000 at 20 frames/s) in "), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out"));
+}
+
 TEST(VideoExport, ABarRangeCapturesTheFramesOfTheSameRangeInSeconds) {
     TempFolder dir;
     WriteData(dir);
