@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
