@@ -52,7 +52,8 @@ struct PacketDeleter {
 } // namespace
 
 bool CVideoJoinerFFmpeg::Inspect(const std::string& path, VideoFileInfo& info, std::string& error) {
-    av_log_set_level(AV_LOG_ERROR);
+    // A file that is no video is the join's message to tell, in its words, not the demuxer's.
+    av_log_set_level(AV_LOG_FATAL);
     Input input;
     if (!input.Open(path, error))
         return false;
