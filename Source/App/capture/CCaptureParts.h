@@ -14,7 +14,7 @@ struct CapturePart {
     int first = 0, frames = 0; // its frames of the range: first .. first + frames - 1
     int total = 0;             // frames of the whole range
     double start = 0, end = 0; // the range in seconds, as the export computed it
-    double fps = 0;            //
+    double fps = 0;            // frames per second
     int width = 0, height = 0; // the pictures' size
     int quality = 0;           // the encoder's constant rate factor
     std::string presentation;  // ScriptFingerprint of the script the part was captured from
