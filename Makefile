@@ -31,10 +31,12 @@ bench: deps
 	@cmake --build build-bench -j $(JOBS) --target qv_bench example-neon-drift
 	@build-bench/qv_bench $(BENCH_ARGS)
 
-# Start to first frame and capture throughput of the example, each the median of several runs.
+# Start to first frame, capture throughput and export rates (start-up included) of the example, each the
+# median of several runs.
 measure: build
 	@scripts/install-deps measure
 	@scripts/measure-startup $(BUILD) $(RUNS)
+	@scripts/measure-export $(BUILD) $(RUNS)
 	@scripts/measure-reload $(BUILD)
 	@scripts/measure-budget $(BUILD)
 

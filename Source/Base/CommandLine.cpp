@@ -80,8 +80,8 @@ const NumericOption NumericOptions[] = {
     {"AntiAlias", 0, 16, true, IsAntiAliasLevel, "one of 0, 2, 4, 8 or 16"},
     {"Volume", 0, 1, false, nullptr, "a number from 0 to 1"},
     {"CaptureFps", 1, 1000, false, nullptr, "a number from 1 to 1000"},
-    {"CaptureStart", 0, 1e7, false, nullptr, "a number of seconds from 0 to 10000000"},
-    {"CaptureEnd", 0, 1e7, false, nullptr, "a number of seconds from 0 to 10000000"},
+    {"CaptureStart", 0, 1e7, false, nullptr, "a number of seconds from 0 to 10000000 or a bar:beat:tick time"},
+    {"CaptureEnd", 0, 1e7, false, nullptr, "a number of seconds from 0 to 10000000 or a bar:beat:tick time"},
     {"CaptureQuality", 0, 51, true, nullptr, "a whole number from 0 to 51"},
     {"MemoryLimit", 1, 1048576, true, nullptr, "a whole number of MiB from 1 to 1048576"},
 };
@@ -110,6 +110,77 @@ void Store(const char* name, double v) {
         Options.MemoryLimit = static_cast<int>(v);
 }
 
+constexpr int MaxParts = 100000;
+
+// A time as the script writes it, "bar:beat:tick", each part a whole number from 0. It arrives as a
+// Time token in the middle of the text, as a word at its end or when quoted.
+bool ParseBarTime(const std::string& text, BarBeatTick& position) {
+    int* parts[3] = {&position.bar, &position.beat, &position.tick};
+    const char* p = text.c_str();
+    for (int i = 0; i < 3; ++i) {
+        if (!IsDigit(*p))
+            return false;
+        long long value = 0;
+        for (; IsDigit(*p); ++p) {
+            value = value * 10 + (*p - '0');
+            if (value > 1000000000LL)
+                return false;
+        }
+        *parts[i] = static_cast<int>(value);
+        if (i < 2 && *p++ != ':')
+            return false;
+    }
+    return *p == 0;
+}
+
+bool IsVideoName(const std::string& name) {
+    return name.size() > 4 &&
+           (SameName(name.c_str() + name.size() - 4, ".mp4") || SameName(name.c_str() + name.size() - 4, ".mkv"));
+}
+
+// A whole number from `low` to `high` as the next token (a number, or a word that is one); false
+// with the token's text in `text` otherwise.
+bool ReadWholeNumber(CTokeniser& t, int low, int high, int& value, std::string& text) {
+    const TokenType type = t.NextToken();
+    if (type == TokenType::EndOfFile) {
+        text.clear();
+        return false;
+    }
+    text = TokenText(t);
+    if (type != TokenType::Number && !(type == TokenType::Word && IsPlainDecimal(text.c_str())))
+        return false;
+    const double number = type == TokenType::Number ? t.GetNumber() : std::strtod(text.c_str(), nullptr);
+    if (!(number >= low && number <= high) || number != std::trunc(number))
+        return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+// CapturePart <i> <n>.
+bool ReadCapturePart(CTokeniser& t) {
+    std::string text;
+    int count = 0, index = 0;
+    if (!ReadWholeNumber(t, 1, MaxParts, index, text)) {
+        REPORT("Invalid value '%s' for command line option 'CapturePart': expected the part, counted from 1, then "
+               "the number of parts",
+               text.c_str());
+        return false;
+    }
+    if (!ReadWholeNumber(t, 1, MaxParts, count, text)) {
+        REPORT("Invalid number of parts '%s' for command line option 'CapturePart': expected a whole number from 1 "
+               "to %d",
+               text.c_str(), MaxParts);
+        return false;
+    }
+    if (index > count) {
+        REPORT("Invalid value for command line option 'CapturePart': part %d of %d (parts count from 1)", index, count);
+        return false;
+    }
+    Options.CapturePart = index;
+    Options.CaptureParts = count;
+    return true;
+}
+
 // Reads the value of a numeric option. A number at the very end of the text has no terminator and so
 // comes as a Word: a word that is a plain decimal number is taken as one.
 bool ReadNumericOption(CTokeniser& t, const NumericOption& option) {
@@ -128,6 +199,14 @@ bool ReadNumericOption(CTokeniser& t, const NumericOption& option) {
         value = std::strtod(text.c_str(), nullptr);
         isNumber = true;
     }
+    const bool isTime = Is(option.name, "CaptureStart") || Is(option.name, "CaptureEnd");
+    BarBeatTick bars;
+    if (isTime && !isNumber && (type == TokenType::Time || type == TokenType::Word) && ParseBarTime(text, bars)) {
+        (Is(option.name, "CaptureStart") ? Options.CaptureStartBars : Options.CaptureEndBars) = bars;
+        return true;
+    }
+    if (isTime)
+        (Is(option.name, "CaptureStart") ? Options.CaptureStartBars : Options.CaptureEndBars).reset();
     bool valid = isNumber && std::isfinite(value) && value >= option.low && value <= option.high &&
                  (!option.integral || value == std::trunc(value)) && (!option.allowed || option.allowed(value));
     if (!valid) {
@@ -143,8 +222,11 @@ bool ReadNumericOption(CTokeniser& t, const NumericOption& option) {
 bool ParseCommandLine(const char* text, size_t length) {
     CMemoryTokeniser t(text, length);
     bool captureEndGiven = false;
+    // Join's list of parts ends at the first word that is no video: that word is read as an option.
+    bool tokenRead = false;
     for (;;) {
-        TokenType type = t.NextToken();
+        TokenType type = tokenRead ? t.GetTokenType() : t.NextToken();
+        tokenRead = false;
         if (type == TokenType::EndOfFile)
             break;
         if (type != TokenType::Word)
@@ -164,6 +246,8 @@ bool ParseCommandLine(const char* text, size_t length) {
             Options.IgnoreResourceErrors = true;
         } else if (Is(word, "Check")) {
             Options.Check = true;
+        } else if (Is(word, "DrawOnly")) {
+            Options.DrawOnly = true;
         } else if (Is(word, "Windowed")) {
             Options.Windowed = true;
         } else if (Is(word, "DataPath")) {
@@ -182,6 +266,25 @@ bool ParseCommandLine(const char* text, size_t length) {
                 return false;
             }
             Options.Capture = t.GetString();
+        } else if (Is(word, "CapturePart")) {
+            if (!ReadCapturePart(t))
+                return false;
+        } else if (Is(word, "Join")) {
+            if (t.NextToken() != TokenType::Word || !IsVideoName(t.GetString())) {
+                REPORT("Command line option 'Join' needs the video to write, a name ending in .mp4 or .mkv");
+                return false;
+            }
+            Options.Join = t.GetString();
+            Options.JoinParts.clear();
+            while ((type = t.NextToken()) == TokenType::Word && IsVideoName(t.GetString()))
+                Options.JoinParts.push_back(t.GetString());
+            tokenRead = true;
+            if (Options.JoinParts.empty()) {
+                REPORT("Command line option 'Join' needs the parts to join after '%s', names ending in .mp4 or "
+                       ".mkv",
+                       Options.Join.c_str());
+                return false;
+            }
         } else {
             const NumericOption* option = nullptr;
             for (const NumericOption& o : NumericOptions)
@@ -197,8 +300,52 @@ bool ParseCommandLine(const char* text, size_t length) {
                 captureEndGiven = true;
         }
     }
-    if (captureEndGiven && Options.CaptureEnd <= Options.CaptureStart) {
+    // With a bar:beat:tick on either side the range is checked once the tempo is known.
+    if (captureEndGiven && !Options.CaptureStartBars && !Options.CaptureEndBars &&
+        Options.CaptureEnd <= Options.CaptureStart) {
         REPORT("Invalid value for command line option 'CaptureEnd': it must be later than CaptureStart");
+        return false;
+    }
+    if (Options.DrawOnly && Options.Capture.empty()) {
+        REPORT("Command line option 'DrawOnly' needs 'Capture'");
+        return false;
+    }
+    if (Options.CaptureParts > 0 && Options.Capture.empty()) {
+        REPORT("Command line option 'CapturePart' needs 'Capture' with the video to write");
+        return false;
+    }
+    if (!Options.Join.empty() && (!Options.Capture.empty() || Options.Check)) {
+        REPORT("Command line option 'Join' cannot be given with '%s'", Options.Check ? "Check" : "Capture");
+        return false;
+    }
+    return true;
+}
+
+bool ResolveCaptureTimes(const CMusicalTime& tempo, std::string& error) {
+    const std::optional<BarBeatTick>* given[2] = {&Options.CaptureStartBars, &Options.CaptureEndBars};
+    float* seconds[2] = {&Options.CaptureStart, &Options.CaptureEnd};
+    const char* names[2] = {"CaptureStart", "CaptureEnd"};
+    char text[256];
+    for (int i = 0; i < 2; ++i) {
+        if (!*given[i])
+            continue;
+        const BarBeatTick& bars = **given[i];
+        float value = 0.0f;
+        if (!tempo.ToSeconds(bars.bar, bars.beat, bars.tick, value) || !(value <= 1e7f)) {
+            std::snprintf(text, sizeof text,
+                          "Invalid value '%s' for command line option '%s': the script's bars have %d beats of %d "
+                          "ticks, and a capture ends by 10000000 seconds",
+                          CMusicalTime::Format(bars).c_str(), names[i], tempo.Beats(), tempo.Ticks());
+            error = text;
+            LOG("ResolveCaptureTimes", "%s", text);
+            return false;
+        }
+        *seconds[i] = value;
+    }
+    if ((Options.CaptureStartBars || Options.CaptureEndBars) && Options.CaptureEnd >= 0 &&
+        Options.CaptureEnd <= Options.CaptureStart) {
+        error = "Invalid value for command line option 'CaptureEnd': it must be later than CaptureStart";
+        LOG("ResolveCaptureTimes", "%s", error.c_str());
         return false;
     }
     return true;
@@ -250,9 +397,12 @@ const char* CommandLineUsage() {
            "  Capture <folder>       render offline into numbered PNG files in the folder\n"
            "  Capture <name>.mp4     render offline into a video with the music (also .mkv)\n"
            "  CaptureFps <n>         frames per second of the capture (default 60)\n"
-           "  CaptureStart <s>       first second to capture (default 0)\n"
-           "  CaptureEnd <s>         second at which the capture stops (default: the end)\n"
+           "  CaptureStart <s>       first second to capture, or a bar:beat:tick time (default 0)\n"
+           "  CaptureEnd <s>         second (or bar:beat:tick) at which the capture stops (default: the end)\n"
+           "  CapturePart <i> <n>    capture only part i (from 1) of the range cut into n, as a video\n"
+           "  DrawOnly               with Capture: draw and read back every frame, write nothing\n"
            "  CaptureQuality <n>     a video's quality, 0 (lossless) to 51 (default 18; lower is better)\n"
+           "  Join <out> <part...>   join the parts of a capture into one video with the music\n"
            "  MemoryLimit <n>        the memory a presentation may take, in MiB (default 2048)\n"
            "  --help, --version      print this text or the version and exit\n";
 }

@@ -2,8 +2,12 @@
 // the script's own tokeniser. On Linux the text is built from argv by BuildCommandLineText.
 #pragma once
 
+#include "Base/CMusicalTime.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 struct CommandLineOptions {
     bool SkipSettings = false;
@@ -30,6 +34,18 @@ struct CommandLineOptions {
     float CaptureStart = 0.0f;
     float CaptureEnd = -1.0f; // < 0: the length of the music or the end of the last scene
     int CaptureQuality = 18;  // a video's constant rate factor: 0 (lossless) to 51
+    // A start or end given as bar:beat:tick, kept as written: the command line is read before the
+    // script whose tempo gives it a time (ResolveCaptureTimes).
+    std::optional<BarBeatTick> CaptureStartBars, CaptureEndBars;
+    // CapturePart <i> <n>: only part i (counted from 1) of the range cut into n; 0 for the whole.
+    int CapturePart = 0, CaptureParts = 0;
+    // With Capture: every frame is drawn and read back as the capture would, and then dropped:
+    // nothing is written. The summary then says how fast drawing alone is.
+    bool DrawOnly = false;
+
+    // Join <out> <part...>: the video the parts are joined into, and the parts; empty means no join.
+    std::string Join;
+    std::vector<std::string> JoinParts;
 
     // What one presentation's resources, layers and music may take, in MiB (CMemoryBudget).
     int MemoryLimit = 2048;
@@ -41,6 +57,11 @@ extern CommandLineOptions Options;
 // reach the log only once the Log option has been read, and errors in option values are also written
 // to standard error.
 bool ParseCommandLine(const char* text, size_t length);
+
+// Gives CaptureStart and CaptureEnd given as bar:beat:tick their seconds in the script's `tempo`, and
+// checks the range once both are known. False with the message (also logged) for a beat or tick
+// past its bar or beat, or an end not after the start.
+bool ResolveCaptureTimes(const CMusicalTime& tempo, std::string& error);
 
 // Builds the command-line text from argv (argv[0], the program, is skipped): words made of letters,
 // digits and "._-+" that begin with a letter as they stand; anything else (numbers included) in double

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct VideoEncoderSettings {
     std::string path;      // the file written
@@ -20,6 +22,8 @@ struct VideoEncoderSettings {
     // The decoded music (no reader: no sound track) and the moment of it that frame 0 shows.
     DecodedMusic music;
     double musicStart = 0;
+    // Written into the container's metadata as they are (MP4 keeps them as its own kind of tags).
+    std::vector<std::pair<std::string, std::string>> tags;
 };
 
 class CVideoEncoder {

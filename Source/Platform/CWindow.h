@@ -30,6 +30,7 @@ enum KeyCode : int {
     KeyQ = 0x51,
     KeyS = 0x53,
     KeyW = 0x57,
+    KeyX = 0x58,
     KeyY = 0x59,
     KeyZ = 0x5A,
     KeyF1 = 0x70,

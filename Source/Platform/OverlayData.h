@@ -24,9 +24,10 @@ struct OverlayStatus {
     const float* frameTimes = nullptr;
     int frameTimeCount = 0;
     int frameTimeOldest = 0;
-    std::string loop;   // the loop as text ("4:0:0 - 8:0:0"), empty when none
-    std::string camera; // the free camera's state, empty while it is off
-    std::string help;   // the keys, one line
+    std::string loop;        // the loop as text ("4:0:0 - 8:0:0"), empty when none
+    std::string loopCommand; // the command line that exports exactly the loop, empty while it is not set
+    std::string camera;      // the free camera's state, empty while it is off
+    std::string help;        // the keys, one line
 };
 
 struct OverlayTimelineScene {

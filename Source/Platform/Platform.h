@@ -12,6 +12,7 @@
 #include "Platform/CGraphicsDevice.h"
 #include "Platform/CSettingsWindow.h"
 #include "Platform/CVideoEncoder.h"
+#include "Platform/CVideoJoiner.h"
 #include "Platform/CWindow.h"
 
 #include <memory>
@@ -61,3 +62,5 @@ std::unique_ptr<CFileWatcher> CreateFileWatcher();
 // 75 ms to every start. Never null: when the module cannot be loaded, the encoder's Open fails
 // with the reason.
 std::unique_ptr<CVideoEncoder> CreateVideoEncoder();
+// The joiner of exported parts, from the same module; never null, like the encoder.
+std::unique_ptr<CVideoJoiner> CreateVideoJoiner();

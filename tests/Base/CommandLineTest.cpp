@@ -255,3 +255,67 @@ TEST_F(CommandLine, CaptureQualityIsAWholeNumberFrom0To51) {
                       "' for command line option 'CaptureQuality': expected a whole number from 0 to 51\n");
     }
 }
+
+TEST_F(CommandLine, BarTimesAreKeptAsWrittenAndGetTheirSecondsFromTheScriptsTempo) {
+    // In the middle of the text a time is a Time token, at its end (or quoted) a word.
+    ASSERT_TRUE(Parse("CaptureStart 8:0:0 CaptureEnd \"16:2:48\""));
+    ASSERT_TRUE(Options.CaptureStartBars && Options.CaptureEndBars);
+    EXPECT_EQ(*Options.CaptureEndBars, (BarBeatTick{16, 2, 48}));
+    std::string error;
+    ASSERT_TRUE(ResolveCaptureTimes(CMusicalTime(120.0f, 4, 96), error)) << error;
+    EXPECT_EQ(Options.CaptureStart, 16.0f);
+    EXPECT_EQ(Options.CaptureEnd, 33.25f);
+    // The same bars at another tempo are other seconds; seconds stay seconds.
+    ASSERT_TRUE(Parse("CaptureStart 2.5 CaptureEnd 2:0:0"));
+    EXPECT_FALSE(Options.CaptureStartBars);
+    ASSERT_TRUE(ResolveCaptureTimes(CMusicalTime(90.0f, 3, 4), error)) << error;
+    EXPECT_EQ(Options.CaptureStart, 2.5f);
+    EXPECT_EQ(Options.CaptureEnd, 4.0f);
+    // A later value in seconds replaces a time given before it.
+    ASSERT_TRUE(Parse("CaptureEnd 1:0:0 CaptureEnd 7"));
+    EXPECT_FALSE(Options.CaptureEndBars);
+}
+
+TEST_F(CommandLine, BarTimesThatDoNotFitTheTempoOrTheRangeAreRefusedOnceItIsKnown) {
+    std::string error;
+    ASSERT_TRUE(Parse("CaptureStart 5:4:0"));
+    EXPECT_FALSE(ResolveCaptureTimes(CMusicalTime(120.0f, 4, 96), error));
+    EXPECT_EQ(error, "Invalid value '5:4:0' for command line option 'CaptureStart': the script's bars have 4 beats of "
+                     "96 ticks, and a capture ends by 10000000 seconds");
+    Options = CommandLineOptions{};
+    ASSERT_TRUE(Parse("CaptureStart 8:0:0 CaptureEnd 10"));
+    EXPECT_FALSE(ResolveCaptureTimes(CMusicalTime(), error));
+    EXPECT_EQ(error, "Invalid value for command line option 'CaptureEnd': it must be later than CaptureStart");
+    // Not a time: the message says what is expected.
+    EXPECT_EQ(ParseFailing("CaptureStart 1:2"), "Invalid value '1:2' for command line option 'CaptureStart': "
+                                                "expected a number of seconds from 0 to 10000000 or a bar:beat:tick "
+                                                "time\n");
+    ParseFailing("CaptureEnd \"-1:0:0\"");
+}
+
+TEST_F(CommandLine, CapturePartCountsFromOneAndJoinTakesEveryVideoAfterItsOutput) {
+    ASSERT_TRUE(Parse("Capture p.mp4 CapturePart 3 7"));
+    EXPECT_EQ(Options.CapturePart, 3);
+    EXPECT_EQ(Options.CaptureParts, 7);
+    EXPECT_NE(ParseFailing("Capture p.mp4 CapturePart 0 4").find("expected the part, counted from 1"),
+              std::string::npos);
+    EXPECT_EQ(ParseFailing("Capture p.mp4 CapturePart 5 4"),
+              "Invalid value for command line option 'CapturePart': part 5 of 4 (parts count from 1)\n");
+    Options = CommandLineOptions{};
+    EXPECT_EQ(ParseFailing("CapturePart 1 2"),
+              "Command line option 'CapturePart' needs 'Capture' with the video to write\n");
+
+    Options = CommandLineOptions{};
+    ASSERT_TRUE(Parse("Join out.mkv \"b/part-2.mp4\" part-1.MP4 DataPath demo Log"));
+    EXPECT_EQ(Options.Join, "out.mkv");
+    EXPECT_EQ(Options.JoinParts, (std::vector<std::string>{"b/part-2.mp4", "part-1.MP4"}));
+    EXPECT_EQ(Options.DataPath, "demo");
+    EXPECT_TRUE(Options.Log);
+    Options = CommandLineOptions{};
+    ResetLogForTests();
+    EXPECT_EQ(ParseFailing("Join out.mp4 DataPath demo"),
+              "Command line option 'Join' needs the parts to join after 'out.mp4', names ending in .mp4 or .mkv\n");
+    EXPECT_NE(ParseFailing("Join out.avi a.mp4").find("needs the video to write"), std::string::npos);
+    EXPECT_EQ(ParseFailing("Join out.mp4 a.mp4 Capture x.mp4"),
+              "Command line option 'Join' cannot be given with 'Capture'\n");
+}

@@ -14,6 +14,7 @@ extern "C" {
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct VideoFile {
@@ -28,8 +29,10 @@ struct VideoFile {
     double duration = 0; // the container's duration
     int sampleRate = 0, channels = 0;
     double audioStart = -1;
-    std::vector<float> sound;     // decoded, the channels mixed to mono
-    std::vector<uint8_t> keptRgb; // the picture asked for, RGB 8-bit, width × height
+    std::vector<float> sound;                              // decoded, the channels mixed to mono
+    std::vector<uint8_t> keptRgb;                          // the picture asked for, RGB 8-bit, width × height
+    std::vector<uint64_t> pictureHashes;                   // of each decoded picture's planes, in the order shown
+    std::vector<std::pair<std::string, std::string>> tags; // the container's metadata
 };
 
 // `keep`: the index of the picture to convert to RGB (-1: none). `format`: a demuxer to force (for
@@ -50,6 +53,9 @@ inline VideoFile ReadVideoFile(const std::string& path, int keep = -1, const cha
     file.opened = true;
     file.formatName = input->iformat->name;
     file.duration = input->duration == AV_NOPTS_VALUE ? 0 : input->duration / double(AV_TIME_BASE);
+    const AVDictionaryEntry* tag = nullptr;
+    while ((tag = av_dict_get(input->metadata, "", tag, AV_DICT_IGNORE_SUFFIX)))
+        file.tags.emplace_back(tag->key, tag->value);
 
     AVCodecContext* decoders[16] = {};
     const unsigned streams = std::min(input->nb_streams, 16u);
@@ -96,6 +102,15 @@ inline VideoFile ReadVideoFile(const std::string& path, int keep = -1, const cha
                 const double length = frame->pkt_duration > 0 ? frame->pkt_duration * av_q2d(base)
                                                               : (rate.num ? av_q2d(av_inv_q(rate)) : 0);
                 file.videoEnd = std::max(file.videoEnd, time + length);
+                uint64_t hash = 14695981039346656037ull;
+                for (int plane = 0; plane < 3 && frame->data[plane]; ++plane) {
+                    const int rows = plane ? (frame->height + 1) / 2 : frame->height;
+                    const int bytes = plane ? (frame->width + 1) / 2 : frame->width;
+                    for (int y = 0; y < rows; ++y)
+                        for (int x = 0; x < bytes; ++x)
+                            hash = (hash ^ frame->data[plane][y * frame->linesize[plane] + x]) * 1099511628211ull;
+                }
+                file.pictureHashes.push_back(hash);
                 if (file.frames == keep) {
                     SwsContext* scaler = sws_getContext(
                         frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), frame->width,

@@ -34,8 +34,10 @@
 
 namespace {
 
-constexpr const char* KeysHelp = "F1 overlay  F5 reload  [ ] loop  \\ no loop  C camera  K keyframe  F12 picture\n"
-                                 "Up Down Enter inspect a layer  Enter write  Esc discard  Ctrl+Z undo";
+constexpr const char* KeysHelp =
+    "F1 overlay  F5 reload  [ ] loop  \\ no loop  X copy loop export  C camera  K keyframe\n"
+    "F12 picture  "
+    "Up Down Enter inspect a layer  Enter write  Esc discard  Ctrl+Z undo";
 
 // A press, or a key held since the last look, acts once.
 bool TakeKey(CWindow& window, int key) {
@@ -319,6 +321,8 @@ void CAuthoring::HandleOverlayKeys(float time) {
         loop.MarkEnd(time, tempo);
     if (show.window.TakeKeyPress(KeyBackslash))
         loop.Clear();
+    if (show.window.TakeKeyPress(KeyX))
+        CopyLoopCommand();
     if (show.window.TakeKeyPress(KeyC))
         ToggleCamera();
     if (show.window.TakeKeyPress(KeyK))
@@ -328,6 +332,23 @@ void CAuthoring::HandleOverlayKeys(float time) {
         overlay->KeepWindowPixels(true);
         screenshotPending = true;
     }
+}
+
+std::string CAuthoring::LoopCommand() {
+    return loop.CaptureCommand(Tempo(), Options.DataPath, Options.Config, static_cast<int>(Settings.width),
+                               static_cast<int>(Settings.height));
+}
+
+void CAuthoring::CopyLoopCommand() {
+    const std::string line = LoopCommand();
+    if (line.empty()) {
+        Notify("No loop: mark its start with [ and its end with ]");
+        return;
+    }
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    LOG("WinMain", "%s", line.c_str());
+    Notify(CopyToClipboard(line) ? "Export command copied: " + line : "Export command: " + line);
 }
 
 void CAuthoring::ToggleCamera() {
@@ -494,6 +515,7 @@ void CAuthoring::BuildFrame(float time, OverlayFrame& frame) {
     if (loop.HasStart() || loop.HasEnd())
         status.loop = (loop.HasStart() ? CMusicalTime::Format(tempo.PositionOf(loop.Start())) : "?") + " - " +
                       (loop.HasEnd() ? CMusicalTime::Format(tempo.PositionOf(loop.End())) : "?");
+    status.loopCommand = LoopCommand();
     if (cameraOn) {
         const glm::vec3 eye = camera.Eye();
         char text[128];

@@ -64,6 +64,9 @@ private:
     void HandleOverlayKeys(float time);
     void ToggleCamera();
     void WriteKeyframeLine();
+    // X: the command line that exports the loop, on standard output, in the log and on the clipboard.
+    void CopyLoopCommand();
+    std::string LoopCommand();
     // Writes the camera layer's From and To at the playhead into the script (one write, so one reload).
     void WriteCameraIntoScript(const std::string& scene, const std::string& layerName, const CLayer& layer,
                                const glm::vec3& from, const glm::vec3& to);

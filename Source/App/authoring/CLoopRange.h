@@ -6,6 +6,7 @@
 #include "Base/CMusicalTime.h"
 
 #include <optional>
+#include <string>
 
 class CLoopRange {
 public:
@@ -28,6 +29,12 @@ public:
     // Where to seek now that the music is at `time`: the loop's start once it has reached the end;
     // nothing otherwise (no loop, or still inside or before it).
     std::optional<double> SeekFor(double time) const;
+
+    // The command line that exports exactly the loop once it is set (empty otherwise): the data and
+    // script given, the size played at, the loop's bars as CaptureStart and CaptureEnd, into
+    // loop-<first bar>-<end bar>.mp4. Arguments a shell would split or expand are quoted.
+    std::string CaptureCommand(const CMusicalTime& tempo, const std::string& dataPath, const std::string& config,
+                               int width, int height) const;
 
 private:
     bool hasStart = false, hasEnd = false;

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string_view>
 
-CCaptureOutput::CCaptureOutput(std::string target) : target(std::move(target)) {}
+CCaptureOutput::CCaptureOutput(std::string target, bool drawOnly) : target(std::move(target)), drawOnly(drawOnly) {}
 
 CCaptureOutput::~CCaptureOutput() = default;
 
@@ -36,7 +36,10 @@ std::string CCaptureOutput::ReadBackFailure(int index) const {
 }
 
 bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int height, const DecodedMusic* music,
-                          int quality, std::string& message) {
+                          int quality, std::string& message, int frameCount,
+                          const std::vector<std::pair<std::string, std::string>>& tags) {
+    if (drawOnly)
+        return true;
     if (!IsVideo()) {
         if (!CCaptureSchedule::PrepareFolder(target, message))
             return false;
@@ -59,7 +62,8 @@ bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int heigh
     settings.width = width;
     settings.height = height;
     settings.fps = schedule.fps;
-    settings.frames = schedule.FrameCount();
+    settings.frames = frameCount >= 0 ? frameCount : schedule.FrameCount();
+    settings.tags = tags;
     settings.quality = quality;
     if (music)
         settings.music = *music;
@@ -75,6 +79,8 @@ bool CCaptureOutput::Open(const CCaptureSchedule& schedule, int width, int heigh
 }
 
 bool CCaptureOutput::Write(int index, std::vector<uint8_t>& rgba, int width, int height, std::string& message) {
+    if (drawOnly)
+        return true; // the buffer is used again for the next frame
     if (IsVideo()) {
         std::string reason = "the video is not open";
         if (video && video->WriteFrameInBackground(rgba, width, height, reason))
@@ -89,7 +95,26 @@ bool CCaptureOutput::Write(int index, std::vector<uint8_t>& rgba, int width, int
     return false;
 }
 
+unsigned long long CCaptureOutput::WrittenBytes(int first, int count) const {
+    if (drawOnly)
+        return 0;
+    std::error_code error;
+    if (IsVideo()) {
+        const auto size = std::filesystem::file_size(PathFromUtf8(target), error);
+        return error ? 0 : size;
+    }
+    const CFrameWriter names(target, 1);
+    unsigned long long bytes = 0;
+    for (int i = first; i < first + count; ++i) {
+        const auto size = std::filesystem::file_size(PathFromUtf8(names.FramePath(i)), error);
+        bytes += error ? 0 : size;
+    }
+    return bytes;
+}
+
 bool CCaptureOutput::Finish(std::string& message) {
+    if (drawOnly)
+        return true;
     if (IsVideo()) {
         std::string reason = "the video is not open";
         const bool finished = video && video->Finish(reason);

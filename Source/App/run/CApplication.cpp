@@ -1,5 +1,6 @@
 #include "App/run/CApplication.h"
 
+#include "App/capture/JoinParts.h"
 #include "App/run/CPresentationRun.h"
 #include "App/run/Interruption.h"
 #include "App/run/LoadPresentation.h"
@@ -58,8 +59,10 @@ int CApplication::Run(int argc, char** argv) {
     if (!ParseArguments(argc, argv))
         return 1;
     LogVersion();
-    if (!InitFileSystem() || !MountDataPath() || !LoadScript() || ReportIfInterrupted())
+    if (!InitFileSystem() || !MountDataPath() || !LoadScript() || !ResolveCaptureRange() || ReportIfInterrupted())
         return 1;
+    if (!Options.Join.empty())
+        return JoinParts(*presentation);
 
     // Settings, window, device, resources, scenes, music, then the main loop, a capture or (for
     // Check) nothing more.
@@ -94,7 +97,9 @@ bool CApplication::ParseArguments(int argc, char** argv) {
     }
     if (Options.Watch && Unattended()) {
         LOG("WinMain", "Watch is ignored with %s: it renders without a window to watch in",
-            Options.Check ? "Check" : "Capture");
+            Options.Check             ? "Check"
+            : Options.Capture.empty() ? "Join"
+                                      : "Capture");
         Options.Watch = false;
     }
     // "demo/" from shell completion names the same data as "demo"; the candidates add "/" and ".zip".
@@ -174,8 +179,15 @@ bool CApplication::LoadScript() {
     return true;
 }
 
+bool CApplication::ResolveCaptureRange() {
+    std::string error;
+    if (presentation && !ResolveCaptureTimes(presentation->tempo, error))
+        return Fail(error);
+    return true;
+}
+
 // What the command line has said so far: a folder named Capture is not the Capture option.
-bool CApplication::Unattended() const { return Options.Check || !Options.Capture.empty(); }
+bool CApplication::Unattended() const { return Options.Check || !Options.Capture.empty() || !Options.Join.empty(); }
 
 bool CApplication::Fail(const std::string& boxText) {
     ShowErrorBox(boxText, !Unattended());

@@ -29,10 +29,11 @@ private:
     bool InitFileSystem();                      // stage 3
     bool MountDataPath();                       // stage 4
     bool LoadScript();                          // stage 5: the presentation
+    bool ResolveCaptureRange();                 // stage 6: bar:beat:tick ranges in the script's tempo
 
     // Logs nothing itself: shows the box for a stage that has logged its line, and returns false.
     bool Fail(const std::string& boxText);
-    // Check and Capture runs are unattended: no box waits for a click.
+    // Check, Capture and Join runs are unattended: no box waits for a click.
     bool Unattended() const;
 
     std::unique_ptr<CSystem> presentation;

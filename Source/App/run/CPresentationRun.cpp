@@ -2,6 +2,7 @@
 
 #include "App/authoring/CAuthoring.h"
 #include "App/capture/CCaptureOutput.h"
+#include "App/capture/CCaptureParts.h"
 #include "App/capture/CCaptureProgress.h"
 #include "App/capture/CCaptureSchedule.h"
 #include "App/run/CMainLoop.h"
@@ -31,6 +32,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -316,18 +318,23 @@ int CPresentationRun::RunCapture() {
     if (end < 0)
         end = silentMusic ? silentMusic->GetLength() : system->LastSceneEnd();
     CCaptureSchedule schedule(Options.CaptureStart, Options.CaptureFps, end);
-    CCaptureOutput output(Options.Capture);
+    CCaptureOutput output(Options.Capture, Options.DrawOnly);
     DecodedMusic music;
-    const bool withMusic = silentMusic && silentMusic->GetDecodedMusic(music);
+    // A part has no sound: the join encodes one track for the whole range, without seams.
+    const bool isPart = Options.CaptureParts > 0;
+    const bool withMusic = !isPart && silentMusic && silentMusic->GetDecodedMusic(music);
     std::string reason;
-    if (!schedule.IsValid(reason) || !output.Open(schedule, device->BackBufferWidth(), device->BackBufferHeight(),
-                                                  withMusic ? &music : nullptr, Options.CaptureQuality, reason)) {
+    CapturePart part;
+    if (!schedule.IsValid(reason) || !SelectCapturePart(schedule, part, reason) ||
+        !output.Open(schedule, device->BackBufferWidth(), device->BackBufferHeight(), withMusic ? &music : nullptr,
+                     Options.CaptureQuality, reason, part.frames, isPart ? CCaptureParts::Tags(part) : VideoTags())) {
         LOG("WinMain", "%s", reason.c_str());
         Fail(reason);
         return 1;
     }
 
-    const int total = schedule.FrameCount();
+    // Frames first .. first + total - 1 of the range: all of them, or those of the part.
+    const int first = part.first, total = part.frames;
     CCaptureProgress progress(total, ErrorStreamIsTerminal());
     std::vector<uint8_t> pixels;
     // Frame n is fetched after frame n + 1 has been drawn, so that on a GPU its copy overlaps the
@@ -335,15 +342,17 @@ int CPresentationRun::RunCapture() {
     auto deliver = [&](int index) {
         int width = 0, height = 0;
         if (!device->FinishReadBack(pixels, width, height)) {
-            reason = output.ReadBackFailure(index);
+            reason = output.ReadBackFailure(first + index);
             return false;
         }
-        if (!output.Write(index, pixels, width, height, reason) || (index + 1 == total && !output.Finish(reason)))
+        if (!output.Write(first + index, pixels, width, height, reason) ||
+            (index + 1 == total && !output.Finish(reason)))
             return false;
         progress.Report(index + 1, index + 1 == total);
         return true;
     };
-    float previous = 0.0f;
+    // The step into a part's first frame is the one the whole capture takes there.
+    float previous = first > 0 ? schedule.TimeOf(first - 1) : 0.0f;
     auto stopped = [&] {
         if (!StopRequested())
             return false;
@@ -355,7 +364,7 @@ int CPresentationRun::RunCapture() {
         // Frames handed over are still written whole; an unfinished video is removed with `output`.
         if (stopped())
             return 1;
-        float t = schedule.TimeOf(frame);
+        float t = schedule.TimeOf(first + frame);
         if (silentMusic) {
             silentMusic->SetTime(t);
             if (system->SpectrumEnabled)
@@ -369,7 +378,7 @@ int CPresentationRun::RunCapture() {
             return 1;
 
         if (!device->BeginReadBack())
-            reason = output.ReadBackFailure(frame);
+            reason = output.ReadBackFailure(first + frame);
         if (!reason.empty() || (frame > 0 && !deliver(frame - 1)) || (frame + 1 == total && !deliver(frame))) {
             progress.EndLine();
             LOG("WinMain", "%s", reason.c_str());
@@ -378,5 +387,42 @@ int CPresentationRun::RunCapture() {
         }
     }
     LOG("WinMain", "Captured %d frames into '%s'", total, Options.Capture.c_str());
+    const std::string summary = Options.DrawOnly
+                                    ? CCaptureProgress::DrawOnlySummary(total, schedule.fps, progress.Seconds())
+                                    : CCaptureProgress::Summary(Options.Capture, output.WrittenBytes(first, total),
+                                                                total, schedule.fps, progress.Seconds());
+    LOG("WinMain", "%s", summary.c_str());
+    if (!IsLogEnabled())
+        std::fprintf(stderr, "%s\n", summary.c_str());
     return 0;
+}
+
+bool CPresentationRun::SelectCapturePart(const CCaptureSchedule& schedule, CapturePart& part,
+                                         std::string& reason) const {
+    part.total = schedule.FrameCount();
+    part.start = schedule.start;
+    part.end = schedule.end;
+    part.fps = schedule.fps;
+    part.index = Options.CapturePart;
+    part.count = Options.CaptureParts;
+    part.width = device->BackBufferWidth();
+    part.height = device->BackBufferHeight();
+    part.quality = Options.CaptureQuality;
+    if (part.count == 0) {
+        part.first = 0;
+        part.frames = part.total;
+        return true;
+    }
+    if (!CCaptureOutput::IsVideoFile(Options.Capture)) {
+        reason = "CapturePart writes a video: give Capture a name ending in .mp4 or .mkv";
+        return false;
+    }
+    if (part.count > part.total) {
+        reason = "The capture range holds " + std::to_string(part.total) + " frames, too few for " +
+                 std::to_string(part.count) + " parts";
+        return false;
+    }
+    part.presentation = CCaptureParts::ScriptFingerprint(Options.Config);
+    CCaptureParts::Frames(part.total, part.index, part.count, part.first, part.frames);
+    return true;
 }

@@ -13,6 +13,8 @@
 #include <vector>
 
 class CAuthoring;
+class CCaptureSchedule;
+struct CapturePart;
 class CGraphicsDevice;
 class CMainLoop;
 class CMusicStream;
@@ -51,6 +53,9 @@ private:
     void RenderFrame(float time, float delta);
     int RunMainLoop();
     int RunCapture();
+    // The frames of the range that this capture draws: all, or those of CapturePart; false with the
+    // reason for a part that cannot be made.
+    bool SelectCapturePart(const CCaptureSchedule& schedule, CapturePart& part, std::string& reason) const;
 
     bool Unattended() const;
     bool Fail(const std::string& boxText);

@@ -352,6 +352,13 @@ void COverlayUi::DrawStatus(const OverlayFrame& frame, float& bottom) {
     }
     if (!status.loop.empty())
         ImGui::TextColored(ImVec4(1.0f, 0.82f, 0.25f, 1.0f), "Loop %s", status.loop.c_str());
+    if (!status.loopCommand.empty()) {
+        ImGui::PushStyleColor(ImGuiCol_Text, Dim);
+        ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + 32.0f * ImGui::GetFontSize());
+        ImGui::TextWrapped("X copies: %s", status.loopCommand.c_str());
+        ImGui::PopTextWrapPos();
+        ImGui::PopStyleColor();
+    }
     if (!status.camera.empty())
         ImGui::TextColored(ImGui::ColorConvertU32ToFloat4(Accent), "%s", status.camera.c_str());
     if (!status.help.empty()) {

@@ -1,5 +1,5 @@
 #include "Platform/video/CVideoEncoderFFmpeg.h"
-#include "Base/Utf8Path.h"
+#include "Platform/video/FFmpegHelpers.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -9,7 +9,6 @@ extern "C" {
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 #include <libavutil/opt.h>
-#include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
@@ -18,42 +17,10 @@ extern "C" {
 #include <cstring>
 #include <filesystem>
 
-// The module's entry point (see CreateVideoEncoder): the one name it shows.
+// One of the module's two entry points (see CreateVideoEncoder in Platform.h).
 extern "C" __attribute__((visibility("default"))) CVideoEncoder* QvCreateVideoEncoder() {
     return new CVideoEncoderFFmpeg();
 }
-
-namespace {
-
-constexpr int ResampleBlock = 4096; // music frames resampled at a time
-
-std::string ErrorText(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
-// The frame rate as a fraction. Rates come from decimal text stored as float, so a fraction with a
-// small denominator that matches to float precision (30, 29.97 = 2997/100, 23.976...) is what was
-// meant; anything else gets the closest fraction the containers can hold.
-AVRational FrameRate(double fps) {
-    for (int den = 1; den <= 1001; ++den) {
-        const double num = std::round(fps * den);
-        if (num >= 1 && num <= 1e9 && std::fabs(num / den - fps) <= fps * 1e-7)
-            return AVRational{static_cast<int>(num), den};
-    }
-    return av_d2q(fps, 1000000);
-}
-
-// FFmpeg reads a name as a URL: "pipe:1.mkv" would be standard output and "take:2.mp4" an unknown
-// protocol. The file protocol with the absolute path is the file of that name and nothing else.
-std::string FileUrl(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);
-    return "file:" + (error ? path : Utf8FromPath(absolute));
-}
-
-} // namespace
 
 CVideoEncoderFFmpeg::~CVideoEncoderFFmpeg() { Close(); }
 
@@ -61,27 +28,21 @@ void CVideoEncoderFFmpeg::Close() {
     if (format && fileOpen)
         avio_closep(&format->pb);
     fileOpen = false;
+    sound.reset();
     avformat_free_context(format);
     format = nullptr;
     avcodec_free_context(&video);
-    avcodec_free_context(&audio);
     av_frame_free(&picture);
-    av_frame_free(&sound);
     av_packet_free(&packet);
     sws_freeContext(scaler);
     scaler = nullptr;
-    swr_free(&resampler);
 }
 
 bool CVideoEncoderFFmpeg::Open(const VideoEncoderSettings& wanted, std::string& error) {
     Close();
     settings = wanted;
     finished = false;
-    framesWritten = audioEncoded = musicFed = 0;
-    resamplerDrained = false;
-    consumed = 0;
-    resampled[0].clear();
-    resampled[1].clear();
+    framesWritten = 0;
     if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 || settings.height % 2) {
         error = "a video needs an even width and height, not " + std::to_string(settings.width) + " x " +
                 std::to_string(settings.height);
@@ -95,10 +56,10 @@ bool CVideoEncoderFFmpeg::Open(const VideoEncoderSettings& wanted, std::string& 
     // their errors still reach standard error.
     av_log_set_level(AV_LOG_ERROR);
 
-    const std::string url = FileUrl(settings.path);
+    const std::string url = FFmpegFileUrl(settings.path);
     int result = avformat_alloc_output_context2(&format, nullptr, settings.container.c_str(), url.c_str());
     if (result < 0 || !format) {
-        error = "no " + settings.container + " writer in FFmpeg's libraries: " + ErrorText(result);
+        error = "no " + settings.container + " writer in FFmpeg's libraries: " + FFmpegErrorText(result);
         return false;
     }
     packet = av_packet_alloc();
@@ -108,23 +69,30 @@ bool CVideoEncoderFFmpeg::Open(const VideoEncoderSettings& wanted, std::string& 
     }
     if (!OpenVideo(error))
         return false;
-    if (settings.music.read && settings.music.frames > 0 && settings.music.channels > 0 &&
-        settings.music.sampleRate > 0 && !OpenAudio(error))
-        return false;
+    const DecodedMusic& music = settings.music;
+    if (music.read && music.frames > 0 && music.channels > 0 && music.sampleRate > 0) {
+        // The track lasts exactly as long as the video, and starts with the music at frame 0's time.
+        sound = std::make_unique<CSoundTrackFFmpeg>();
+        if (!sound->Open(format, music, settings.musicStart, SamplesOf(settings.frames), error))
+            return false;
+    }
+    for (const auto& [name, value] : settings.tags)
+        av_dict_set(&format->metadata, name.c_str(), value.c_str(), 0);
 
     result = avio_open(&format->pb, url.c_str(), AVIO_FLAG_WRITE);
     if (result < 0) {
-        error = "cannot create '" + settings.path + "': " + ErrorText(result);
+        error = "cannot create '" + settings.path + "': " + FFmpegErrorText(result);
         return false;
     }
     fileOpen = true;
     AVDictionary* options = nullptr;
+    // The index first, so players start at once; tags of any name are kept as MP4's own kind of tags.
     if (settings.container == "mp4")
-        av_dict_set(&options, "movflags", "+faststart", 0); // the index first, so players start at once
+        av_dict_set(&options, "movflags", settings.tags.empty() ? "+faststart" : "+faststart+use_metadata_tags", 0);
     result = avformat_write_header(format, &options);
     av_dict_free(&options);
     if (result < 0) {
-        error = "cannot write the file's header: " + ErrorText(result);
+        error = "cannot write the file's header: " + FFmpegErrorText(result);
         return false;
     }
     return true;
@@ -142,7 +110,7 @@ bool CVideoEncoderFFmpeg::OpenVideo(std::string& error) {
         error = "out of memory";
         return false;
     }
-    const AVRational rate = FrameRate(settings.fps);
+    const AVRational rate = FFmpegFrameRate(settings.fps);
     video->width = settings.width;
     video->height = settings.height;
     video->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -162,7 +130,7 @@ bool CVideoEncoderFFmpeg::OpenVideo(std::string& error) {
     const int result = avcodec_open2(video, codec, &options);
     av_dict_free(&options);
     if (result < 0) {
-        error = "cannot start the H.264 encoder: " + ErrorText(result);
+        error = "cannot start the H.264 encoder: " + FFmpegErrorText(result);
         return false;
     }
     videoStream = avformat_new_stream(format, nullptr);
@@ -190,87 +158,32 @@ bool CVideoEncoderFFmpeg::OpenVideo(std::string& error) {
     return true;
 }
 
-bool CVideoEncoderFFmpeg::OpenAudio(std::string& error) {
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
-    if (!codec) {
-        error = "FFmpeg's libraries here have no AAC encoder";
-        return false;
-    }
-    audio = avcodec_alloc_context3(codec);
-    sound = av_frame_alloc();
-    if (!audio || !sound) {
-        error = "out of memory";
-        return false;
-    }
-    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    audio->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    audio->sample_rate = AudioRate;
-    audio->bit_rate = AudioBitRate;
-    audio->time_base = AVRational{1, AudioRate};
-    av_channel_layout_copy(&audio->ch_layout, &stereo);
-    if (format->oformat->flags & AVFMT_GLOBALHEADER)
-        audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    int result = avcodec_open2(audio, codec, nullptr);
-    if (result < 0) {
-        error = "cannot start the AAC encoder: " + ErrorText(result);
-        return false;
-    }
-    audioStream = avformat_new_stream(format, nullptr);
-    if (!audioStream || avcodec_parameters_from_context(audioStream->codecpar, audio) < 0) {
-        error = "cannot add the sound stream";
-        return false;
-    }
-    audioStream->time_base = audio->time_base;
-
-    sound->format = audio->sample_fmt;
-    sound->sample_rate = AudioRate;
-    av_channel_layout_copy(&sound->ch_layout, &stereo);
-    sound->nb_samples = audio->frame_size > 0 ? audio->frame_size : 1024;
-    if (av_frame_get_buffer(sound, 0) < 0) {
-        error = "out of memory";
-        return false;
-    }
-
-    const DecodedMusic& music = settings.music;
-    AVChannelLayout layout;
-    av_channel_layout_default(&layout, music.channels);
-    result = swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_FLTP, AudioRate, &layout, AV_SAMPLE_FMT_FLT,
-                                 music.sampleRate, 0, nullptr);
-    av_channel_layout_uninit(&layout);
-    if (result < 0 || swr_init(resampler) < 0) {
-        error = "cannot set up the music's resampling from " + std::to_string(music.sampleRate) + " Hz";
-        return false;
-    }
-    // The track lasts exactly as long as the video, and starts with the music at frame 0's time.
-    audioTotal = av_rescale_q(settings.frames, video->time_base, audio->time_base);
-    musicFirst = std::llround(settings.musicStart * music.sampleRate);
-    musicNeeded = av_rescale_rnd(audioTotal, music.sampleRate, AudioRate, AV_ROUND_UP);
-    return true;
+int64_t CVideoEncoderFFmpeg::SamplesOf(int64_t frames) const {
+    return av_rescale_q(frames, video->time_base, AVRational{1, CSoundTrackFFmpeg::AudioRate});
 }
 
-bool CVideoEncoderFFmpeg::Encode(AVCodecContext* codec, AVStream* stream, AVFrame* frame, std::string& error) {
-    int result = avcodec_send_frame(codec, frame);
+bool CVideoEncoderFFmpeg::Encode(AVFrame* frame, std::string& error) {
+    int result = avcodec_send_frame(video, frame);
     if (result < 0) {
-        error = std::string("cannot encode the ") + (codec == video ? "pictures" : "sound") + ": " + ErrorText(result);
+        error = "cannot encode the pictures: " + FFmpegErrorText(result);
         return false;
     }
     for (;;) {
-        result = avcodec_receive_packet(codec, packet);
+        result = avcodec_receive_packet(video, packet);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return true;
         if (result < 0) {
-            error =
-                std::string("cannot encode the ") + (codec == video ? "pictures" : "sound") + ": " + ErrorText(result);
+            error = "cannot encode the pictures: " + FFmpegErrorText(result);
             return false;
         }
         // Every picture lasts one frame, the last one included, so the video is frames / fps long.
-        if (codec == video && packet->duration == 0)
+        if (packet->duration == 0)
             packet->duration = 1;
-        av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
-        packet->stream_index = stream->index;
+        av_packet_rescale_ts(packet, video->time_base, videoStream->time_base);
+        packet->stream_index = videoStream->index;
         result = av_interleaved_write_frame(format, packet);
         if (result < 0) {
-            error = "cannot write to '" + settings.path + "': " + ErrorText(result);
+            error = "cannot write to '" + settings.path + "': " + FFmpegErrorText(result);
             return false;
         }
     }
@@ -289,86 +202,10 @@ bool CVideoEncoderFFmpeg::WriteFrame(const uint8_t* rgba, std::string& error) {
     const int stride[1] = {settings.width * 4};
     sws_scale(scaler, source, stride, 0, settings.height, picture->data, picture->linesize);
     picture->pts = framesWritten;
-    if (!Encode(video, videoStream, picture, error))
+    if (!Encode(picture, error))
         return false;
     ++framesWritten;
-    return !audio || WriteAudioUntil(av_rescale_q(framesWritten, video->time_base, audio->time_base), false, error);
-}
-
-bool CVideoEncoderFFmpeg::ResampleMore() {
-    const DecodedMusic& music = settings.music;
-    uint8_t* out[2] = {nullptr, nullptr};
-    const int room = swr_get_out_samples(resampler, ResampleBlock) + 64;
-    const size_t before = resampled[0].size();
-    resampled[0].resize(before + room);
-    resampled[1].resize(before + room);
-    out[0] = reinterpret_cast<uint8_t*>(resampled[0].data() + before);
-    out[1] = reinterpret_cast<uint8_t*>(resampled[1].data() + before);
-
-    int made = 0;
-    if (musicFed < musicNeeded) {
-        const int frames = static_cast<int>(std::min<int64_t>(ResampleBlock, musicNeeded - musicFed));
-        const size_t channels = static_cast<size_t>(music.channels);
-        input.resize(static_cast<size_t>(frames) * channels);
-        // The reader leaves the part of the block outside the music silent.
-        music.read(musicFirst + musicFed, frames, input.data());
-        const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(input.data())};
-        made = swr_convert(resampler, out, room, in, frames);
-        musicFed += frames;
-    } else if (!resamplerDrained) {
-        made = swr_convert(resampler, out, room, nullptr, 0);
-        resamplerDrained = true;
-    } else {
-        // The range is covered and the resampler is empty: whatever is still missing is silence.
-        std::fill(resampled[0].begin() + static_cast<ptrdiff_t>(before), resampled[0].end(), 0.0f);
-        std::fill(resampled[1].begin() + static_cast<ptrdiff_t>(before), resampled[1].end(), 0.0f);
-        made = room;
-    }
-    if (made < 0)
-        return false;
-    resampled[0].resize(before + static_cast<size_t>(made));
-    resampled[1].resize(before + static_cast<size_t>(made));
-    return true;
-}
-
-bool CVideoEncoderFFmpeg::WriteAudioUntil(int64_t end, bool final, std::string& error) {
-    const int blockSize = sound->nb_samples;
-    const bool smallLast = audio->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
-    end = std::min(end, audioTotal);
-    while (audioEncoded < end) {
-        int count = static_cast<int>(std::min<int64_t>(blockSize, audioTotal - audioEncoded));
-        if (!final && audioEncoded + blockSize > end)
-            break; // the rest of this block belongs with pictures not drawn yet
-        while (resampled[0].size() - consumed < static_cast<size_t>(count)) {
-            if (!ResampleMore()) {
-                error = "cannot resample the music";
-                return false;
-            }
-        }
-        if (av_frame_make_writable(sound) < 0) {
-            error = "out of memory";
-            return false;
-        }
-        const int samples = count < blockSize && !smallLast ? blockSize : count;
-        for (int channel = 0; channel < 2; ++channel) {
-            float* target = reinterpret_cast<float*>(sound->data[channel]);
-            std::memcpy(target, resampled[channel].data() + consumed, static_cast<size_t>(count) * sizeof(float));
-            std::fill(target + count, target + samples, 0.0f);
-        }
-        sound->nb_samples = samples;
-        sound->pts = audioEncoded;
-        if (!Encode(audio, audioStream, sound, error))
-            return false;
-        sound->nb_samples = blockSize;
-        audioEncoded += count;
-        consumed += static_cast<size_t>(count);
-        if (consumed >= static_cast<size_t>(ResampleBlock)) {
-            resampled[0].erase(resampled[0].begin(), resampled[0].begin() + static_cast<ptrdiff_t>(consumed));
-            resampled[1].erase(resampled[1].begin(), resampled[1].begin() + static_cast<ptrdiff_t>(consumed));
-            consumed = 0;
-        }
-    }
-    return true;
+    return !sound || sound->WriteUntil(SamplesOf(framesWritten), false, error);
 }
 
 bool CVideoEncoderFFmpeg::Finish(std::string& error) {
@@ -377,19 +214,17 @@ bool CVideoEncoderFFmpeg::Finish(std::string& error) {
         return false;
     }
     finished = true;
-    if (audio && !WriteAudioUntil(audioTotal, true, error))
-        return false;
-    if (!Encode(video, videoStream, nullptr, error) || (audio && !Encode(audio, audioStream, nullptr, error)))
+    if ((sound && !sound->WriteUntil(0, true, error)) || !Encode(nullptr, error))
         return false;
     int result = av_write_trailer(format);
     if (result < 0) {
-        error = "cannot finish '" + settings.path + "': " + ErrorText(result);
+        error = "cannot finish '" + settings.path + "': " + FFmpegErrorText(result);
         return false;
     }
     result = avio_closep(&format->pb);
     fileOpen = false;
     if (result < 0) {
-        error = "cannot finish '" + settings.path + "': " + ErrorText(result);
+        error = "cannot finish '" + settings.path + "': " + FFmpegErrorText(result);
         return false;
     }
     return true;

@@ -1,14 +1,13 @@
-// Loads the video encoder module on first use (see CreateVideoEncoder in Platform.h).
+// Loads the video module on first use (see CreateVideoEncoder in Platform.h).
 #include "Platform/Platform.h"
 #include "Platform/video/CMissingVideoEncoder.h"
+#include "Platform/video/CMissingVideoJoiner.h"
 
 #include "Platform/win32/WideNames.h"
 
 #include <mutex>
 
 namespace {
-
-using Factory = CVideoEncoder* (*)();
 
 // The module lies beside the running program, wherever the program was started from.
 std::wstring ModulePath() {
@@ -31,33 +30,46 @@ std::wstring ModulePath() {
     return folder + L"\\" + WideName(QV_VIDEO_MODULE_NAME);
 }
 
-} // namespace
-
-std::unique_ptr<CVideoEncoder> CreateVideoEncoder() {
+// The module's entry point `name`, or null with the reason in `failure`.
+void* ModuleEntry(const char* name, std::string& failure) {
     static std::once_flag loaded;
-    static Factory factory = nullptr;
-    static std::string failure;
+    static HMODULE module = nullptr;
+    static std::string loadFailure;
+    static std::wstring path;
     std::call_once(loaded, [] {
-        const std::wstring path = ModulePath();
+        path = ModulePath();
         // The module's own libraries (FFmpeg's) are looked for beside it first. No error box is shown
         // for a broken one: the reason goes to the export's message. Kept loaded to the end of the
-        // process: encoders made by it may live until then.
+        // process: objects made by it may live until then.
         DWORD mode = 0;
         const bool quiet = SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &mode);
-        const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         const DWORD error = module ? 0 : GetLastError();
         if (quiet)
             SetThreadErrorMode(mode, nullptr);
-        if (module)
-            factory =
-                reinterpret_cast<Factory>(reinterpret_cast<void*>(GetProcAddress(module, "QvCreateVideoEncoder")));
-        if (!factory) {
-            const std::string words = module ? std::string() : SystemMessage(error);
-            failure = "cannot load the video encoder: '" + Utf8Name(path) + "'" +
-                      (module ? " has no entry point" : ": " + words);
-        }
+        if (!module)
+            loadFailure = "'" + Utf8Name(path) + "': " + SystemMessage(error);
     });
+    void* entry = module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+    if (!entry)
+        failure = module ? "'" + Utf8Name(path) + "' has no entry point" : loadFailure;
+    return entry;
+}
+
+} // namespace
+
+std::unique_ptr<CVideoEncoder> CreateVideoEncoder() {
+    std::string failure;
+    auto factory = reinterpret_cast<CVideoEncoder* (*)()>(ModuleEntry("QvCreateVideoEncoder", failure));
     if (!factory)
-        return std::make_unique<CMissingVideoEncoder>(failure);
+        return std::make_unique<CMissingVideoEncoder>("cannot load the video encoder: " + failure);
     return std::unique_ptr<CVideoEncoder>(factory());
+}
+
+std::unique_ptr<CVideoJoiner> CreateVideoJoiner() {
+    std::string failure;
+    auto factory = reinterpret_cast<CVideoJoiner* (*)()>(ModuleEntry("QvCreateVideoJoiner", failure));
+    if (!factory)
+        return std::make_unique<CMissingVideoJoiner>("cannot load the video encoder: " + failure);
+    return std::unique_ptr<CVideoJoiner>(factory());
 }

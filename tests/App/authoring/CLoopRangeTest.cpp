@@ -64,3 +64,19 @@ TEST(CLoopRange, AMarkOnTheWrongSideOfTheOtherMovesItToLoopTheNewBar) {
     EXPECT_DOUBLE_EQ(loop.End(), 2.0);
     EXPECT_TRUE(loop.IsSet());
 }
+
+TEST(CLoopRange, TheExportCommandCapturesExactlyTheLoopsBars) {
+    const CMusicalTime tempo(140.0f, 3, 48);
+    CLoopRange loop;
+    EXPECT_EQ(loop.CaptureCommand(tempo, "demo", "Config.txt", 1280, 720), "");
+    loop.MarkStart(4.5 * tempo.SecondsPerBar(), tempo);
+    EXPECT_EQ(loop.CaptureCommand(tempo, "demo", "Config.txt", 1280, 720), "");
+    loop.MarkEnd(7.2 * tempo.SecondsPerBar(), tempo);
+    EXPECT_EQ(loop.CaptureCommand(tempo, "demo", "Config.txt", 1280, 720),
+              "quorin-vanto DataPath demo Width 1280 Height 720 Capture loop-4-8.mp4 CaptureStart 4:0:0 CaptureEnd "
+              "8:0:0");
+    // What a shell would split or expand is quoted; a script other than the default is named.
+    EXPECT_EQ(loop.CaptureCommand(tempo, "/home/me/my demo's", "Show $1.txt", 640, 360),
+              "quorin-vanto DataPath '/home/me/my demo'\\''s' Config 'Show $1.txt' Width 640 Height 360 Capture "
+              "loop-4-8.mp4 CaptureStart 4:0:0 CaptureEnd 8:0:0");
+}

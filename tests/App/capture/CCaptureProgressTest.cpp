@@ -17,3 +17,34 @@ TEST(CCaptureProgress, PlainLineIsTheOneLogFilesHaveAlwaysHad) {
     EXPECT_EQ(CCaptureProgress::PlainLine(20, 20, 2.0), "Captured 20 of 20 frames (10.0 frames per second)");
     EXPECT_EQ(CCaptureProgress::PlainLine(3, 20, 0.0), "Captured 3 of 20 frames (0.0 frames per second)");
 }
+
+TEST(CCaptureProgress, TheTimeLeftFollowsTheRecentRateWithoutJumping) {
+    // A steady 20 frames/s, then one slow second at 5 frames/s: the rate the time left follows
+    // moves a fifth of the way, not all of it.
+    double rate = CCaptureProgress::SmoothRate(0.0, 20.0, 1.0);
+    EXPECT_EQ(rate, 20.0);
+    rate = CCaptureProgress::SmoothRate(rate, 5.0, 1.0);
+    EXPECT_NEAR(rate, 16.7, 0.1);
+    // Reports ten times a second come to the same as one a second.
+    double often = 20.0;
+    for (int i = 0; i < 10; ++i)
+        often = CCaptureProgress::SmoothRate(often, 5.0, 0.1);
+    EXPECT_NEAR(often, rate, 1e-9);
+    // A lasting change is followed within some seconds.
+    for (int i = 0; i < 20; ++i)
+        rate = CCaptureProgress::SmoothRate(rate, 5.0, 1.0);
+    EXPECT_NEAR(rate, 5.0, 0.1);
+    // The line takes the smoothed rate for the time left, the average for the rate shown.
+    EXPECT_EQ(CCaptureProgress::Line(100, 300, 5.0, 10.0),
+              "Capturing: 33% | frame 100 of 300 | 20.0 frames/s | 0:20 left");
+}
+
+TEST(CCaptureProgress, TheSummarySaysWhatWasWrittenAndHowFast) {
+    EXPECT_EQ(CCaptureProgress::Summary("demo.mp4", 48213000ull, 480, 30, 19.4),
+              "Wrote 'demo.mp4': 48.2 MB, 0:16.000 (480 frames at 30 frames/s) in 19.4 s, 24.7 frames per second");
+    EXPECT_EQ(CCaptureProgress::Summary("frames", 1500ull, 45, 29.97, 0.0),
+              "Wrote 'frames': 1.5 kB, 0:01.502 (45 frames at 29.97 frames/s) in 0.0 s, 0.0 frames per second");
+    EXPECT_EQ(CCaptureProgress::Summary("long.mkv", 3210000000ull, 3 * 3600 * 60 + 1, 60, 3600),
+              "Wrote 'long.mkv': 3.21 GB, 3:00:00.017 (648001 frames at 60 frames/s) in 3600.0 s, 180.0 frames per "
+              "second");
+}
