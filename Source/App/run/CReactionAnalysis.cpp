@@ -99,7 +99,7 @@ bool CReactionAnalysis::Measure(const DecodedMusic& music, const std::vector<Ran
     return true;
 }
 
-void CReactionAnalysis::Start(const void* stream, const std::vector<ReactionSpec>& wanted, DecodedMusicOpener open) {
+void CReactionAnalysis::Cancel() {
     if (running) {
         stop.store(true, std::memory_order_relaxed);
         worker.join();
@@ -108,6 +108,10 @@ void CReactionAnalysis::Start(const void* stream, const std::vector<ReactionSpec
     stop.store(false, std::memory_order_relaxed);
     finished.store(false, std::memory_order_relaxed);
     table.reset();
+}
+
+void CReactionAnalysis::Start(const void* stream, const std::vector<ReactionSpec>& wanted, DecodedMusicOpener open) {
+    Cancel();
     if (stream != music) {
         kept = Levels();
         music = stream;
@@ -176,14 +180,7 @@ std::shared_ptr<const CReactionTable> CReactionAnalysis::Derive(const std::vecto
 }
 
 void CReactionAnalysis::Stop() {
-    if (running) {
-        stop.store(true, std::memory_order_relaxed);
-        worker.join();
-        running = false;
-    }
-    stop.store(false, std::memory_order_relaxed);
-    finished.store(false, std::memory_order_relaxed);
-    table.reset();
+    Cancel();
     kept = Levels();
     made = Levels();
     music = nullptr;

@@ -67,6 +67,8 @@ public:
     bool Busy() const { return running && !finished.load(std::memory_order_acquire); }
 
 private:
+    // Stops the thread at work, if any, and drops the table; the kept levels stay.
+    void Cancel();
     void Finish();
     std::shared_ptr<const CReactionTable> Derive(const std::vector<ReactionSpec>& specs) const;
 

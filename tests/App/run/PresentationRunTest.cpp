@@ -2,6 +2,7 @@
 // through the music's start, and a headless play until its music ends.
 #include "Platform/Platform.h"
 #include "Support/ProgramRun.h"
+#include "Support/WavFile.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -65,24 +66,8 @@ int CountFrames(const fs::path& folder) {
 
 // A mono 16-bit sine of `seconds` at 44100 Hz.
 void WriteWav(const fs::path& file, float seconds) {
-    const int rate = 44100, frames = static_cast<int>(seconds * rate);
-    std::ofstream out(file, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + frames * 2);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(frames * 2);
-    for (int i = 0; i < frames; ++i)
-        u16(static_cast<uint16_t>(static_cast<int16_t>(8000 * std::sin(i * 2 * M_PI * 440 / rate))));
+    WriteMonoWav(file, static_cast<int>(seconds * 44100),
+                 [](int i) { return static_cast<int16_t>(8000 * std::sin(i * 2 * M_PI * 440 / 44100)); });
 }
 
 constexpr uint32_t Black = 0x000000, Red = 0xFF0000;

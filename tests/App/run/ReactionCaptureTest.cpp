@@ -1,6 +1,7 @@
 // The music's reactions in the running program: a capture that starts in the middle draws the same
 // frames as the same moments of a capture from the start, and the picture follows the hits.
 #include "Support/ProgramRun.h"
+#include "Support/WavFile.h"
 #include "Testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -19,29 +20,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Three seconds of 16-bit mono at 44.1 kHz: a 30 ms burst of 86 Hz every half second from 0.25 s.
+// Three seconds: a 30 ms burst of 86 Hz every half second from 0.25 s.
 void WriteHits(const fs::path& file) {
-    const int rate = 44100, frames = 3 * rate;
-    std::ofstream out(file, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + frames * 2);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(frames * 2);
-    for (int i = 0; i < frames; ++i) {
-        const double t = double(i) / rate, into = std::fmod(t - 0.25, 0.5);
-        const bool hit = t >= 0.25 && into < 0.03;
-        u16(static_cast<uint16_t>(static_cast<int16_t>(hit ? 28000 * std::sin(2 * std::numbers::pi * 86.13 * t) : 0)));
-    }
+    WriteMonoWav(file, 3 * 44100, [](int i) {
+        const double t = i / 44100.0, into = std::fmod(t - 0.25, 0.5);
+        return static_cast<int16_t>(t >= 0.25 && into < 0.03 ? 28000 * std::sin(2 * std::numbers::pi * 86.13 * t) : 0);
+    });
 }
 
 // A white square picture as an uncompressed TGA.
