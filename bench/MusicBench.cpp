@@ -58,7 +58,7 @@ static void ReactionAnalysisOf72Seconds(benchmark::State& state) {
         CReactionAnalysis::Levels levels;
         CReactionAnalysis::Measure(music, ranges, stop, levels);
         std::vector<float> pulse(static_cast<size_t>(levels.steps));
-        DeriveReaction(ReactionSpec{ReactionKind::Onset, 40, 130, 0.1f, 0.0f}, levels.values.data(), levels.steps,
+        DeriveReaction(ReactionRule{ReactionKind::Onset, 40, 130, 0.1f, 0.0f}, levels.values.data(), levels.steps,
                        levels.stepSeconds, pulse.data());
         benchmark::DoNotOptimize(pulse.data());
     }

@@ -28,14 +28,14 @@ const char* ReactionKindName(ReactionKind kind) {
     return "level";
 }
 
-int CReactionSet::Add(const ReactionSpec& spec) {
-    const auto found = std::find(specs.begin(), specs.end(), spec);
-    if (found != specs.end())
-        return static_cast<int>(found - specs.begin());
-    if (specs.size() >= MaxReactions)
+int CReactionSet::Add(const ReactionRule& rule) {
+    const auto found = std::find(rules.begin(), rules.end(), rule);
+    if (found != rules.end())
+        return static_cast<int>(found - rules.begin());
+    if (rules.size() >= MaxReactions)
         return -1;
-    specs.push_back(spec);
-    return static_cast<int>(specs.size() - 1);
+    rules.push_back(rule);
+    return static_cast<int>(rules.size() - 1);
 }
 
 namespace {
@@ -99,10 +99,10 @@ std::vector<int64_t> FindOnsets(const float* levels, int64_t steps, double stepS
     return onsets;
 }
 
-void DeriveReaction(const ReactionSpec& spec, const float* levels, int64_t steps, double stepSeconds, float* out) {
-    switch (spec.kind) {
+void DeriveReaction(const ReactionRule& rule, const float* levels, int64_t steps, double stepSeconds, float* out) {
+    switch (rule.kind) {
     case ReactionKind::Level: {
-        const double rise = ShareTowards(spec.attack, stepSeconds), fall = ShareTowards(spec.release, stepSeconds);
+        const double rise = ShareTowards(rule.attack, stepSeconds), fall = ShareTowards(rule.release, stepSeconds);
         double value = 0.0;
         for (int64_t i = 0; i < steps; ++i) {
             const double target = levels[i];
@@ -112,7 +112,7 @@ void DeriveReaction(const ReactionSpec& spec, const float* levels, int64_t steps
         return;
     }
     case ReactionKind::Peak: {
-        const double halving = HalvingPerStep(spec.attack, stepSeconds);
+        const double halving = HalvingPerStep(rule.attack, stepSeconds);
         double value = 0.0;
         for (int64_t i = 0; i < steps; ++i) {
             value = std::max(static_cast<double>(levels[i]), value * halving);
@@ -121,7 +121,7 @@ void DeriveReaction(const ReactionSpec& spec, const float* levels, int64_t steps
         return;
     }
     case ReactionKind::Onset: {
-        const double halving = HalvingPerStep(spec.attack, stepSeconds);
+        const double halving = HalvingPerStep(rule.attack, stepSeconds);
         const std::vector<int64_t> onsets = FindOnsets(levels, steps, stepSeconds);
         size_t next = 0;
         double value = 0.0;

@@ -11,13 +11,13 @@
 
 enum class ReactionKind : uint8_t { Level, Peak, Onset, Accumulate };
 
-struct ReactionSpec {
+struct ReactionRule {
     ReactionKind kind = ReactionKind::Level;
     float low = 0.0f, high = 0.0f; // Hz, low <= high
     // Level: the time constants of the rise and of the fall, in seconds. Peak and Onset: `attack`
     // holds the time in which the value falls by half. Accumulate: unused (0).
     float attack = 0.0f, release = 0.0f;
-    bool operator==(const ReactionSpec&) const = default;
+    bool operator==(const ReactionRule&) const = default;
 };
 
 // The onset rule: the level rises by more than OnsetFloor and by more than OnsetRatio times its mean
@@ -41,18 +41,18 @@ public:
     // Far more than a presentation names; bounds the analysis a script can ask for.
     static constexpr size_t MaxReactions = 1024;
 
-    // The index of `spec` (an equal one named before, or a new one); -1 when the set is full.
-    int Add(const ReactionSpec& spec);
-    const std::vector<ReactionSpec>& Specs() const { return specs; }
-    bool Empty() const { return specs.empty(); }
+    // The index of `rule` (an equal one named before, or a new one); -1 when the set is full.
+    int Add(const ReactionRule& rule);
+    const std::vector<ReactionRule>& Rules() const { return rules; }
+    bool Empty() const { return rules.empty(); }
 
 private:
-    std::vector<ReactionSpec> specs;
+    std::vector<ReactionRule> rules;
 };
 
 // Turns a range's level, sampled every `stepSeconds` (levels[0] at time 0), into the reaction's
 // value at each step. `out` holds `steps` values.
-void DeriveReaction(const ReactionSpec& spec, const float* levels, int64_t steps, double stepSeconds, float* out);
+void DeriveReaction(const ReactionRule& rule, const float* levels, int64_t steps, double stepSeconds, float* out);
 // The steps at which `levels` has an onset by the rule above, in order.
 std::vector<int64_t> FindOnsets(const float* levels, int64_t steps, double stepSeconds);
 

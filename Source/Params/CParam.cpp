@@ -108,29 +108,29 @@ bool CParam::ReadRange(CTokeniser &tokeniser, float &low, float &high) {
 }
 
 bool CParam::ReadReaction(CTokeniser &tokeniser, InterpolationKind kind, float low, float high, int &reaction) {
-    ReactionSpec spec;
-    spec.low = low;
-    spec.high = high;
+    ReactionRule rule;
+    rule.low = low;
+    rule.high = high;
     switch (kind) {
     case InterpolationKind::Level:
-        spec.kind = ReactionKind::Level;
-        if (!ReadPeriod(tokeniser, spec.attack) || !ReadPeriod(tokeniser, spec.release))
+        rule.kind = ReactionKind::Level;
+        if (!ReadPeriod(tokeniser, rule.attack) || !ReadPeriod(tokeniser, rule.release))
             return false;
         break;
     case InterpolationKind::Peak:
     case InterpolationKind::Onset:
-        spec.kind = kind == InterpolationKind::Peak ? ReactionKind::Peak : ReactionKind::Onset;
-        if (!ReadPeriod(tokeniser, spec.attack))
+        rule.kind = kind == InterpolationKind::Peak ? ReactionKind::Peak : ReactionKind::Onset;
+        if (!ReadPeriod(tokeniser, rule.attack))
             return false;
         break;
     default:
-        spec.kind = ReactionKind::Accumulate;
+        rule.kind = ReactionKind::Accumulate;
         break;
     }
     reaction = -1;
     if (!tokeniser.reactions)
         return true;
-    reaction = tokeniser.reactions->Add(spec);
+    reaction = tokeniser.reactions->Add(rule);
     if (reaction < 0) {
         LOG("CParam::ReadReaction", "Line %d: more than %d different music reactions", tokeniser.line,
             static_cast<int>(CReactionSet::MaxReactions));

@@ -423,12 +423,12 @@ TEST_F(Keyframes, ReactionKindsReadRangeScaleAndTimesAndNameEachReactionOnce) {
     EXPECT_FALSE(AddReactionKey(f, set, "level 0 40 120 1 0:0:6")) << "the release is missing";
     EXPECT_FALSE(AddReactionKey(f, set, "accumulate 0 40 1e999 1")) << "a range must be finite";
     EXPECT_EQ(f.GetKeyframes().size(), 4u);
-    ASSERT_EQ(set.Specs().size(), 3u);
+    ASSERT_EQ(set.Rules().size(), 3u);
     EXPECT_EQ(f.GetKeyframes()[0].reaction, f.GetKeyframes()[1].reaction);
-    EXPECT_EQ(set.Specs()[0].kind, ReactionKind::Onset);
-    EXPECT_FLOAT_EQ(set.Specs()[0].low, 40.0f);
-    EXPECT_FLOAT_EQ(set.Specs()[0].high, 120.0f);
-    EXPECT_GT(set.Specs()[1].release, set.Specs()[1].attack);
+    EXPECT_EQ(set.Rules()[0].kind, ReactionKind::Onset);
+    EXPECT_FLOAT_EQ(set.Rules()[0].low, 40.0f);
+    EXPECT_FLOAT_EQ(set.Rules()[0].high, 120.0f);
+    EXPECT_GT(set.Rules()[1].release, set.Rules()[1].attack);
 
     CParamVector2 v(glm::vec2(0));
     EXPECT_TRUE(AddReactionKey(v, set, "peak 1 2 40 120 0.5 0.25 0:1:0"));

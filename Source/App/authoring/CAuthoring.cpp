@@ -591,16 +591,16 @@ void CAuthoring::FillReactions(const CSystem& system, float time, std::vector<Ov
     const CReactionTable* table = ActiveReactions.table;
     const std::shared_ptr<const CMusicOverview> music = musicAnalysis.Result();
     const int rate = music && music->SampleRate() > 0.0f ? static_cast<int>(music->SampleRate()) : 44100;
-    const std::vector<ReactionSpec>& specs = system.reactions.Specs();
+    const std::vector<ReactionRule>& rules = system.reactions.Rules();
     for (int index : reactionsFollowed) {
-        if (!table || index < 0 || static_cast<size_t>(index) >= specs.size())
+        if (!table || index < 0 || static_cast<size_t>(index) >= rules.size())
             continue;
-        const ReactionSpec& spec = specs[static_cast<size_t>(index)];
+        const ReactionRule& rule = rules[static_cast<size_t>(index)];
         OverlayReaction shown;
-        shown.kind = ReactionKindName(spec.kind);
-        shown.low = spec.low;
-        shown.high = spec.high;
-        CReactionAnalysis::BandsOf({spec.low, spec.high}, rate, shown.firstBand, shown.lastBand);
+        shown.kind = ReactionKindName(rule.kind);
+        shown.low = rule.low;
+        shown.high = rule.high;
+        CReactionAnalysis::BandsOf({rule.low, rule.high}, rate, shown.firstBand, shown.lastBand);
         shown.level = table->Level(index, time);
         shown.value = table->Value(index, time);
         out.push_back(std::move(shown));

@@ -205,17 +205,17 @@ bool CPresentationRun::StartReactions() {
         reactions.Start(stream.get(), {}, {});
         return true;
     }
-    const std::vector<ReactionSpec>& specs = system->reactions.Specs();
+    const std::vector<ReactionRule>& rules = system->reactions.Rules();
     std::vector<CReactionAnalysis::Range> ranges;
-    for (const ReactionSpec& spec : specs)
-        if (std::find(ranges.begin(), ranges.end(), CReactionAnalysis::Range{spec.low, spec.high}) == ranges.end())
-            ranges.push_back({spec.low, spec.high});
-    const int64_t bytes = CReactionAnalysis::TableBytes(specs.size(), ranges.size(), music->GetLength());
+    for (const ReactionRule& rule : rules)
+        if (std::find(ranges.begin(), ranges.end(), CReactionAnalysis::Range{rule.low, rule.high}) == ranges.end())
+            ranges.push_back({rule.low, rule.high});
+    const int64_t bytes = CReactionAnalysis::TableBytes(rules.size(), ranges.size(), music->GetLength());
     if (!system->budget.Charge(bytes, "music analysis", system->Music)) {
         reactions.Start(stream.get(), {}, {});
         return false;
     }
-    reactions.Start(stream.get(), specs, music->DecodedMusicSource());
+    reactions.Start(stream.get(), rules, music->DecodedMusicSource());
     return true;
 }
 

@@ -110,24 +110,24 @@ void CReactionAnalysis::Cancel() {
     table.reset();
 }
 
-void CReactionAnalysis::Start(const void* stream, const std::vector<ReactionSpec>& wanted, DecodedMusicOpener open) {
+void CReactionAnalysis::Start(const void* stream, const std::vector<ReactionRule>& wanted, DecodedMusicOpener open) {
     Cancel();
     if (stream != music) {
         kept = Levels();
         music = stream;
     }
-    specs = wanted;
-    if (specs.empty() || !open)
+    rules = wanted;
+    if (rules.empty() || !open)
         return;
     std::vector<Range> missing;
-    for (const ReactionSpec& spec : specs) {
-        const Range range{spec.low, spec.high};
+    for (const ReactionRule& rule : rules) {
+        const Range range{rule.low, rule.high};
         if (std::find(kept.ranges.begin(), kept.ranges.end(), range) == kept.ranges.end() &&
             std::find(missing.begin(), missing.end(), range) == missing.end())
             missing.push_back(range);
     }
     if (missing.empty()) {
-        table = Derive(specs);
+        table = Derive(rules);
         return;
     }
     running = true;
@@ -160,10 +160,10 @@ void CReactionAnalysis::Finish() {
         kept.values.insert(kept.values.end(), made.values.begin(), made.values.end());
     }
     made = Levels();
-    table = Derive(specs);
+    table = Derive(rules);
 }
 
-std::shared_ptr<const CReactionTable> CReactionAnalysis::Derive(const std::vector<ReactionSpec>& wanted) const {
+std::shared_ptr<const CReactionTable> CReactionAnalysis::Derive(const std::vector<ReactionRule>& wanted) const {
     const auto steps = static_cast<size_t>(kept.steps);
     std::vector<float> levels(wanted.size() * steps), values(wanted.size() * steps);
     for (size_t i = 0; i < wanted.size(); ++i) {
@@ -184,7 +184,7 @@ void CReactionAnalysis::Stop() {
     kept = Levels();
     made = Levels();
     music = nullptr;
-    specs.clear();
+    rules.clear();
 }
 
 const CReactionTable* CReactionAnalysis::Table() {

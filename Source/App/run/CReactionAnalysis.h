@@ -54,15 +54,15 @@ public:
     // levels kept for reloads: what is charged to the presentation.
     static int64_t TableBytes(size_t reactions, size_t ranges, double seconds);
 
-    // Starts the table of `specs` for the music `open` reads (keyed by `music`, the stream's identity),
+    // Starts the table of `rules` for the music `open` reads (keyed by `music`, the stream's identity),
     // dropping the one before. Levels kept for the same music are used again; when every range is
-    // kept the table is made at once, otherwise a thread reads the music. No specs or no opener: no
+    // kept the table is made at once, otherwise a thread reads the music. No rules or no opener: no
     // table.
-    void Start(const void* music, const std::vector<ReactionSpec>& specs, DecodedMusicOpener open);
+    void Start(const void* music, const std::vector<ReactionRule>& rules, DecodedMusicOpener open);
     // Stops the work under way and drops the table and the kept levels.
     void Stop();
     // The table of the last Start: waits for the thread when it is still at work; null when there is
-    // none (no specs, no music, or the music could not be read).
+    // none (no rules, no music, or the music could not be read).
     const CReactionTable* Table();
     bool Busy() const { return running && !finished.load(std::memory_order_acquire); }
 
@@ -70,10 +70,10 @@ private:
     // Stops the thread at work, if any, and drops the table; the kept levels stay.
     void Cancel();
     void Finish();
-    std::shared_ptr<const CReactionTable> Derive(const std::vector<ReactionSpec>& specs) const;
+    std::shared_ptr<const CReactionTable> Derive(const std::vector<ReactionRule>& rules) const;
 
     const void* music = nullptr;
-    std::vector<ReactionSpec> specs;
+    std::vector<ReactionRule> rules;
     Levels kept; // of `music`
     std::thread worker;
     bool running = false;

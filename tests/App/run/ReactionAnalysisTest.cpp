@@ -57,13 +57,13 @@ CReactionAnalysis::Levels Measured(const std::vector<CReactionAnalysis::Range>& 
     return levels;
 }
 
-ReactionSpec Spec(ReactionKind kind, CReactionAnalysis::Range range, float attack = 0, float release = 0) {
-    return ReactionSpec{kind, range.low, range.high, attack, release};
+ReactionRule Rule(ReactionKind kind, CReactionAnalysis::Range range, float attack = 0, float release = 0) {
+    return ReactionRule{kind, range.low, range.high, attack, release};
 }
 
-std::vector<float> Derived(const ReactionSpec& spec, const std::vector<float>& levels, double step) {
+std::vector<float> Derived(const ReactionRule& rule, const std::vector<float>& levels, double step) {
     std::vector<float> out(levels.size());
-    DeriveReaction(spec, levels.data(), static_cast<int64_t>(levels.size()), step, out.data());
+    DeriveReaction(rule, levels.data(), static_cast<int64_t>(levels.size()), step, out.data());
     return out;
 }
 
@@ -121,24 +121,24 @@ TEST(ReactionAnalysis, PulsePeakEnvelopeAndIntegralFollowTheirTimes) {
         levels[i] = 1.0f;
     const CReactionAnalysis::Range any{0, 100};
 
-    const std::vector<float> pulse = Derived(Spec(ReactionKind::Onset, any, 0.25f), levels, step);
+    const std::vector<float> pulse = Derived(Rule(ReactionKind::Onset, any, 0.25f), levels, step);
     EXPECT_FLOAT_EQ(pulse[99], 1.0f);
     EXPECT_NEAR(pulse[149], 0.5f, 1e-4) << "halves after the decay";
     EXPECT_NEAR(pulse[199], 0.25f, 1e-4);
     EXPECT_FLOAT_EQ(pulse[98], 0.0f);
 
-    const std::vector<float> peak = Derived(Spec(ReactionKind::Peak, any, 0.5f), levels, step);
+    const std::vector<float> peak = Derived(Rule(ReactionKind::Peak, any, 0.5f), levels, step);
     EXPECT_FLOAT_EQ(peak[499], 1.0f) << "holds while the level does";
     EXPECT_NEAR(peak[599], 0.5f, 1e-4) << "halves one decay after the level falls";
 
     // Time constants: 63 % of the way up after the attack, 37 % left after the release.
-    const std::vector<float> envelope = Derived(Spec(ReactionKind::Level, any, 0.1f, 0.4f), levels, step);
+    const std::vector<float> envelope = Derived(Rule(ReactionKind::Level, any, 0.1f, 0.4f), levels, step);
     EXPECT_NEAR(envelope[119], 1.0 - std::exp(-1.0), 0.01);
     EXPECT_NEAR(envelope[499 + 80], envelope[499] * std::exp(-1.0), 0.01);
-    const std::vector<float> instant = Derived(Spec(ReactionKind::Level, any), levels, step);
+    const std::vector<float> instant = Derived(Rule(ReactionKind::Level, any), levels, step);
     EXPECT_EQ(instant, levels) << "no attack or release is the level itself";
 
-    const std::vector<float> integral = Derived(Spec(ReactionKind::Accumulate, any), levels, step);
+    const std::vector<float> integral = Derived(Rule(ReactionKind::Accumulate, any), levels, step);
     EXPECT_NEAR(integral[999], 2.0, 1e-3) << "two seconds at level 1";
     EXPECT_NEAR(integral[300] - integral[200], 0.5, 1e-4);
 }
@@ -146,7 +146,7 @@ TEST(ReactionAnalysis, PulsePeakEnvelopeAndIntegralFollowTheirTimes) {
 TEST(ReactionAnalysis, ASteadyToneAccumulatesLinearly) {
     const CReactionAnalysis::Levels levels = Measured({Humming});
     std::vector<float> integral(static_cast<size_t>(levels.steps));
-    DeriveReaction(Spec(ReactionKind::Accumulate, Humming), levels.values.data(), levels.steps, levels.stepSeconds,
+    DeriveReaction(Rule(ReactionKind::Accumulate, Humming), levels.values.data(), levels.steps, levels.stepSeconds,
                    integral.data());
     CReactionTable table(levels.stepSeconds, levels.steps, levels.values, integral);
     const double first = table.Value(0, 1.5) - table.Value(0, 0.5), second = table.Value(0, 3.0) - table.Value(0, 2.0);
@@ -175,31 +175,31 @@ TEST(ReactionAnalysis, AReloadWithTheSameMusicAndRangesMakesItsTableWithoutReadi
     };
     int stream = 0; // stands for the music stream's identity
     CReactionAnalysis analysis;
-    analysis.Start(&stream, {Spec(ReactionKind::Onset, Clicking, 0.1f)}, opener);
+    analysis.Start(&stream, {Rule(ReactionKind::Onset, Clicking, 0.1f)}, opener);
     ASSERT_TRUE(analysis.Table());
     EXPECT_EQ(*reads, 1);
     const float pulse = analysis.Table()->Value(0, 0.51);
     EXPECT_GT(pulse, 0.5f);
 
     // Other reactions over the same range: no read. A new range: one read, for that range alone.
-    analysis.Start(&stream, {Spec(ReactionKind::Peak, Clicking, 0.1f), Spec(ReactionKind::Onset, Clicking, 0.1f)},
+    analysis.Start(&stream, {Rule(ReactionKind::Peak, Clicking, 0.1f), Rule(ReactionKind::Onset, Clicking, 0.1f)},
                    opener);
     ASSERT_TRUE(analysis.Table());
     EXPECT_EQ(*reads, 1);
     EXPECT_FLOAT_EQ(analysis.Table()->Value(1, 0.51), pulse);
-    analysis.Start(&stream, {Spec(ReactionKind::Level, Humming)}, opener);
+    analysis.Start(&stream, {Rule(ReactionKind::Level, Humming)}, opener);
     ASSERT_TRUE(analysis.Table());
     EXPECT_EQ(*reads, 2);
     EXPECT_GT(analysis.Table()->Value(0, 0.5), 0.05f);
 
     // Other music reads again; none to follow, or no music, gives no table.
     int other = 0;
-    analysis.Start(&other, {Spec(ReactionKind::Level, Humming)}, opener);
+    analysis.Start(&other, {Rule(ReactionKind::Level, Humming)}, opener);
     EXPECT_TRUE(analysis.Table());
     EXPECT_EQ(*reads, 3);
     analysis.Start(&other, {}, opener);
     EXPECT_FALSE(analysis.Table());
     int unreadable = 0;
-    analysis.Start(&unreadable, {Spec(ReactionKind::Level, Humming)}, [](DecodedMusic&) { return false; });
+    analysis.Start(&unreadable, {Rule(ReactionKind::Level, Humming)}, [](DecodedMusic&) { return false; });
     EXPECT_FALSE(analysis.Table());
 }
