@@ -5,19 +5,15 @@
 #pragma once
 
 #include "App/authoring/CMusicOverview.h"
+#include "Base/CBackgroundJob.h"
 
-#include <atomic>
 #include <memory>
-#include <thread>
 
 class CMusicStream;
 
 class CMusicAnalysis {
 public:
     explicit CMusicAnalysis(const CMusicOverview::Resolution& resolution = {});
-    ~CMusicAnalysis();
-    CMusicAnalysis(const CMusicAnalysis&) = delete;
-    CMusicAnalysis& operator=(const CMusicAnalysis&) = delete;
 
     // Called each frame with the music stream now in use: a stream it has not followed yet starts the
     // overview of its music (none for the silent clock). Compares a pointer when nothing changed.
@@ -29,7 +25,7 @@ public:
     void Stop();
 
     // True from Start until the overview is finished (or failed).
-    bool Busy() const { return running && !finished.load(std::memory_order_acquire); }
+    bool Busy() const { return job.Busy(); }
     // The finished overview; null while it is being made, and where there is no music or it could
     // not be read. Stays the same object until the music changes.
     std::shared_ptr<const CMusicOverview> Result();
@@ -37,10 +33,6 @@ public:
 private:
     CMusicOverview::Resolution resolution;
     const CMusicStream* followed = nullptr;
-    std::thread worker;
-    bool running = false; // a worker was started and not yet joined
-    std::atomic<bool> stop{false};
-    std::atomic<bool> finished{false};
-    std::shared_ptr<const CMusicOverview> made; // the worker's, read once `finished` is set
+    CBackgroundJob<std::shared_ptr<const CMusicOverview>> job;
     std::shared_ptr<const CMusicOverview> result;
 };

@@ -17,8 +17,6 @@ constexpr int64_t MaxFrames = int64_t(1) << 40;
 
 } // namespace
 
-CReactionAnalysis::~CReactionAnalysis() { Stop(); }
-
 int64_t CReactionAnalysis::HopFrames(int sampleRate) { return std::max<int64_t>(1, sampleRate / StepsPerSecond); }
 
 void CReactionAnalysis::BandsOf(const Range& range, int sampleRate, int& first, int& last) {
@@ -99,19 +97,9 @@ bool CReactionAnalysis::Measure(const DecodedMusic& music, const std::vector<Ran
     return true;
 }
 
-void CReactionAnalysis::Cancel() {
-    if (running) {
-        stop.store(true, std::memory_order_relaxed);
-        worker.join();
-        running = false;
-    }
-    stop.store(false, std::memory_order_relaxed);
-    finished.store(false, std::memory_order_relaxed);
-    table.reset();
-}
-
 void CReactionAnalysis::Start(const void* stream, const std::vector<ReactionRule>& wanted, DecodedMusicOpener open) {
-    Cancel();
+    job.Cancel();
+    table.reset();
     if (stream != music) {
         kept = Levels();
         music = stream;
@@ -130,37 +118,16 @@ void CReactionAnalysis::Start(const void* stream, const std::vector<ReactionRule
         table = Derive(rules);
         return;
     }
-    running = true;
-    measured = false;
-    worker = std::thread([this, open = std::move(open), missing = std::move(missing)] {
-        {
-            // Opening may read the file (to count its frames): that too happens here, not in a frame.
-            DecodedMusic decoded;
-            if (open(decoded))
-                measured = Measure(decoded, missing, stop, made);
-        } // the music's file is closed on this thread
-        finished.store(true, std::memory_order_release);
+    job.Start([open = std::move(open), missing = std::move(missing)](const std::atomic<bool>& stop) {
+        // Opening may read the file (to count its frames): that too happens here, not in a frame, and
+        // the music's file is closed on this thread.
+        DecodedMusic decoded;
+        Levels made;
+        std::optional<Levels> measured;
+        if (open(decoded) && Measure(decoded, missing, stop, made))
+            measured = std::move(made);
+        return measured;
     });
-}
-
-void CReactionAnalysis::Finish() {
-    worker.join();
-    running = false;
-    if (!measured) {
-        // Logged here: the log is the main thread's.
-        if (!stop.load(std::memory_order_relaxed) && !StopRequested())
-            LOG("CReactionAnalysis::Table", "Failed to read the music for its reactions: they follow nothing");
-        made = Levels();
-        return;
-    }
-    if (kept.ranges.empty() || kept.hop != made.hop || kept.steps != made.steps) {
-        kept = std::move(made);
-    } else {
-        kept.ranges.insert(kept.ranges.end(), made.ranges.begin(), made.ranges.end());
-        kept.values.insert(kept.values.end(), made.values.begin(), made.values.end());
-    }
-    made = Levels();
-    table = Derive(rules);
 }
 
 std::shared_ptr<const CReactionTable> CReactionAnalysis::Derive(const std::vector<ReactionRule>& wanted) const {
@@ -180,15 +147,30 @@ std::shared_ptr<const CReactionTable> CReactionAnalysis::Derive(const std::vecto
 }
 
 void CReactionAnalysis::Stop() {
-    Cancel();
+    job.Cancel();
+    table.reset();
     kept = Levels();
-    made = Levels();
     music = nullptr;
     rules.clear();
 }
 
 const CReactionTable* CReactionAnalysis::Table() {
-    if (running)
-        Finish(); // a frame that needs the table waits for it
+    // A frame that needs the table waits for it.
+    std::optional<Levels> made;
+    if (!job.Take(made))
+        return table.get();
+    if (!made) {
+        // Logged here: the log is the main thread's.
+        if (!StopRequested())
+            LOG("CReactionAnalysis::Table", "Failed to read the music for its reactions: they follow nothing");
+        return nullptr;
+    }
+    if (kept.ranges.empty() || kept.hop != made->hop || kept.steps != made->steps) {
+        kept = std::move(*made);
+    } else {
+        kept.ranges.insert(kept.ranges.end(), made->ranges.begin(), made->ranges.end());
+        kept.values.insert(kept.values.end(), made->values.begin(), made->values.end());
+    }
+    table = Derive(rules);
     return table.get();
 }

@@ -7,12 +7,13 @@
 #pragma once
 
 #include "Base/AudioReactions.h"
+#include "Base/CBackgroundJob.h"
 #include "Platform/CAudioOutput.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <thread>
+#include <optional>
 #include <vector>
 
 class CReactionAnalysis {
@@ -21,11 +22,6 @@ public:
     static constexpr int StepsPerSecond = 200;
     // The most steps a second of music gives at any rate the decoder plays (8000 Hz and up).
     static constexpr int MostStepsPerSecond = 210;
-
-    CReactionAnalysis() = default;
-    ~CReactionAnalysis();
-    CReactionAnalysis(const CReactionAnalysis&) = delete;
-    CReactionAnalysis& operator=(const CReactionAnalysis&) = delete;
 
     struct Range {
         float low, high; // Hz
@@ -64,22 +60,16 @@ public:
     // The table of the last Start: waits for the thread when it is still at work; null when there is
     // none (no rules, no music, or the music could not be read).
     const CReactionTable* Table();
-    bool Busy() const { return running && !finished.load(std::memory_order_acquire); }
+    bool Busy() const { return job.Busy(); }
 
 private:
-    // Stops the thread at work, if any, and drops the table; the kept levels stay.
-    void Cancel();
-    void Finish();
+    // Makes the table from the kept levels (null when a range of `rules` has none).
     std::shared_ptr<const CReactionTable> Derive(const std::vector<ReactionRule>& rules) const;
 
     const void* music = nullptr;
     std::vector<ReactionRule> rules;
     Levels kept; // of `music`
-    std::thread worker;
-    bool running = false;
-    std::atomic<bool> stop{false};
-    std::atomic<bool> finished{false};
-    bool measured = false; // the worker's result, read once `finished` is set
-    Levels made;
+    // Measures the ranges not kept yet; nothing where the music could not be read or it was stopped.
+    CBackgroundJob<std::optional<Levels>> job;
     std::shared_ptr<const CReactionTable> table;
 };
