@@ -112,25 +112,16 @@ void Store(const char* name, double v) {
 
 constexpr int MaxParts = 100000;
 
-// A time as the script writes it, "bar:beat:tick", each part a whole number from 0. It arrives as a
-// Time token in the middle of the text, as a word at its end or when quoted.
+// A time as the script writes it, "bar:beat:tick", read by the script's own tokeniser; no part may be
+// negative. It arrives as a Time token in the middle of the text, as a word at its end or when quoted.
 bool ParseBarTime(const std::string& text, BarBeatTick& position) {
-    int* parts[3] = {&position.bar, &position.beat, &position.tick};
-    const char* p = text.c_str();
-    for (int i = 0; i < 3; ++i) {
-        if (!IsDigit(*p))
-            return false;
-        long long value = 0;
-        for (; IsDigit(*p); ++p) {
-            value = value * 10 + (*p - '0');
-            if (value > 1000000000LL)
-                return false;
-        }
-        *parts[i] = static_cast<int>(value);
-        if (i < 2 && *p++ != ':')
-            return false;
-    }
-    return *p == 0;
+    const std::string line = text + "\n";
+    CMemoryTokeniser tokeniser(line.data(), line.size());
+    if (tokeniser.NextToken() != TokenType::Time)
+        return false;
+    position = BarBeatTick{tokeniser.GetBar(), tokeniser.GetBeat(), tokeniser.GetTick()};
+    return position.bar >= 0 && position.beat >= 0 && position.tick >= 0 &&
+           tokeniser.NextToken() == TokenType::EndOfFile;
 }
 
 bool IsVideoName(const std::string& name) {
