@@ -1,6 +1,7 @@
 #include "App/capture/CCaptureParts.h"
 
 #include "Base/DataFile.h"
+#include "Base/FileContent.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -164,12 +165,7 @@ std::string CCaptureParts::ScriptFingerprint(const std::string& name) {
     std::vector<uint8_t> bytes;
     if (ReadDataFile(name, bytes) != DataFileResult::Ok)
         return std::string();
-    uint64_t hash = 14695981039346656037ull;
-    for (uint8_t byte : bytes) {
-        hash ^= byte;
-        hash *= 1099511628211ull;
-    }
     char text[20];
-    std::snprintf(text, sizeof text, "%016" PRIx64, hash);
+    std::snprintf(text, sizeof text, "%016" PRIx64, FileContent::Of(bytes).hash);
     return text;
 }
