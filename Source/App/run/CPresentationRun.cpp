@@ -206,11 +206,7 @@ bool CPresentationRun::StartReactions() {
         return true;
     }
     const std::vector<ReactionRule>& rules = system->reactions.Rules();
-    std::vector<CReactionAnalysis::Range> ranges;
-    for (const ReactionRule& rule : rules)
-        if (std::find(ranges.begin(), ranges.end(), CReactionAnalysis::Range{rule.low, rule.high}) == ranges.end())
-            ranges.push_back({rule.low, rule.high});
-    const int64_t bytes = CReactionAnalysis::TableBytes(rules.size(), ranges.size(), music->GetLength());
+    const int64_t bytes = CReactionAnalysis::TableBytes(rules, music->GetLength());
     if (!system->budget.Charge(bytes, "music analysis", system->Music)) {
         reactions.Start(stream.get(), {}, {});
         return false;

@@ -33,10 +33,19 @@ void CReactionAnalysis::BandsOf(const Range& range, int sampleRate, int& first, 
     first = last = static_cast<int>(std::clamp<double>(std::round(middle), 0, top));
 }
 
-int64_t CReactionAnalysis::TableBytes(size_t reactions, size_t ranges, double seconds) {
+std::vector<CReactionAnalysis::Range> CReactionAnalysis::RangesOf(const std::vector<ReactionRule>& rules) {
+    std::vector<Range> ranges;
+    for (const ReactionRule& rule : rules)
+        if (std::find(ranges.begin(), ranges.end(), Range{rule.low, rule.high}) == ranges.end())
+            ranges.push_back({rule.low, rule.high});
+    return ranges;
+}
+
+int64_t CReactionAnalysis::TableBytes(const std::vector<ReactionRule>& rules, double seconds) {
     const double steps = std::max(seconds, 0.0) * MostStepsPerSecond + 2.0;
     // A level and a value per reaction and step, and the levels kept per range.
-    return static_cast<int64_t>(std::ceil(steps * static_cast<double>(2 * reactions + ranges) * sizeof(float)));
+    const size_t numbers = 2 * rules.size() + RangesOf(rules).size();
+    return static_cast<int64_t>(std::ceil(steps * static_cast<double>(numbers) * sizeof(float)));
 }
 
 bool CReactionAnalysis::Measure(const DecodedMusic& music, const std::vector<Range>& ranges,
@@ -107,13 +116,10 @@ void CReactionAnalysis::Start(const void* stream, const std::vector<ReactionRule
     rules = wanted;
     if (rules.empty() || !open)
         return;
-    std::vector<Range> missing;
-    for (const ReactionRule& rule : rules) {
-        const Range range{rule.low, rule.high};
-        if (std::find(kept.ranges.begin(), kept.ranges.end(), range) == kept.ranges.end() &&
-            std::find(missing.begin(), missing.end(), range) == missing.end())
-            missing.push_back(range);
-    }
+    std::vector<Range> missing = RangesOf(rules);
+    std::erase_if(missing, [this](const Range& range) {
+        return std::find(kept.ranges.begin(), kept.ranges.end(), range) != kept.ranges.end();
+    });
     if (missing.empty()) {
         table = Derive(rules);
         return;

@@ -46,9 +46,11 @@ public:
     // cannot be read (no frames, no reader).
     static bool Measure(const DecodedMusic& music, const std::vector<Range>& ranges, const std::atomic<bool>& stop,
                         Levels& levels);
-    // The memory a table of `reactions` over `ranges` ranges takes for music of `seconds`, with the
-    // levels kept for reloads: what is charged to the presentation.
-    static int64_t TableBytes(size_t reactions, size_t ranges, double seconds);
+    // The memory the table of `rules` takes for music of `seconds`, with the levels kept for reloads:
+    // what is charged to the presentation.
+    static int64_t TableBytes(const std::vector<ReactionRule>& rules, double seconds);
+    // The different ranges `rules` follow, in the order first named.
+    static std::vector<Range> RangesOf(const std::vector<ReactionRule>& rules);
 
     // Starts the table of `rules` for the music `open` reads (keyed by `music`, the stream's identity),
     // dropping the one before. Levels kept for the same music are used again; when every range is
