@@ -95,6 +95,13 @@ std::vector<BadInput> CommandLineCases() {
          "Failed to parse the command line",
          "Invalid value '20000000' for command line option 'CaptureStart': expected a number of seconds from 0 to "
          "10000000"},
+        // Parts beyond any capture's frames would only be parts without a frame.
+        {"CapturePartsOutOfRange",
+         {},
+         {"Log", "Capture", "x.mp4", "CapturePart", "1", "200000"},
+         "Failed to parse the command line",
+         "Invalid number of parts '200000' for command line option 'CapturePart': expected a whole number from 1 to "
+         "100000"},
         {"ArgumentWithQuote", {}, {"Config", "a\"b.txt"}, "Failed to parse the command line", ""},
         {"ArgumentLongerThanAToken",
          {},
