@@ -36,10 +36,9 @@ public:
         made = Result();
     }
 
-    // True from Start until the result has been taken.
-    bool Started() const { return running; }
     // True from Start until the work is done.
     bool Busy() const { return running && !finished.load(std::memory_order_acquire); }
+    // True once the work is done, until its result is taken.
     bool Done() const { return running && finished.load(std::memory_order_acquire); }
     // The result of the work started last, waiting for it while it is at work; false (and `result`
     // untouched) when no work was started since the last take.

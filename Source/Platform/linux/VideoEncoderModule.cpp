@@ -1,12 +1,14 @@
 // Loads the video module on first use (see CreateVideoEncoder in Platform.h).
+#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
 #include "Platform/video/CMissingVideoEncoder.h"
 #include "Platform/video/CMissingVideoJoiner.h"
+#include "Platform/video/ModuleObject.h"
 
 #include <dlfcn.h>
-#include <limits.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <mutex>
 
 namespace {
@@ -14,13 +16,10 @@ namespace {
 // The module is looked for beside the running program (a build folder), then where an installed
 // program's module lies (lib/quorin-vanto), wherever the program was started from.
 std::string ModulePath() {
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string folder = length > 0 ? std::string(self, static_cast<size_t>(length)) : std::string();
-    const size_t slash = folder.rfind('/');
-    folder = slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-    const std::string beside = folder + "/" QV_VIDEO_MODULE_NAME;
-    const std::string installed = folder + "/" QV_VIDEO_MODULE_DIR "/" QV_VIDEO_MODULE_NAME;
+    const std::string folder = ProgramFolder();
+    const std::filesystem::path base = folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder);
+    const std::string beside = (base / QV_VIDEO_MODULE_NAME).string();
+    const std::string installed = (base / QV_VIDEO_MODULE_DIR / QV_VIDEO_MODULE_NAME).string();
     return access(beside.c_str(), F_OK) == 0 || access(installed.c_str(), F_OK) != 0 ? beside : installed;
 }
 
@@ -50,16 +49,12 @@ void* ModuleEntry(const char* name, std::string& failure) {
 
 std::unique_ptr<CVideoEncoder> CreateVideoEncoder() {
     std::string failure;
-    auto factory = reinterpret_cast<CVideoEncoder* (*)()>(ModuleEntry("QvCreateVideoEncoder", failure));
-    if (!factory)
-        return std::make_unique<CMissingVideoEncoder>("cannot load the video encoder: " + failure);
-    return std::unique_ptr<CVideoEncoder>(factory());
+    void* entry = ModuleEntry("QvCreateVideoEncoder", failure);
+    return MadeByModule<CVideoEncoder, CMissingVideoEncoder>(entry, failure);
 }
 
 std::unique_ptr<CVideoJoiner> CreateVideoJoiner() {
     std::string failure;
-    auto factory = reinterpret_cast<CVideoJoiner* (*)()>(ModuleEntry("QvCreateVideoJoiner", failure));
-    if (!factory)
-        return std::make_unique<CMissingVideoJoiner>("cannot load the video encoder: " + failure);
-    return std::unique_ptr<CVideoJoiner>(factory());
+    void* entry = ModuleEntry("QvCreateVideoJoiner", failure);
+    return MadeByModule<CVideoJoiner, CMissingVideoJoiner>(entry, failure);
 }

@@ -1,7 +1,9 @@
 // Loads the video module on first use (see CreateVideoEncoder in Platform.h).
+#include "Platform/Desktop.h"
 #include "Platform/Platform.h"
 #include "Platform/video/CMissingVideoEncoder.h"
 #include "Platform/video/CMissingVideoJoiner.h"
+#include "Platform/video/ModuleObject.h"
 
 #include "Platform/win32/WideNames.h"
 
@@ -11,23 +13,8 @@ namespace {
 
 // The module lies beside the running program, wherever the program was started from.
 std::wstring ModulePath() {
-    std::wstring self(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, self.data(), DWORD(self.size()));
-        if (length == 0) {
-            self.clear();
-            break;
-        }
-        // A name that filled the room may have been cut short.
-        if (length < self.size()) {
-            self.resize(length);
-            break;
-        }
-        self.resize(self.size() * 2);
-    }
-    const size_t slash = self.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : self.substr(0, slash);
-    return folder + L"\\" + WideName(QV_VIDEO_MODULE_NAME);
+    const std::string folder = ProgramFolder();
+    return (folder.empty() ? std::wstring(L".") : WideName(folder)) + L"\\" + WideName(QV_VIDEO_MODULE_NAME);
 }
 
 // The module's entry point `name`, or null with the reason in `failure`.
@@ -60,16 +47,12 @@ void* ModuleEntry(const char* name, std::string& failure) {
 
 std::unique_ptr<CVideoEncoder> CreateVideoEncoder() {
     std::string failure;
-    auto factory = reinterpret_cast<CVideoEncoder* (*)()>(ModuleEntry("QvCreateVideoEncoder", failure));
-    if (!factory)
-        return std::make_unique<CMissingVideoEncoder>("cannot load the video encoder: " + failure);
-    return std::unique_ptr<CVideoEncoder>(factory());
+    void* entry = ModuleEntry("QvCreateVideoEncoder", failure);
+    return MadeByModule<CVideoEncoder, CMissingVideoEncoder>(entry, failure);
 }
 
 std::unique_ptr<CVideoJoiner> CreateVideoJoiner() {
     std::string failure;
-    auto factory = reinterpret_cast<CVideoJoiner* (*)()>(ModuleEntry("QvCreateVideoJoiner", failure));
-    if (!factory)
-        return std::make_unique<CMissingVideoJoiner>("cannot load the video encoder: " + failure);
-    return std::unique_ptr<CVideoJoiner>(factory());
+    void* entry = ModuleEntry("QvCreateVideoJoiner", failure);
+    return MadeByModule<CVideoJoiner, CMissingVideoJoiner>(entry, failure);
 }
