@@ -1,5 +1,7 @@
 #include "Platform/video/CSoundTrackFFmpeg.h"
 
+#include "Platform/video/FFmpegHelpers.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -16,12 +18,6 @@ extern "C" {
 namespace {
 
 constexpr int ResampleBlock = 4096; // music frames resampled at a time
-
-std::string ErrorText(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
 
 } // namespace
 
@@ -58,7 +54,7 @@ bool CSoundTrackFFmpeg::Open(AVFormatContext* output, const DecodedMusic& decode
         audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     int result = avcodec_open2(audio, codec, nullptr);
     if (result < 0) {
-        error = "cannot start the AAC encoder: " + ErrorText(result);
+        error = "cannot start the AAC encoder: " + FFmpegErrorText(result);
         return false;
     }
     stream = avformat_new_stream(format, nullptr);
@@ -100,7 +96,7 @@ bool CSoundTrackFFmpeg::Open(AVFormatContext* output, const DecodedMusic& decode
 bool CSoundTrackFFmpeg::Encode(AVFrame* frame, std::string& error) {
     int result = avcodec_send_frame(audio, frame);
     if (result < 0) {
-        error = "cannot encode the sound: " + ErrorText(result);
+        error = "cannot encode the sound: " + FFmpegErrorText(result);
         return false;
     }
     for (;;) {
@@ -108,14 +104,14 @@ bool CSoundTrackFFmpeg::Encode(AVFrame* frame, std::string& error) {
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return true;
         if (result < 0) {
-            error = "cannot encode the sound: " + ErrorText(result);
+            error = "cannot encode the sound: " + FFmpegErrorText(result);
             return false;
         }
         av_packet_rescale_ts(packet, audio->time_base, stream->time_base);
         packet->stream_index = stream->index;
         result = av_interleaved_write_frame(format, packet);
         if (result < 0) {
-            error = "cannot write the file: " + ErrorText(result);
+            error = "cannot write the file: " + FFmpegErrorText(result);
             return false;
         }
     }
