@@ -25,8 +25,13 @@ TEST(DataFile, ANameExchangedWithAPipeNeverBlocksTheReader) {
 
     std::atomic<bool> stop = false, giveUp = false;
     std::thread exchanger([&] {
-        while (!stop)
+        // A pause between exchanges lets reads land on either file also when the cores are busy
+        // with other tests: without it a reader that shares a core with this thread can find the
+        // pipe every time.
+        while (!stop) {
             renameat2(AT_FDCWD, config.c_str(), AT_FDCWD, pipe.c_str(), RENAME_EXCHANGE);
+            std::this_thread::sleep_for(std::chrono::microseconds(20));
+        }
     });
     auto reader = std::async(std::launch::async, [&] {
         int ok = 0, refused = 0, other = 0;
